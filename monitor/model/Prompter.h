@@ -1,0 +1,35 @@
+// Every message box and file dialog of the program goes through the prompter, so tests answer
+// questions instead of blocking and a window-less run never hangs on a box.
+#pragma once
+
+#include <QString>
+
+namespace PLM_INC {
+
+enum class Answer { Ok, Yes, No, Cancel };
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // An OK-only message. `kind` groups messages raised by timer-driven work: while one box
+    // of a kind is open, another of the same kind is not stacked on it.
+    virtual void message(const QString &text, const QString &kind = QString()) = 0;
+    virtual Answer question(const QString &text) = 0; // Yes / No
+    virtual QString openFileName(const QString &title, const QString &folder, const QString &filter) = 0;
+    virtual QString saveFileName(const QString &title, const QString &folder, const QString &filter) = 0;
+};
+
+// Writes messages to standard error and answers every question No; used until a window
+// installs its own prompter.
+class ConsolePrompter : public Prompter {
+public:
+    void message(const QString &text, const QString &kind = QString()) override;
+    Answer question(const QString &text) override;
+    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+};
+
+Prompter &prompter();
+void setPrompter(Prompter *p); // nullptr restores the console prompter
+
+} // namespace PLM_INC

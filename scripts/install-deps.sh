@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running need on a Debian 12 machine.
+set -euo pipefail
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
+          libqt6serialport6-dev libgl-dev xvfb xauth clang libclang-rt-14-dev fonts-dejavu-core)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with warnings as errors and runs every test; then builds
+# again with the address and undefined-behaviour sanitizers and runs every test there too;
+# then gives each fuzzer a short run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== build (warnings are errors)"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLM_WERROR=ON >/dev/null
+cmake --build build/release -j "$jobs"
+echo "== tests"
+ctest --test-dir build/release --output-on-failure -j "$jobs" --timeout 600
+
+if [ "${PLM_SKIP_SANITIZERS:-0}" != "1" ]; then
+  echo "== build with address and undefined-behaviour sanitizers"
+  cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLM_WERROR=ON -DPLM_SANITIZE=ON >/dev/null
+  cmake --build build/asan -j "$jobs"
+  echo "== tests under sanitizers"
+  ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 900
+fi
+
+if [ "${PLM_SKIP_FUZZ:-0}" != "1" ] && command -v clang++ >/dev/null; then
+  echo "== fuzzers (short run)"
+  CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLM_FUZZ=ON >/dev/null
+  cmake --build build/fuzz -j "$jobs" --target fuzzers
+  for f in build/fuzz/bin/fuzz_*; do
+    [ -x "$f" ] || continue
+    echo "-- $f"
+    "$f" -max_total_time="${PLM_FUZZ_SECONDS:-30}" -print_final_stats=0 >/dev/null 2>build/fuzz/$(basename "$f").log \
+      || { tail -40 build/fuzz/$(basename "$f").log; exit 1; }
+  done
+fi
+echo "== all tests passed"
