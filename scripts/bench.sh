@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds and runs every benchmark; each prints its figures as ratios of its goal.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLM_WERROR=ON >/dev/null
+cmake --build build/release -j "$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+for b in build/release/bin/bench_*; do
+  [ -x "$b" ] || continue
+  echo "== $(basename "$b")"
+  "$b"
+done
