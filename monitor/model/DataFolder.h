@@ -1,0 +1,16 @@
+// The folder that holds the data folders "logging", "hystory" and "Setdata": the folder named
+// by PLM870_HOME; else the program's own folder when it is writable; else the per-user
+// application data folder (an installed program cannot write beside itself).
+#pragma once
+
+#include <QString>
+
+namespace PLM_INC {
+
+QString DataFolder();
+// One of the data folders under DataFolder() ("logging", "hystory", "Setdata").
+QString DataSubFolder(const QString &name);
+// Forget the folder found, so a test that changes PLM870_HOME gets the new one.
+void ForgetDataFolder();
+
+} // namespace PLM_INC
