@@ -1,0 +1,307 @@
+#include "STDComm.h"
+
+#include "Line.h"
+#include "PortChecks.h"
+#include "Protocol.h"
+#include "SerialPortLine.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+
+namespace tobrel {
+
+namespace {
+
+// While a transaction waits with EventsCheck false, the host's events run at least this often.
+constexpr int kYieldSliceMs = 10;
+// How long PortClose lets the transmit buffer drain before it closes anyway.
+constexpr int kDrainBoundMs = 2000;
+constexpr int kDrainSliceMs = 50;
+
+std::string toWire(const QString &text)
+{
+    return text.toLatin1().toStdString();
+}
+
+QString fromWire(const std::string &bytes)
+{
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+void yieldToHost()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+// The line takes its sizes as 16-bit integers; the field keeps what was given either way.
+int toLineInteger(qint32 value)
+{
+    if (value > 32767 || value < -32768)
+        throw CommError(LineErrorOverflow, QStringLiteral("Overflow"));
+    return value;
+}
+
+} // namespace
+
+struct STDComm::Impl {
+    std::unique_ptr<Line> line;
+    MessageHandler messageHandler;
+
+    bool bSuccessFlag = false;
+    QString port = QStringLiteral("COM1");
+    QString baudRate = QStringLiteral("9600");
+    QString dataBit = QStringLiteral("7");
+    QString pality = QStringLiteral("EVEN");
+    QString stopBit = QStringLiteral("1");
+    QString flow = QStringLiteral("NONE");
+    qint32 inputBufSize = 1024;
+    qint32 outputBufSize = 512;
+    QString inputBuffer;
+    QString outputBuffer;
+    qint32 timeOut = 100;
+    QString recvError;
+    qint32 rThreshold = 4;
+    bool eventsCheck = false;
+
+    QString SendRecv(const std::string &frame);
+    void showMessage(const QString &text) const;
+};
+
+// One attempt: write the frame, then collect the reply one character per pass until it is
+// complete or the deadline passes. The wait for the next character blocks in the line.
+QString STDComm::Impl::SendRecv(const std::string &frame)
+{
+    line->setReadLength(1);
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 deadline = timeOut;
+
+    outputBuffer = fromWire(frame);
+    line->write(QByteArray(frame.data(), static_cast<qsizetype>(frame.size())));
+
+    ReplyAssembler reply;
+    for (;;) {
+        if (!eventsCheck)
+            yieldToHost();
+        const bool waiting = line->inWaiting() > 0;
+        if (waiting) {
+            const QByteArray c = line->read();
+            if (!c.isEmpty() && reply.feed(c.at(0)))
+                break;
+        }
+        const qint64 remaining = deadline - clock.elapsed();
+        if (remaining <= 0)
+            return {};
+        if (!waiting) {
+            const qint64 slice = eventsCheck ? remaining : std::min<qint64>(remaining, kYieldSliceMs);
+            line->waitForReadable(static_cast<int>(slice));
+        }
+    }
+    return fromWire(CheckReply(reply.text()));
+}
+
+void STDComm::Impl::showMessage(const QString &text) const
+{
+    if (messageHandler) {
+        messageHandler(text);
+        return;
+    }
+    std::fputs(text.toUtf8().append('\n').constData(), stderr);
+}
+
+STDComm::STDComm(std::unique_ptr<Line> line) : d(std::make_unique<Impl>())
+{
+    d->line = line ? std::move(line) : std::make_unique<SerialPortLine>();
+    d->line->setReadLength(0);
+    d->line->setReceiveThreshold(d->rThreshold);
+}
+
+STDComm::~STDComm() = default;
+
+void STDComm::setMessageHandler(MessageHandler handler)
+{
+    d->messageHandler = std::move(handler);
+}
+
+bool STDComm::BSuccessFlag() const { return d->bSuccessFlag; }
+void STDComm::setBSuccessFlag(bool value) { d->bSuccessFlag = value; }
+
+QString STDComm::RWcomm(const QString &StrAddr, const QString &StrSubAddr, const QString &StrCmdType,
+                        const QString &StrItem, const QString &StrData, qint16 Inttry)
+{
+    const std::string frame = MakeFrame(toWire(StrAddr), toWire(StrSubAddr), toWire(StrCmdType),
+                                        toWire(StrItem), toWire(StrData));
+    QString result;
+    for (int attempts = Inttry; attempts >= 1; --attempts) {
+        result = d->SendRecv(frame);
+        const bool answered = !result.isEmpty() && result != QLatin1Char(ESC);
+        if (answered)
+            break;
+    }
+    return result;
+}
+
+void STDComm::RecvBufClear() { d->line->clearInBuffer(); }
+void STDComm::SendBufClear() { d->line->clearOutBuffer(); }
+
+void STDComm::PortClose()
+{
+    Line &line = *d->line;
+    if (!line.isOpen())
+        return;
+    try {
+        if (line.outWaiting() > 0) {
+            line.write(d->outputBuffer.toLatin1());
+            QElapsedTimer clock;
+            clock.start();
+            for (;;) {
+                yieldToHost();
+                if (line.outWaiting() == 0)
+                    break;
+                const qint64 left = kDrainBoundMs - clock.elapsed();
+                if (left <= 0)
+                    break;
+                line.waitForWritten(static_cast<int>(std::min<qint64>(left, kDrainSliceMs)));
+            }
+        }
+    } catch (...) {
+        line.close();
+        throw;
+    }
+    line.close();
+}
+
+void STDComm::setOutputBuffer(const QString &value) { d->outputBuffer = value; }
+QString STDComm::OutputBuffer() const { return d->outputBuffer; }
+
+QString STDComm::InputBuffer()
+{
+    d->inputBuffer = QString::fromLatin1(d->line->read());
+    return d->inputBuffer;
+}
+
+void STDComm::setRecvError(const QString &value) { d->recvError = value; }
+QString STDComm::RecvError() const { return d->recvError; }
+
+void STDComm::setTimeOut(qint32 ms) { d->timeOut = ms; }
+qint32 STDComm::timeOutMs() const { return d->timeOut; }
+
+void STDComm::setOutputBufSize(qint32 size)
+{
+    d->outputBufSize = size;
+    d->line->setOutBufferSize(toLineInteger(size));
+}
+
+qint32 STDComm::OutputBufSize()
+{
+    d->outputBufSize = d->line->outBufferSize();
+    return d->outputBufSize;
+}
+
+void STDComm::setInputBufSize(qint32 size)
+{
+    d->inputBufSize = size;
+    d->line->setInBufferSize(toLineInteger(size));
+}
+
+qint32 STDComm::InputBufSize()
+{
+    d->inputBufSize = d->line->inBufferSize();
+    return d->inputBufSize;
+}
+
+void STDComm::setFlow(const QString &value)
+{
+    d->flow = value;
+    d->line->setHandshaking(FlowCode(value));
+}
+
+QString STDComm::Flow()
+{
+    d->flow = FlowName(d->line->handshaking());
+    return d->flow;
+}
+
+void STDComm::setStopBit(const QString &value) { d->stopBit = value; }
+QString STDComm::StopBit() const { return d->stopBit; }
+void STDComm::setPality(const QString &value) { d->pality = value; }
+QString STDComm::Pality() const { return d->pality; }
+void STDComm::setDataBit(const QString &value) { d->dataBit = value; }
+QString STDComm::DataBit() const { return d->dataBit; }
+void STDComm::setBaudRate(const QString &value) { d->baudRate = value; }
+QString STDComm::BaudRate() const { return d->baudRate; }
+
+void STDComm::setRThreshold(qint32 value)
+{
+    d->rThreshold = value;
+    d->line->setReceiveThreshold(toLineInteger(value));
+}
+
+qint32 STDComm::RThreshold()
+{
+    d->rThreshold = d->line->receiveThreshold();
+    return d->rThreshold;
+}
+
+qint32 STDComm::CommID() const { return d->line->handle(); }
+
+bool STDComm::PortOpen()
+{
+    Line &line = *d->line;
+    try {
+        if (line.isOpen())
+            line.close();
+        line.setPortNumber(PortNumber(d->port));
+        const QString baud = BaudText(d->baudRate);
+        const QString parity = ParityLetter(d->pality);
+        const QString data = DataBitText(d->dataBit);
+        const QString stop = StopBitText(d->stopBit);
+        const int flow = FlowCode(d->flow);
+        line.setSettings(baud + QLatin1Char(',') + parity + QLatin1Char(',') + data + QLatin1Char(',') + stop);
+        line.setHandshaking(flow);
+        if (!line.isOpen())
+            line.open();
+        if (line.cts() != Line::Cts::Low)
+            return true;
+        d->showMessage(QString::fromUtf8(PortOpenRefusedMessage));
+        line.close();
+        return false;
+    } catch (const std::exception &) {
+        try {
+            line.close();
+        } catch (const std::exception &) {
+            // The port is being given up; a failing close changes nothing for the caller.
+        }
+        RaisePortSettingError(ErrorOpenFailed);
+    }
+}
+
+void STDComm::setPort(const QString &value)
+{
+    d->line->setPortNumber(PortNumber(value));
+    d->port = value;
+}
+
+QString STDComm::Port()
+{
+    d->port = QStringLiteral("COM%1").arg(d->line->portNumber());
+    return d->port;
+}
+
+QString STDComm::GetNData(const QString &StrRecv, qint16 n) const
+{
+    return fromWire(tobrel::GetNData(toWire(StrRecv), n));
+}
+
+qint16 STDComm::isDataNum(const QString &StrRecv) const
+{
+    return static_cast<qint16>(tobrel::isDataNum(toWire(StrRecv)));
+}
+
+bool STDComm::EventsCheck() const { return d->eventsCheck; }
+void STDComm::setEventsCheck(bool value) { d->eventsCheck = value; }
+
+} // namespace tobrel

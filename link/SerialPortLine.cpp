@@ -1,0 +1,337 @@
+#include "SerialPortLine.h"
+
+#include "CommError.h"
+
+#include <QElapsedTimer>
+#include <QStringList>
+#include <QThread>
+#include <QtGlobal>
+
+#if defined(Q_OS_LINUX)
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
+
+namespace tobrel {
+
+namespace {
+
+struct Framing {
+    qint32 baud = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+
+[[noreturn]] void raise(int number, const QString &description)
+{
+    throw CommError(number, description);
+}
+
+[[noreturn]] void raiseInvalidValue()
+{
+    raise(LineErrorInvalidValue, QStringLiteral("Invalid property value"));
+}
+
+Framing parseSettings(const QString &settings)
+{
+    const QStringList parts = settings.split(QLatin1Char(','));
+    if (parts.size() != 4)
+        raiseInvalidValue();
+    Framing f;
+    bool ok = false;
+    f.baud = parts[0].trimmed().toInt(&ok);
+    if (!ok || f.baud <= 0)
+        raiseInvalidValue();
+
+    const QString parity = parts[1].trimmed().toUpper();
+    if (parity == QLatin1String("N")) f.parity = QSerialPort::NoParity;
+    else if (parity == QLatin1String("E")) f.parity = QSerialPort::EvenParity;
+    else if (parity == QLatin1String("O")) f.parity = QSerialPort::OddParity;
+    else if (parity == QLatin1String("M")) f.parity = QSerialPort::MarkParity;
+    else if (parity == QLatin1String("S")) f.parity = QSerialPort::SpaceParity;
+    else raiseInvalidValue();
+
+    const int data = parts[2].trimmed().toInt(&ok);
+    if (!ok || data < 5 || data > 8)
+        raiseInvalidValue();
+    f.dataBits = static_cast<QSerialPort::DataBits>(data);
+
+    const QString stop = parts[3].trimmed();
+    if (stop == QLatin1String("1")) f.stopBits = QSerialPort::OneStop;
+    else if (stop == QLatin1String("1.5")) f.stopBits = QSerialPort::OneAndHalfStop;
+    else if (stop == QLatin1String("2")) f.stopBits = QSerialPort::TwoStop;
+    else raiseInvalidValue();
+    return f;
+}
+
+QSerialPort::FlowControl flowOfHandshaking(int code)
+{
+    switch (code) {
+    case 1: return QSerialPort::SoftwareControl;
+    // QSerialPort cannot combine both; the hardware lines are the stronger hold.
+    case 2: case 3: return QSerialPort::HardwareControl;
+    default: return QSerialPort::NoFlowControl;
+    }
+}
+
+void requireLineSize(int value, int least)
+{
+    if (value < least)
+        raiseInvalidValue();
+}
+
+} // namespace
+
+SerialPortLine::SerialPortLine() = default;
+
+SerialPortLine::~SerialPortLine()
+{
+    close();
+}
+
+QString SerialPortLine::deviceOfPort(int number)
+{
+    const QByteArray override = qgetenv(QStringLiteral("PLM870_COM%1").arg(number).toLatin1().constData());
+    if (!override.isEmpty())
+        return QString::fromLocal8Bit(override);
+#if defined(Q_OS_WIN)
+    return QStringLiteral("COM%1").arg(number);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
+#endif
+}
+
+void SerialPortLine::setPortNumber(int number)
+{
+    if (port_.isOpen())
+        raise(LineErrorPortAlreadyOpen, QStringLiteral("Port already open"));
+    if (number < 1 || number > 16)
+        raise(LineErrorInvalidPort, QStringLiteral("Invalid port number"));
+    portNumber_ = number;
+}
+
+void SerialPortLine::setSettings(const QString &settings)
+{
+    parseSettings(settings);
+    settings_ = settings;
+    if (port_.isOpen())
+        applyFraming();
+}
+
+void SerialPortLine::setHandshaking(int code)
+{
+    if (code < 0 || code > 3)
+        raiseInvalidValue();
+    handshaking_ = code;
+    if (port_.isOpen())
+        port_.setFlowControl(flowOfHandshaking(code));
+}
+
+void SerialPortLine::applyFraming()
+{
+    const Framing f = parseSettings(settings_);
+    const bool applied = port_.setBaudRate(f.baud) && port_.setParity(f.parity)
+        && port_.setDataBits(f.dataBits) && port_.setStopBits(f.stopBits)
+        && port_.setFlowControl(flowOfHandshaking(handshaking_));
+    if (!applied) {
+        const QString why = port_.errorString();
+        port_.clearError();
+        raise(LineErrorInvalidValue, why);
+    }
+}
+
+void SerialPortLine::open()
+{
+    if (port_.isOpen())
+        raise(LineErrorPortAlreadyOpen, QStringLiteral("Port already open"));
+    port_.setPortName(deviceOfPort(portNumber_));
+    if (!port_.open(QIODevice::ReadWrite)) {
+        const bool missing = port_.error() == QSerialPort::DeviceNotFoundError;
+        const QString why = port_.errorString();
+        port_.clearError();
+        raise(missing ? LineErrorInvalidPort : LineErrorOpenFailed, why);
+    }
+    try {
+        applyFraming();
+    } catch (...) {
+        port_.close();
+        throw;
+    }
+}
+
+void SerialPortLine::close()
+{
+    if (port_.isOpen())
+        port_.close();
+    port_.clearError();
+}
+
+Line::Cts SerialPortLine::cts()
+{
+    requireOpen();
+    port_.clearError();
+    const QSerialPort::PinoutSignals pins = port_.pinoutSignals();
+    if (port_.error() != QSerialPort::NoError) {
+        // A pseudo-terminal or a converter without modem lines cannot say.
+        port_.clearError();
+        return Cts::Unsupported;
+    }
+    return pins.testFlag(QSerialPort::ClearToSendSignal) ? Cts::Asserted : Cts::Low;
+}
+
+qint32 SerialPortLine::handle() const
+{
+    if (!port_.isOpen())
+        return -1;
+#if defined(Q_OS_WIN)
+    return static_cast<qint32>(reinterpret_cast<quintptr>(port_.handle()));
+#else
+    return static_cast<qint32>(port_.handle());
+#endif
+}
+
+void SerialPortLine::setInBufferSize(int size)
+{
+    requireLineSize(size, 1);
+    inBufferSize_ = size;
+}
+
+void SerialPortLine::setOutBufferSize(int size)
+{
+    requireLineSize(size, 1);
+    outBufferSize_ = size;
+}
+
+void SerialPortLine::setReceiveThreshold(int count)
+{
+    requireLineSize(count, 0);
+    receiveThreshold_ = count;
+}
+
+void SerialPortLine::setReadLength(int count)
+{
+    requireLineSize(count, 0);
+    readLength_ = count;
+}
+
+void SerialPortLine::requireOpen() const
+{
+    if (!port_.isOpen())
+        throw CommError(LineErrorPortNotOpen, QStringLiteral("Operation valid only when the port is open"));
+}
+
+void SerialPortLine::raisePortFailure(int number)
+{
+    const QSerialPort::SerialPortError error = port_.error();
+    if (error == QSerialPort::NoError)
+        return;
+    const QString why = port_.errorString();
+    port_.clearError();
+    if (error == QSerialPort::TimeoutError)
+        return;
+    raise(number, why);
+}
+
+void SerialPortLine::takeWaiting()
+{
+    port_.clearError();
+    port_.waitForReadyRead(0);
+    raisePortFailure(LineErrorReadFailed);
+}
+
+int SerialPortLine::inWaiting()
+{
+    requireOpen();
+    if (port_.bytesAvailable() == 0)
+        takeWaiting();
+    return static_cast<int>(port_.bytesAvailable());
+}
+
+int SerialPortLine::driverOutWaiting() const
+{
+#if defined(Q_OS_LINUX)
+    int queued = 0;
+    if (::ioctl(static_cast<int>(port_.handle()), TIOCOUTQ, &queued) == 0 && queued > 0)
+        return queued;
+#endif
+    return 0;
+}
+
+int SerialPortLine::outWaiting()
+{
+    requireOpen();
+    return static_cast<int>(port_.bytesToWrite()) + driverOutWaiting();
+}
+
+void SerialPortLine::clearInBuffer()
+{
+    // A closed port has nothing to discard.
+    if (port_.isOpen())
+        port_.clear(QSerialPort::Input);
+}
+
+void SerialPortLine::clearOutBuffer()
+{
+    if (port_.isOpen())
+        port_.clear(QSerialPort::Output);
+}
+
+void SerialPortLine::write(const QByteArray &bytes)
+{
+    requireOpen();
+    port_.clearError();
+    if (port_.write(bytes) != bytes.size()) {
+        const QString why = port_.errorString();
+        port_.clearError();
+        raise(LineErrorWriteFailed, why);
+    }
+    // Hand the characters to the driver now: the caller may never return to an event loop.
+    port_.flush();
+    raisePortFailure(LineErrorWriteFailed);
+}
+
+QByteArray SerialPortLine::read()
+{
+    requireOpen();
+    if (port_.bytesAvailable() == 0)
+        takeWaiting();
+    return readLength_ == 0 ? port_.readAll() : port_.read(readLength_);
+}
+
+bool SerialPortLine::waitForReadable(int msecs)
+{
+    requireOpen();
+    if (port_.bytesAvailable() > 0)
+        return true;
+    port_.clearError();
+    port_.waitForReadyRead(qMax(0, msecs));
+    raisePortFailure(LineErrorReadFailed);
+    return port_.bytesAvailable() > 0;
+}
+
+bool SerialPortLine::waitForWritten(int msecs)
+{
+    requireOpen();
+    QElapsedTimer clock;
+    clock.start();
+    if (port_.bytesToWrite() > 0) {
+        port_.clearError();
+        port_.waitForBytesWritten(qMax(0, msecs));
+        raisePortFailure(LineErrorWriteFailed);
+    }
+    const int queued = driverOutWaiting();
+    if (port_.bytesToWrite() > 0 || queued == 0)
+        return outWaiting() == 0;
+    // The driver's queue gives no wake-up of its own: sleep for the time its characters take
+    // on the line (10 bits each), within what is left of the wait.
+    const qint64 left = msecs - clock.elapsed();
+    if (left > 0) {
+        const qint32 baud = qMax(1, port_.baudRate());
+        const qint64 lineMs = static_cast<qint64>(queued) * 10 * 1000 / baud + 1;
+        QThread::msleep(static_cast<unsigned long>(qMin(left, lineMs)));
+    }
+    return outWaiting() == 0;
+}
+
+} // namespace tobrel

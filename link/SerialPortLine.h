@@ -1,0 +1,70 @@
+// The product's line: a QSerialPort. COMn is /dev/ttyS<n-1> on Linux and COMn itself on
+// Windows; the environment variable PLM870_COM<n> names another device for COMn.
+#pragma once
+
+#include "Line.h"
+
+#include <QSerialPort>
+
+namespace tobrel {
+
+class SerialPortLine final : public Line {
+public:
+    SerialPortLine();
+    ~SerialPortLine() override;
+
+    // The device the port number stands for on this machine.
+    static QString deviceOfPort(int number);
+
+    void setPortNumber(int number) override;
+    int portNumber() const override { return portNumber_; }
+    void setSettings(const QString &settings) override;
+    QString settings() const override { return settings_; }
+    void setHandshaking(int code) override;
+    int handshaking() const override { return handshaking_; }
+
+    void open() override;
+    void close() override;
+    bool isOpen() const override { return port_.isOpen(); }
+    Cts cts() override;
+    qint32 handle() const override;
+
+    void setInBufferSize(int size) override;
+    int inBufferSize() const override { return inBufferSize_; }
+    void setOutBufferSize(int size) override;
+    int outBufferSize() const override { return outBufferSize_; }
+    void setReceiveThreshold(int count) override;
+    int receiveThreshold() const override { return receiveThreshold_; }
+    void setReadLength(int count) override;
+    int readLength() const override { return readLength_; }
+
+    int inWaiting() override;
+    int outWaiting() override;
+    void clearInBuffer() override;
+    void clearOutBuffer() override;
+
+    void write(const QByteArray &bytes) override;
+    QByteArray read() override;
+    bool waitForReadable(int msecs) override;
+    bool waitForWritten(int msecs) override;
+
+private:
+    void requireOpen() const;
+    void applyFraming();
+    // Takes what the driver holds into the port's buffer without blocking.
+    void takeWaiting();
+    // Raises the port's read or write failure, if it has one, and forgets harmless ones.
+    void raisePortFailure(int number);
+    int driverOutWaiting() const;
+
+    QSerialPort port_;
+    int portNumber_ = 1;
+    QString settings_ = QStringLiteral("9600,N,8,1");
+    int handshaking_ = 0;
+    int inBufferSize_ = 1024;
+    int outBufferSize_ = 512;
+    int receiveThreshold_ = 0;
+    int readLength_ = 0;
+};
+
+} // namespace tobrel
