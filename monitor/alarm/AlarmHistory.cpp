@@ -1,0 +1,115 @@
+#include "AlarmHistory.h"
+
+#include "Clock.h"
+#include "HistoryFile.h"
+#include "HistoryText.h"
+#include "PLM_INC.h"
+#include "Prompter.h"
+
+#include <QDir>
+
+using namespace PLM_INC;
+
+namespace {
+
+struct Condition {
+    int16_t mask;
+    const char *kind; // nullptr: followed, not recorded
+};
+
+// In the order they are examined; the index is the AlarmMemory slot.
+constexpr Condition kConditions[kAlarmSlots] = {
+    {kStatusAlarm1, "Alarm1"},         {kStatusAlarm2, "Alarm2"},  {kStatusHeaterBurnout, "HB"},
+    {kStatusLoopBreak, "LP"},          {kStatusOverscale, "UPS"},  {kStatusUnderscale, "DOWNS"},
+    {kStatusAutoTuning, nullptr},
+};
+
+constexpr int kAutoTuningSlot = 6;
+
+std::function<void(int, int)> &historyListener()
+{
+    static std::function<void(int, int)> listener;
+    return listener;
+}
+
+} // namespace
+
+void AlarmChk(int ch)
+{
+    const int16_t status = StatusWord[ch];
+    auto &memory = AlarmMemory[ch];
+    for (int slot = 0; slot < kAlarmSlots; ++slot) {
+        const Condition &c = kConditions[slot];
+        const bool on = (status & c.mask) != 0;
+        if (!on && memory[slot] == -1) {
+            memory[slot] = 0;
+            if (slot == kAutoTuningSlot)
+                AutoTuning[ch] = 0;
+            else
+                Hystory_Write(QString::fromLatin1(c.kind), ch, false);
+        } else if (on && memory[slot] == 0) {
+            memory[slot] = -1;
+            if (slot != kAutoTuningSlot)
+                Hystory_Write(QString::fromLatin1(c.kind), ch, true);
+        }
+    }
+}
+
+QString HistoryContentText(const QString &ALM, bool State)
+{
+    struct Text {
+        const char *kind, *on, *off;
+    };
+    static constexpr Text kTexts[] = {
+        {"Alarm1", "Alarm 1 was turned on.", "Alarm 1 was turned off."},
+        {"Alarm2", "Alarm 2 was turned on.", "Alarm 2 was turned off."},
+        {"HB", "Heater burnout alarm was turned on.", "Heater burnout alarm was turned off."},
+        {"LP", "Loop break alarm was turned on.", "Loop break alarm was turned off."},
+        {"UPS", "PV was in the state of overscale.", "PV turned normal from overscale."},
+        {"DOWNS", "PV was in the state of underscale.", "PV turned normal from underscale."},
+        {"NAK", "Received Negative acknowledgement from HRV-600.", "Received Negative acknowledgement from HRV-600."},
+        {"CHKSUM", "Checksum error occured.", "Checksum error occured."},
+    };
+    for (const Text &t : kTexts)
+        if (ALM == QLatin1String(t.kind))
+            return QString::fromLatin1(State ? t.on : t.off);
+    return QString();
+}
+
+void Hystory_Write(const QString &ALM, int ch, bool State)
+{
+    const QDateTime now = PLM_INC::clock().now();
+    const int row = HistoryRow >= 1 && HistoryRow <= kHistoryRows ? HistoryRow : 1;
+    auto &entry = HistoryBuffer[row - 1];
+    entry[0] = HistoryDateText(now.date());
+    entry[1] = HistoryTimeText(now.time());
+    entry[2] = HistoryChannelText(ALM, ch);
+    entry[3] = HistoryContentText(ALM, State);
+    if (historyListener())
+        historyListener()(row, row + 1);
+    HistoryRow = static_cast<int16_t>(row + 1 > kHistoryRows ? 1 : row + 1);
+
+    // The entry stays in the window and the buffer even when the file refuses it.
+    if (!AppendHistoryFileLine(HistoryFileName, {entry[1], entry[2], entry[3]}))
+        PLM_INC::prompter().message(QString::fromLatin1(kHistoryWriteFailedText), QStringLiteral("history"));
+}
+
+QString CreateHistoryFile(const QString &folder, const QDateTime &start)
+{
+    const QString path = QDir(folder).filePath(HistoryFileBaseName(start));
+    HistoryFileName = path;
+    WriteHistoryFileHeader(path, start.date());
+    return path;
+}
+
+void setHistoryListener(std::function<void(int filledRow, int clearedRow)> listener)
+{
+    historyListener() = std::move(listener);
+}
+
+void ClearHistory()
+{
+    HistoryRow = 1;
+    for (auto &row : HistoryBuffer.v)
+        row.fill(QString());
+}

@@ -1,0 +1,35 @@
+// Alarm detection and the alarm history: every change of a channel's alarm and scale
+// conditions, and every negative acknowledgement or checksum failure, becomes one entry in
+// the history ring of 100 rows (grid and buffer) and one line of this run's history file.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+// The alarm check of one channel, run right after its status word is stored.
+void AlarmChk(int ch);
+
+// One history entry: grid row, buffer row and a line appended to the history file.
+// ALM is the kind ("Alarm1", "Alarm2", "HB", "LP", "UPS", "DOWNS", "NAK", "CHKSUM").
+void Hystory_Write(const QString &ALM, int ch, bool State);
+
+// The content text of an entry of kind ALM; empty for an unknown kind.
+QString HistoryContentText(const QString &ALM, bool State);
+
+// Creates (replacing) the history file of a run started at `start` in `folder`, named
+// "yyyy_m_d_h_n.hys", with its two header lines; sets HistoryFileName and returns the path.
+QString CreateHistoryFile(const QString &folder, const QDateTime &start);
+
+// The history window registers a listener; Hystory_Write calls it with the grid row it filled
+// (1..100) and the row it cleared as the marker of the next entry (2..101), so the window's
+// grid follows the buffer whether it is shown or not. An empty function removes it.
+void setHistoryListener(std::function<void(int filledRow, int clearedRow)> listener);
+
+// "Clear" of the history window: HistoryRow back to 1 and the buffer emptied; the file keeps
+// every line.
+void ClearHistory();
+
+// The message shown when an entry cannot be appended to the history file.
+inline const char *const kHistoryWriteFailedText =
+    "Cannot write in the file. Check if the alarm history file is open.";

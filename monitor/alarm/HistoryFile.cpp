@@ -1,0 +1,48 @@
+#include "HistoryFile.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QSaveFile>
+
+QString HistoryFileBaseName(const QDateTime &start)
+{
+    const QDate d = start.date();
+    const QTime t = start.time();
+    return QStringLiteral("%1_%2_%3_%4_%5.hys").arg(d.year()).arg(d.month()).arg(d.day()).arg(t.hour()).arg(t.minute());
+}
+
+QByteArray HistoryFileLine(const QStringList &fields)
+{
+    QString line;
+    for (int i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line += QLatin1Char(',');
+        line += QLatin1Char('"') + fields[i] + QLatin1Char('"');
+    }
+    line += QLatin1String("\r\n");
+    return line.toLocal8Bit();
+}
+
+bool WriteHistoryFileHeader(const QString &path, const QDate &startDate)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QString date = QLocale::system().toString(startDate, QLocale::ShortFormat);
+    file.write(HistoryFileLine({QStringLiteral("PLM-870 Alarm hystory"), QStringLiteral("    Data  : "), date}));
+    file.write(HistoryFileLine({QStringLiteral("Time"), QStringLiteral("Channel"), QStringLiteral("Contain")}));
+    return file.commit();
+}
+
+bool AppendHistoryFileLine(const QString &path, const QStringList &fields)
+{
+    if (path.isEmpty())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const QByteArray line = HistoryFileLine(fields);
+    const bool written = file.write(line) == line.size() && file.flush();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}

@@ -1,0 +1,133 @@
+#include "MonitorComm.h"
+
+#include "AlarmHistory.h"
+#include "PLM_INC.h"
+#include "ReplyDecoder.h"
+#include "ReplyKind.h"
+#include "Line.h"
+#include "STDComm.h"
+#include "WriteData.h"
+
+#include <QDebug>
+
+using namespace PLM_INC;
+
+MonitorComm::MonitorComm(QObject *parent)
+    : QObject(parent), link_(std::make_unique<tobrel::STDComm>())
+{
+    FillItemCodeTable();
+    PollBlock = 0;
+    PollItem = 0;
+    timer4_.setInterval(1);
+    connect(&timer4_, &QTimer::timeout, this, &MonitorComm::Timer4_Timer);
+    for (int index = 0; index < 2; ++index) {
+        QTimer &t = timer3_[static_cast<size_t>(index)];
+        t.setInterval(1000);
+        connect(&t, &QTimer::timeout, this, [this, index] { Timer3_Timer(index); });
+    }
+}
+
+MonitorComm::~MonitorComm() = default;
+
+tobrel::STDComm &MonitorComm::PLMCom()
+{
+    return *link_;
+}
+
+void MonitorComm::setView(LinkView *view)
+{
+    view_ = view ? view : &nullView_;
+    commErrorNoticeShown_ = -1;
+    readingNoticeShown_ = -1;
+}
+
+QTimer &MonitorComm::timer3(int index)
+{
+    return timer3_.at(static_cast<size_t>(index));
+}
+
+bool MonitorComm::transferInProgress() const
+{
+    return transferInProgress_;
+}
+
+void MonitorComm::setFactoryAdjustText(const QString &text80)
+{
+    factoryAdjustText_ = text80;
+}
+
+QString MonitorComm::sendUnclassified(int block, Command command, const QString &item, const QString &data)
+{
+    try {
+        return link_->RWcomm(BlockAddressText(block), QStringLiteral(" "), QString(QLatin1Char(char(command))), item,
+                             data, 1);
+    } catch (const std::exception &e) {
+        // A line that fails (a closed or vanished port) is a transaction without a reply.
+        qWarning("link: %s", e.what());
+        return QString();
+    }
+}
+
+QString MonitorComm::transact(int block, Command command, const QString &item, const QString &data)
+{
+    const QString reply = sendUnclassified(block, command, item, data);
+    CommError = 0;
+    switch (ClassifyReply(reply)) {
+    case ReplyKind::Ack:
+        view_->setStatusPanel(1, QStringLiteral("OK"));
+        if (command == Command::Read)
+            ReadDataSet(reply);
+        break;
+    case ReplyKind::Nak:
+        view_->setStatusPanel(1, QStringLiteral("NG"));
+        Hystory_Write(QStringLiteral("NAK"), 0, false);
+        break;
+    case ReplyKind::ChecksumFailure:
+        Hystory_Write(QStringLiteral("CHKSUM"), 0, false);
+        break;
+    case ReplyKind::NoReply:
+        setCommErrorNotice(true);
+        CommError = -1;
+        break;
+    }
+    return reply;
+}
+
+void MonitorComm::ReadDataSet(const QString &tt)
+{
+    StoreReadReply(tt);
+}
+
+void MonitorComm::clearLinkBuffers()
+{
+    try {
+        link_->RecvBufClear();
+        link_->SendBufClear();
+    } catch (const std::exception &e) {
+        qWarning("link: %s", e.what());
+    }
+}
+
+void MonitorComm::setCommErrorNotice(bool visible)
+{
+    if (commErrorNoticeShown_ == int(visible))
+        return;
+    commErrorNoticeShown_ = int(visible);
+    view_->setCommErrorNoticeVisible(visible);
+}
+
+void MonitorComm::setReadingNotice(bool visible)
+{
+    if (readingNoticeShown_ == int(visible))
+        return;
+    readingNoticeShown_ = int(visible);
+    view_->setReadingNoticeVisible(visible);
+}
+
+// What the main loop keeps up to date on every pass.
+void MonitorComm::updateNotices()
+{
+    setReadingNotice(LinkRequest == 8);
+    if (CommError == 0)
+        setCommErrorNotice(false);
+}

@@ -1,0 +1,76 @@
+// Opening the stored port and proving the controller answers on it.
+#include "MonitorComm.h"
+
+#include "PLM_INC.h"
+#include "Preferences.h"
+#include "ReplyKind.h"
+#include "STDComm.h"
+
+using namespace PLM_INC;
+
+namespace {
+
+constexpr qint32 kLinkTimeOutMs = 300;
+
+// Runs one step of the probe; an error raised by the link is passed over.
+template <typename Step>
+void passOver(Step step)
+{
+    try {
+        step();
+    } catch (const std::exception &e) {
+        qWarning("port probe: %s", e.what());
+    }
+}
+
+} // namespace
+
+QString MonitorComm::ConnectStoredPort()
+{
+    QString speed = Prefs::get(QStringLiteral("Speed"));
+    QString port = Prefs::get(QStringLiteral("Port"));
+    bool repaired = false;
+    if (speed != QLatin1String("19200") && speed != QLatin1String("9600")) {
+        speed = QStringLiteral("9600");
+        Prefs::set(QStringLiteral("Speed"), speed);
+        repaired = true;
+    }
+    if (port != QLatin1String("COM2") && port != QLatin1String("COM1")) {
+        port = QStringLiteral("COM1");
+        Prefs::set(QStringLiteral("Port"), port);
+        repaired = true;
+    }
+    if (repaired)
+        view_->setPortDialogSelection(port, speed);
+    return ProbePort(port, speed);
+}
+
+QString MonitorComm::ProbePort(const QString &port, const QString &speed)
+{
+    passOver([&] { link_->PortClose(); });
+    passOver([&] { link_->setTimeOut(kLinkTimeOutMs); });
+    passOver([&] {
+        link_->setPort(port);
+        link_->setBaudRate(speed);
+    });
+    passOver([&] { link_->PortOpen(); });
+    const QString reply = sendUnclassified(0, Command::Read, ItemCodeTable[0]);
+    if (ClassifyReply(reply) == ReplyKind::Ack)
+        return QStringLiteral("ok");
+    if (portDialogShown_ == 0) {
+        portDialogShown_ = -1;
+        passOver([&] { link_->PortClose(); });
+        view_->showPortDialog(Prefs::get(QStringLiteral("Port")), Prefs::get(QStringLiteral("Speed")));
+    }
+    return QString();
+}
+
+void MonitorComm::commDialogOk()
+{
+    portDialogShown_ = 0;
+}
+
+void MonitorComm::closePort()
+{
+    passOver([&] { link_->PortClose(); });
+}

@@ -1,0 +1,171 @@
+// The read commands: the block read, the start-up read, the block re-read and the poll step.
+#include "MonitorComm.h"
+
+#include "PLM_INC.h"
+#include "Preferences.h"
+#include "Protocol.h"
+#include "STDComm.h"
+
+#include <limits>
+
+using namespace PLM_INC;
+
+namespace {
+
+constexpr int kBlockReadItems = 37;      // ItemCodeTable entries 1..37
+constexpr int kFirstCoolingEntry = 33;   // "001C" .. "0020"
+constexpr int kStartupSteps = kBlocks + kBlocks * kBlockReadItems;
+
+// A field of the start-up "00A1" reply; a missing or unreadable field reads as 0.
+int16_t configField(const std::string &reply, int n)
+{
+    return tobrel::DecodeValue(tobrel::GetNData(reply, n)).value_or(0);
+}
+
+// A stored number that does not fit in 16 bits is as good as none: the default holds.
+int16_t storedInt16(const QString &key)
+{
+    const int v = Prefs::getInt(key);
+    if (v < std::numeric_limits<int16_t>::min() || v > std::numeric_limits<int16_t>::max())
+        return static_cast<int16_t>(Prefs::defaultFor(key).toInt());
+    return static_cast<int16_t>(v);
+}
+
+bool anyBlockPresent()
+{
+    for (int b = 0; b < kBlocks; ++b)
+        if (BlockAbsent[b] == 0)
+            return true;
+    return false;
+}
+
+const QString &pollItemCode(int pollItem, bool heaterMvTurn)
+{
+    switch (pollItem) {
+    case 0:
+        return ItemCodeTable[2]; // "0080" process value
+    case 1:
+        return ItemCodeTable[5]; // "0083" status word
+    default:
+        return ItemCodeTable[heaterMvTurn ? 3 : 4]; // "0081" output value / "0082" heater current
+    }
+}
+
+} // namespace
+
+void MonitorComm::blockRead(int block, const QString &item)
+{
+    transact(block, Command::Read, item);
+}
+
+void MonitorComm::Setdata_read()
+{
+    clearLinkBuffers();
+    int progress = 0;
+    for (int b = 0; b < kBlocks; ++b) {
+        const QString reply = sendUnclassified(b, Command::Read, ItemCodeTable[1]);
+        BlockAbsent[b] = reply.isEmpty() ? 1 : 0;
+        const std::string text = reply.toLatin1().toStdString();
+        for (int k = 0; k < kChannelsPerBlock / 2; ++k) {
+            const int16_t type = configField(text, 2 * k + 1);
+            const int16_t option = configField(text, 2 * k + 2);
+            for (int ch : {b * kChannelsPerBlock + 2 * k, b * kChannelsPerBlock + 2 * k + 1}) {
+                InputType[ch] = type;
+                OptionWord[ch] = option;
+            }
+        }
+        view_->setStartupProgress(++progress);
+        if (BlockAbsent[b] == 0)
+            blockRead(b, ItemCodeTable[0]);
+    }
+    for (int b = 0; b < kBlocks; ++b) {
+        bool cooling = false;
+        for (int c = 0; c < kChannelsPerBlock; ++c)
+            cooling = cooling || (OptionWord[b * kChannelsPerBlock + c] & kOptionHeatCool) != 0;
+        BlockHasCooling[b] = cooling ? -1 : 0;
+    }
+    // The alarm action codes first: the alarm values are converted by them.
+    for (int b = 0; b < kBlocks; ++b) {
+        if (BlockAbsent[b] != 1) {
+            blockRead(b, QStringLiteral("0013"));
+            blockRead(b, QStringLiteral("0014"));
+        }
+    }
+    for (int b = 0; b < kBlocks; ++b) {
+        if (BlockAbsent[b] != 1) {
+            for (int entry = 1; entry <= kBlockReadItems; ++entry)
+                if (entry < kFirstCoolingEntry || BlockHasCooling[b] != 0)
+                    blockRead(b, ItemCodeTable[static_cast<size_t>(entry)]);
+        }
+        progress += kBlockReadItems;
+        view_->setStartupProgress(progress);
+    }
+    Q_ASSERT(progress == kStartupSteps);
+    loadPresentationFields();
+}
+
+void MonitorComm::loadPresentationFields()
+{
+    for (int ch = 0; ch < kChannels; ++ch) {
+        const QString digits = ChannelDigits(ch);
+        ScaleHigh[ch] = storedInt16(QStringLiteral("STLH") + digits);
+        ScaleLow[ch] = storedInt16(QStringLiteral("STLL") + digits);
+        DecimalDivisor[ch] = storedInt16(QStringLiteral("DP") + digits);
+        UnitText[ch] = Prefs::get(QStringLiteral("UNIT") + digits);
+    }
+}
+
+void MonitorComm::ReadPara_setflg()
+{
+    const int block = ReReadBlock;
+    clearLinkBuffers();
+    if (block >= 0 && block < kBlocks) {
+        for (int entry = 1; entry <= kBlockReadItems; ++entry)
+            blockRead(block, ItemCodeTable[static_cast<size_t>(entry)]);
+    }
+    SelectedItem = 0;
+    view_->resetSettingEditor();
+}
+
+void MonitorComm::PollMonitorData()
+{
+    // With no block present there is nothing to poll and no next position to find.
+    if (!anyBlockPresent())
+        return;
+    view_->setStatusPanel(1, QString());
+    if (PollBlock < 0 || PollBlock >= kBlocks || PollItem < 0 || PollItem > 2) {
+        PollBlock = 0;
+        PollItem = 0;
+    }
+    const QString &item = pollItemCode(PollItem, heaterMvTurn_);
+    if (BlockAbsent[PollBlock] == 0)
+        blockRead(PollBlock, item);
+    if (PollItem == 1)
+        statecomchk(PollBlock);
+    advancePoll();
+}
+
+void MonitorComm::advancePoll()
+{
+    do {
+        if (++PollBlock > kBlocks - 1) {
+            PollBlock = 0;
+            if (++PollItem > 2) {
+                PollItem = 0;
+                heaterMvTurn_ = !heaterMvTurn_;
+            }
+        }
+    } while (BlockAbsent[PollBlock] != 0); // ends: a present block exists
+}
+
+void MonitorComm::statecomchk(int i)
+{
+    if (i < 0 || i >= kBlocks)
+        return;
+    for (int c = 0; c < kChannelsPerBlock; ++c) {
+        if (StatusWord[i * kChannelsPerBlock + c] & kStatusSettingsChanged) {
+            LinkRequest = 8;
+            ReReadBlock = static_cast<int16_t>(i);
+        }
+    }
+}
