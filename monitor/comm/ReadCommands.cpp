@@ -61,6 +61,8 @@ void MonitorComm::blockRead(int block, const QString &item)
 void MonitorComm::Setdata_read()
 {
     clearLinkBuffers();
+    // The scaling of linear inputs converts the values read below, so it is loaded first.
+    loadPresentationFields();
     int progress = 0;
     for (int b = 0; b < kBlocks; ++b) {
         const QString reply = sendUnclassified(b, Command::Read, ItemCodeTable[1]);
@@ -101,7 +103,6 @@ void MonitorComm::Setdata_read()
         view_->setStartupProgress(progress);
     }
     Q_ASSERT(progress == kStartupSteps);
-    loadPresentationFields();
 }
 
 void MonitorComm::loadPresentationFields()

@@ -1,0 +1,78 @@
+#include "SimulatedLine.h"
+
+#include "MonitorComm.h"
+#include "Protocol.h"
+#include "PtyServer.h"
+#include "STDComm.h"
+
+RequestFrame parseFrame(const std::string &frame)
+{
+    RequestFrame f;
+    if (frame.size() < 11)
+        return f;
+    f.block = tobrel::BlockOfAddress(frame[1]);
+    f.command = frame[3];
+    f.item = QString::fromLatin1(frame.substr(4, 4).c_str());
+    f.data = QString::fromLatin1(frame.substr(8, frame.size() - 11).c_str());
+    return f;
+}
+
+QStringList frameSummary(const std::vector<std::string> &frames)
+{
+    QStringList out;
+    for (const std::string &frame : frames) {
+        const RequestFrame f = parseFrame(frame);
+        const QString kind = f.command == 0x22 ? QStringLiteral("R") : f.command == 0x52 ? QStringLiteral("W") : QStringLiteral("?");
+        out << QStringLiteral("%1 %2 %3").arg(kind).arg(f.block).arg(f.item);
+    }
+    return out;
+}
+
+SimulatedLine::SimulatedLine(sim::DeviceModel model, int baud, bool live)
+{
+    model.setLive(live);
+    sim::ServeOptions options;
+    options.baud = baud;
+    server_ = std::make_unique<sim::PtyServer>(std::move(model), options);
+}
+
+SimulatedLine::~SimulatedLine()
+{
+    server_->stop();
+    qunsetenv("PLM870_COM1");
+}
+
+bool SimulatedLine::start()
+{
+    std::string error;
+    if (!server_->start(&error)) {
+        qWarning("simulator: %s", error.c_str());
+        return false;
+    }
+    qputenv("PLM870_COM1", QByteArray::fromStdString(server_->slavePath()));
+    return true;
+}
+
+std::vector<std::string> SimulatedLine::frames() const
+{
+    return server_->receivedFrames();
+}
+
+void SimulatedLine::clear()
+{
+    server_->clearReceived();
+}
+
+std::unique_ptr<MonitorComm> connectedComm(SimulatedLine &line, RecordingLinkView &view, int timeOutMs)
+{
+    auto comm = std::make_unique<MonitorComm>();
+    comm->setView(&view);
+    if (comm->ProbePort(QStringLiteral("COM1"), QStringLiteral("9600")) != QLatin1String("ok"))
+        return nullptr;
+    comm->PLMCom().setEventsCheck(true);
+    if (timeOutMs > 0)
+        comm->PLMCom().setTimeOut(timeOutMs);
+    line.clear();
+    return comm;
+}
+

@@ -1,0 +1,49 @@
+// The simulator on a pseudo-terminal with COM1 pointed at it, and what it received.
+#pragma once
+
+#include "TestEnvironment.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sim {
+class PtyServer;
+class DeviceModel;
+} // namespace sim
+
+class MonitorComm;
+
+// One request frame as the simulator received it.
+struct RequestFrame {
+    int block = -1;
+    char command = 0;
+    QString item;
+    QString data;
+};
+RequestFrame parseFrame(const std::string &frame);
+// "R 0 0080" for a read, "W 3 0005" for a write: a compact trace for comparisons.
+QStringList frameSummary(const std::vector<std::string> &frames);
+
+// The simulator on a pseudo-terminal, COM1 pointing at it; values stand still unless told.
+class SimulatedLine {
+public:
+    explicit SimulatedLine(sim::DeviceModel model, int baud = 0, bool live = false);
+    ~SimulatedLine();
+    bool start();
+    sim::PtyServer &server() { return *server_; }
+    std::vector<std::string> frames() const;
+    QStringList summary() const { return frameSummary(frames()); }
+    void clear();
+
+private:
+    std::unique_ptr<sim::PtyServer> server_;
+};
+
+// A link driver with a recording view, connected to the simulator through the probe (the
+// probe's frame is cleared from the trace). timeOutMs replaces the probe's 300 ms so that
+// absent blocks cost little; 0 keeps it.
+std::unique_ptr<MonitorComm> connectedComm(SimulatedLine &line, RecordingLinkView &view, int timeOutMs = 80);
+
