@@ -79,24 +79,27 @@ private slots:
         QCOMPARE(MakeItemText(0, kCh), text);
         MainSetting[kCh] = int16_t(raw); // the same rule for the set value and alarm levels
         QCOMPARE(MakeItemText(3, kCh), text);
+        Alarm1Value[kCh] = int16_t(raw);
+        QCOMPARE(MakeItemText(4, kCh), text);
         Alarm2Value[kCh] = int16_t(raw);
         QCOMPARE(MakeItemText(5, kCh), text);
     }
 
     void deviationItemsShowTenthsOnTemperatureInputs()
     {
-        InputType[kCh] = 0; // the PV itself has no decimal on this input
-        for (int item : {12, 13, 14, 15, 21, 25, 28, 30, 31, 32, 36}) {
+        const int deviationItems[] = {12, 13, 14, 15, 21, 25, 28, 30, 31, 32, 36};
+        for (int item : deviationItems) {
+            InputType[kCh] = 0; // the PV itself has no decimal on this input
+            DecimalDivisor[kCh] = 100;
             setDisplayItem(item, 15);
             QCOMPARE(MakeItemText(item, kCh), QStringLiteral("1.5"));
+            setDisplayItem(item, -15);
+            QCOMPARE(MakeItemText(item, kCh), QStringLiteral("-1.5"));
+            linearInput(1000);
+            QCOMPARE(MakeItemText(item, kCh), QStringLiteral("-0.015"));
+            linearInput(7);
+            QCOMPARE(MakeItemText(item, kCh), QString());
         }
-        setDisplayItem(13, -15);
-        QCOMPARE(MakeItemText(13, kCh), QStringLiteral("-1.5"));
-        linearInput(1000);
-        setDisplayItem(13, 15);
-        QCOMPARE(MakeItemText(13, kCh), QStringLiteral("0.015"));
-        linearInput(7);
-        QCOMPARE(MakeItemText(13, kCh), QString());
     }
 
     void tenthsItemsIgnoreTheInput()
