@@ -138,6 +138,9 @@ bool PtyServer::start(std::string *error)
         if (!d->trace)
             return fail("cannot write the trace file " + d->options.tracePath);
     }
+    d->partial.clear();
+    d->inFrame = false;
+    d->outgoing.clear();
     d->lastAdvance = Clock::now();
     d->lineFree = d->lastAdvance;
     d->thread = std::thread([impl = d.get()] { impl->serve(); });
@@ -272,6 +275,7 @@ void PtyServer::Impl::answer(const std::string &frame, Clock::time_point end)
     if (options.baud <= 0) {
         for (char c : reply)
             outgoing.push_back({start, c});
+        lineFree = start;
         return;
     }
     // Each character is handed over when it would have finished crossing the line, so the

@@ -274,11 +274,14 @@ private slots:
         QCOMPARE(m.block(3).connected[9], int16_t(0));
         QCOMPARE(m.block(3).inputType[8], int16_t(11));
 
-        // Within two minutes alarm 1 of the first channel both comes and goes.
+        // Within two minutes alarm 1 of the first channel both comes and goes, and someone
+        // changes a setting at the front panel of block 5.
         int raised = 0, cleared = 0;
-        bool before = false;
-        for (int s = 0; s < 120; ++s) {
+        bool before = false, panelChange = false;
+        for (int s = 0; s < 125; ++s) {
             m.advance(1);
+            for (int ch = 0; ch < 20; ++ch)
+                panelChange = panelChange || (m.value(5, "0083", ch) & 0x1000);
             const bool on = field(m.handleFrame(readFrame(0, "0083")), 1) & 0x0002;
             raised += on && !before;
             cleared += !on && before;
@@ -286,6 +289,7 @@ private slots:
         }
         QVERIFY(raised >= 1);
         QVERIFY(cleared >= 1);
+        QVERIFY(panelChange);
     }
 };
 
