@@ -2,6 +2,7 @@
 #pragma once
 
 #include "CommError.h"
+#include "Line.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -15,8 +16,6 @@
 #endif
 
 namespace tobrel {
-
-class Line;
 
 // The operations in the order of the interface slots 7..42, so a caller bound by position
 // finds them where it always has.

@@ -131,14 +131,26 @@ void SerialPortLine::setHandshaking(int code)
 void SerialPortLine::applyFraming()
 {
     const Framing f = parseSettings(settings_);
-    const bool applied = port_.setBaudRate(f.baud) && port_.setParity(f.parity)
-        && port_.setDataBits(f.dataBits) && port_.setStopBits(f.stopBits)
-        && port_.setFlowControl(flowOfHandshaking(handshaking_));
-    if (!applied) {
-        const QString why = port_.errorString();
-        port_.clearError();
+    bool applied = port_.setBaudRate(f.baud);
+    applied = port_.setParity(f.parity) && applied;
+    applied = port_.setDataBits(f.dataBits) && applied;
+    applied = port_.setStopBits(f.stopBits) && applied;
+    applied = port_.setFlowControl(flowOfHandshaking(handshaking_)) && applied;
+    const QString why = port_.errorString();
+    port_.clearError();
+    // A pseudo-terminal keeps its own framing (there are no bits on a wire to shape), and
+    // having no modem lines is how it shows; a real port that refuses a setting is an error.
+    if (!applied && hasModemLines())
         raise(LineErrorInvalidValue, why);
-    }
+}
+
+bool SerialPortLine::hasModemLines()
+{
+    port_.clearError();
+    port_.pinoutSignals();
+    const bool answered = port_.error() == QSerialPort::NoError;
+    port_.clearError();
+    return answered;
 }
 
 void SerialPortLine::open()

@@ -51,6 +51,8 @@ public:
 private:
     void requireOpen() const;
     void applyFraming();
+    // False where the device cannot report its modem lines (a pseudo-terminal).
+    bool hasModemLines();
     // Takes what the driver holds into the port's buffer without blocking.
     void takeWaiting();
     // Raises the port's read or write failure, if it has one, and forgets harmless ones.
