@@ -174,8 +174,14 @@ private slots:
         server->setFaults(sim::Faults{});
         // The late reply is waiting and is taken first; its own request's reply follows it.
         QCOMPARE(read(0, QStringLiteral("0080"), 1).size(), 91);
-        QTest::qWait(50);
-        QCOMPARE(link->InputBuffer(), QStringLiteral("\x06"));
+        QString next;
+        QElapsedTimer clock;
+        clock.start();
+        while (next.isEmpty() && clock.elapsed() < 2000) {
+            QTest::qWait(10);
+            next = link->InputBuffer();
+        }
+        QCOMPARE(next, QStringLiteral("\x06"));
     }
 
     void hostEventsRunDuringTheWaitWithEventsCheckFalse()
@@ -186,6 +192,20 @@ private slots:
         QTimer::singleShot(20, this, [&] { ranDuringWait = server->receivedFrames().size() == 1; });
         QCOMPARE(read(0, QStringLiteral("0080")).size(), 91);
         QVERIFY(ranDuringWait);
+    }
+
+    void aVanishedPeerEndsTheCallWithALineError()
+    {
+        serve(0);
+        QCOMPARE(read(0, QStringLiteral("0080")).size(), 91);
+        server->stop();
+        try {
+            read(0, QStringLiteral("0080"), 3);
+            QFAIL("no error from a line without its peer");
+        } catch (const tobrel::CommError &e) {
+            QVERIFY2(e.number() == tobrel::LineErrorReadFailed || e.number() == tobrel::LineErrorWriteFailed,
+                     qPrintable(QString::number(e.number())));
+        }
     }
 
     void closeAndReopen()
