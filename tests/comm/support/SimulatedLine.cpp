@@ -67,12 +67,13 @@ std::unique_ptr<MonitorComm> connectedComm(SimulatedLine &line, RecordingLinkVie
 {
     auto comm = std::make_unique<MonitorComm>();
     comm->setView(&view);
-    if (comm->ProbePort(QStringLiteral("COM1"), QStringLiteral("9600")) != QLatin1String("ok"))
+    tobrel::STDComm &link = comm->PLMCom();
+    link.setPort(QStringLiteral("COM1"));
+    link.setBaudRate(QStringLiteral("9600"));
+    if (!link.PortOpen())
         return nullptr;
-    comm->PLMCom().setEventsCheck(true);
-    if (timeOutMs > 0)
-        comm->PLMCom().setTimeOut(timeOutMs);
+    link.setEventsCheck(true);
+    link.setTimeOut(timeOutMs > 0 ? timeOutMs : 300);
     line.clear();
     return comm;
 }
-

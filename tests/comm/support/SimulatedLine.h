@@ -42,8 +42,8 @@ private:
     std::unique_ptr<sim::PtyServer> server_;
 };
 
-// A link driver with a recording view, connected to the simulator through the probe (the
-// probe's frame is cleared from the trace). timeOutMs replaces the probe's 300 ms so that
-// absent blocks cost little; 0 keeps it.
+// A link driver with a recording view and its port open on the simulator (without the probe,
+// which needs block 0). timeOutMs replaces the link's 300 ms so that absent blocks cost
+// little; 0 keeps 300.
 std::unique_ptr<MonitorComm> connectedComm(SimulatedLine &line, RecordingLinkView &view, int timeOutMs = 80);
 

@@ -1,0 +1,161 @@
+// Opening the stored port and proving the controller on it: stored value repair, what counts
+// as an answer, the port dialog shown once, and link request 9.
+#include "DeviceModel.h"
+#include "MonitorComm.h"
+#include "PLM_INC.h"
+#include "Preferences.h"
+#include "PtyServer.h"
+#include "STDComm.h"
+#include "SimulatedLine.h"
+
+#include <QTest>
+
+using namespace PLM_INC;
+
+namespace {
+
+sim::DeviceModel blockZero()
+{
+    sim::DeviceModel m;
+    m.block(0).present = true;
+    m.block(0).connected.fill(1);
+    return m;
+}
+
+std::unique_ptr<MonitorComm> commWithView(RecordingLinkView &view)
+{
+    auto comm = std::make_unique<MonitorComm>();
+    comm->setView(&view);
+    return comm;
+}
+
+const QByteArray kNoDevice = "/nonexistent/plm870-test-port";
+
+} // namespace
+
+class PortProbeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void storedValuesOutsideTheChoiceAreRepairedBeforeTheFirstProbe()
+    {
+        CommTestEnvironment env;
+        Prefs::set(QStringLiteral("Port"), QStringLiteral("COM3"));
+        Prefs::set(QStringLiteral("Speed"), QStringLiteral("4800"));
+        SimulatedLine line(blockZero());
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = commWithView(view);
+        QCOMPARE(comm->ConnectStoredPort(), QStringLiteral("ok"));
+        QCOMPARE(Prefs::get(QStringLiteral("Port")), QStringLiteral("COM1"));
+        QCOMPARE(Prefs::get(QStringLiteral("Speed")), QStringLiteral("9600"));
+        QCOMPARE(view.portSelections, (QList<QPair<QString, QString>>{{"COM1", "9600"}}));
+        QCOMPARE(comm->PLMCom().Port(), QStringLiteral("COM1"));
+        QCOMPARE(comm->PLMCom().BaudRate(), QStringLiteral("9600"));
+        QCOMPARE(comm->PLMCom().timeOutMs(), 300);
+        QCOMPARE(line.summary(), QStringList({"R 0 00A0"}));
+        QVERIFY(view.portDialogs.isEmpty());
+        // The probe reads nothing into the image and records nothing.
+        QCOMPARE(ChannelConnected[0], int16_t(0));
+        QCOMPARE(HistoryRow, int16_t(1));
+        QVERIFY(view.panel1History.isEmpty());
+    }
+
+    void validStoredValuesAreKept()
+    {
+        CommTestEnvironment env;
+        Prefs::set(QStringLiteral("Speed"), QStringLiteral("19200"));
+        SimulatedLine line(blockZero());
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = commWithView(view);
+        QCOMPARE(comm->ConnectStoredPort(), QStringLiteral("ok"));
+        QCOMPARE(comm->PLMCom().BaudRate(), QStringLiteral("19200"));
+        QVERIFY(view.portSelections.isEmpty());
+    }
+
+    void aNegativeReplyFromBlockZeroFailsTheProbe()
+    {
+        CommTestEnvironment env;
+        sim::DeviceModel model = blockZero();
+        model.block(0).nakAll = true;
+        SimulatedLine line(std::move(model));
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = commWithView(view);
+        QCOMPARE(comm->ProbePort(QStringLiteral("COM1"), QStringLiteral("9600")), QString());
+        QCOMPARE(line.summary(), QStringList({"R 0 00A0"}));
+        QCOMPARE(view.portDialogs, (QList<QPair<QString, QString>>{{"COM1", "9600"}}));
+        QCOMPARE(comm->portDialogShown(), int16_t(-1));
+        QCOMPARE(HistoryRow, int16_t(1)); // not classified
+        QCOMPARE(CommError, int16_t(0));
+    }
+
+    void theDialogIsShownOnceUntilOk()
+    {
+        CommTestEnvironment env;
+        qputenv("PLM870_COM1", kNoDevice);
+        Prefs::set(QStringLiteral("Speed"), QStringLiteral("19200"));
+        RecordingLinkView view;
+        auto comm = commWithView(view);
+        QCOMPARE(comm->ConnectStoredPort(), QString());
+        QCOMPARE(comm->ConnectStoredPort(), QString());
+        QCOMPARE(view.portDialogs, (QList<QPair<QString, QString>>{{"COM1", "19200"}}));
+        comm->commDialogOk();
+        QCOMPARE(comm->ConnectStoredPort(), QString());
+        QCOMPARE(view.portDialogs.size(), 2);
+        qunsetenv("PLM870_COM1");
+    }
+
+    void theMainLoopStartsTheLinkTimerAfterTheProbe()
+    {
+        CommTestEnvironment env;
+        SimulatedLine line(blockZero());
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = commWithView(view);
+        LinkRequest = 5;
+        comm->communicate();
+        QCOMPARE(LinkRequest, int16_t(0));
+        QVERIFY(comm->timer4().isActive());
+        QCOMPARE(comm->timer4().interval(), 1);
+        QVERIFY(comm->PLMCom().EventsCheck());
+        comm->timer4().stop();
+    }
+
+    void withoutAnAnswerTheLinkRetriesOnEveryTick()
+    {
+        CommTestEnvironment env;
+        sim::DeviceModel model; // nobody answers yet
+        SimulatedLine line(std::move(model));
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = commWithView(view);
+        comm->communicate();
+        comm->timer4().stop(); // ticks by hand
+        QCOMPARE(LinkRequest, int16_t(9));
+        QCOMPARE(view.portDialogs.size(), 1);
+        comm->Timer4_Timer();
+        QCOMPARE(LinkRequest, int16_t(9));
+        QCOMPARE(view.processEventsCount, 1);
+        QCOMPARE(view.portDialogs.size(), 1);
+        QCOMPARE(line.summary(), QStringList({"R 0 00A0", "R 0 00A0"}));
+
+        // The operator picks COM2 in the dialog; the next attempt uses it.
+        qputenv("PLM870_COM2", QByteArray::fromStdString(line.server().slavePath()));
+        qputenv("PLM870_COM1", kNoDevice);
+        line.server().withModel([](sim::DeviceModel &m) {
+            m.block(0).present = true;
+            m.block(0).connected.fill(1);
+        });
+        Prefs::set(QStringLiteral("Port"), QStringLiteral("COM2"));
+        comm->commDialogOk();
+        comm->Timer4_Timer();
+        QCOMPARE(LinkRequest, int16_t(0));
+        QCOMPARE(comm->PLMCom().Port(), QStringLiteral("COM2"));
+        qunsetenv("PLM870_COM2");
+    }
+};
+
+QTEST_GUILESS_MAIN(PortProbeTest)
+#include "tst_port_probe.moc"

@@ -1,0 +1,316 @@
+// The setting writes: encoded fields and their conversions, cooling items, the two phases of
+// the load transfers, refused writes, and the factory adjustment data.
+#include "DeviceModel.h"
+#include "MonitorComm.h"
+#include "PLM_INC.h"
+#include "PtyServer.h"
+#include "SimulatedLine.h"
+
+#include <QTest>
+
+using namespace PLM_INC;
+
+namespace {
+
+const QStringList kChain = {"0013", "0014", "0001", "0002", "0003", "0004", "0007", "0008", "000B",
+                            "000C", "000D", "000E", "000F", "0010", "0011", "0012", "0015", "0016",
+                            "0017", "0018", "0019", "001C", "001D", "001E", "001F", "0020"};
+
+QStringList writes(int block, const QStringList &items)
+{
+    QStringList out;
+    for (const QString &item : items)
+        out << QStringLiteral("W %1 %2").arg(block).arg(item);
+    return out;
+}
+
+QStringList chainWithoutCooling()
+{
+    return kChain.mid(0, 21);
+}
+
+sim::DeviceModel blocks(std::initializer_list<int> present)
+{
+    sim::DeviceModel m;
+    for (int b : present) {
+        m.block(b).present = true;
+        m.block(b).connected.fill(1);
+    }
+    return m;
+}
+
+void markPresent(std::initializer_list<int> present)
+{
+    BlockAbsent.fill(1);
+    for (int b : present)
+        BlockAbsent[b] = 0;
+    LinkRequest = 1;
+}
+
+int16_t simValue(SimulatedLine &line, int block, const char *item, int channel)
+{
+    int16_t v = 0;
+    line.server().withModel([&](sim::DeviceModel &m) { v = m.value(block, item, channel); });
+    return v;
+}
+
+void runDelay(MonitorComm &comm, int index)
+{
+    for (int i = 0; i < 15; ++i)
+        comm.Timer3_Timer(index);
+}
+
+} // namespace
+
+class SettingWritesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void oneItemIsWrittenWithItsConversionsAndReadBack()
+    {
+        CommTestEnvironment env;
+        SimulatedLine line(blocks({1}));
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = connectedComm(line, view);
+        QVERIFY(comm);
+        markPresent({1});
+        for (int ch = 20; ch < 22; ++ch) {
+            InputType[ch] = 12;
+            ScaleHigh[ch] = 2000;
+            ScaleLow[ch] = -1000;
+        }
+        Alarm1Action[20] = 10; // process alarm: a level
+        Alarm1Action[21] = 3;  // deviation alarm: a span
+        Alarm1Value[20] = 500;
+        Alarm1Value[21] = 300;
+        for (int ch = 22; ch < 40; ++ch)
+            Alarm1Value[ch] = static_cast<int16_t>(ch == 39 ? -1 : ch); // temperature inputs: unchanged
+        RequestBlock = 1;
+        RequestItem = QStringLiteral("0005");
+        LinkRequest = 2;
+        comm->Timer4_Timer();
+
+        QCOMPARE(line.summary(), QStringList({"W 1 0005", "R 1 0005"}));
+        const QString data = parseFrame(line.frames()[0]).data;
+        QCOMPARE(data.size(), 80);
+        QCOMPARE(data.left(8), QStringLiteral("138803E8")); // 5000 and 1000 controller counts
+        QCOMPARE(data.mid(8, 4), QStringLiteral("0016"));
+        QCOMPARE(data.right(4), QStringLiteral("FFFF"));
+        QCOMPARE(simValue(line, 1, "0005", 0), int16_t(5000));
+        QCOMPARE(simValue(line, 1, "0005", 1), int16_t(1000));
+        QCOMPARE(Alarm1Value[20], int16_t(500)); // the read-back, converted back
+        QCOMPARE(Alarm1Value[21], int16_t(300));
+        QCOMPARE(LinkRequest, int16_t(1));
+        QCOMPARE(view.panel[1], QStringLiteral("OK"));
+
+        line.clear();
+        MainSetting[20] = -250;
+        RequestItem = QStringLiteral("0001");
+        LinkRequest = 2;
+        comm->Timer4_Timer();
+        QCOMPARE(parseFrame(line.frames()[0]).data.left(4), QStringLiteral("09C4")); // (-250 + 1000) * 10000 / 3000
+    }
+
+    void coolingItemsGoOnlyToBlocksWithCooling()
+    {
+        CommTestEnvironment env;
+        SimulatedLine line(blocks({1, 2}));
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = connectedComm(line, view);
+        QVERIFY(comm);
+        markPresent({1, 2});
+        BlockHasCooling[2] = -1;
+        RequestItem = QStringLiteral("001E");
+        RequestBlock = 1;
+        LinkRequest = 2;
+        comm->Timer4_Timer();
+        QVERIFY(line.frames().empty());
+        QCOMPARE(LinkRequest, int16_t(1));
+        RequestBlock = 3; // absent
+        RequestItem = QStringLiteral("0002");
+        LinkRequest = 2;
+        comm->Timer4_Timer();
+        QVERIFY(line.frames().empty());
+        RequestBlock = 2;
+        RequestItem = QStringLiteral("001E");
+        LinkRequest = 2;
+        comm->Timer4_Timer();
+        QCOMPARE(line.summary(), QStringList({"W 2 001E", "R 2 001E"}));
+    }
+
+    void aValueWithoutADeviceCountSendsNothingOfItsItem()
+    {
+        CommTestEnvironment env;
+        SimulatedLine line(blocks({1}));
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = connectedComm(line, view);
+        QVERIFY(comm);
+        markPresent({1});
+        InputType[25] = 12;
+        ScaleHigh[25] = 100;
+        ScaleLow[25] = 100; // no span: no device count
+        line.server().withModel([](sim::DeviceModel &m) { m.value(1, "000B", 0) = 42; });
+        RequestBlock = 1;
+        RequestItem = QStringLiteral("000B");
+        LinkRequest = 2;
+        comm->Timer4_Timer();
+        QCOMPARE(line.summary(), QStringList({"R 1 000B"}));
+        QCOMPARE(simValue(line, 1, "000B", 0), int16_t(42));
+        QCOMPARE(LinkRequest, int16_t(1));
+    }
+
+    void blockTransferRestoresTheLoadedAlarmValuesFifteenSecondsLater()
+    {
+        CommTestEnvironment env;
+        SimulatedLine line(blocks({2}));
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = connectedComm(line, view);
+        QVERIFY(comm);
+        markPresent({2});
+        for (int c = 0; c < 20; ++c) {
+            Alarm1Value[40 + c] = static_cast<int16_t>(10 + c);
+            Alarm2Value[40 + c] = static_cast<int16_t>(-20 - c);
+            ProportionalBand[40 + c] = 35;
+        }
+        RequestBlock = 2;
+        LinkRequest = 3;
+        comm->Timer4_Timer();
+        QCOMPARE(line.summary(), writes(2, chainWithoutCooling()));
+        QCOMPARE(simValue(line, 2, "0002", 19), int16_t(35));
+        QVERIFY(comm->timer3(0).isActive());
+        QCOMPARE(comm->timer3(0).interval(), 1000);
+        QVERIFY(comm->transferInProgress());
+        QCOMPARE(LinkRequest, int16_t(1));
+        line.clear();
+
+        // Meanwhile the unit reports changed settings: the re-read shows its alarm values.
+        line.server().withModel([](sim::DeviceModel &m) {
+            m.value(2, "0083", 0) = 0x1000;
+            m.value(2, "0005", 0) = 555;
+        });
+        PollBlock = 2;
+        PollItem = 1;
+        comm->Timer4_Timer();
+        QCOMPARE(LinkRequest, int16_t(8));
+        comm->Timer4_Timer();
+        QCOMPARE(Alarm1Value[40], int16_t(555));
+        line.clear();
+
+        for (int i = 0; i < 14; ++i)
+            comm->Timer3_Timer(0);
+        QCOMPARE(LinkRequest, int16_t(1));
+        QCOMPARE(view.transferProgress.last(), qMakePair(140, true));
+        comm->Timer3_Timer(0);
+        QCOMPARE(view.transferProgress.last(), qMakePair(150, true));
+        QCOMPARE(LinkRequest, int16_t(5));
+        QVERIFY(!comm->timer3(0).isActive());
+
+        comm->Timer4_Timer();
+        QCOMPARE(line.summary(), writes(2, {"0005", "0006"}));
+        QCOMPARE(Alarm1Value[40], int16_t(10));
+        QCOMPARE(simValue(line, 2, "0005", 0), int16_t(10));
+        QCOMPARE(simValue(line, 2, "0006", 19), int16_t(-39));
+        QCOMPARE(view.transfersFinished, QList<bool>({false}));
+        QCOMPARE(view.transferProgress.last(), qMakePair(0, false));
+        QCOMPARE(view.panel[4], QString());
+        QVERIFY(!comm->transferInProgress());
+        QCOMPARE(LinkRequest, int16_t(1));
+    }
+
+    void allBlocksTransferWritesEveryPresentBlock()
+    {
+        CommTestEnvironment env;
+        SimulatedLine line(blocks({0, 2}));
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = connectedComm(line, view);
+        QVERIFY(comm);
+        markPresent({0, 2});
+        BlockHasCooling[0] = -1;
+        LinkRequest = 4;
+        comm->Timer4_Timer();
+        QCOMPARE(line.summary(), writes(0, kChain) + writes(2, chainWithoutCooling()));
+        QVERIFY(comm->timer3(1).isActive());
+        QVERIFY(!comm->timer3(0).isActive());
+        line.clear();
+        runDelay(*comm, 1);
+        QCOMPARE(LinkRequest, int16_t(6));
+        comm->Timer4_Timer();
+        QCOMPARE(line.summary(), QStringList({"W 0 0005", "W 0 0006", "W 2 0005", "W 2 0006"}));
+        QCOMPARE(view.transfersFinished, QList<bool>({true}));
+    }
+
+    void refusedWritesAreRecordedAndTheTransferGoesOn()
+    {
+        CommTestEnvironment env;
+        SimulatedLine line(blocks({2}));
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = connectedComm(line, view);
+        QVERIFY(comm);
+        sim::Faults faults;
+        faults.nak = 0.3;
+        faults.seed = 7;
+        line.server().setFaults(faults);
+        markPresent({2});
+        RequestBlock = 2;
+        LinkRequest = 3;
+        comm->Timer4_Timer();
+        QCOMPARE(line.summary(), writes(2, chainWithoutCooling()));
+        const int refused = view.panel1History.count(QStringLiteral("NG"));
+        QVERIFY(refused >= 1);
+        QVERIFY(refused < 21);
+        QCOMPARE(view.panel1History.count(QStringLiteral("OK")), 21 - refused);
+        QCOMPARE(env.historyCount(QStringLiteral("Received Negative acknowledgement from HRV-600.")), refused);
+    }
+
+    void anAbsentBlockGetsNothingButTheTransferEnds()
+    {
+        CommTestEnvironment env;
+        SimulatedLine line(blocks({2}));
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = connectedComm(line, view);
+        QVERIFY(comm);
+        markPresent({2});
+        RequestBlock = 3;
+        LinkRequest = 3;
+        comm->Timer4_Timer();
+        runDelay(*comm, 0);
+        comm->Timer4_Timer();
+        QVERIFY(line.frames().empty());
+        QCOMPARE(view.transfersFinished, QList<bool>({false}));
+    }
+
+    void factoryAdjustmentCarriesTheEightyCharactersUnchanged()
+    {
+        CommTestEnvironment env;
+        SimulatedLine line(blocks({1}));
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = connectedComm(line, view);
+        QVERIFY(comm);
+        markPresent({1});
+        QString text;
+        for (int i = 0; i < 80; ++i)
+            text += QChar(0x21 + (i * 7) % 90);
+        comm->setFactoryAdjustText(text);
+        RequestBlock = 1;
+        LinkRequest = 7;
+        comm->Timer4_Timer();
+        QCOMPARE(line.summary(), QStringList({"W 1 0040"}));
+        QCOMPARE(parseFrame(line.frames()[0]).data, text);
+        std::string stored;
+        line.server().withModel([&](sim::DeviceModel &m) { stored = m.factoryData(1); });
+        QCOMPARE(QString::fromStdString(stored), text);
+        QCOMPARE(view.panel[1], QStringLiteral("OK"));
+        QCOMPARE(LinkRequest, int16_t(1));
+    }
+};
+
+QTEST_GUILESS_MAIN(SettingWritesTest)
+#include "tst_setting_writes.moc"
