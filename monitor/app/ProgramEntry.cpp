@@ -1,0 +1,70 @@
+#include "ProgramEntry.h"
+
+#include "AlarmHistory.h"
+#include "Clock.h"
+#include "DataFolder.h"
+#include "MainDisp.h"
+#include "OpeningScreen.h"
+#include "PLM_INC.h"
+#include "Preferences.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <exception>
+
+namespace {
+template <typename Step>
+void runStep(Step step)
+{
+    try {
+        step();
+    } catch (const std::exception &) {
+    }
+}
+} // namespace
+
+ProgramEntry::ProgramEntry() = default;
+
+ProgramEntry::~ProgramEntry()
+{
+    m_openingScreen.reset();
+    m_mainDisp.reset();
+}
+
+// The first touch of the main window loads it: the link driver and PLMCom are created here,
+// before any folder exists.
+void ProgramEntry::loadChartSettings()
+{
+    m_mainDisp = std::make_unique<MainDisp>();
+    MainDisp &w = *m_mainDisp;
+    for (int k = 0; k < 4; ++k)
+        w.Label_protname[size_t(k)]->setText(Prefs::get(QStringLiteral("Chart_PrName") + QString::number(k)));
+    w.Check1->setChecked(Prefs::getInt(QStringLiteral("log_restart")) == 1);
+}
+
+void ProgramEntry::makeDataFolders(const QStringList &names)
+{
+    for (const QString &name : names) {
+        const QString path = PLM_INC::DataSubFolder(name);
+        if (!QDir(path).exists())
+            QDir().mkpath(path);
+    }
+}
+
+void ProgramEntry::start()
+{
+    loadChartSettings();
+    PLM_INC::GroupIndex = 0;
+    PLM_INC::SelectedItem = 0;
+    PLM_INC::HistoryRow = 1;
+    runStep([] { QDir::setCurrent(PLM_INC::DataFolder()); });
+    runStep([this] { makeDataFolders({QStringLiteral("logging"), QStringLiteral("hystory")}); });
+    runStep([this] { m_historyFile = CreateHistoryFile(PLM_INC::DataSubFolder(QStringLiteral("hystory")), PLM_INC::clock().now()); });
+    runStep([this] { makeDataFolders({QStringLiteral("Setdata")}); });
+    m_openingScreen = std::make_unique<OpeningScreen>();
+    m_mainDisp->setOpeningScreen(m_openingScreen.get());
+    m_openingScreen->showNow();
+    runStep([this] { m_mainDisp->regRead(); });
+    runStep([this] { m_mainDisp->communicate(); });
+}

@@ -1,0 +1,24 @@
+// Message boxes of the windowed program. Messages raised by timer-driven work carry a kind:
+// such a box opens without a nested event loop and at most one box of a kind is open at a
+// time, so an operator away from the desk comes back to one box and a running program.
+#pragma once
+
+#include "Prompter.h"
+
+#include <QMessageBox>
+#include <QPointer>
+#include <map>
+
+class WidgetPrompter : public PLM_INC::Prompter {
+public:
+    void message(const QString &text, const QString &kind = QString()) override;
+    PLM_INC::Answer question(const QString &text) override;
+    QString openFileName(const QString &title, const QString &folder, const QString &filter) override;
+    QString saveFileName(const QString &title, const QString &folder, const QString &filter) override;
+
+    // True while a box of this kind is open.
+    bool isOpen(const QString &kind) const;
+
+private:
+    std::map<QString, QPointer<QMessageBox>> m_open;
+};

@@ -1,0 +1,75 @@
+#include "Controls.h"
+
+#include "Lamp.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace Controls {
+
+QString indexed(const QString &name, int index)
+{
+    return name + QLatin1Char('_') + QString::number(index);
+}
+
+QLabel *caption(QWidget *parent, const QString &objectName, const QString &text)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(objectName);
+    l->setAccessibleName(text);
+    return l;
+}
+
+QLabel *valueField(QWidget *parent, const QString &objectName, const QString &accessible, int minWidth)
+{
+    auto *l = new QLabel(parent);
+    l->setObjectName(objectName);
+    l->setAccessibleName(accessible);
+    l->setProperty("valueField", true); // styled by valueFieldStyle() of the window
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setMinimumWidth(minWidth);
+    return l;
+}
+
+QString valueFieldStyle()
+{
+    return QStringLiteral("QLabel[valueField=\"true\"] { background: white; color: black; border: 1px solid #8c8c8c; padding: 0px 3px; }"
+                          "QLabel[valueField=\"true\"]:disabled { background: #e4e4e4; color: #909090; border-color: #b8b8b8; }");
+}
+
+QPushButton *button(QWidget *parent, const QString &objectName, const QString &text, const QString &accessible)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(objectName);
+    b->setAccessibleName(accessible.isEmpty() ? text : accessible);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QComboBox *selector(QWidget *parent, const QString &objectName, const QString &accessible)
+{
+    auto *c = new QComboBox(parent);
+    c->setObjectName(objectName);
+    c->setAccessibleName(accessible);
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return c;
+}
+
+QCheckBox *checkBox(QWidget *parent, const QString &objectName, const QString &text)
+{
+    auto *c = new QCheckBox(text, parent);
+    c->setObjectName(objectName);
+    c->setAccessibleName(text);
+    return c;
+}
+
+Lamp *lamp(QWidget *parent, const QString &objectName, const QString &accessible)
+{
+    auto *l = new Lamp(accessible, parent);
+    l->setObjectName(objectName);
+    return l;
+}
+
+} // namespace Controls

@@ -1,0 +1,30 @@
+// Small factories for the named controls of the windows: objectName = control name (with the
+// index for control arrays), an accessible name that says what the control is, and the look
+// shared by all value fields.
+#pragma once
+
+#include <QString>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QWidget;
+class Lamp;
+
+namespace Controls {
+
+QString indexed(const QString &name, int index); // "Command_change_3"
+
+// A caption (static text).
+QLabel *caption(QWidget *parent, const QString &objectName, const QString &text);
+// A value field: sunken, white, right-aligned; `accessible` says what it shows.
+QLabel *valueField(QWidget *parent, const QString &objectName, const QString &accessible, int minWidth = 64);
+// The look of every value field, set once on a window.
+QString valueFieldStyle();
+QPushButton *button(QWidget *parent, const QString &objectName, const QString &text, const QString &accessible = QString());
+QComboBox *selector(QWidget *parent, const QString &objectName, const QString &accessible);
+QCheckBox *checkBox(QWidget *parent, const QString &objectName, const QString &text);
+Lamp *lamp(QWidget *parent, const QString &objectName, const QString &accessible);
+
+} // namespace Controls

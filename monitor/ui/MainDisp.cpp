@@ -1,0 +1,365 @@
+#include "MainDisp.h"
+
+#include "Controls.h"
+#include "DataFolder.h"
+#include "MonitorComm.h"
+#include "OpeningScreen.h"
+#include "PLM_INC.h"
+#include "Prompter.h"
+#include "SubDisp_Block.h"
+#include "SubDisp_Chname.h"
+#include "SubDisp_History.h"
+#include "SubDisp_comm.h"
+#include "STDComm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MainDisp"));
+    setWindowTitle(QStringLiteral("PLM-870 Monitoring software"));
+    m_comm = new MonitorComm(this);
+    m_comm->setView(this);
+    connect(m_comm, &MonitorComm::quitRequested, this, &MainDisp::endProgram);
+    // The port's own message (CTS not asserted) comes from timer-driven work: one box at a time.
+    m_comm->PLMCom().setMessageHandler([](const QString &text) { PLM_INC::prompter().message(text, QStringLiteral("port")); });
+
+    buildFrame();
+    setStyleSheet(Controls::valueFieldStyle());
+    buildMenus();
+    buildStatusBar();
+    connectSelectors();
+
+    subDispComm = new SubDisp_comm(this);
+    connect(subDispComm, &SubDisp_comm::okPressed, this, [this] { m_comm->commDialogOk(); });
+    connect(subDispComm, &SubDisp_comm::shutDownPressed, this, &MainDisp::endProgram);
+    subDispHistory = new SubDisp_History(this);
+
+    subDispBlock = new SubDisp_Block(*this);
+    subDispChname = new SubDisp_Chname(*this);
+    setStatusPanel(2, QStringLiteral("Logging standby"));
+    setStatusPanel(3, QStringLiteral("Chart standby"));
+}
+
+MainDisp::~MainDisp()
+{
+    m_comm->setView(nullptr);
+}
+
+tobrel::STDComm &MainDisp::PLMCom()
+{
+    return m_comm->PLMCom();
+}
+
+void MainDisp::buildFrame()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("MainDisp_central"));
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 2);
+    layout->setSpacing(2);
+
+    SSTab1 = new QTabWidget(central);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->setAccessibleName(QStringLiteral("Display pages"));
+    SSTab1->addTab(buildPage0FourBlock(), QStringLiteral("4-Block Disp"));
+    SSTab1->addTab(buildPage1TwoBlock(), QStringLiteral("2-Block Disp"));
+    SSTab1->addTab(buildPage2OneBlock(), QStringLiteral("1 Block Disp"));
+    SSTab1->addTab(buildPage3OneChannel(), QStringLiteral("1 Channel Disp"));
+    SSTab1->addTab(buildPage4Setting(), QStringLiteral("Setting Disp"));
+    SSTab1->addTab(buildPage5Chart(), QStringLiteral("Chart"));
+    SSTab1->addTab(buildPage6Logging(), QStringLiteral("Data logging"));
+    layout->addWidget(SSTab1, 1);
+
+    // The two communication notices sit under the pages, hidden until the link driver shows them.
+    auto *notices = new QHBoxLayout;
+    Text_readmsg = Controls::caption(central, QStringLiteral("Text_readmsg"),
+                                     QStringLiteral("The monitoring software is reading data from PLM-870.\n"
+                                                    "Please wait for a moment."));
+    Text_readmsg->setStyleSheet(QStringLiteral("QLabel { background: #ffffc0; color: black; border: 1px solid #808080; padding: 2px 6px; }"));
+    Text_readmsg2 = Controls::caption(central, QStringLiteral("Text_readmsg2"), QStringLiteral("Communication error"));
+    Text_readmsg2->setStyleSheet(QStringLiteral("QLabel { background: #ff4040; color: white; font-weight: bold; padding: 2px 6px; }"));
+    Text_readmsg->hide();
+    Text_readmsg2->hide();
+    notices->addWidget(Text_readmsg);
+    notices->addWidget(Text_readmsg2);
+    notices->addStretch(1);
+    layout->addLayout(notices);
+    setCentralWidget(central);
+}
+
+void MainDisp::buildStatusBar()
+{
+    auto *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    const int widths[4] = {60, 150, 150, 220};
+    for (int i = 0; i < 4; ++i) {
+        auto *panel = new QLabel(bar);
+        panel->setObjectName(Controls::indexed(QStringLiteral("StatusBar1_Panel"), i + 1));
+        panel->setAccessibleName(QStringLiteral("Status panel %1").arg(i + 1));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setMinimumWidth(widths[i]);
+        panel->setContentsMargins(4, 0, 4, 0);
+        bar->addWidget(panel, i == 3 ? 1 : 0);
+        StatusBar1_Panel[size_t(i)] = panel;
+    }
+    ProgressBar1 = new QProgressBar(bar);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setAccessibleName(QStringLiteral("Transfer progress"));
+    ProgressBar1->setRange(0, 150);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setFixedWidth(200);
+    bar->addPermanentWidget(ProgressBar1);
+}
+
+void MainDisp::buildMenus()
+{
+    auto addAction = [this](QMenu *menu, const QString &name, const QString &text, auto handler) {
+        QAction *a = menu->addAction(text);
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainDisp_menu"));
+
+    QMenu *file = bar->addMenu(QStringLiteral("File(&F)"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    addAction(file, QStringLiteral("mnuEnd"), QStringLiteral("End(&E)"), [this] { mnuEnd_Click(); });
+
+    QMenu *setting = bar->addMenu(QStringLiteral("Setting(&S)"));
+    setting->setObjectName(QStringLiteral("mnuSetting"));
+    addAction(setting, QStringLiteral("mnuDevno"), QStringLiteral("Block name(&B)"),
+              [this] { mnuDevno_Click(); });
+    addAction(setting, QStringLiteral("mnuCHname"), QStringLiteral("Channel name(&C)"),
+              [this] { mnuCHname_Click(); });
+
+    QMenu *disp = bar->addMenu(QStringLiteral("Disp(&D)"));
+    disp->setObjectName(QStringLiteral("mnuDisp"));
+    addAction(disp, QStringLiteral("mnuNormal"), QStringLiteral("Normal view(&W)"), [this] { mnuNormal_Click(); });
+    disp->addSeparator();
+    addAction(disp, QStringLiteral("mnuMin"), QStringLiteral("Min.(&N)"), [this] { mnuMin_Click(); });
+    addAction(disp, QStringLiteral("mnuMax"), QStringLiteral("Full screen(&X)"), [this] { mnuMax_Click(); });
+
+    QMenu *user = bar->addMenu(QStringLiteral("User(&U)"));
+    user->setObjectName(QStringLiteral("mnuUser"));
+    QMenu *saveLoad = user->addMenu(QStringLiteral("Setting value Save / Load(&G)"));
+    saveLoad->setObjectName(QStringLiteral("mnuSaveLoad"));
+    addAction(saveLoad, QStringLiteral("mnuSaveLoadCh"), QStringLiteral("Channel(&C)"),
+              [this] { showLaterVersionNotice(QStringLiteral("Channel setting file")); });
+    addAction(saveLoad, QStringLiteral("mnuSaveLoadBlock"), QStringLiteral("Block(&B)"),
+              [this] { showLaterVersionNotice(QStringLiteral("Block setting file")); });
+    addAction(saveLoad, QStringLiteral("mnuSaveLoadAll"), QStringLiteral("All channels(&A)"),
+              [this] { showLaterVersionNotice(QStringLiteral("All channels setting file")); });
+    addAction(user, QStringLiteral("mnuFactory"), QStringLiteral("Factory adjusted value(&K)"),
+              [this] { showLaterVersionNotice(QStringLiteral("Factory adjusted value")); });
+    user->addSeparator();
+    addAction(user, QStringLiteral("mnuHistory"), QStringLiteral("Alarm history(&A)"), [this] { mnuHistory_Click(); });
+
+    QMenu *help = bar->addMenu(QStringLiteral("Help(&H)"));
+    help->setObjectName(QStringLiteral("mnuHelpTop"));
+    addAction(help, QStringLiteral("mnuHelp"), QStringLiteral("Help(&M)"), [this] { mnuHelp_Click(); });
+    help->addSeparator();
+    addAction(help, QStringLiteral("mnuVersion"), QStringLiteral("Version information(&V)"),
+              [this] { showLaterVersionNotice(QStringLiteral("Version information")); });
+}
+
+QAction *MainDisp::menuAction(const QString &objectName) const
+{
+    return menuBar()->findChild<QAction *>(objectName);
+}
+
+void MainDisp::showLaterVersionNotice(const QString &function)
+{
+    auto *box = new QDialog(this);
+    box->setObjectName(QStringLiteral("LaterVersionNotice"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(function);
+    auto *layout = new QVBoxLayout(box);
+    auto *text = Controls::caption(box, QStringLiteral("LaterVersionNotice_text"),
+                                   QStringLiteral("\"%1\" comes in a later version of this software.").arg(function));
+    layout->addWidget(text);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, box);
+    connect(buttons, &QDialogButtonBox::accepted, box, &QDialog::close);
+    layout->addWidget(buttons);
+    box->show(); // not modal: polling goes on
+}
+
+// --- window size menus ---
+
+void MainDisp::mnuNormal_Click()
+{
+    showNormal();
+    placeProgressBar();
+}
+
+void MainDisp::mnuMin_Click()
+{
+    showMinimized();
+    placeProgressBar();
+}
+
+void MainDisp::mnuMax_Click()
+{
+    showMaximized();
+    placeProgressBar();
+}
+
+void MainDisp::placeProgressBar()
+{
+    // The progress bar is a permanent widget of the status bar, so the status bar's layout keeps
+    // it just below the bar's top edge whatever the window size; only a fresh layout is needed.
+    statusBar()->updateGeometry();
+}
+
+void MainDisp::mnuHelp_Click()
+{
+    // The contents page of the help, next to the program or in the source tree's docs.
+    const QStringList candidates = {
+        QCoreApplication::applicationDirPath() + QStringLiteral("/help/PLM_MONITOR_US.html"),
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/plm870/help/PLM_MONITOR_US.html"),
+    };
+    for (const QString &path : candidates) {
+        if (QFileInfo::exists(path)) {
+            if (QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())))
+                return;
+            break;
+        }
+    }
+    PLM_INC::prompter().message(QStringLiteral("The help file PLM_MONITOR_US cannot be opened."));
+}
+
+void MainDisp::mnuHistory_Click()
+{
+    subDispHistory->openFromBuffer();
+}
+
+// --- LinkView ---
+
+void MainDisp::setStatusPanel(int panel, const QString &text)
+{
+    if (panel >= 1 && panel <= 4)
+        StatusBar1_Panel[size_t(panel - 1)]->setText(text);
+}
+
+QString MainDisp::statusPanelText(int panel) const
+{
+    if (panel >= 1 && panel <= 4)
+        return StatusBar1_Panel[size_t(panel - 1)]->text();
+    return QString();
+}
+
+void MainDisp::setReadingNoticeVisible(bool visible)
+{
+    Text_readmsg->setVisible(visible);
+}
+
+void MainDisp::setCommErrorNoticeVisible(bool visible)
+{
+    Text_readmsg2->setVisible(visible);
+}
+
+void MainDisp::setStartupProgress(int count)
+{
+    if (m_openingScreen)
+        m_openingScreen->setProgress(count);
+}
+
+void MainDisp::startupFinished()
+{
+    if (m_openingScreen)
+        m_openingScreen->close();
+    show();
+    m_started = true;
+    Form_Activate();
+    if (resumeChart)
+        resumeChart();
+    if (resumeLogging)
+        resumeLogging();
+    emit linkStarted();
+}
+
+void MainDisp::resetSettingEditor()
+{
+    for (size_t f = 0; f < 3; ++f) {
+        Frame_sub1[f]->hide();
+        Frame_sub2[f]->hide();
+    }
+    Frame_sub1[0]->show();
+    Frame_sub2[0]->show();
+    PLM_INC::SelectedItem = 0;
+    Frame_main->setTitle(QString());
+    for (size_t r = 0; r < 20; ++r) {
+        Setdata_Para[r]->clear();
+        settin_inf[r]->clear();
+    }
+}
+
+void MainDisp::setPortDialogSelection(const QString &port, const QString &speed)
+{
+    subDispComm->setSelection(port, speed);
+}
+
+void MainDisp::showPortDialog(const QString &port, const QString &speed)
+{
+    subDispComm->setSelection(port, speed);
+    subDispComm->show();
+    subDispComm->raise();
+}
+
+void MainDisp::setTransferProgress(int value, bool visible)
+{
+    ProgressBar1->setValue(qBound(ProgressBar1->minimum(), value, ProgressBar1->maximum()));
+    ProgressBar1->setVisible(visible);
+    ProgressBar1->repaint();
+}
+
+void MainDisp::transferFinished(bool allBlocks)
+{
+    if (onTransferFinished)
+        onTransferFinished(allBlocks);
+}
+
+void MainDisp::refreshDisplay()
+{
+    SelectDispItem();
+}
+
+void MainDisp::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+// --- window events ---
+
+void MainDisp::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_started && !m_quit)
+        Form_Activate();
+}
+
+void MainDisp::closeEvent(QCloseEvent *event)
+{
+    if (m_quit || Form_Unload())
+        event->accept();
+    else
+        event->ignore();
+}

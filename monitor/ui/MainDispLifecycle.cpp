@@ -1,0 +1,124 @@
+// Start-up preferences (regRead), the main loop's start and the closing sequence.
+#include "MainDisp.h"
+#include "MonitorComm.h"
+#include "OpeningScreen.h"
+#include "PLM_INC.h"
+#include "Preferences.h"
+#include "Prompter.h"
+#include "SubDisp_History.h"
+#include "SubDisp_comm.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <exception>
+
+using namespace PLM_INC;
+
+namespace {
+
+// A step of the start-up that fails is passed over and the next one runs.
+template <typename Step>
+void runStep(Step step)
+{
+    try {
+        step();
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace
+
+// A stored list index that is not a number, or names no entry of the list, gives way to the
+// key's default, so one bad value never keeps the rest of the preferences from loading.
+void MainDisp::restoreListIndex(QComboBox *list, const QString &key)
+{
+    int index = Prefs::getInt(key);
+    if (index < 0 || index >= list->count())
+        index = Prefs::defaultFor(key).toInt();
+    setListIndex(list, index);
+}
+
+void MainDisp::regRead()
+{
+    runStep([this] {
+        for (int i = 3; i >= 0; --i)
+            Frame_Block[size_t(i)]->setTitle(Prefs::blockName(i));
+    });
+    runStep([this] {
+        for (int n = 0; n < 80; ++n) {
+            const QString name = Prefs::channelName(GroupIndex * 80 + n);
+            Label1[size_t(n)]->setText(name);
+            Para_Text[size_t(n)]->setAccessibleName(QStringLiteral("Value ") + name);
+        }
+    });
+    runStep([this] { subDispComm->setSelection(Prefs::get(QStringLiteral("Port")), Prefs::get(QStringLiteral("Speed"))); });
+    runStep([this] {
+        int interval = Prefs::getInt(QStringLiteral("Logtim"));
+        if (interval < 0 || interval >= Logging_time->count())
+            interval = 0;
+        Logging_time->setCurrentIndex(interval);
+        for (int i = 0; i < kBlocks; ++i)
+            log_Check1[size_t(i)]->setChecked(Prefs::getInt(QStringLiteral("LogBlock ") + QString::number(i)) == 1);
+    });
+    runStep([this] {
+        SetNameLists(2);
+    });
+    runStep([this] {
+        restoreListIndex(tb1_BName[0], QStringLiteral("tab1name0"));
+        restoreListIndex(tb1_BName[1], QStringLiteral("tab1name1"));
+        restoreListIndex(tb2_BName, QStringLiteral("tab2name"));
+        restoreListIndex(tb3_CHName, QStringLiteral("tab3name"));
+        setListIndex(tb4_BName, 0);
+        restoreListIndex(Combo1, QStringLiteral("tab0block"));
+        restoreListIndex(tb1_Block_P[0], QStringLiteral("tab1block0"));
+        restoreListIndex(tb1_Block_P[1], QStringLiteral("tab1block1"));
+        restoreListIndex(tb2_Block_P[0], QStringLiteral("tab2block0"));
+        restoreListIndex(tb2_Block_P[1], QStringLiteral("tab2block1"));
+        restoreListIndex(tb2_Block_P[2], QStringLiteral("tab2block2"));
+    });
+    if (afterRegRead)
+        afterRegRead();
+}
+
+void MainDisp::communicate()
+{
+    m_comm->communicate();
+}
+
+bool MainDisp::Form_Unload()
+{
+    if (m_quit)
+        return true;
+    // The logging choices are kept whatever the answer.
+    Prefs::set(QStringLiteral("Logtim"), Logging_time->currentIndex());
+    for (int i = 0; i < kBlocks; ++i)
+        Prefs::set(QStringLiteral("LogBlock ") + QString::number(i), log_Check1[size_t(i)]->isChecked() ? 1 : 0);
+    Prefs::sync();
+    if (prompter().question(QStringLiteral("Do you want to close the program?")) != Answer::Yes)
+        return false;
+    endProgram();
+    return true;
+}
+
+void MainDisp::mnuEnd_Click()
+{
+    Form_Unload();
+}
+
+void MainDisp::endProgram()
+{
+    if (m_quit)
+        return;
+    m_quit = true;
+    m_comm->timer4().stop();
+    m_comm->closePort();
+    Prefs::sync();
+    subDispComm->hide();
+    subDispHistory->hide();
+    if (m_openingScreen)
+        m_openingScreen->close();
+    hide();
+    emit programEnded();
+}

@@ -1,0 +1,219 @@
+// Page 3 "1 Channel Disp": everything about one channel, in eight frames.
+#include "Controls.h"
+#include "Lamp.h"
+#include "MainDisp.h"
+#include "MV_BerGraph.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using Controls::indexed;
+
+namespace {
+
+// One "caption value unit" line of a frame; returns the value field.
+QLabel *addValueLine(QGridLayout *grid, int row, QWidget *frame, const QString &captionText,
+                     const QString &name, QLabel *unit = nullptr, const QString &fixedUnit = QString())
+{
+    grid->addWidget(Controls::caption(frame, name + QStringLiteral("_caption"), captionText), row, 0);
+    QLabel *value = Controls::valueField(frame, name, captionText, 84);
+    grid->addWidget(value, row, 1);
+    if (unit)
+        grid->addWidget(unit, row, 2);
+    else if (!fixedUnit.isEmpty())
+        grid->addWidget(Controls::caption(frame, name + QStringLiteral("_unit"), fixedUnit), row, 2);
+    return value;
+}
+
+MV_BerGraph *makeBarGraph(QWidget *parent, const QString &name, const QString &accessible)
+{
+    auto *bar = new MV_BerGraph(parent);
+    bar->setObjectName(name);
+    bar->setAccessibleName(accessible);
+    return bar;
+}
+
+QGroupBox *newFrame(QWidget *page, int index, const QString &title, QGridLayout **grid)
+{
+    auto *frame = new QGroupBox(title, page);
+    frame->setObjectName(QStringLiteral("Frame%1").arg(index));
+    *grid = new QGridLayout(frame);
+    (*grid)->setVerticalSpacing(3);
+    (*grid)->setColumnStretch(3, 1);
+    return frame;
+}
+
+} // namespace
+
+QWidget *MainDisp::buildPage3OneChannel()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("Page3"));
+    auto *layout = new QVBoxLayout(page);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(Controls::caption(page, QStringLiteral("tb3_CHName_caption"), QStringLiteral("Select channel name")));
+    tb3_CHName = Controls::selector(page, QStringLiteral("tb3_CHName"), QStringLiteral("Select channel name"));
+    tb3_CHName->setMinimumContentsLength(12);
+    top->addWidget(tb3_CHName);
+    top->addStretch(1);
+    layout->addLayout(top);
+
+    Label14[0] = Controls::caption(page, indexed(QStringLiteral("Label14"), 0), QStringLiteral("A channel PLM-870 is not connected with."));
+    Label14[1] = Controls::caption(page, indexed(QStringLiteral("Label14"), 1),
+                                   QStringLiteral("As the PLM-870 of this channel is for the heating-cooling specification,this channel is ineffective."));
+    for (QLabel *l : Label14) {
+        l->setWordWrap(true);
+        l->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; color: #a00000; }"));
+        l->hide();
+        layout->addWidget(l);
+    }
+
+    for (int i = 0; i < 11; ++i) {
+        Label_CF[size_t(i)] = Controls::caption(page, indexed(QStringLiteral("Label_CF"), i), QStringLiteral("deg.C"));
+        Label_CF[size_t(i)]->setMinimumWidth(40);
+    }
+
+    auto *columns = new QGridLayout;
+    columns->setHorizontalSpacing(8);
+    QGridLayout *g = nullptr;
+
+    // Frame1: control
+    Frame[1] = newFrame(page, 1, QStringLiteral("Information of control"), &g);
+    g->addWidget(Controls::caption(Frame[1], QStringLiteral("Label11_caption"), QStringLiteral("Input range")), 0, 0);
+    Label11 = Controls::caption(Frame[1], QStringLiteral("Label11"), QString());
+    Label11->setAccessibleName(QStringLiteral("Input range"));
+    g->addWidget(Label11, 0, 1, 1, 4);
+    Text_PV = addValueLine(g, 1, Frame[1], QStringLiteral("PV"), QStringLiteral("Text_PV"), Label_CF[0]);
+    Lamp_up = Controls::lamp(Frame[1], QStringLiteral("Lamp_up"), QStringLiteral("Overscale lamp"));
+    Lamp_down = Controls::lamp(Frame[1], QStringLiteral("Lamp_down"), QStringLiteral("Underscale lamp"));
+    auto *scale = new QHBoxLayout;
+    scale->addWidget(Lamp_up);
+    scale->addWidget(Controls::caption(Frame[1], QStringLiteral("Lamp_up_caption"), QStringLiteral("Over")));
+    scale->addWidget(Lamp_down);
+    scale->addWidget(Controls::caption(Frame[1], QStringLiteral("Lamp_down_caption"), QStringLiteral("Under")));
+    g->addLayout(scale, 1, 3);
+    Text_SV = addValueLine(g, 2, Frame[1], QStringLiteral("SV"), QStringLiteral("Text_SV"), Label_CF[1]);
+    Command_1channe_sv = Controls::button(Frame[1], QStringLiteral("Command_1channe_sv"), QStringLiteral("Change"),
+                                          QStringLiteral("Change main setting value"));
+    g->addWidget(Command_1channe_sv, 2, 3, Qt::AlignLeft);
+    Label_HEETCOOL = Controls::caption(Frame[1], QStringLiteral("Label_HEETCOOL"), QStringLiteral("Heating(reverse)"));
+    Label_OUTOFF = Controls::caption(Frame[1], QStringLiteral("Label_OUTOFF"), QStringLiteral("Control output OFF"));
+    g->addWidget(Label_HEETCOOL, 3, 0, 1, 2);
+    g->addWidget(Label_OUTOFF, 4, 0, 1, 2);
+    tb3_OUTOFF = Controls::button(Frame[1], QStringLiteral("tb3_OUTOFF"), QStringLiteral("Control ON/OFF"));
+    g->addWidget(tb3_OUTOFF, 4, 3, Qt::AlignLeft);
+    Lamp_CONT[0] = Controls::lamp(Frame[1], indexed(QStringLiteral("Lamp_CONT"), 0), QStringLiteral("Control lamp"));
+    Lamp_AT = Controls::lamp(Frame[1], QStringLiteral("Lamp_AT"), QStringLiteral("Auto-tuning lamp"));
+    auto *lamps = new QHBoxLayout;
+    lamps->addWidget(Lamp_CONT[0]);
+    lamps->addWidget(Controls::caption(Frame[1], QStringLiteral("Lamp_CONT_0_caption"), QStringLiteral("Control")));
+    lamps->addSpacing(12);
+    lamps->addWidget(Lamp_AT);
+    lamps->addWidget(Controls::caption(Frame[1], QStringLiteral("Lamp_AT_caption"), QStringLiteral("AT")));
+    lamps->addStretch(1);
+    g->addLayout(lamps, 3, 3);
+    columns->addWidget(Frame[1], 0, 0);
+
+    // Frame2: output
+    Frame[2] = newFrame(page, 2, QStringLiteral("Information of output manipulating value"), &g);
+    Text_MV[0] = addValueLine(g, 0, Frame[2], QStringLiteral("Output"), QStringLiteral("Text_MV_0"), nullptr, QStringLiteral("%"));
+    MV_BerGraph1 = makeBarGraph(Frame[2], QStringLiteral("MV_BerGraph1"), QStringLiteral("Output bar"));
+    g->addWidget(MV_BerGraph1, 0, 3);
+    Text_HLIM = addValueLine(g, 1, Frame[2], QStringLiteral("Output high limit"), QStringLiteral("Text_HLIM"), nullptr, QStringLiteral("%"));
+    Text_LLIM = addValueLine(g, 2, Frame[2], QStringLiteral("Output low limit"), QStringLiteral("Text_LLIM"), nullptr, QStringLiteral("%"));
+    Label58 = Controls::caption(Frame[2], QStringLiteral("Label58"), QStringLiteral("Cooling output manipulating value"));
+    g->addWidget(Label58, 3, 0);
+    Text_MV[1] = Controls::valueField(Frame[2], QStringLiteral("Text_MV_1"), QStringLiteral("Cooling output"), 84);
+    g->addWidget(Text_MV[1], 3, 1);
+    Label59 = Controls::caption(Frame[2], QStringLiteral("Label59"), QStringLiteral("%"));
+    g->addWidget(Label59, 3, 2);
+    Lamp_CONT[1] = Controls::lamp(Frame[2], indexed(QStringLiteral("Lamp_CONT"), 1), QStringLiteral("Cooling control lamp"));
+    MV_BerGraph2 = makeBarGraph(Frame[2], QStringLiteral("MV_BerGraph2"), QStringLiteral("Cooling output bar"));
+    auto *cool = new QHBoxLayout;
+    cool->addWidget(MV_BerGraph2, 1);
+    cool->addWidget(Lamp_CONT[1]);
+    g->addLayout(cool, 3, 3);
+    for (QWidget *w : {static_cast<QWidget *>(Label58), static_cast<QWidget *>(Label59), static_cast<QWidget *>(Text_MV[1]),
+                       static_cast<QWidget *>(Lamp_CONT[1]), static_cast<QWidget *>(MV_BerGraph2)})
+        w->hide();
+    columns->addWidget(Frame[2], 0, 1);
+
+    // Frame3, Frame4: alarms
+    auto alarmFrame = [&](int index, const QString &title, QLabel *&value, QLabel *&hys, QLabel *&act, Lamp *&lamp,
+                          QLabel *unit, QLabel *hysUnit, const QString &n) {
+        Frame[size_t(index)] = newFrame(page, index, title, &g);
+        value = addValueLine(g, 0, Frame[size_t(index)], QStringLiteral("Setting"), QStringLiteral("Text_") + n, unit);
+        hys = addValueLine(g, 1, Frame[size_t(index)], QStringLiteral("Hysteresis"), QStringLiteral("Text_") + n + QStringLiteral("HYS"), hysUnit);
+        g->addWidget(Controls::caption(Frame[size_t(index)], QStringLiteral("Text_") + n + QStringLiteral("ACT_caption"), QStringLiteral("Action")), 2, 0);
+        act = Controls::caption(Frame[size_t(index)], QStringLiteral("Text_") + n + QStringLiteral("ACT"), QString());
+        act->setAccessibleName(title + QStringLiteral(" action"));
+        g->addWidget(act, 2, 1, 1, 3);
+        lamp = Controls::lamp(Frame[size_t(index)], QStringLiteral("Lamp_") + n, title + QStringLiteral(" lamp"));
+        g->addWidget(lamp, 0, 3, Qt::AlignLeft);
+    };
+    alarmFrame(3, QStringLiteral("Information of alarm 1"), Text_A1, Text_A1HYS, Text_A1ACT, Lamp_A1, Label_CF[2], Label_CF[3], QStringLiteral("A1"));
+    columns->addWidget(Frame[3], 1, 0);
+    alarmFrame(4, QStringLiteral("Information of alarm 2"), Text_A2, Text_A2HYS, Text_A2ACT, Lamp_A2, Label_CF[4], Label_CF[5], QStringLiteral("A2"));
+    columns->addWidget(Frame[4], 1, 1);
+
+    // Frame5: heater burnout
+    Frame[5] = newFrame(page, 5, QStringLiteral("Information of HB alarm"), &g);
+    Text_MHB = addValueLine(g, 0, Frame[5], QStringLiteral("Heater current"), QStringLiteral("Text_MHB"), nullptr, QStringLiteral("A"));
+    Text_SHB = addValueLine(g, 1, Frame[5], QStringLiteral("HB alarm setting"), QStringLiteral("Text_SHB"), nullptr, QStringLiteral("A"));
+    Lamp_HB = Controls::lamp(Frame[5], QStringLiteral("Lamp_HB"), QStringLiteral("Heater burnout alarm lamp"));
+    g->addWidget(Lamp_HB, 0, 3, Qt::AlignLeft);
+    columns->addWidget(Frame[5], 2, 0);
+
+    // Frame6: loop break
+    Frame[6] = newFrame(page, 6, QStringLiteral("Information of loop break alarm"), &g);
+    Text_LPTIM = addValueLine(g, 0, Frame[6], QStringLiteral("Time"), QStringLiteral("Text_LPTIM"), nullptr, QStringLiteral("min"));
+    Text_LPHYS = addValueLine(g, 1, Frame[6], QStringLiteral("Action span"), QStringLiteral("Text_LPHYS"), Label_CF[6]);
+    Lamp_LP = Controls::lamp(Frame[6], QStringLiteral("Lamp_LP"), QStringLiteral("Loop break alarm lamp"));
+    g->addWidget(Lamp_LP, 0, 3, Qt::AlignLeft);
+    columns->addWidget(Frame[6], 2, 1);
+
+    // Frame7: other settings, two columns of lines
+    Frame[7] = newFrame(page, 7, QStringLiteral("Other informations"), &g);
+    {
+        auto *left = new QGridLayout;
+        auto *right = new QGridLayout;
+        Text_P = addValueLine(left, 0, Frame[7], QStringLiteral("Proportional band"), QStringLiteral("Text_P"), nullptr, QStringLiteral("%"));
+        Text_I = addValueLine(left, 1, Frame[7], QStringLiteral("Integral time"), QStringLiteral("Text_I"), nullptr, QStringLiteral("sec"));
+        Text_D = addValueLine(left, 2, Frame[7], QStringLiteral("Derivative time"), QStringLiteral("Text_D"), nullptr, QStringLiteral("sec"));
+        Text_ARW = addValueLine(left, 3, Frame[7], QStringLiteral("Anti-reset windup"), QStringLiteral("Text_ARW"), nullptr, QStringLiteral("%"));
+        Text_CYC = addValueLine(left, 4, Frame[7], QStringLiteral("Proportional cycle"), QStringLiteral("Text_CYC"), nullptr, QStringLiteral("sec"));
+        Text_PD = addValueLine(right, 0, Frame[7], QStringLiteral("PD-reset"), QStringLiteral("Text_PD"), Label_CF[7]);
+        Text_HYS = addValueLine(right, 1, Frame[7], QStringLiteral("ON/OFF hysteresis"), QStringLiteral("Text_HYS"), Label_CF[8]);
+        Text_FILT = addValueLine(right, 2, Frame[7], QStringLiteral("PV filter time"), QStringLiteral("Text_FILT"), nullptr, QStringLiteral("sec"));
+        Text_SO = addValueLine(right, 3, Frame[7], QStringLiteral("Sensor correction"), QStringLiteral("Text_SO"), Label_CF[9]);
+        g->addLayout(left, 0, 0);
+        g->addLayout(right, 0, 1);
+    }
+    columns->addWidget(Frame[7], 3, 0, 1, 2);
+
+    // Frame8: cooling settings
+    Frame[8] = newFrame(page, 8, QStringLiteral("Infomation of cooling output"), &g);
+    {
+        auto *left = new QGridLayout;
+        auto *right = new QGridLayout;
+        Cool[0] = addValueLine(left, 0, Frame[8], QStringLiteral("Proportional band"), QStringLiteral("Cool_0"), nullptr, QStringLiteral("%"));
+        Cool[1] = addValueLine(left, 1, Frame[8], QStringLiteral("Proportional cycle"), QStringLiteral("Cool_1"), nullptr, QStringLiteral("sec"));
+        Cool[2] = addValueLine(left, 2, Frame[8], QStringLiteral("Cooling action mode"), QStringLiteral("Cool_2"));
+        Cool[3] = addValueLine(right, 0, Frame[8], QStringLiteral("Overlap/Dead band"), QStringLiteral("Cool_3"), Label_CF[10]);
+        Cool[4] = addValueLine(right, 1, Frame[8], QStringLiteral("ON/OFF hysteresis"), QStringLiteral("Cool_4"));
+        g->addLayout(left, 0, 0);
+        g->addLayout(right, 0, 1);
+    }
+    Frame[8]->hide();
+    columns->addWidget(Frame[8], 4, 0, 1, 2);
+
+    layout->addLayout(columns);
+    layout->addStretch(1);
+    return page;
+}

@@ -1,0 +1,31 @@
+// "Communication environment setting display": the port and speed offered after a failed
+// probe. Not modal; the link keeps retrying while it is open.
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+class SubDisp_comm : public QDialog {
+    Q_OBJECT
+public:
+    explicit SubDisp_comm(QWidget *parent = nullptr);
+
+    void setSelection(const QString &port, const QString &speed);
+
+    void Command1_Click(); // OK: stores "Port" and "Speed", closes
+    void Command3_Click(); // Shut down: the message, then the program ends
+
+    QLabel *Label1 = nullptr;
+    QComboBox *Combo_Port = nullptr;
+    QLabel *Label2 = nullptr;
+    QComboBox *Combo_Rate = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command3 = nullptr;
+
+signals:
+    void okPressed();
+    void shutDownPressed();
+};
