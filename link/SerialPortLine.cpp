@@ -247,6 +247,13 @@ void SerialPortLine::raisePortFailure(int number)
 
 void SerialPortLine::takeWaiting()
 {
+#if defined(Q_OS_LINUX)
+    // Asking the driver for its count is cheaper than a poll when nothing is waiting,
+    // which is what the reply loop finds once per character.
+    int queued = 0;
+    if (::ioctl(static_cast<int>(port_.handle()), FIONREAD, &queued) == 0 && queued == 0)
+        return;
+#endif
     port_.clearError();
     port_.waitForReadyRead(0);
     raisePortFailure(LineErrorReadFailed);
