@@ -37,8 +37,7 @@ void ScreenshotOnce::take()
     if (m_done)
         return;
     m_done = true;
-    if (m_window.SelectDispItem)
-        m_window.SelectDispItem();
+    m_window.SelectDispItem();
     const QPixmap shot = m_window.grab();
     if (shot.save(m_path, "PNG")) {
         std::printf("Screenshot: %s\n", qPrintable(m_path));

@@ -300,7 +300,6 @@ private:
     QWidget *buildPage5Chart();
     QWidget *buildPage6Logging();
     void connectSelectors();
-    void fillSelectorLists();
     // The page refresh of each tab, and the parts of SetNameLists.
     void refreshFourBlockPage();
     void refreshTwoBlockPage();

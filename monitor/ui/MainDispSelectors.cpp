@@ -76,35 +76,6 @@ void MainDisp::setListIndex(QComboBox *list, int index)
         handler->second();
 }
 
-// The plain fill of every block and channel list; keeps the selections and ends with the row
-// labels of the block pages.
-void MainDisp::fillSelectorLists()
-{
-    QStringList blocks;
-    for (int b = 0; b < kBlocks; ++b)
-        blocks << Prefs::blockName(b);
-    QStringList channels;
-    for (int n = 0; n < kChannels; ++n)
-        channels << Prefs::channelName(n);
-
-    for (QComboBox *list : {tb1_BName[0], tb1_BName[1], tb2_BName, tb4_BName, tb3_CHName}) {
-        const QSignalBlocker blocker(list);
-        const int selected = list->currentIndex();
-        list->clear();
-        list->addItems(list == tb3_CHName ? channels : blocks);
-        list->setCurrentIndex(selected);
-    }
-    for (int b = 0; b < kBlocks; ++b)
-        log_Check1[size_t(b)]->setText(blocks[b]);
-
-    for (int r = 0; r < kChannelsPerBlock; ++r) {
-        tb1_label[size_t(r)]->setText(channels[ListIndexOrZero(tb1_BName[0]->currentIndex()) * 20 + r]);
-        tb1_label[size_t(r + 20)]->setText(channels[ListIndexOrZero(tb1_BName[1]->currentIndex()) * 20 + r]);
-        label_setdata[size_t(r)]->setText(channels[ListIndexOrZero(tb4_BName->currentIndex()) * 20 + r]);
-        tb2_label[size_t(r)]->setText(channels[ListIndexOrZero(tb2_BName->currentIndex()) * 20 + r]);
-    }
-}
-
 void MainDisp::Form_Activate()
 {
     Combo1_Click();
