@@ -72,5 +72,9 @@ void MonitorComm::commDialogOk()
 
 void MonitorComm::closePort()
 {
+    // The program is ending: no tick may find the port closed.
+    timer4_.stop();
+    for (QTimer &t : timer3_)
+        t.stop();
     passOver([&] { link_->PortClose(); });
 }

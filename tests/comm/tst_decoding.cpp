@@ -205,7 +205,7 @@ private slots:
         SimulatedLine line(std::move(model));
         QVERIFY(line.start());
         RecordingLinkView view;
-        auto comm = connectedComm(line, view, 40);
+        auto comm = connectedComm(line, view);
         QVERIFY(comm);
         comm->Setdata_read();
         QCOMPARE(BlockAbsent[15], int16_t(0));

@@ -48,7 +48,7 @@ private slots:
         SimulatedLine line(sim::DeviceModel::allBlocks(kBlocksPresent));
         QVERIFY(line.start());
         RecordingLinkView view;
-        auto comm = connectedComm(line, view, 40);
+        auto comm = connectedComm(line, view, 100);
         QVERIFY(comm);
         sim::Faults faults;
         faults.drop = 0.05;

@@ -189,7 +189,7 @@ private slots:
         SimulatedLine line(blocks({0}));
         QVERIFY(line.start());
         RecordingLinkView view;
-        auto comm = connectedComm(line, view, 40);
+        auto comm = connectedComm(line, view);
         QVERIFY(comm);
         sim::Faults faults;
         faults.drop = 1.0;

@@ -66,7 +66,7 @@ private slots:
         SimulatedLine line(mixedInstallation());
         QVERIFY(line.start());
         RecordingLinkView view;
-        auto comm = connectedComm(line, view, 40);
+        auto comm = connectedComm(line, view);
         QVERIFY(comm);
         comm->Setdata_read();
 
@@ -95,7 +95,7 @@ private slots:
         SimulatedLine line(mixedInstallation());
         QVERIFY(line.start());
         RecordingLinkView view;
-        auto comm = connectedComm(line, view, 40);
+        auto comm = connectedComm(line, view);
         QVERIFY(comm);
         comm->Setdata_read();
 
@@ -139,7 +139,7 @@ private slots:
         SimulatedLine line(mixedInstallation());
         QVERIFY(line.start());
         RecordingLinkView view;
-        auto comm = connectedComm(line, view, 40);
+        auto comm = connectedComm(line, view);
         QVERIFY(comm);
         comm->Setdata_read();
         QCOMPARE(view.startupProgress.size(), 32);
@@ -157,7 +157,7 @@ private slots:
         SimulatedLine line(sim::DeviceModel::allBlocks(1));
         QVERIFY(line.start());
         RecordingLinkView view;
-        auto comm = connectedComm(line, view, 40);
+        auto comm = connectedComm(line, view);
         QVERIFY(comm);
         LinkRequest = 0;
         comm->Timer4_Timer();
