@@ -299,6 +299,41 @@ private slots:
         QCOMPARE(lamp(QStringLiteral("Lamp_CONT_1")), QStringLiteral("white"));
     }
 
+    void coolingBarShowsItsWholeScale()
+    {
+        heatCoolPair();
+        showTab(3);
+        select(QStringLiteral("tb3_CHName"), 4);
+        m_win->SelectDispItem();
+        auto *cooling = control<MV_BerGraph>(QStringLiteral("MV_BerGraph2"));
+        QTRY_VERIFY(cooling->height() >= cooling->sizeHint().height());
+    }
+
+    void settingNotesStayBesideTheirRows()
+    {
+        // Row 5 (odd side of a pair) hides its note; the notes below must not move up.
+        for (int n : {4, 5})
+            OptionWord[n] = kOptionHeatCool;
+        ChannelConnected[6] = 0;
+        ChannelConnected[19] = 0;
+        Prefs::set(QStringLiteral("Chname001"), QStringLiteral("WWWWWWWWWWWW")); // the widest name
+        SelectedItem = 2;
+        select(QStringLiteral("tb4_BName"), 0);
+        showTab(4);
+        m_win->SelectDispItem();
+        const auto rowTop = [this](const QString &name) {
+            QWidget *w = control<QWidget>(name);
+            return w->mapTo(m_win.get(), QPoint(0, w->height() / 2)).y();
+        };
+        QVERIFY(!shown(QStringLiteral("settin_inf_5")));
+        for (int row : {4, 6, 7, 19})
+            QTRY_COMPARE(rowTop(QStringLiteral("settin_inf_%1").arg(row)), rowTop(QStringLiteral("label_setdata_%1").arg(row)));
+        QCOMPARE(text(QStringLiteral("settin_inf_6")), QStringLiteral("Not connected"));
+        // Both halves of the page put their values in one column.
+        QCOMPARE(control<QWidget>(QStringLiteral("Setdata_Para_0"))->mapTo(m_win.get(), QPoint()).x(),
+                 control<QWidget>(QStringLiteral("Setdata_Para_10"))->mapTo(m_win.get(), QPoint()).x());
+    }
+
     void oneChannelPageWithoutCoolingOrConnection()
     {
         // A linear input without options: no cooling fields, no HB frame, unit from the scaling.
