@@ -136,8 +136,10 @@ QWidget *MainDisp::buildPage3OneChannel()
     Lamp_CONT[1] = Controls::lamp(Frame[2], indexed(QStringLiteral("Lamp_CONT"), 1), QStringLiteral("Cooling control lamp"));
     MV_BerGraph2 = makeBarGraph(Frame[2], QStringLiteral("MV_BerGraph2"), QStringLiteral("Cooling output bar"));
     auto *cool = new QHBoxLayout;
-    cool->addWidget(MV_BerGraph2, 1);
-    cool->addWidget(Lamp_CONT[1]);
+    // The lamp aligned, so its fixed height does not cap the row below the bar's scale.
+    cool->addWidget(MV_BerGraph2);
+    cool->addWidget(Lamp_CONT[1], 0, Qt::AlignTop);
+    cool->addStretch(1);
     g->addLayout(cool, 3, 3);
     for (QWidget *w : {static_cast<QWidget *>(Label58), static_cast<QWidget *>(Label59), static_cast<QWidget *>(Text_MV[1]),
                        static_cast<QWidget *>(Lamp_CONT[1]), static_cast<QWidget *>(MV_BerGraph2)})

@@ -129,7 +129,8 @@ QWidget *MainDisp::buildPage4Setting()
             const size_t i = size_t(c);
             label_setdata[i] = Controls::caption(names, indexed(QStringLiteral("label_setdata"), c), QString());
             label_setdata[i]->setFixedHeight(kRowHeight);
-            label_setdata[i]->setMinimumWidth(90);
+            // Both halves as wide as the longest name (12 characters), so their columns line up.
+            label_setdata[i]->setFixedWidth(label_setdata[i]->fontMetrics().horizontalAdvance(QString(12, QLatin1Char('W'))) + 6);
             namesColumn->addWidget(label_setdata[i]);
 
             QHBoxLayout *h0 = subRow(subColumns[0], subs[0], indexed(subName + QStringLiteral("_0_row"), c));
@@ -162,6 +163,10 @@ QWidget *MainDisp::buildPage4Setting()
             settin_inf[i] = Controls::caption(notes, indexed(QStringLiteral("settin_inf"), c), QString());
             settin_inf[i]->setFixedHeight(kRowHeight);
             settin_inf[i]->setMinimumWidth(300);
+            // A hidden note keeps its place, so the notes below stay beside their rows.
+            QSizePolicy keepPlace = settin_inf[i]->sizePolicy();
+            keepPlace.setRetainSizeWhenHidden(true);
+            settin_inf[i]->setSizePolicy(keepPlace);
             notesColumn->addWidget(settin_inf[i]);
         }
         grid->addWidget(names, 0, 0, Qt::AlignTop);
