@@ -30,6 +30,7 @@ QLabel *valueField(QWidget *parent, const QString &objectName, const QString &ac
     l->setProperty("valueField", true); // styled by valueFieldStyle() of the window
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     l->setMinimumWidth(minWidth);
+    l->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return l;
 }
 

@@ -6,8 +6,7 @@ Lamp::Lamp(const QString &accessibleName, QWidget *parent) : QWidget(parent)
 {
     setAccessibleName(accessibleName);
     setAccessibleDescription(colorName(m_color));
-    setMinimumSize(14, 14);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFixedSize(16, 16); // every lamp the same size, however narrow its column
 }
 
 QString Lamp::colorName(const QColor &color)
