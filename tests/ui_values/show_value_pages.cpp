@@ -2,14 +2,12 @@
 // pair, linear inputs and an unconnected pair, values set straight into the image. Writes
 // tab0.png .. tab4.png into the folder given as the first argument (default: current folder).
 #include "MainDisp.h"
-#include "MV_BerGraph.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QSettings>
 #include <QTabWidget>
@@ -147,23 +145,6 @@ int main(int argc, char **argv)
         if (!window.grab().save(file))
             return 1;
         std::printf("%s\n", qPrintable(file));
-        if (tab == 3 && qEnvironmentVariableIsSet("DBG")) {
-            auto *grid = static_cast<QGridLayout *>(window.Frame[2]->layout());
-            for (int i = 0; i < grid->count(); ++i) {
-                QLayoutItem *it = grid->itemAt(i);
-                int r, c, rs, cs;
-                grid->getItemPosition(i, &r, &c, &rs, &cs);
-                if (QLayout *sub = it->layout()) {
-                    for (int j = 0; j < sub->count(); ++j)
-                        std::printf("  sub %d hint %dx%d empty %d hfw %d\n", j, sub->itemAt(j)->sizeHint().width(), sub->itemAt(j)->sizeHint().height(), int(sub->itemAt(j)->isEmpty()), int(sub->itemAt(j)->hasHeightForWidth()));
-                    sub->invalidate();
-                    std::printf("  after invalidate %dx%d\n", sub->sizeHint().width(), sub->sizeHint().height());
-                }
-                std::printf("item %d r%d c%d hint %dx%d geo %dx%d %s empty %d\n", i, r, c, it->sizeHint().width(), it->sizeHint().height(), it->geometry().width(), it->geometry().height(), it->widget() ? qPrintable(it->widget()->objectName()) : "layout", int(it->isEmpty()));
-            }
-            for (QWidget *w : {static_cast<QWidget *>(window.MV_BerGraph1), static_cast<QWidget *>(window.MV_BerGraph2), static_cast<QWidget *>(window.Frame[2]), static_cast<QWidget *>(window.Frame[1])})
-                std::printf("%s geo %dx%d hint %dx%d min %dx%d minhint %dx%d pol %d\n", qPrintable(w->objectName()), w->width(), w->height(), w->sizeHint().width(), w->sizeHint().height(), w->minimumWidth(), w->minimumHeight(), w->minimumSizeHint().width(), w->minimumSizeHint().height(), int(w->sizePolicy().verticalPolicy()));
-        }
     }
     return 0;
 }
