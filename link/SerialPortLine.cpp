@@ -242,6 +242,10 @@ void SerialPortLine::raisePortFailure(int number)
     port_.clearError();
     if (error == QSerialPort::TimeoutError)
         return;
+    // A device that is gone (an unplugged adapter, a peer that closed its terminal) keeps
+    // signalling a hang-up while it stays open; closing it stops the event loop spinning.
+    if (error == QSerialPort::ResourceError)
+        port_.close();
     raise(number, why);
 }
 

@@ -10,6 +10,10 @@ using namespace PLM_INC;
 namespace {
 
 constexpr int kTransferDelayTicks = 15; // 15 ticks of 1000 ms between the two phases
+constexpr int kTickMs = 1;               // back to back: the line sets the pace
+// A line that fails at once (a vanished device, a port that will not open) is tried again no
+// faster than a silent one would time out, so a dead line never spins the processor.
+constexpr int kIdleTickMs = 300;
 
 // Clears a flag when the scope ends, however it ends.
 class ReentryGuard {
@@ -39,6 +43,7 @@ void MonitorComm::communicate()
         qWarning("port: %s", e.what());
     }
     LinkRequest = connected.isEmpty() ? 9 : 0;
+    paceLinkTimer();
     timer4_.start();
 }
 
@@ -57,6 +62,15 @@ void MonitorComm::Timer4_Timer()
             LinkRequest = 1;
     }
     updateNotices();
+    paceLinkTimer();
+}
+
+void MonitorComm::paceLinkTimer()
+{
+    const bool nothingToPoll = LinkRequest == 1 && !AnyBlockPresent();
+    const int interval = (lineFailing_ || nothingToPoll) ? kIdleTickMs : kTickMs;
+    if (timer4_.interval() != interval)
+        timer4_.setInterval(interval);
 }
 
 void MonitorComm::runRequest()

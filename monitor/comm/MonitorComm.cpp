@@ -59,13 +59,23 @@ void MonitorComm::setFactoryAdjustText(const QString &text80)
 QString MonitorComm::sendUnclassified(int block, Command command, const QString &item, const QString &data)
 {
     try {
-        return link_->RWcomm(BlockAddressText(block), QStringLiteral(" "), QString(QLatin1Char(char(command))), item,
-                             data, 1);
+        const QString reply = link_->RWcomm(BlockAddressText(block), QStringLiteral(" "),
+                                            QString(QLatin1Char(char(command))), item, data, 1);
+        lineFailing_ = false;
+        return reply;
     } catch (const std::exception &e) {
         // A line that fails (a closed or vanished port) is a transaction without a reply.
-        qWarning("link: %s", e.what());
+        noteLineError("link", e);
         return QString();
     }
+}
+
+// Told once when the line starts failing, not once per tick while it stays down.
+void MonitorComm::noteLineError(const char *where, const std::exception &e)
+{
+    if (!lineFailing_)
+        qWarning("%s: %s", where, e.what());
+    lineFailing_ = true;
 }
 
 QString MonitorComm::transact(int block, Command command, const QString &item, const QString &data)
@@ -104,7 +114,7 @@ void MonitorComm::clearLinkBuffers()
         link_->RecvBufClear();
         link_->SendBufClear();
     } catch (const std::exception &e) {
-        qWarning("link: %s", e.what());
+        noteLineError("link", e);
     }
 }
 

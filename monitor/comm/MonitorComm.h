@@ -65,6 +65,9 @@ public:
     QTimer &timer3(int index);
     int16_t portDialogShown() const { return portDialogShown_; }
     bool heaterMvTurn() const { return heaterMvTurn_; }
+    // True while the line raises errors instead of carrying transactions (a vanished device,
+    // a port that will not open); cleared by the next transaction the line carries.
+    bool lineFailing() const { return lineFailing_; }
 
 signals:
     void quitRequested();
@@ -91,6 +94,8 @@ private:
     void updateNotices();
     void setCommErrorNotice(bool visible);
     void setReadingNotice(bool visible);
+    void paceLinkTimer();
+    void noteLineError(const char *where, const std::exception &e);
 
     std::unique_ptr<tobrel::STDComm> link_;
     NullLinkView nullView_;
@@ -100,6 +105,7 @@ private:
     int timer3Count_ = 0;
     bool heaterMvTurn_ = false;
     bool inTick_ = false;
+    bool lineFailing_ = false;
     bool transferInProgress_ = false;
     int16_t portDialogShown_ = 0;
     QString factoryAdjustText_;

@@ -31,13 +31,6 @@ int16_t storedInt16(const QString &key)
     return static_cast<int16_t>(v);
 }
 
-bool anyBlockPresent()
-{
-    for (int b = 0; b < kBlocks; ++b)
-        if (BlockAbsent[b] == 0)
-            return true;
-    return false;
-}
 
 const QString &pollItemCode(int pollItem, bool heaterMvTurn)
 {
@@ -131,7 +124,7 @@ void MonitorComm::ReadPara_setflg()
 void MonitorComm::PollMonitorData()
 {
     // With no block present there is nothing to poll and no next position to find.
-    if (!anyBlockPresent())
+    if (!AnyBlockPresent())
         return;
     view_->setStatusPanel(1, QString());
     if (PollBlock < 0 || PollBlock >= kBlocks || PollItem < 0 || PollItem > 2) {

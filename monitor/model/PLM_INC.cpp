@@ -43,6 +43,14 @@ void ResetImage()
     HistoryRow = 1;
 }
 
+bool AnyBlockPresent()
+{
+    for (int b = 0; b < kBlocks; ++b)
+        if (BlockAbsent[b] == 0)
+            return true;
+    return false;
+}
+
 QString ChannelDigits(int channel)
 {
     return QString::number(channel + 10001).right(3);

@@ -124,6 +124,9 @@ inline int16_t HistoryRow = 1;
 inline std::array<QString, 38> ItemCodeTable;
 void FillItemCodeTable();
 
+// True when at least one block answered the start-up read.
+bool AnyBlockPresent();
+
 // Every table zeroed, texts empty, scalars as at program start.
 void ResetImage();
 

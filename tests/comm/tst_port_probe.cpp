@@ -155,6 +155,56 @@ private slots:
         QCOMPARE(comm->PLMCom().Port(), QStringLiteral("COM2"));
         qunsetenv("PLM870_COM2");
     }
+
+    // A device that vanishes makes every transaction fail at once; the link must not spin
+    // the processor retrying it every millisecond.
+    void aVanishedDeviceSlowsTheLinkTimerUntilTheLineCarriesAgain()
+    {
+        CommTestEnvironment env;
+        qputenv("PLM870_COM1", kNoDevice);
+        RecordingLinkView view;
+        auto comm = commWithView(view);
+        comm->communicate();
+        QCOMPARE(LinkRequest, int16_t(9));
+        QVERIFY(comm->lineFailing());
+        QVERIFY(comm->timer4().interval() >= 300);
+
+        int ticks = 0;
+        connect(&comm->timer4(), &QTimer::timeout, [&ticks] { ++ticks; });
+        QTest::qWait(1000);
+        QVERIFY2(ticks <= 5, qPrintable(QString::number(ticks) + " ticks in one second"));
+        QVERIFY(ticks >= 1); // still trying
+        comm->timer4().stop();
+
+        // The device comes back: the probe succeeds and the link runs back to back again.
+        SimulatedLine line(blockZero());
+        QVERIFY(line.start());
+        comm->Timer4_Timer();
+        QCOMPARE(LinkRequest, int16_t(0));
+        QVERIFY(!comm->lineFailing());
+        QCOMPARE(comm->timer4().interval(), 1);
+    }
+
+    void withNoBlockPresentTheLinkTimerIdles()
+    {
+        CommTestEnvironment env;
+        SimulatedLine line(blockZero());
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = commWithView(view);
+        comm->communicate();
+        comm->timer4().stop();
+        BlockAbsent.fill(1);
+        LinkRequest = 1;
+        line.clear();
+        comm->Timer4_Timer();
+        QVERIFY(line.frames().empty());
+        QVERIFY(comm->timer4().interval() >= 300);
+        BlockAbsent[0] = 0;
+        comm->Timer4_Timer();
+        QCOMPARE(line.summary(), QStringList({"R 0 0080"}));
+        QCOMPARE(comm->timer4().interval(), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(PortProbeTest)

@@ -206,6 +206,8 @@ private slots:
             QVERIFY2(e.number() == tobrel::LineErrorReadFailed || e.number() == tobrel::LineErrorWriteFailed,
                      qPrintable(QString::number(e.number())));
         }
+        // The vanished device is closed, so its hang-up no longer wakes the event loop.
+        QCOMPARE(link->CommID(), -1);
     }
 
     void closeAndReopen()
