@@ -51,7 +51,7 @@ QToolBar *settingToolbar(QWidget *parent, const QString &name, const QStringList
     bar->setObjectName(name);
     bar->setAccessibleName(QStringLiteral("Setting items"));
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    bar->setStyleSheet(QStringLiteral("QToolButton { padding: 1px 3px; border: 1px solid #a0a0a0; border-radius: 2px; margin: 0px 1px; }"));
+    bar->setStyleSheet(QStringLiteral("QToolButton { padding: 1px 2px; border: 1px solid #a0a0a0; border-radius: 2px; margin: 0px; }"));
     for (int i = 0; i < texts.size(); ++i) {
         QAction *a = bar->addAction(texts[i]);
         a->setObjectName(indexed(name + QStringLiteral("_Button"), i + 1));
