@@ -6,23 +6,13 @@
 #include "MainDisp.h"
 #include "OpeningScreen.h"
 #include "PLM_INC.h"
+#include "PassOver.h"
 #include "Preferences.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <exception>
-
-namespace {
-template <typename Step>
-void runStep(Step step)
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-    }
-}
-} // namespace
 
 ProgramEntry::ProgramEntry() = default;
 
@@ -58,13 +48,13 @@ void ProgramEntry::start()
     PLM_INC::GroupIndex = 0;
     PLM_INC::SelectedItem = 0;
     PLM_INC::HistoryRow = 1;
-    runStep([] { QDir::setCurrent(PLM_INC::DataFolder()); });
-    runStep([this] { makeDataFolders({QStringLiteral("logging"), QStringLiteral("hystory")}); });
-    runStep([this] { m_historyFile = CreateHistoryFile(PLM_INC::DataSubFolder(QStringLiteral("hystory")), PLM_INC::clock().now()); });
-    runStep([this] { makeDataFolders({QStringLiteral("Setdata")}); });
+    PLM_INC::PassOver([] { QDir::setCurrent(PLM_INC::DataFolder()); });
+    PLM_INC::PassOver([this] { makeDataFolders({QStringLiteral("logging"), QStringLiteral("hystory")}); });
+    PLM_INC::PassOver([this] { m_historyFile = CreateHistoryFile(PLM_INC::DataSubFolder(QStringLiteral("hystory")), PLM_INC::clock().now()); });
+    PLM_INC::PassOver([this] { makeDataFolders({QStringLiteral("Setdata")}); });
     m_openingScreen = std::make_unique<OpeningScreen>();
     m_mainDisp->setOpeningScreen(m_openingScreen.get());
     m_openingScreen->showNow();
-    runStep([this] { m_mainDisp->regRead(); });
-    runStep([this] { m_mainDisp->communicate(); });
+    PLM_INC::PassOver([this] { m_mainDisp->regRead(); });
+    PLM_INC::PassOver([this] { m_mainDisp->communicate(); });
 }

@@ -2,6 +2,7 @@
 #include "MonitorComm.h"
 
 #include "PLM_INC.h"
+#include "PassOver.h"
 #include "Preferences.h"
 #include "ReplyKind.h"
 #include "STDComm.h"
@@ -11,17 +12,6 @@ using namespace PLM_INC;
 namespace {
 
 constexpr qint32 kLinkTimeOutMs = 300;
-
-// Runs one step of the probe; an error raised by the link is passed over (the probe's own
-// read then finds no reply, and the link reports a failing line once).
-template <typename Step>
-void passOver(Step step)
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-    }
-}
 
 } // namespace
 
@@ -47,19 +37,19 @@ QString MonitorComm::ConnectStoredPort()
 
 QString MonitorComm::ProbePort(const QString &port, const QString &speed)
 {
-    passOver([&] { link_->PortClose(); });
-    passOver([&] { link_->setTimeOut(kLinkTimeOutMs); });
-    passOver([&] {
+    PassOver([&] { link_->PortClose(); });
+    PassOver([&] { link_->setTimeOut(kLinkTimeOutMs); });
+    PassOver([&] {
         link_->setPort(port);
         link_->setBaudRate(speed);
     });
-    passOver([&] { link_->PortOpen(); });
+    PassOver([&] { link_->PortOpen(); });
     const QString reply = sendUnclassified(0, Command::Read, ItemCodeTable[0]);
     if (ClassifyReply(reply) == ReplyKind::Ack)
         return QStringLiteral("ok");
     if (portDialogShown_ == 0) {
         portDialogShown_ = -1;
-        passOver([&] { link_->PortClose(); });
+        PassOver([&] { link_->PortClose(); });
         view_->showPortDialog(Prefs::get(QStringLiteral("Port")), Prefs::get(QStringLiteral("Speed")));
     }
     return QString();
@@ -76,5 +66,5 @@ void MonitorComm::closePort()
     timer4_.stop();
     for (QTimer &t : timer3_)
         t.stop();
-    passOver([&] { link_->PortClose(); });
+    PassOver([&] { link_->PortClose(); });
 }

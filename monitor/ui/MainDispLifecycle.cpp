@@ -3,6 +3,7 @@
 #include "MonitorComm.h"
 #include "OpeningScreen.h"
 #include "PLM_INC.h"
+#include "PassOver.h"
 #include "Preferences.h"
 #include "Prompter.h"
 #include "SubDisp_History.h"
@@ -16,20 +17,6 @@
 
 using namespace PLM_INC;
 
-namespace {
-
-// A step of the start-up that fails is passed over and the next one runs.
-template <typename Step>
-void runStep(Step step)
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-    }
-}
-
-} // namespace
-
 // A stored list index that is not a number, or names no entry of the list, gives way to the
 // key's default, so one bad value never keeps the rest of the preferences from loading.
 void MainDisp::restoreListIndex(QComboBox *list, const QString &key)
@@ -42,19 +29,19 @@ void MainDisp::restoreListIndex(QComboBox *list, const QString &key)
 
 void MainDisp::regRead()
 {
-    runStep([this] {
+    PassOver([this] {
         for (int i = 3; i >= 0; --i)
             Frame_Block[size_t(i)]->setTitle(Prefs::blockName(i));
     });
-    runStep([this] {
+    PassOver([this] {
         for (int n = 0; n < 80; ++n) {
             const QString name = Prefs::channelName(GroupIndex * 80 + n);
             Label1[size_t(n)]->setText(name);
             Para_Text[size_t(n)]->setAccessibleName(QStringLiteral("Value ") + name);
         }
     });
-    runStep([this] { subDispComm->setSelection(Prefs::get(QStringLiteral("Port")), Prefs::get(QStringLiteral("Speed"))); });
-    runStep([this] {
+    PassOver([this] { subDispComm->setSelection(Prefs::get(QStringLiteral("Port")), Prefs::get(QStringLiteral("Speed"))); });
+    PassOver([this] {
         int interval = Prefs::getInt(QStringLiteral("Logtim"));
         if (interval < 0 || interval >= Logging_time->count())
             interval = 0;
@@ -62,10 +49,10 @@ void MainDisp::regRead()
         for (int i = 0; i < kBlocks; ++i)
             log_Check1[size_t(i)]->setChecked(Prefs::getInt(QStringLiteral("LogBlock ") + QString::number(i)) == 1);
     });
-    runStep([this] {
+    PassOver([this] {
         SetNameLists(2);
     });
-    runStep([this] {
+    PassOver([this] {
         restoreListIndex(tb1_BName[0], QStringLiteral("tab1name0"));
         restoreListIndex(tb1_BName[1], QStringLiteral("tab1name1"));
         restoreListIndex(tb2_BName, QStringLiteral("tab2name"));
