@@ -23,6 +23,9 @@ namespace sim {
 
 namespace {
 
+// Characters a serial port's receive FIFO collects before it hands them to the reader.
+constexpr size_t kReceiveFifoDepth = 8;
+
 using Clock = std::chrono::steady_clock;
 
 constexpr size_t kLongestFrame = 1024;   // anything longer is line noise, not a request
@@ -278,15 +281,17 @@ void PtyServer::Impl::answer(const std::string &frame, Clock::time_point end)
         lineFree = start;
         return;
     }
-    // Each character is handed over when it would have finished crossing the line, so the
-    // reader sees the reply arrive at the line rate; the due times are absolute, never drifting.
+    // The reply crosses the line at its rate and reaches the reader the way a serial port's
+    // receive FIFO hands it over: in groups of kReceiveFifoDepth characters, each group when
+    // its last character has arrived, the rest when the reply ends. The due times are
+    // absolute, never drifting, and the last character arrives exactly at line speed.
     const auto perCharacter = characterTime();
-    Clock::time_point due = start;
-    for (char c : reply) {
-        due += perCharacter;
-        outgoing.push_back({due, c});
+    const size_t count = reply.size();
+    for (size_t i = 0; i < count; ++i) {
+        const size_t groupEnd = std::min(count, (i / kReceiveFifoDepth + 1) * kReceiveFifoDepth);
+        outgoing.push_back({start + perCharacter * static_cast<long>(groupEnd), reply[i]});
     }
-    lineFree = due;
+    lineFree = start + perCharacter * static_cast<long>(count);
 }
 
 // Called with the mutex held. Draws the same number of random numbers for every answer, so
