@@ -4,6 +4,7 @@
 #include "Lamp.h"
 #include "MainDisp.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -33,8 +34,10 @@ QWidget *MainDisp::buildPage2OneBlock()
     for (int i = 0; i < 3; ++i) {
         tb2_Block_P[size_t(i)] = Controls::selector(frame, indexed(QStringLiteral("tb2_Block_P"), i),
                                                     QStringLiteral("Item of value column %1").arg(i + 1));
-        tb2_Block_P[size_t(i)]->setMinimumContentsLength(12);
-        tb2_Block_P[size_t(i)]->setMaximumWidth(150);
+        // Wide enough to read the item it heads; the open list shows the longest names whole.
+        tb2_Block_P[size_t(i)]->setMinimumContentsLength(20);
+        tb2_Block_P[size_t(i)]->setMaximumWidth(200);
+        tb2_Block_P[size_t(i)]->view()->setMinimumWidth(340);
         grid->addWidget(tb2_Block_P[size_t(i)], 0, 3 + i);
     }
 

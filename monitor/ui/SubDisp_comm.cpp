@@ -22,6 +22,8 @@ SubDisp_comm::SubDisp_comm(QWidget *parent) : QDialog(parent)
     Label2 = Controls::caption(this, QStringLiteral("Label2"), QStringLiteral("Transfer rate selection"));
     Combo_Rate = Controls::selector(this, QStringLiteral("Combo_Rate"), QStringLiteral("Transfer rate selection"));
     Combo_Rate->addItems({QStringLiteral("9600"), QStringLiteral("19200")});
+    Combo_Port->setMinimumContentsLength(6);
+    Combo_Rate->setMinimumContentsLength(6);
     Command1 = Controls::button(this, QStringLiteral("Command1"), QStringLiteral("OK"));
     Command3 = Controls::button(this, QStringLiteral("Command3"), QStringLiteral("Shut down"));
     grid->addWidget(Label1, 0, 0);
