@@ -155,6 +155,7 @@ bool SerialPortLine::hasModemLines()
 
 void SerialPortLine::open()
 {
+    deviceLost_ = false;
     if (port_.isOpen())
         raise(LineErrorPortAlreadyOpen, QStringLiteral("Port already open"));
     port_.setPortName(deviceOfPort(portNumber_));
@@ -174,6 +175,7 @@ void SerialPortLine::open()
 
 void SerialPortLine::close()
 {
+    deviceLost_ = false;
     if (port_.isOpen())
         port_.close();
     port_.clearError();
@@ -244,8 +246,10 @@ void SerialPortLine::raisePortFailure(int number)
         return;
     // A device that is gone (an unplugged adapter, a peer that closed its terminal) keeps
     // signalling a hang-up while it stays open; closing it stops the event loop spinning.
-    if (error == QSerialPort::ResourceError)
+    if (error == QSerialPort::ResourceError) {
         port_.close();
+        deviceLost_ = true;
+    }
     raise(number, why);
 }
 
@@ -300,8 +304,27 @@ void SerialPortLine::clearOutBuffer()
         port_.clear(QSerialPort::Output);
 }
 
+void SerialPortLine::reopenLostDevice()
+{
+    if (port_.isOpen() || !deviceLost_)
+        return;
+    if (!port_.open(QIODevice::ReadWrite)) {
+        port_.clearError();
+        return; // still gone: the write below reports the closed port
+    }
+    deviceLost_ = false;
+    try {
+        applyFraming();
+    } catch (...) {
+        port_.close();
+        deviceLost_ = true;
+        throw;
+    }
+}
+
 void SerialPortLine::write(const QByteArray &bytes)
 {
+    reopenLostDevice();
     requireOpen();
     port_.clearError();
     if (port_.write(bytes) != bytes.size()) {

@@ -58,6 +58,9 @@ private:
     // Raises the port's read or write failure, if it has one, and forgets harmless ones.
     void raisePortFailure(int number);
     int driverOutWaiting() const;
+    // A device that vanished is opened again by the next write, so polling picks up by
+    // itself when the adapter is plugged back in.
+    void reopenLostDevice();
 
     QSerialPort port_;
     int portNumber_ = 1;
@@ -67,6 +70,7 @@ private:
     int outBufferSize_ = 512;
     int receiveThreshold_ = 0;
     int readLength_ = 0;
+    bool deviceLost_ = false; // closed because the device went away, not by the host
 };
 
 } // namespace tobrel

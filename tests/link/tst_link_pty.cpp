@@ -5,6 +5,8 @@
 #include "STDComm.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -208,6 +210,47 @@ private slots:
         }
         // The vanished device is closed, so its hang-up no longer wakes the event loop.
         QCOMPARE(link->CommID(), -1);
+    }
+
+    // An adapter unplugged and plugged back in: while it is gone every call fails at once;
+    // when its device is there again the next call opens it and the controller answers.
+    void aDeviceThatComesBackIsOpenedAgainByTheNextCall()
+    {
+        QTemporaryDir dir;
+        const QString device = dir.filePath(QStringLiteral("com1"));
+        auto plugIn = [&](sim::PtyServer &s) {
+            QFile::remove(device);
+            QVERIFY(QFile::link(QString::fromStdString(s.slavePath()), device));
+        };
+        auto makeServer = [] {
+            sim::DeviceModel model = sim::DeviceModel::allBlocks(1);
+            model.setLive(false);
+            return std::make_unique<sim::PtyServer>(std::move(model), sim::ServeOptions{});
+        };
+        server = makeServer();
+        QVERIFY(server->start());
+        plugIn(*server);
+        qputenv("PLM870_COM1", device.toLocal8Bit());
+        link = std::make_unique<STDComm>();
+        link->setTimeOut(300);
+        link->setEventsCheck(true);
+        QVERIFY(link->PortOpen());
+        QCOMPARE(read(0, QStringLiteral("0080")).size(), 91);
+
+        server.reset(); // unplugged
+        QVERIFY_THROWS_EXCEPTION(tobrel::CommError, read(0, QStringLiteral("0080")));
+        QVERIFY_THROWS_EXCEPTION(tobrel::CommError, read(0, QStringLiteral("0080")));
+        QCOMPARE(link->CommID(), -1);
+
+        server = makeServer(); // plugged back in
+        QVERIFY(server->start());
+        plugIn(*server);
+        QCOMPARE(read(0, QStringLiteral("0080")).size(), 91);
+        QVERIFY(link->CommID() >= 0);
+
+        // A port the host closed itself stays closed.
+        link->PortClose();
+        QVERIFY_THROWS_EXCEPTION(tobrel::CommError, read(0, QStringLiteral("0080")));
     }
 
     void closeAndReopen()
