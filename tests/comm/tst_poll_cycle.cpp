@@ -15,27 +15,6 @@ namespace {
 const QString kNakText = QStringLiteral("Received Negative acknowledgement from HRV-600.");
 const QString kChecksumText = QStringLiteral("Checksum error occured.");
 
-sim::DeviceModel blocks(std::initializer_list<int> present)
-{
-    sim::DeviceModel m;
-    for (int b : present) {
-        m.block(b).present = true;
-        m.block(b).connected.fill(1);
-    }
-    return m;
-}
-
-// The image as the start-up read leaves it for these blocks, without its 600 reads.
-void markPresent(std::initializer_list<int> present)
-{
-    BlockAbsent.fill(1);
-    for (int b : present)
-        BlockAbsent[b] = 0;
-    LinkRequest = 1;
-    PollBlock = 0;
-    PollItem = 0;
-}
-
 void ticks(MonitorComm &comm, int n)
 {
     for (int i = 0; i < n; ++i)
@@ -51,7 +30,7 @@ private slots:
     void pollOrderAlternatesHeaterCurrentAndOutput()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({0, 5}));
+        SimulatedLine line(presentBlocks({0, 5}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);
@@ -70,7 +49,7 @@ private slots:
     void settingsChangedInTwoChannelsRereadsTheBlockOnce()
     {
         CommTestEnvironment env;
-        sim::DeviceModel model = blocks({3});
+        sim::DeviceModel model = presentBlocks({3});
         model.value(3, "0083", 2) = 0x1000;
         model.value(3, "0083", 11) = 0x1000 | 0x0400;
         model.value(3, "0005", 4) = 66;
@@ -116,7 +95,7 @@ private slots:
     void aRequestWrittenDuringAPollRunsNextThenPollingResumes()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({0, 1}));
+        SimulatedLine line(presentBlocks({0, 1}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);
@@ -140,7 +119,7 @@ private slots:
     void aNegativeReplyShowsNgAndLeavesTheValues()
     {
         CommTestEnvironment env;
-        sim::DeviceModel model = blocks({0});
+        sim::DeviceModel model = presentBlocks({0});
         model.value(0, "0080", 0) = 999;
         SimulatedLine line(std::move(model));
         QVERIFY(line.start());
@@ -163,7 +142,7 @@ private slots:
     void aChecksumFailureIsOneEntryAndLeavesTheValues()
     {
         CommTestEnvironment env;
-        sim::DeviceModel model = blocks({0});
+        sim::DeviceModel model = presentBlocks({0});
         model.value(0, "0080", 0) = 999;
         SimulatedLine line(std::move(model));
         QVERIFY(line.start());
@@ -186,7 +165,7 @@ private slots:
     void noReplyShowsTheNoticeUntilTheFirstAnswer()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({0}));
+        SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);
@@ -210,7 +189,7 @@ private slots:
     void withNoBlockPresentThePollStepDoesNothing()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({0}));
+        SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);
@@ -232,7 +211,7 @@ private slots:
     void aTickNeverRunsInsideAnother()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({0, 1}));
+        SimulatedLine line(presentBlocks({0, 1}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);

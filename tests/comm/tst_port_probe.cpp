@@ -14,14 +14,6 @@ using namespace PLM_INC;
 
 namespace {
 
-sim::DeviceModel blockZero()
-{
-    sim::DeviceModel m;
-    m.block(0).present = true;
-    m.block(0).connected.fill(1);
-    return m;
-}
-
 std::unique_ptr<MonitorComm> commWithView(RecordingLinkView &view)
 {
     auto comm = std::make_unique<MonitorComm>();
@@ -42,7 +34,7 @@ private slots:
         CommTestEnvironment env;
         Prefs::set(QStringLiteral("Port"), QStringLiteral("COM3"));
         Prefs::set(QStringLiteral("Speed"), QStringLiteral("4800"));
-        SimulatedLine line(blockZero());
+        SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
@@ -65,7 +57,7 @@ private slots:
     {
         CommTestEnvironment env;
         Prefs::set(QStringLiteral("Speed"), QStringLiteral("19200"));
-        SimulatedLine line(blockZero());
+        SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
@@ -77,7 +69,7 @@ private slots:
     void aNegativeReplyFromBlockZeroFailsTheProbe()
     {
         CommTestEnvironment env;
-        sim::DeviceModel model = blockZero();
+        sim::DeviceModel model = presentBlocks({0});
         model.block(0).nakAll = true;
         SimulatedLine line(std::move(model));
         QVERIFY(line.start());
@@ -110,7 +102,7 @@ private slots:
     void theMainLoopStartsTheLinkTimerAfterTheProbe()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blockZero());
+        SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
@@ -177,7 +169,7 @@ private slots:
         comm->timer4().stop();
 
         // The device comes back: the probe succeeds and the link runs back to back again.
-        SimulatedLine line(blockZero());
+        SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
         comm->Timer4_Timer();
         QCOMPARE(LinkRequest, int16_t(0));
@@ -188,7 +180,7 @@ private slots:
     void withNoBlockPresentTheLinkTimerIdles()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blockZero());
+        SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);

@@ -29,24 +29,6 @@ QStringList chainWithoutCooling()
     return kChain.mid(0, 21);
 }
 
-sim::DeviceModel blocks(std::initializer_list<int> present)
-{
-    sim::DeviceModel m;
-    for (int b : present) {
-        m.block(b).present = true;
-        m.block(b).connected.fill(1);
-    }
-    return m;
-}
-
-void markPresent(std::initializer_list<int> present)
-{
-    BlockAbsent.fill(1);
-    for (int b : present)
-        BlockAbsent[b] = 0;
-    LinkRequest = 1;
-}
-
 int16_t simValue(SimulatedLine &line, int block, const char *item, int channel)
 {
     int16_t v = 0;
@@ -69,7 +51,7 @@ private slots:
     void oneItemIsWrittenWithItsConversionsAndReadBack()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({1}));
+        SimulatedLine line(presentBlocks({1}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);
@@ -115,7 +97,7 @@ private slots:
     void coolingItemsGoOnlyToBlocksWithCooling()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({1, 2}));
+        SimulatedLine line(presentBlocks({1, 2}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);
@@ -143,7 +125,7 @@ private slots:
     void aValueWithoutADeviceCountSendsNothingOfItsItem()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({1}));
+        SimulatedLine line(presentBlocks({1}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);
@@ -165,7 +147,7 @@ private slots:
     void blockTransferRestoresTheLoadedAlarmValuesFifteenSecondsLater()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({2}));
+        SimulatedLine line(presentBlocks({2}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);
@@ -224,7 +206,7 @@ private slots:
     void allBlocksTransferWritesEveryPresentBlock()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({0, 2}));
+        SimulatedLine line(presentBlocks({0, 2}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);
@@ -247,7 +229,7 @@ private slots:
     void refusedWritesAreRecordedAndTheTransferGoesOn()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({2}));
+        SimulatedLine line(presentBlocks({2}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);
@@ -271,7 +253,7 @@ private slots:
     void anAbsentBlockGetsNothingButTheTransferEnds()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({2}));
+        SimulatedLine line(presentBlocks({2}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);
@@ -289,7 +271,7 @@ private slots:
     void factoryAdjustmentCarriesTheEightyCharactersUnchanged()
     {
         CommTestEnvironment env;
-        SimulatedLine line(blocks({1}));
+        SimulatedLine line(presentBlocks({1}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = connectedComm(line, view);

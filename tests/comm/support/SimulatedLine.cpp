@@ -1,6 +1,7 @@
 #include "SimulatedLine.h"
 
 #include "MonitorComm.h"
+#include "PLM_INC.h"
 #include "Protocol.h"
 #include "PtyServer.h"
 #include "STDComm.h"
@@ -76,4 +77,24 @@ std::unique_ptr<MonitorComm> connectedComm(SimulatedLine &line, RecordingLinkVie
     link.setTimeOut(timeOutMs > 0 ? timeOutMs : 300);
     line.clear();
     return comm;
+}
+
+sim::DeviceModel presentBlocks(std::initializer_list<int> present)
+{
+    sim::DeviceModel m;
+    for (int b : present) {
+        m.block(b).present = true;
+        m.block(b).connected.fill(1);
+    }
+    return m;
+}
+
+void markPresent(std::initializer_list<int> present)
+{
+    PLM_INC::BlockAbsent.fill(1);
+    for (int b : present)
+        PLM_INC::BlockAbsent[b] = 0;
+    PLM_INC::LinkRequest = 1;
+    PLM_INC::PollBlock = 0;
+    PLM_INC::PollItem = 0;
 }

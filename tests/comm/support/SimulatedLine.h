@@ -4,6 +4,7 @@
 #include "TestEnvironment.h"
 
 #include <QString>
+#include <initializer_list>
 #include <QStringList>
 #include <memory>
 #include <string>
@@ -41,6 +42,12 @@ public:
 private:
     std::unique_ptr<sim::PtyServer> server_;
 };
+
+// A simulated installation of these blocks, every channel connected.
+sim::DeviceModel presentBlocks(std::initializer_list<int> present);
+// The image as the start-up read leaves it for these blocks, without its 600 reads; polling
+// starts at block 0's process values.
+void markPresent(std::initializer_list<int> present);
 
 // A link driver with a recording view and its port open on the simulator (without the probe,
 // which needs block 0). timeOutMs replaces the link's 300 ms so that absent blocks cost
