@@ -6,6 +6,7 @@
 #include "PassOver.h"
 #include "Preferences.h"
 #include "Prompter.h"
+#include "SubDisp_Block.h"
 #include "SubDisp_History.h"
 #include "SubDisp_comm.h"
 
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <exception>
 
 using namespace PLM_INC;
@@ -29,9 +31,10 @@ void MainDisp::restoreListIndex(QComboBox *list, const QString &key)
 
 void MainDisp::regRead()
 {
+    PassOver([this] { subDispBlock->loadNames(); });
     PassOver([this] {
         for (int i = 3; i >= 0; --i)
-            Frame_Block[size_t(i)]->setTitle(Prefs::blockName(i));
+            Frame_Block[size_t(i)]->setTitle(subDispBlock->DvtoN[size_t(i)]->text());
     });
     PassOver([this] {
         for (int n = 0; n < 80; ++n) {

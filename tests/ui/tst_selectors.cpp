@@ -3,6 +3,7 @@
 #include "MainDisp.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
+#include "SubDisp_Block.h"
 #include "UiTestEnvironment.h"
 
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSettings>
 #include <QtTest>
 #include <memory>
@@ -100,6 +102,19 @@ private slots:
         QCOMPARE(w->Logging_time->currentText(), QStringLiteral("1 h"));
         QVERIFY(w->log_Check1[9]->isChecked());
         QVERIFY(!w->log_Check1[8]->isChecked());
+    }
+
+    void blockNameDialogHoldsTheStoredNamesBeforeItOpens()
+    {
+        env->store(QStringLiteral("DvtoN03"), QStringLiteral("Press line"));
+        env->store(QStringLiteral("DvtoN16"), QString());
+        w->regRead();
+        QVERIFY(!w->subDispBlock->isVisible());
+        QCOMPARE(w->subDispBlock->DvtoN[0]->text(), QStringLiteral("Block01"));
+        QCOMPARE(w->subDispBlock->DvtoN[2]->text(), QStringLiteral("Press line"));
+        QCOMPARE(w->subDispBlock->DvtoN[15]->text(), QString());
+        QCOMPARE(w->subDispBlock->DvtoN[14]->text(), QStringLiteral("Block15"));
+        QCOMPARE(w->Frame_Block[2]->title(), QStringLiteral("Press line"));
     }
 
     void aValueThatIsNoNumberFallsBackAndTheRestStillLoads()
