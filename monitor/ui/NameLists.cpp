@@ -90,8 +90,12 @@ void MainDisp::SetNameLists(int mode)
     // Selecting from code runs the list's handler, as picking the entry would. A list that had
     // no selection (the first fill at start-up) stays without one and stores nothing.
     for (const auto &[list, index] : remembered) {
-        if (index >= 0 && index < list->count())
+        if (index >= 0 && index < list->count()) {
             setListIndex(list, index);
+        } else if (index < 0) {
+            const QSignalBlocker blocker(list); // refilling selected the first entry by itself
+            list->setCurrentIndex(-1);
+        }
     }
 
     if (channels)

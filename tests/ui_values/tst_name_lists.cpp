@@ -155,6 +155,20 @@ private slots:
         QCOMPARE(label(QStringLiteral("label_setdata_19")), QStringLiteral("Ch080"));
     }
 
+    void aListWithoutSelectionStaysWithoutOne()
+    {
+        chooseSelections();
+        m_win->setListIndex(list(QStringLiteral("tb2_BName")), -1);
+        m_win->setListIndex(list(QStringLiteral("tb3_CHName")), -1);
+        for (int mode : {0, 1, 2}) {
+            m_win->SetNameLists(mode);
+            QCOMPARE(list(QStringLiteral("tb2_BName"))->currentIndex(), -1);
+            QCOMPARE(list(QStringLiteral("tb3_CHName"))->currentIndex(), -1);
+            QCOMPARE(list(QStringLiteral("tb1_BName_1"))->currentIndex(), 5);
+            QCOMPARE(label(QStringLiteral("tb2_label_0")), QStringLiteral("Ch001"));
+        }
+    }
+
     void renamingBlock3ReachesEveryListAndCaption()
     {
         chooseSelections();
