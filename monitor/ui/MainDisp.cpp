@@ -11,6 +11,7 @@
 #include "SubDisp_History.h"
 #include "SubDisp_comm.h"
 #include "STDComm.h"
+#include "SettingEditor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,6 +27,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
@@ -51,6 +53,8 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
 
     subDispBlock = new SubDisp_Block(*this);
     subDispChname = new SubDisp_Chname(*this);
+    settingEditor = new SettingEditor(*this);
+    setToolbar3Visible(false); // shown by the version window's access code
     setStatusPanel(2, QStringLiteral("Logging standby"));
     setStatusPanel(3, QStringLiteral("Chart standby"));
 }
@@ -362,4 +366,9 @@ void MainDisp::closeEvent(QCloseEvent *event)
         event->accept();
     else
         event->ignore();
+}
+
+void MainDisp::setToolbar3Visible(bool visible)
+{
+    Toolbar3->setVisible(visible);
 }

@@ -35,6 +35,7 @@ class SubDisp_comm;
 class SubDisp_History;
 class SubDisp_Block;
 class SubDisp_Chname;
+class SettingEditor;
 class QAbstractButton;
 
 namespace tobrel {
@@ -147,6 +148,10 @@ public:
     SubDisp_History *subDispHistory = nullptr;
     SubDisp_Block *subDispBlock = nullptr;
     SubDisp_Chname *subDispChname = nullptr;
+    // The setting page's item toolbars, change buttons and dialogs, and the output buttons.
+    SettingEditor *settingEditor = nullptr;
+    // Toolbar3 (loop break 2 items) appears only with the version window's access code.
+    void setToolbar3Visible(bool visible);
 
     // --- page 0 "4-Block Disp" ---
     QComboBox *Combo1 = nullptr;
