@@ -65,6 +65,19 @@ void MonitorComm::Timer4_Timer()
     paceLinkTimer();
 }
 
+void MonitorComm::linkTimerFired()
+{
+    // A transaction keeps the user-interface thread for its whole length, and the link timer
+    // is due again by the time it ends. Every other firing only yields, so what came in
+    // meanwhile (an OK, a click, another timer) is handled before the next transaction
+    // starts: a change waits for the transaction in flight, not for the one after it too.
+    // (At the idle pace there is time enough between ticks.)
+    yieldedBeforeTick_ = timer4_.interval() == kTickMs && !yieldedBeforeTick_;
+    if (yieldedBeforeTick_)
+        return;
+    Timer4_Timer();
+}
+
 void MonitorComm::paceLinkTimer()
 {
     const bool nothingToPoll = LinkRequest == 1 && !AnyBlockPresent();

@@ -19,7 +19,7 @@ MonitorComm::MonitorComm(QObject *parent)
     PollBlock = 0;
     PollItem = 0;
     timer4_.setInterval(1);
-    connect(&timer4_, &QTimer::timeout, this, &MonitorComm::Timer4_Timer);
+    connect(&timer4_, &QTimer::timeout, this, &MonitorComm::linkTimerFired);
     for (int index = 0; index < 2; ++index) {
         QTimer &t = timer3_[static_cast<size_t>(index)];
         t.setInterval(1000);

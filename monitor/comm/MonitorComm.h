@@ -91,6 +91,7 @@ private:
     void loadPresentationFields();
     void advancePoll();
     void runRequest();
+    void linkTimerFired(); // Timer4's timeout: every other one runs a tick
     // A queued one-item write in place of this tick's work; false when none runs now.
     bool runQueuedWrite();
     void updateNotices();
@@ -108,6 +109,7 @@ private:
     bool heaterMvTurn_ = false;
     bool inTick_ = false;
     bool wroteLastTick_ = false;
+    bool yieldedBeforeTick_ = false;
     bool lineFailing_ = false;
     bool transferInProgress_ = false;
     int16_t portDialogShown_ = 0;
