@@ -309,6 +309,7 @@ void MainDisp::resetSettingEditor()
     Frame_sub1[0]->show();
     Frame_sub2[0]->show();
     PLM_INC::SelectedItem = 0;
+    settingEditor->markChosenItem(0);
     Frame_main->setTitle(QString());
     for (size_t r = 0; r < 20; ++r) {
         Setdata_Para[r]->clear();

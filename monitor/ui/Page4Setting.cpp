@@ -51,10 +51,12 @@ QToolBar *settingToolbar(QWidget *parent, const QString &name, const QStringList
     bar->setObjectName(name);
     bar->setAccessibleName(QStringLiteral("Setting items"));
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    bar->setStyleSheet(QStringLiteral("QToolButton { padding: 1px 2px; border: 1px solid #a0a0a0; border-radius: 2px; margin: 0px; }"));
+    bar->setStyleSheet(QStringLiteral("QToolButton { padding: 1px 2px; border: 1px solid #a0a0a0; border-radius: 2px; margin: 0px; }"
+                                    "QToolButton:checked { background: #2a6fb0; color: white; border-color: #1d4f80; }"));
     for (int i = 0; i < texts.size(); ++i) {
         QAction *a = bar->addAction(texts[i]);
         a->setObjectName(indexed(name + QStringLiteral("_Button"), i + 1));
+        a->setCheckable(true); // the chosen setting item stays marked
         const int item = settingItems.empty() ? firstSettingItem + i : settingItems[size_t(i)];
         if (const PLM_INC::ItemInfo *info = PLM_INC::ItemBySetting(item))
             a->setToolTip(info->caption);

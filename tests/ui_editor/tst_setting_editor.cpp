@@ -236,6 +236,25 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(writes(*line).contains(QStringLiteral("W 0 0011 ") + blockData(UnitSelect, 0)), kWait);
     }
 
+    void toolbarsMarkTheItemAndLoopBreakTwoNeedsTheAccessCode()
+    {
+        QVERIFY(w->Toolbar3->isHidden());
+        chooseItem(w->Toolbar4, w->Toolbar4_Button[4]);
+        QCOMPARE(SelectedItem, int16_t(28));
+        QVERIFY(!w->Frame_sub2[1]->isHidden());
+        QVERIFY(w->Toolbar4_Button[4]->isChecked());
+        w->setToolbar3Visible(true);
+        chooseItem(w->Toolbar3, w->Toolbar3_Button[2]);
+        QCOMPARE(SelectedItem, int16_t(31));
+        QCOMPARE(w->Frame_main->title(), QStringLiteral("Loop break alarm2 action span setting"));
+        QVERIFY(!w->Frame_sub1[0]->isHidden());
+        QVERIFY(!w->Toolbar4_Button[4]->isChecked());
+        QVERIFY(w->Toolbar3_Button[2]->isChecked());
+        w->resetSettingEditor(); // the block re-read clears the editor
+        QVERIFY(!w->Toolbar3_Button[2]->isChecked());
+        QCOMPARE(SelectedItem, int16_t(0));
+    }
+
     void monitorPageOutputButtons()
     {
         w->SSTab1->setCurrentIndex(2);

@@ -39,6 +39,18 @@ SettingEditor::SettingEditor(MainDisp &main) : QObject(&main), m_main(main)
     connectButtons();
 }
 
+void SettingEditor::markChosenItem(int settingItem)
+{
+    MainDisp &w = m_main;
+    const auto mark = [settingItem](auto &buttons, int count, auto itemOf) {
+        for (int i = 1; i <= count; ++i)
+            buttons[size_t(i)]->setChecked(itemOf(i) == settingItem);
+    };
+    mark(w.Toolbar2_Button, 24, [](int i) { return i; });
+    mark(w.Toolbar3_Button, 2, [](int i) { return 29 + i; });
+    mark(w.Toolbar4_Button, 9, [](int i) { return i <= 5 ? 24 + i : 26 + i; });
+}
+
 void SettingEditor::connectButtons()
 {
     MainDisp &w = m_main;
@@ -118,7 +130,9 @@ void SettingEditor::selectSettingItem(int settingItem)
     w.Frame_sub1[f]->show();
     w.Frame_sub2[f]->show();
     const ItemInfo *info = ItemBySetting(settingItem);
-    w.Frame_main->setTitle(info ? info->caption : QString());
+    // "&" in a caption ("Control ON/OFF & Auto-tuning ...") is text, not a shortcut mark.
+    w.Frame_main->setTitle(info ? QString(info->caption).replace(QLatin1Char('&'), QStringLiteral("&&")) : QString());
+    markChosenItem(settingItem);
     w.tb4_BName_Click();
     w.SelectDispItem();
 }

@@ -22,6 +22,8 @@ public:
     void Toolbar4_ButtonClick(int index);
     // Shows the frames of the item, puts its caption on Frame_main and lays the page out.
     void selectSettingItem(int settingItem);
+    // Marks the toolbar button of the chosen item (0: none).
+    void markChosenItem(int settingItem);
 
     void Command_change_Click(int row);
     void Command_change2_Click(int row);
