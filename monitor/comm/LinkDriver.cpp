@@ -73,8 +73,34 @@ void MonitorComm::paceLinkTimer()
         timer4_.setInterval(interval);
 }
 
+bool MonitorComm::runQueuedWrite()
+{
+    const bool wroteLastTick = wroteLastTick_;
+    wroteLastTick_ = false;
+    if (PendingWrites.empty())
+        return false;
+    switch (LinkRequest) {
+    case 1:
+        if (wroteLastTick)
+            return false; // one poll step between two queued writes keeps the pages live
+        break;
+    case 2: case 3: case 4: case 7: case 8:
+        break; // asked for after the queued writes; a re-read would also overwrite their values
+    default:
+        return false; // no proven port or image yet, or the second phase of a transfer
+    }
+    const std::optional<WriteRequest> next = PendingWrites.pop();
+    RequestBlock = int16_t(next->block);
+    RequestItem = next->item;
+    WriteOneItem();
+    wroteLastTick_ = true;
+    return true;
+}
+
 void MonitorComm::runRequest()
 {
+    if (runQueuedWrite())
+        return;
     switch (LinkRequest) {
     case 0:
         Setdata_read();

@@ -91,6 +91,8 @@ private:
     void loadPresentationFields();
     void advancePoll();
     void runRequest();
+    // A queued one-item write in place of this tick's work; false when none runs now.
+    bool runQueuedWrite();
     void updateNotices();
     void setCommErrorNotice(bool visible);
     void setReadingNotice(bool visible);
@@ -105,6 +107,7 @@ private:
     int timer3Count_ = 0;
     bool heaterMvTurn_ = false;
     bool inTick_ = false;
+    bool wroteLastTick_ = false;
     bool lineFailing_ = false;
     bool transferInProgress_ = false;
     int16_t portDialogShown_ = 0;

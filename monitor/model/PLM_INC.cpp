@@ -40,6 +40,8 @@ void ResetImage()
     LinkRequest = RequestBlock = CommError = PollBlock = PollItem = ReReadBlock = 0;
     GroupIndex = SelectedItem = SelectedChannel = 0;
     RequestItem.clear();
+    PendingWrites.clear();
+    ShowTenths = false;
     HistoryRow = 1;
 }
 

@@ -3,6 +3,8 @@
 // Plain shared state read and written directly by every part of the monitor.
 #pragma once
 
+#include "WriteQueue.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -106,11 +108,14 @@ inline ChannelTable Alarm1Backup;
 inline ChannelTable Alarm2Backup;
 inline double RangeHigh = 0;
 inline double RangeLow = 0;
+inline bool ShowTenths = false; // the edited value is shown in tenths
 
 // --- shared scalar state ---
 inline int16_t LinkRequest = 0;
 inline int16_t RequestBlock = 0;
 inline QString RequestItem;
+// One-item writes waiting for the link driver (the setting editor and the command buttons).
+inline WriteQueue PendingWrites;
 inline int16_t CommError = 0;
 inline int16_t PollBlock = 0;
 inline int16_t PollItem = 0;
