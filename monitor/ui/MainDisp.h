@@ -35,6 +35,11 @@ class SubDisp_comm;
 class SubDisp_History;
 class SubDisp_Block;
 class SubDisp_Chname;
+class SubDisp_SaveLoad;
+class SubDisp_BlockSaveLoad;
+class SubDisp_AllSaveLoad;
+class SubDisp_Factoryadj;
+class SubDisp_About;
 class QAbstractButton;
 
 namespace tobrel {
@@ -147,6 +152,11 @@ public:
     SubDisp_History *subDispHistory = nullptr;
     SubDisp_Block *subDispBlock = nullptr;
     SubDisp_Chname *subDispChname = nullptr;
+    SubDisp_SaveLoad *subDispSaveLoad = nullptr;
+    SubDisp_BlockSaveLoad *subDispBlockSaveLoad = nullptr;
+    SubDisp_AllSaveLoad *subDispAllSaveLoad = nullptr;
+    SubDisp_Factoryadj *subDispFactoryadj = nullptr;
+    SubDisp_About *subDispAbout = nullptr;
 
     // --- page 0 "4-Block Disp" ---
     QComboBox *Combo1 = nullptr;
