@@ -36,7 +36,7 @@ QFrame *unitPicture(QWidget *parent, const QString &objectName, const QString &n
     frame->setFrameShape(QFrame::Panel);
     frame->setFrameShadow(QFrame::Raised);
     frame->setLineWidth(2);
-    frame->setFixedSize(64, height);
+    frame->setFixedSize(70, height);
     frame->setStyleSheet(QStringLiteral("QFrame#%1 { background: #d8dce4; }").arg(objectName));
     auto *layout = new QVBoxLayout(frame);
     layout->setContentsMargins(2, 6, 2, 6);
@@ -79,7 +79,9 @@ SubDisp_Factoryadj::SubDisp_Factoryadj(MainDisp &main) : QDialog(&main), m_main(
     picture->addLayout(hrvColumn);
     for (int u = 0; u < kFactoryUnits; ++u) {
         auto *column = new QVBoxLayout;
-        column->addWidget(unitPicture(this, Controls::indexed(QStringLiteral("Picture_PLM"), u), QStringLiteral("PLM-870"), 96));
+        // Unit u serves channels 2u + 1 and 2u + 2 of the block.
+        const QString name = QStringLiteral("PLM-870\n\nCh%1\nCh%2").arg(BlockDigits(2 * u)).arg(BlockDigits(2 * u + 1));
+        column->addWidget(unitPicture(this, Controls::indexed(QStringLiteral("Picture_PLM"), u), name, 96));
         Check1[size_t(u)] = Controls::checkBox(this, Controls::indexed(QStringLiteral("Check1"), u), QStringLiteral("initial"));
         Check1[size_t(u)]->setAccessibleName(QStringLiteral("Initialise PLM-870 unit %1").arg(u + 1));
         column->addWidget(Check1[size_t(u)], 0, Qt::AlignHCenter);

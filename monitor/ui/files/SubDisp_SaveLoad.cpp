@@ -66,6 +66,8 @@ SubDisp_SaveLoad::SubDisp_SaveLoad(MainDisp &main) : QDialog(&main), m_main(main
     top->addStretch(1);
     layout->addLayout(top);
 
+    // Wide enough for the longest alarm action name in both columns.
+    const int fieldWidth = fontMetrics().horizontalAdvance(AlarmTypeName(8)) + 16;
     m_nowStack = new QStackedWidget(this);
     m_workStack = new QStackedWidget(this);
     for (int g = 0; g < 3; ++g) {
@@ -84,9 +86,9 @@ SubDisp_SaveLoad::SubDisp_SaveLoad(MainDisp &main) : QDialog(&main), m_main(main
             Label_item[size_t(r)] = Controls::caption(now, Controls::indexed(QStringLiteral("Label_item"), r), caption);
             Label_item[size_t(r)]->setFixedHeight(kRowHeight);
             Labeldata[size_t(r)] = Controls::valueField(now, Controls::indexed(QStringLiteral("Labeldata"), r),
-                                                        QStringLiteral("Current ") + caption.trimmed(), 150);
+                                                        QStringLiteral("Current ") + caption.trimmed(), fieldWidth);
             Labeldata_work[size_t(r)] = Controls::valueField(work, Controls::indexed(QStringLiteral("Labeldata_work"), r),
-                                                             QStringLiteral("Work area ") + caption.trimmed(), 150);
+                                                             QStringLiteral("Work area ") + caption.trimmed(), fieldWidth);
             for (QLabel *field : {Labeldata[size_t(r)], Labeldata_work[size_t(r)]})
                 field->setFixedHeight(kRowHeight);
             const int line = r - kGroupFirstRow[g];
@@ -110,14 +112,14 @@ SubDisp_SaveLoad::SubDisp_SaveLoad(MainDisp &main) : QDialog(&main), m_main(main
         connect(Command1[size_t(i)], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     }
     auto *middle = new QHBoxLayout;
-    middle->addWidget(m_nowStack, 3);
+    middle->addWidget(m_nowStack, 1);
     auto *moveButtons = new QVBoxLayout;
     moveButtons->addStretch(1);
     moveButtons->addWidget(Command1[0]);
     moveButtons->addWidget(Command1[1]);
     moveButtons->addStretch(1);
     middle->addLayout(moveButtons);
-    middle->addWidget(m_workStack, 2);
+    middle->addWidget(m_workStack, 1);
     auto *fileButtons = new QVBoxLayout;
     fileButtons->addStretch(1);
     fileButtons->addWidget(Command1[2]);
