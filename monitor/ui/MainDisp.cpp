@@ -17,6 +17,7 @@
 #include "SubDisp_SaveLoad.h"
 #include "SubDisp_comm.h"
 #include "STDComm.h"
+#include "SettingEditor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,6 +33,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
@@ -57,6 +59,8 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
 
     subDispBlock = new SubDisp_Block(*this);
     subDispChname = new SubDisp_Chname(*this);
+    settingEditor = new SettingEditor(*this);
+    setToolbar3Visible(false); // shown by the version window's access code
     FileWindows::Build(*this);
     setStatusPanel(2, QStringLiteral("Logging standby"));
     setStatusPanel(3, QStringLiteral("Chart standby"));
@@ -369,4 +373,9 @@ void MainDisp::closeEvent(QCloseEvent *event)
         event->accept();
     else
         event->ignore();
+}
+
+void MainDisp::setToolbar3Visible(bool visible)
+{
+    Toolbar3->setVisible(visible);
 }

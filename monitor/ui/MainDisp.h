@@ -35,6 +35,7 @@ class SubDisp_comm;
 class SubDisp_History;
 class SubDisp_Block;
 class SubDisp_Chname;
+class SettingEditor;
 class SubDisp_SaveLoad;
 class SubDisp_BlockSaveLoad;
 class SubDisp_AllSaveLoad;
@@ -152,6 +153,10 @@ public:
     SubDisp_History *subDispHistory = nullptr;
     SubDisp_Block *subDispBlock = nullptr;
     SubDisp_Chname *subDispChname = nullptr;
+    // The setting page's item toolbars, change buttons and dialogs, and the output buttons.
+    SettingEditor *settingEditor = nullptr;
+    // Toolbar3 (loop break 2 items) appears only with the version window's access code.
+    void setToolbar3Visible(bool visible);
     SubDisp_SaveLoad *subDispSaveLoad = nullptr;
     SubDisp_BlockSaveLoad *subDispBlockSaveLoad = nullptr;
     SubDisp_AllSaveLoad *subDispAllSaveLoad = nullptr;

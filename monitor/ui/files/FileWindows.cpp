@@ -9,7 +9,6 @@
 #include "SubDisp_Factoryadj.h"
 #include "SubDisp_SaveLoad.h"
 
-#include <QToolBar>
 
 namespace FileWindows {
 
@@ -20,7 +19,7 @@ void Build(MainDisp &main)
     main.subDispAllSaveLoad = new SubDisp_AllSaveLoad(main);
     main.subDispFactoryadj = new SubDisp_Factoryadj(main);
     main.subDispAbout = new SubDisp_About(&main);
-    main.subDispAbout->showToolbar3 = [&main](bool visible) { main.Toolbar3->setVisible(visible); };
+    main.subDispAbout->showToolbar3 = [&main](bool visible) { main.setToolbar3Visible(visible); };
     // Whichever window started the transfer, its second phase makes every file window usable.
     main.onTransferFinished = [&main](bool) { SetTransferRunning(main, false); };
 }
