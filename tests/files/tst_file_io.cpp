@@ -1,7 +1,6 @@
 // Whole setting files on disk: the kind refusals by length, malformed and vanished files that
 // leave the caller's data untouched, saves that never destroy a good file, the dialog steps
 // and the factory adjustment data.
-#include "ChannelChecks.h"
 #include "ChannelFile.h"
 #include "DataFileKind.h"
 #include "FactoryAdjData.h"
@@ -247,14 +246,6 @@ private slots:
         QVERIFY(env->prompter.dialogFilters.value(0).contains(QStringLiteral("*.dat")));
     }
 
-    void openDialogCancelledGivesNoName()
-    {
-        QCOMPARE(ChooseOpenFile(), QString());
-        env->prompter.openNames << env->file(QStringLiteral("a.dat"));
-        QCOMPARE(ChooseOpenFile(), env->file(QStringLiteral("a.dat")));
-        QCOMPARE(env->prompter.dialogFolders, QStringList({env->setdata(), env->setdata()}));
-    }
-
     void factoryAdjustmentData_data()
     {
         QTest::addColumn<QList<int>>("clicks"); // unit + 1 checks it, -(unit + 1) unchecks it
@@ -277,40 +268,6 @@ private slots:
             SetFactoryAdjUnit(std::abs(click) - 1, click > 0);
         QCOMPARE(FactoryAdjData, data);
         QCOMPARE(FactoryAdjData.size(), 80);
-    }
-
-    void autoTuningChecks_data()
-    {
-        QTest::addColumn<int>("channel");
-        QTest::addColumn<bool>("statusBit");
-        QTest::addColumn<bool>("block3");
-        QTest::addColumn<bool>("anywhere");
-        QTest::addColumn<bool>("block3Setting");
-        QTest::newRow("nothing tuning") << -1 << true << false << false << false;
-        QTest::newRow("first channel of block 3") << 60 << true << true << true << false;
-        QTest::newRow("last channel of block 3") << 79 << true << true << true << false;
-        QTest::newRow("channel of block 4") << 80 << true << false << true << false;
-        QTest::newRow("AutoTuning setting only") << 65 << false << false << false << true;
-    }
-    void autoTuningChecks()
-    {
-        QFETCH(int, channel);
-        QFETCH(bool, statusBit);
-        QFETCH(bool, block3);
-        QFETCH(bool, anywhere);
-        QFETCH(bool, block3Setting);
-        StatusWord.fill(int16_t(0x0401));
-        if (channel >= 0) {
-            if (statusBit)
-                StatusWord[channel] = int16_t(StatusWord[channel] | kStatusAutoTuning);
-            else
-                AutoTuning[channel] = 1;
-        }
-        QCOMPARE(BlockAutoTuning(3), block3);
-        QCOMPARE(AnyAutoTuning(), anywhere);
-        QCOMPARE(BlockAutoTuningSet(3), block3Setting);
-        if (channel >= 0)
-            QCOMPARE(ChannelAutoTuning(channel), statusBit);
     }
 };
 
