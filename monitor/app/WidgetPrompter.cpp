@@ -35,7 +35,12 @@ bool WidgetPrompter::isOpen(const QString &kind) const
 
 PLM_INC::Answer WidgetPrompter::question(const QString &text)
 {
-    QMessageBox box(QMessageBox::Warning, kTitle, text, QMessageBox::Yes | QMessageBox::No, owner());
+    return titledQuestion(text, kTitle);
+}
+
+PLM_INC::Answer WidgetPrompter::titledQuestion(const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No, owner());
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes ? PLM_INC::Answer::Yes : PLM_INC::Answer::No;
 }

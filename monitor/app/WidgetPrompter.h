@@ -13,6 +13,7 @@ class WidgetPrompter : public PLM_INC::Prompter {
 public:
     void message(const QString &text, const QString &kind = QString()) override;
     PLM_INC::Answer question(const QString &text) override;
+    PLM_INC::Answer titledQuestion(const QString &text, const QString &title) override;
     QString openFileName(const QString &title, const QString &folder, const QString &filter) override;
     QString saveFileName(const QString &title, const QString &folder, const QString &filter) override;
 

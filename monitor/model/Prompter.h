@@ -15,6 +15,12 @@ public:
     // of a kind is open, another of the same kind is not stacked on it.
     virtual void message(const QString &text, const QString &kind = QString()) = 0;
     virtual Answer question(const QString &text) = 0; // Yes / No
+    // A Yes / No question under a title of its own; prompters without titles just ask it.
+    virtual Answer titledQuestion(const QString &text, const QString &title)
+    {
+        (void)title;
+        return question(text);
+    }
     virtual QString openFileName(const QString &title, const QString &folder, const QString &filter) = 0;
     virtual QString saveFileName(const QString &title, const QString &folder, const QString &filter) = 0;
 };

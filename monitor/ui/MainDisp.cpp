@@ -2,13 +2,19 @@
 
 #include "Controls.h"
 #include "DataFolder.h"
+#include "FileWindows.h"
 #include "MonitorComm.h"
 #include "OpeningScreen.h"
 #include "PLM_INC.h"
 #include "Prompter.h"
+#include "SubDisp_About.h"
+#include "SubDisp_AllSaveLoad.h"
 #include "SubDisp_Block.h"
+#include "SubDisp_BlockSaveLoad.h"
 #include "SubDisp_Chname.h"
+#include "SubDisp_Factoryadj.h"
 #include "SubDisp_History.h"
+#include "SubDisp_SaveLoad.h"
 #include "SubDisp_comm.h"
 #include "STDComm.h"
 #include "SettingEditor.h"
@@ -55,6 +61,7 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     subDispChname = new SubDisp_Chname(*this);
     settingEditor = new SettingEditor(*this);
     setToolbar3Visible(false); // shown by the version window's access code
+    FileWindows::Build(*this);
     setStatusPanel(2, QStringLiteral("Logging standby"));
     setStatusPanel(3, QStringLiteral("Chart standby"));
 }
@@ -166,14 +173,14 @@ void MainDisp::buildMenus()
     user->setObjectName(QStringLiteral("mnuUser"));
     QMenu *saveLoad = user->addMenu(QStringLiteral("Setting value Save / Load(&G)"));
     saveLoad->setObjectName(QStringLiteral("mnuSaveLoad"));
-    addAction(saveLoad, QStringLiteral("mnuSaveLoadCh"), QStringLiteral("Channel(&C)"),
-              [this] { showLaterVersionNotice(QStringLiteral("Channel setting file")); });
-    addAction(saveLoad, QStringLiteral("mnuSaveLoadBlock"), QStringLiteral("Block(&B)"),
-              [this] { showLaterVersionNotice(QStringLiteral("Block setting file")); });
-    addAction(saveLoad, QStringLiteral("mnuSaveLoadAll"), QStringLiteral("All channels(&A)"),
-              [this] { showLaterVersionNotice(QStringLiteral("All channels setting file")); });
+    addAction(saveLoad, QStringLiteral("mnuSave_CH"), QStringLiteral("Channel(&C)"),
+              [this] { subDispSaveLoad->mnuSave_CH_Click(); });
+    addAction(saveLoad, QStringLiteral("mnuSave_BLK"), QStringLiteral("Block(&B)"),
+              [this] { subDispBlockSaveLoad->mnuSave_BLK_Click(); });
+    addAction(saveLoad, QStringLiteral("mnuSave_ALL"), QStringLiteral("All channels(&A)"),
+              [this] { subDispAllSaveLoad->mnuSave_ALL_Click(); });
     addAction(user, QStringLiteral("mnuFactory"), QStringLiteral("Factory adjusted value(&K)"),
-              [this] { showLaterVersionNotice(QStringLiteral("Factory adjusted value")); });
+              [this] { subDispFactoryadj->mnuFactory_Click(); });
     user->addSeparator();
     addAction(user, QStringLiteral("mnuHistory"), QStringLiteral("Alarm history(&A)"), [this] { mnuHistory_Click(); });
 
@@ -181,8 +188,8 @@ void MainDisp::buildMenus()
     help->setObjectName(QStringLiteral("mnuHelpTop"));
     addAction(help, QStringLiteral("mnuHelp"), QStringLiteral("Help(&M)"), [this] { mnuHelp_Click(); });
     help->addSeparator();
-    addAction(help, QStringLiteral("mnuVersion"), QStringLiteral("Version information(&V)"),
-              [this] { showLaterVersionNotice(QStringLiteral("Version information")); });
+    addAction(help, QStringLiteral("numabout"), QStringLiteral("Version information(&V)"),
+              [this] { subDispAbout->numabout_Click(); });
 }
 
 QAction *MainDisp::menuAction(const QString &objectName) const

@@ -36,6 +36,11 @@ class SubDisp_History;
 class SubDisp_Block;
 class SubDisp_Chname;
 class SettingEditor;
+class SubDisp_SaveLoad;
+class SubDisp_BlockSaveLoad;
+class SubDisp_AllSaveLoad;
+class SubDisp_Factoryadj;
+class SubDisp_About;
 class QAbstractButton;
 
 namespace tobrel {
@@ -152,6 +157,11 @@ public:
     SettingEditor *settingEditor = nullptr;
     // Toolbar3 (loop break 2 items) appears only with the version window's access code.
     void setToolbar3Visible(bool visible);
+    SubDisp_SaveLoad *subDispSaveLoad = nullptr;
+    SubDisp_BlockSaveLoad *subDispBlockSaveLoad = nullptr;
+    SubDisp_AllSaveLoad *subDispAllSaveLoad = nullptr;
+    SubDisp_Factoryadj *subDispFactoryadj = nullptr;
+    SubDisp_About *subDispAbout = nullptr;
 
     // --- page 0 "4-Block Disp" ---
     QComboBox *Combo1 = nullptr;

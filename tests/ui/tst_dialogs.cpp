@@ -119,21 +119,6 @@ private slots:
         QCOMPARE(h->cellText(2, 3), QString()); // the marker of the next entry
     }
 
-    void laterFunctionsOpenANoticeWithoutBlocking()
-    {
-        for (const char *name : {"mnuSaveLoadCh", "mnuSaveLoadBlock", "mnuSaveLoadAll", "mnuFactory", "mnuVersion"}) {
-            QAction *a = w->menuAction(QString::fromLatin1(name));
-            QVERIFY2(a, name);
-            a->trigger();
-        }
-        const auto notices = w->findChildren<QDialog *>(QStringLiteral("LaterVersionNotice"));
-        QCOMPARE(notices.size(), 5);
-        for (QDialog *n : notices) {
-            QVERIFY(n->isVisible());
-            QVERIFY(!n->isModal());
-        }
-    }
-
     void everyMenuEntryIsThere()
     {
         const QStringList entries = {QStringLiteral("End(&E)"), QStringLiteral("Block name(&B)"), QStringLiteral("Channel name(&C)"),

@@ -1,0 +1,173 @@
+// Setting data files and the all-blocks load transfer.
+//   save of an all-channel file (320 channels, 10,561 lines) in ms / 20 ms goal, goal <= 1
+//   load of that file (read, check, into the image) in ms / 20 ms goal, goal <= 1
+//   all-blocks transfer (16 blocks with cooling: 416 writes, then 32 alarm writes) against
+//   the simulator paced at the line rate: time / line-limited time, goal <= 1.02
+// PLM870_BENCH_BAUD (9600 or 19200, default 9600) and PLM870_BENCH_BLOCKS (1..16, default
+// 16) set the transfer's line and size.
+#include "AlarmHistory.h"
+#include "DataFileKind.h"
+#include "LinkView.h"
+#include "MonitorComm.h"
+#include "PLM_INC.h"
+#include "Preferences.h"
+#include "Prompter.h"
+#include "PtyServer.h"
+#include "RecordFile.h"
+#include "STDComm.h"
+#include "SettingFileIo.h"
+#include "SettingSend.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace PLM_INC;
+
+namespace {
+
+constexpr double kFileGoalMs = 20;
+constexpr int kRuns = 40;
+constexpr double kReplyCharacters = 11; // ACK, address, blank, command, item, checksum, ETX
+
+class QuietPrompter : public ConsolePrompter {
+public:
+    void message(const QString &, const QString & = QString()) override {}
+};
+
+void fillImage()
+{
+    for (int ch = 0; ch < kChannels; ++ch) {
+        RawSettingRecord r;
+        for (int i = 0; i < kRecordValues; ++i)
+            r.values[size_t(i)] = int16_t((ch * 31 + i * 17) % 4000 - 2000);
+        r.values[kConnectedIndex] = 1;
+        r.values[13] = r.values[14] = int16_t(ch % 13);
+        r.unit = QStringLiteral("kPa");
+        ApplyRawRecord(r, ch);
+        ChannelConnected[ch] = 1;
+    }
+}
+
+struct Figures {
+    double median;
+    double worst;
+};
+
+template <typename Work>
+Figures timeRuns(Work work)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < kRuns; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.back()};
+}
+
+int transferBench()
+{
+    const int baud = qEnvironmentVariableIntValue("PLM870_BENCH_BAUD") == 19200 ? 19200 : 9600;
+    const int blocks = qBound(1, qEnvironmentVariableIsSet("PLM870_BENCH_BLOCKS")
+                                     ? qEnvironmentVariableIntValue("PLM870_BENCH_BLOCKS") : kBlocks, kBlocks);
+    sim::DeviceModel model = sim::DeviceModel::allBlocks(blocks);
+    model.setLive(false);
+    sim::ServeOptions options;
+    options.baud = baud;
+    sim::PtyServer server(std::move(model), options);
+    std::string error;
+    if (!server.start(&error)) {
+        std::fprintf(stderr, "simulator: %s\n", error.c_str());
+        return 1;
+    }
+    qputenv("PLM870_COM1", QByteArray::fromStdString(server.slavePath()));
+    NullLinkView view;
+    MonitorComm comm;
+    comm.setView(&view);
+    tobrel::STDComm &link = comm.PLMCom();
+    link.setPort(QStringLiteral("COM1"));
+    link.setBaudRate(QString::number(baud));
+    if (!link.PortOpen()) {
+        std::fprintf(stderr, "the port did not open\n");
+        return 1;
+    }
+    link.setEventsCheck(true);
+    link.setTimeOut(300);
+    BlockAbsent.fill(1);
+    for (int b = 0; b < blocks; ++b) {
+        BlockAbsent[b] = 0;
+        BlockHasCooling[b] = -1; // the full chain of 26 items
+    }
+    std::printf("all-blocks transfer of %d blocks at %d baud ...\n", blocks, baud);
+    std::fflush(stdout);
+    server.clearReceived();
+    QElapsedTimer t;
+    LinkRequest = 4;
+    t.start();
+    comm.Timer4_Timer();
+    const double firstPhase = double(t.nsecsElapsed()) / 1e9;
+    for (int i = 0; i < 15; ++i)
+        comm.Timer3_Timer(1); // the pause between the phases is not part of the line's work
+    t.restart();
+    comm.Timer4_Timer();
+    const double secondPhase = double(t.nsecsElapsed()) / 1e9;
+
+    const std::vector<std::string> frames = server.receivedFrames();
+    double characters = 0;
+    for (const std::string &f : frames)
+        characters += double(f.size()) + kReplyCharacters;
+    const double lineSeconds = characters * 10 / baud;
+    const double seconds = firstPhase + secondPhase;
+    std::printf("  %zu writes (%d expected), %.0f characters\n", frames.size(), blocks * 28, characters);
+    std::printf("  transfer %.2f s, line-limited %.2f s: ratio %.3f (goal <= 1.02)\n", seconds, lineSeconds,
+                seconds / lineSeconds);
+    return frames.size() == size_t(blocks * 28) ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    Prefs::reopen();
+    QuietPrompter prompter;
+    setPrompter(&prompter);
+    CreateHistoryFile(dir.path(), QDateTime::currentDateTime());
+    fillImage();
+
+    const QString path = dir.path() + QStringLiteral("/all.dat");
+    const Figures save = timeRuns([&] {
+        std::vector<RawSettingRecord> records;
+        records.reserve(size_t(kChannels));
+        for (int ch = 0; ch < kChannels; ++ch)
+            records.push_back(TakeRawRecord(ch));
+        if (!SaveRecordFile(path, records))
+            std::abort();
+    });
+    QFile file(path);
+    const qint64 size = file.size();
+    const Figures load = timeRuns([&] {
+        std::vector<RawSettingRecord> records;
+        if (LoadRecordFile(path, kAllFileKind, kChannels, records) != LoadStatus::Ok)
+            std::abort();
+        ApplyAllRecords(records);
+    });
+    std::printf("all-channel file: %lld bytes, %d lines\n", size, 1 + kChannels * 33);
+    std::printf("  save %.2f ms median, %.2f ms worst of %d: ratio %.3f of the 20 ms goal\n", save.median, save.worst,
+                kRuns, save.median / kFileGoalMs);
+    std::printf("  load %.2f ms median, %.2f ms worst of %d: ratio %.3f of the 20 ms goal\n", load.median, load.worst,
+                kRuns, load.median / kFileGoalMs);
+    std::fflush(stdout);
+    return transferBench();
+}

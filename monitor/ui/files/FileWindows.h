@@ -1,0 +1,28 @@
+// The setting file windows, the factory adjustment window and the version window of the main
+// window, and what the three file windows share: a load transfer started from any of them
+// disables the buttons of all three until its second phase has run.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+class MainDisp;
+
+namespace FileWindows {
+
+// Creates the five windows as members of the main window and installs the transfer hook.
+void Build(MainDisp &main);
+
+// "" when a load transfer may be asked for now; else the message line text saying why not
+// (the link has not found the controller yet).
+QString TransferRefusal();
+
+// Disables the buttons of the three file windows, shows the progress bar at 0 and "Data
+// changing now." in status panel 4, and asks the link driver for the transfer: link request
+// 3 (block `block`) or 4 (all blocks).
+void StartLoadTransfer(MainDisp &main, int16_t linkRequest, int block);
+
+// The buttons of the three file windows while a transfer runs (all disabled) and after it.
+void SetTransferRunning(MainDisp &main, bool running);
+
+} // namespace FileWindows
