@@ -52,5 +52,6 @@ QString WidgetPrompter::openFileName(const QString &title, const QString &folder
 
 QString WidgetPrompter::saveFileName(const QString &title, const QString &folder, const QString &filter)
 {
-    return QFileDialog::getSaveFileName(owner(), title, folder, filter);
+    // The program asks its own overwrite question; the dialog must not ask a second time.
+    return QFileDialog::getSaveFileName(owner(), title, folder, filter, nullptr, QFileDialog::DontConfirmOverwrite);
 }
