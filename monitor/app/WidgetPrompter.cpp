@@ -49,3 +49,8 @@ QString WidgetPrompter::saveFileName(const QString &title, const QString &folder
 {
     return QFileDialog::getSaveFileName(owner(), title, folder, filter);
 }
+
+QString WidgetPrompter::anyFileName(const QString &title, const QString &folder, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(owner(), title, folder, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+}
