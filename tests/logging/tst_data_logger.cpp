@@ -3,7 +3,7 @@
 // and the resume after a restart. Files are compared byte by byte.
 #include "DataLogger.h"
 #include "LogFile.h"
-#include "LoggingFixture.h"
+#include "ChartLogFixture.h"
 
 #include <QtTest>
 
@@ -51,7 +51,7 @@ QByteArray dataLine(const char *stamp, const char *value)
 
 // The logger and its view on block 02 (index 1), whose process values read 7.
 struct Logging {
-    Logging(LoggingFixture &env) : env(env), logger(view)
+    Logging(ChartLogFixture &env) : env(env), logger(view)
     {
         logger.setLocale(QLocale::c());
         view.blocks[1] = true;
@@ -67,9 +67,9 @@ struct Logging {
             logger.lineWriterTick();
         }
     }
-    QByteArray file() const { return LoggingFixture::bytes(view.name); }
+    QByteArray file() const { return ChartLogFixture::bytes(view.name); }
 
-    LoggingFixture &env;
+    ChartLogFixture &env;
     RecordingLoggingView view;
     DataLogger logger;
 };
@@ -112,10 +112,10 @@ private slots:
         QFETCH(QStringList, messages);
         QFETCH(bool, running);
         QFETCH(QByteArray, content);
-        LoggingFixture env;
+        ChartLogFixture env;
         Logging run(env);
         if (exists)
-            LoggingFixture::write(run.view.name, kOldFile);
+            ChartLogFixture::write(run.view.name, kOldFile);
         run.view.continueChecked = continueFile;
         env.prompter.answer = answerYes ? Answer::Yes : Answer::No;
         run.logger.start();
@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(run.logger.running(), running);
         QCOMPARE(run.view.running, running);
         QCOMPARE(run.view.status, running ? QStringLiteral("Logging run") : QStringLiteral("Logging standby"));
-        QCOMPARE(LoggingFixture::stored(QStringLiteral("log_start")), running ? QStringLiteral("1") : QStringLiteral("(none)"));
+        QCOMPARE(ChartLogFixture::stored(QStringLiteral("log_start")), running ? QStringLiteral("1") : QStringLiteral("(none)"));
         QCOMPARE(run.file(), content);
     }
 
@@ -137,19 +137,19 @@ private slots:
     void startWithoutAFileDoesNothing()
     {
         QFETCH(QString, name);
-        LoggingFixture env;
+        ChartLogFixture env;
         Logging run(env);
         run.view.name = name;
         run.logger.start();
         QVERIFY(!run.logger.running());
         QVERIFY(env.prompter.messages.isEmpty());
-        QCOMPARE(LoggingFixture::stored(QStringLiteral("log_start")), QStringLiteral("(none)"));
+        QCOMPARE(ChartLogFixture::stored(QStringLiteral("log_start")), QStringLiteral("(none)"));
         QCOMPARE(QDir(env.logFolder()).entryList(QDir::Files), QStringList{});
     }
 
     void linesAtTheirDueTimesAcrossMidnight()
     {
-        LoggingFixture env;
+        ChartLogFixture env;
         Logging run(env);
         env.clock.at = QDateTime(QDate(2026, 12, 6), QTime(23, 59, 55));
         run.logger.start();
@@ -164,7 +164,7 @@ private slots:
 
     void aBusySecondIsNotALostDay()
     {
-        LoggingFixture env;
+        ChartLogFixture env;
         Logging run(env);
         run.logger.start(); // 09:05:07, next 09:05:17
         env.clock.at = QDateTime(QDate(2026, 12, 6), QTime(9, 5, 16, 900));
@@ -181,7 +181,7 @@ private slots:
 
     void noBlockCheckedLogsTheTimeOnly()
     {
-        LoggingFixture env;
+        ChartLogFixture env;
         Logging run(env);
         run.view.blocks = {};
         run.logger.start();
@@ -191,7 +191,7 @@ private slots:
 
     void anUnwritableFileGivesOneMessageKindAndLoggingGoesOn()
     {
-        LoggingFixture env;
+        ChartLogFixture env;
         Logging run(env);
         run.logger.start();
         // Another program holds the file: here a folder stands in its place.
@@ -224,7 +224,7 @@ private slots:
     void aFailedStartLeavesStandbyAndSaysWhy()
     {
         QFETCH(bool, continueFile);
-        LoggingFixture env;
+        ChartLogFixture env;
         Logging run(env);
         run.view.continueChecked = continueFile;
         if (continueFile)
@@ -235,22 +235,22 @@ private slots:
         QVERIFY(!run.logger.running());
         QVERIFY(!run.view.running);
         QCOMPARE(run.view.status, QStringLiteral("Logging standby"));
-        QVERIFY(LoggingFixture::stored(QStringLiteral("log_start")) != QStringLiteral("1"));
+        QVERIFY(ChartLogFixture::stored(QStringLiteral("log_start")) != QStringLiteral("1"));
         QCOMPARE(env.prompter.messages, QStringList{DataLogger::cannotWriteText()});
     }
 
     void stopOnlyStopsARun()
     {
-        LoggingFixture env;
+        ChartLogFixture env;
         Logging run(env);
         run.logger.stop(); // standby: nothing changes, nothing stored
-        QCOMPARE(LoggingFixture::stored(QStringLiteral("log_start")), QStringLiteral("(none)"));
+        QCOMPARE(ChartLogFixture::stored(QStringLiteral("log_start")), QStringLiteral("(none)"));
         QCOMPARE(run.view.status, QStringLiteral("Logging standby"));
         run.logger.start();
         run.logger.stop();
         QVERIFY(!run.view.running);
         QCOMPARE(run.view.status, QStringLiteral("Logging standby"));
-        QCOMPARE(LoggingFixture::stored(QStringLiteral("log_start")), QStringLiteral("0"));
+        QCOMPARE(ChartLogFixture::stored(QStringLiteral("log_start")), QStringLiteral("0"));
         const QByteArray before = run.file();
         run.runFor(30);
         QCOMPARE(run.file(), before);
@@ -269,7 +269,7 @@ private slots:
     {
         QFETCH(QString, chosen);
         QFETCH(QString, name);
-        LoggingFixture env;
+        ChartLogFixture env;
         Logging run(env);
         run.view.name = QStringLiteral("/keep.txt");
         env.prompter.chosenFile = chosen;
@@ -291,12 +291,12 @@ private slots:
         QFETCH(bool, checked);
         QFETCH(QString, restart);
         QFETCH(QString, name);
-        LoggingFixture env;
+        ChartLogFixture env;
         Logging run(env);
         run.view.name = QStringLiteral("/data/run.txt");
         run.logger.continueClicked(checked);
-        QCOMPARE(LoggingFixture::stored(QStringLiteral("log_restart")), restart);
-        QCOMPARE(LoggingFixture::stored(QStringLiteral("log_name")), name);
+        QCOMPARE(ChartLogFixture::stored(QStringLiteral("log_restart")), restart);
+        QCOMPARE(ChartLogFixture::stored(QStringLiteral("log_name")), name);
     }
 
     void resumeAfterARestart_data()
@@ -319,11 +319,11 @@ private slots:
         QFETCH(QString, start);
         QFETCH(QString, name);
         QFETCH(bool, running);
-        LoggingFixture env;
+        ChartLogFixture env;
         Logging run(env);
         QDir().mkpath(env.home() + QStringLiteral("/keep"));
         const QString old = env.home() + QStringLiteral("/keep/old.txt");
-        LoggingFixture::write(old, kOldFile);
+        ChartLogFixture::write(old, kOldFile);
         const QList<QPair<QString, QString>> keys = {{"log_restart", restart}, {"log_name", storedName}, {"log_start", start}};
         for (const auto &[key, value] : keys)
             if (!value.isEmpty())
@@ -336,14 +336,14 @@ private slots:
         QCOMPARE(run.logger.running(), running);
         QVERIFY(env.prompter.questions.isEmpty());
         if (running && name != QLatin1String("new"))
-            QCOMPARE(LoggingFixture::bytes(old), kOldFile + dataLine("2026/12/06 09:05:07", "7"));
+            QCOMPARE(ChartLogFixture::bytes(old), kOldFile + dataLine("2026/12/06 09:05:07", "7"));
         if (running && name == QLatin1String("new"))
-            QVERIFY(LoggingFixture::bytes(expected).startsWith(kTitleAndDate));
+            QVERIFY(ChartLogFixture::bytes(expected).startsWith(kTitleAndDate));
     }
 
     void intervalIndexOutOfRangeIsPutRight()
     {
-        LoggingFixture env;
+        ChartLogFixture env;
         Logging run(env);
         run.view.interval = 12;
         run.logger.start();

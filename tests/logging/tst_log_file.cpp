@@ -2,7 +2,7 @@
 // the header of a new file, appending, the column titles and values of the checked blocks.
 #include "LogColumns.h"
 #include "LogFile.h"
-#include "LoggingFixture.h"
+#include "ChartLogFixture.h"
 
 #include <QtTest>
 
@@ -38,7 +38,7 @@ private slots:
         QFETCH(QDateTime, at);
         QFETCH(QString, name);
         QCOMPARE(LogFileBaseName(at), name);
-        LoggingFixture env;
+        ChartLogFixture env;
         env.clock.at = at;
         QCOMPARE(MakeLogName(), env.logFolder() + QLatin1Char('/') + name);
     }
@@ -96,13 +96,13 @@ private slots:
 
     void headerReplacesAnOldFileAndAppendAddsLines()
     {
-        LoggingFixture env;
+        ChartLogFixture env;
         const QString path = env.logFolder() + QStringLiteral("/a.txt");
-        LoggingFixture::write(path, "old content that is longer than the new header, all of it goes\r\n");
+        ChartLogFixture::write(path, "old content that is longer than the new header, all of it goes\r\n");
         QVERIFY(WriteLogHeader(path, QDate(2026, 12, 6), QLocale::c(), {"Ch001", "Ch002"}));
         QVERIFY(AppendLogLine(path, LogDataLine(QStringLiteral("2026/12/06 09:05:07"), {"1", "2"})));
         QVERIFY(AppendLogLine(path, LogDataLine(QStringLiteral("2026/12/06 09:05:17"), {"3", "4"})));
-        QCOMPARE(LoggingFixture::bytes(path), QByteArray("\"PLM-870 Process variable data\"\r\n"
+        QCOMPARE(ChartLogFixture::bytes(path), QByteArray("\"PLM-870 Process variable data\"\r\n"
                                                          "\"Data  : 2026/12/06\"\r\n"
                                                          "\"Time\",\"Ch001\",\"Ch002\",\r\n"
                                                          "\"2026/12/06 09:05:07\",\"1\",\"2\",\r\n"
@@ -119,7 +119,7 @@ private slots:
     void writesThatCannotBeDone()
     {
         QFETCH(QString, relativePath);
-        LoggingFixture env;
+        ChartLogFixture env;
         const QString path = relativePath.isEmpty() ? QString() : env.home() + relativePath;
         QVERIFY(!AppendLogLine(path, LogTitleLine()));
         QVERIFY(!WriteLogHeader(path, QDate(2026, 12, 6), QLocale::c(), {}));
@@ -139,7 +139,7 @@ private slots:
         QFETCH(LoggedBlocks, blocks);
         QFETCH(QStringList, firstTitles);
         QFETCH(int, count);
-        LoggingFixture env;
+        ChartLogFixture env;
         Prefs::set(QStringLiteral("Chname022"), QStringLiteral("Name of 12ch and more"));
         const QStringList titles = LogColumnTitles(blocks);
         QCOMPARE(titles.size(), count);
@@ -150,7 +150,7 @@ private slots:
 
     void valuesAsThePagesShowThem()
     {
-        LoggingFixture env;
+        ChartLogFixture env;
         InputType[20] = 0;
         ProcessValue[20] = 1234;
         InputType[21] = 6;

@@ -1,6 +1,6 @@
-// What the logging tests share: preferences and the data folder in a temporary folder, a
-// fresh image, a clock set by the test, and a prompter that records its boxes, answers
-// questions as told and returns the file name the test chose for Browse.
+// What the logging and chart tests share: preferences and the data folder in a temporary
+// folder, a fresh image, a clock set by the test, and a prompter that records its boxes,
+// answers questions as told and returns the file name the test chose for Browse.
 #pragma once
 
 #include "Clock.h"
@@ -14,7 +14,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-class LoggingPrompter : public PLM_INC::Prompter {
+class ChartLogPrompter : public PLM_INC::Prompter {
 public:
     void message(const QString &text, const QString &kind) override
     {
@@ -48,9 +48,9 @@ public:
     QDateTime at = QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7));
 };
 
-class LoggingFixture {
+class ChartLogFixture {
 public:
-    LoggingFixture()
+    ChartLogFixture()
     {
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/config"));
         Prefs::reopen();
@@ -61,15 +61,15 @@ public:
         PLM_INC::setClock(&clock);
         PLM_INC::setPrompter(&prompter);
     }
-    ~LoggingFixture()
+    ~ChartLogFixture()
     {
         PLM_INC::setClock(nullptr);
         PLM_INC::setPrompter(nullptr);
         Prefs::reopen();
         PLM_INC::ForgetDataFolder();
     }
-    LoggingFixture(const LoggingFixture &) = delete;
-    LoggingFixture &operator=(const LoggingFixture &) = delete;
+    ChartLogFixture(const ChartLogFixture &) = delete;
+    ChartLogFixture &operator=(const ChartLogFixture &) = delete;
 
     QString home() const { return m_dir.path() + QStringLiteral("/home"); }
     QString logFolder() const { return home() + QStringLiteral("/logging"); }
@@ -93,7 +93,7 @@ public:
     }
 
     SetClock clock;
-    LoggingPrompter prompter;
+    ChartLogPrompter prompter;
 
 private:
     QTemporaryDir m_dir;

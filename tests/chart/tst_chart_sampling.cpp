@@ -1,0 +1,276 @@
+// The chart settings and sampling without a window: the value a pen plots, the stored
+// settings and their ranges, Start, the 1000-point end, Stop, the setup's OK and the resume
+// of a chart that ran when the program closed. The recording view writes what the window
+// would be told as short lines.
+#include "ChartLogFixture.h"
+#include "ChartSampling.h"
+
+#include <QtTest>
+#include <memory>
+
+using namespace PLM_INC;
+
+namespace {
+
+class RecordingChartView : public ChartView {
+public:
+    void startChart(const ChartSettings &s, const QString &startTime) override
+    {
+        calls << QStringLiteral("start %1..%2 vis %3%4%5%6 at %7 every %8 s")
+                     .arg(s.ChartMin)
+                     .arg(s.ChartMax)
+                     .arg(s.ChartPenItem[0])
+                     .arg(s.ChartPenItem[1])
+                     .arg(s.ChartPenItem[2])
+                     .arg(s.ChartPenItem[3])
+                     .arg(startTime)
+                     .arg(s.ChartTime);
+    }
+    void stopChart() override { calls << QStringLiteral("stop"); }
+    void plotPoint(const PenValues &values, int point) override
+    {
+        QStringList v;
+        for (const auto &value : values)
+            v << (value ? QString::number(*value) : QStringLiteral("-"));
+        calls << QStringLiteral("plot %1: %2").arg(point).arg(v.join(QLatin1Char(',')));
+        points << point;
+    }
+    void setLegend(int pen, const QString &text) override { legends[size_t(pen)] = text; }
+    void setLegendEnabled(int pen, bool enabled) override { legendEnabled[size_t(pen)] = enabled; }
+    void setChartButtonEnabled(int index, bool enabled) override { buttons[size_t(index)] = enabled; }
+    void setProtEndVisible(bool visible) override
+    {
+        protEnd = visible;
+        protEndShown += visible ? 1 : 0;
+    }
+    void setSampling(bool on, int intervalMs) override
+    {
+        sampling = on;
+        if (on)
+            interval = intervalMs;
+    }
+    void setChartStatus(const QString &text) override { status = text; }
+
+    QStringList calls;
+    QList<int> points;
+    std::array<QString, 4> legends;
+    std::array<bool, 4> legendEnabled{true, true, true, true};
+    std::array<bool, 3> buttons{false, false, true}; // as the window is created
+    bool protEnd = false;
+    int protEndShown = 0;
+    bool sampling = false;
+    int interval = 0;
+    QString status = QStringLiteral("Chart standby");
+};
+
+} // namespace
+
+class TestChartSampling : public QObject {
+    Q_OBJECT
+private slots:
+    void valueAPenPlots_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("inputType");
+        QTest::addColumn<int>("raw");
+        QTest::addColumn<QString>("plotted");
+        QTest::newRow("PV, whole-degree input, as it is") << 1 << 5 << 1234 << "1234";
+        QTest::newRow("PV, tenths input: 1234 -> 123") << 1 << 6 << 1234 << "123";
+        QTest::newRow("PV, linear input divided too") << 1 << 12 << 1234 << "123";
+        QTest::newRow("SV, tenths input, half to even down") << 2 << 8 << -1995 << "-200";
+        QTest::newRow("SV, whole-degree input") << 2 << 0 << -1995 << "-1995";
+        QTest::newRow("MV 65.5 % -> 66") << 3 << 0 << 655 << "66";
+        QTest::newRow("MV 64.5 % -> 64") << 3 << 0 << 645 << "64";
+        QTest::newRow("MV 64.6 % -> 65") << 3 << 9 << 646 << "65";
+        QTest::newRow("MV -0.5 % -> 0") << 3 << 0 << -5 << "0";
+        QTest::newRow("hidden pen plots nothing") << 0 << 6 << 1234 << "-";
+        QTest::newRow("unknown kind plots nothing") << 7 << 6 << 1234 << "-";
+    }
+    void valueAPenPlots()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, inputType);
+        QFETCH(int, raw);
+        QFETCH(QString, plotted);
+        ResetImage();
+        constexpr int kCh = 77;
+        InputType[kCh] = int16_t(inputType);
+        ProcessValue[kCh] = MainSetting[kCh] = OutputValue[kCh] = int16_t(raw);
+        const std::optional<int16_t> v = PenSample(kind, kCh);
+        QCOMPARE(v ? QString::number(*v) : QStringLiteral("-"), plotted);
+    }
+
+    void storedSettingsAndTheirRanges_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("loaded"); // the field the key feeds, after loading
+        QTest::newRow("plot time 30") << "Chart_Tim" << "30" << "30";
+        QTest::newRow("plot time 0 -> 5") << "Chart_Tim" << "0" << "5";
+        QTest::newRow("plot time 31 -> 5") << "Chart_Tim" << "31" << "5";
+        QTest::newRow("plot time 70000 -> 5") << "Chart_Tim" << "70000" << "5";
+        QTest::newRow("plot time not a number -> 5") << "Chart_Tim" << "x" << "5";
+        QTest::newRow("pen 3 channel 319") << "Chart_PrNo2" << "319" << "319";
+        QTest::newRow("pen 3 channel 320 -> 2") << "Chart_PrNo2" << "320" << "2";
+        QTest::newRow("pen 3 channel -1 -> 2") << "Chart_PrNo2" << "-1" << "2";
+        QTest::newRow("pen 2 kind 0") << "Chart_PrVis1" << "0" << "0";
+        QTest::newRow("pen 2 kind 4 -> 1") << "Chart_PrVis1" << "4" << "1";
+        QTest::newRow("pen 2 kind -1 -> 1") << "Chart_PrVis1" << "-1" << "1";
+        QTest::newRow("range bottom -400") << "Chart_Min" << "-400" << "-400";
+        QTest::newRow("range bottom beyond 16 bits -> 0") << "Chart_Min" << "40000" << "0";
+        QTest::newRow("range top below the bottom is kept") << "Chart_Max" << "-100" << "-100";
+    }
+    void storedSettingsAndTheirRanges()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(QString, loaded);
+        ChartLogFixture env;
+        Prefs::set(key, stored);
+        const ChartSettings s = LoadChartSettings();
+        const QMap<QString, int> fields = {{"Chart_Tim", s.ChartTime},         {"Chart_PrNo2", s.ChartPenChannel[2]},
+                                           {"Chart_PrVis1", s.ChartPenItem[1]}, {"Chart_Min", s.ChartMin},
+                                           {"Chart_Max", s.ChartMax}};
+        QCOMPARE(QString::number(fields.value(key)), loaded);
+        // Every other setting keeps its default.
+        ChartSettings expected;
+        ChartSettings other = s;
+        other.ChartTime = expected.ChartTime;
+        other.ChartPenChannel[2] = expected.ChartPenChannel[2];
+        other.ChartPenItem[1] = expected.ChartPenItem[1];
+        other.ChartMin = expected.ChartMin;
+        other.ChartMax = expected.ChartMax;
+        QVERIFY(other == expected);
+    }
+
+    void startTakesTheFirstSampleAtOnce()
+    {
+        ChartLogFixture env;
+        RecordingChartView view;
+        ChartSampling chart(view);
+        chart.load();
+        QCOMPARE(view.legends, (std::array<QString, 4>{"Ch001", "Ch002", "Ch003", "Ch004"}));
+        chart.settings.ChartPenItem = {1, 0, 3, 2};
+        chart.settings.ChartTime = 30;
+        InputType[0] = 6;
+        ProcessValue[0] = 1234;
+        OutputValue[2] = 655;
+        MainSetting[3] = -7;
+        env.clock.at = QDateTime(QDate(2026, 12, 6), QTime(7, 3, 59));
+        chart.start();
+        QCOMPARE(view.calls, (QStringList{"start 0..400 vis 1032 at 07:03 every 30 s", "plot 0: 123,-,66,-7"}));
+        QCOMPARE(view.legendEnabled, (std::array<bool, 4>{true, false, true, true}));
+        QCOMPARE(view.buttons, (std::array<bool, 3>{false, false, false}));
+        QVERIFY(view.sampling);
+        QCOMPARE(view.interval, 30000);
+        QCOMPARE(view.status, QStringLiteral("Chart run"));
+        QCOMPARE(ChartLogFixture::stored(QStringLiteral("Chart_start")), QStringLiteral("1"));
+        QCOMPARE(chart.ChartPoint, int16_t(1));
+    }
+
+    void thousandPointsThenProtEnd()
+    {
+        ChartLogFixture env;
+        RecordingChartView view;
+        ChartSampling chart(view);
+        chart.start();
+        for (int tick = 0; tick < 1005; ++tick)
+            chart.sample();
+        // Points 0..999, then 999 again on every tick; the control ignores the repeats.
+        QCOMPARE(view.points.size(), 1006);
+        QCOMPARE(view.points[999], 999);
+        QCOMPARE(view.points.mid(1000), (QList<int>{999, 999, 999, 999, 999, 999}));
+        QVERIFY(view.protEnd);
+        QCOMPARE(view.protEndShown, 1);
+        QCOMPARE(view.status, QStringLiteral("Prot end"));
+        QVERIFY(view.sampling); // the timer runs on until Stop
+
+        chart.stop();
+        QCOMPARE(view.calls.last(), QStringLiteral("stop"));
+        QVERIFY(!view.sampling);
+        QCOMPARE(view.status, QStringLiteral("Chart standby"));
+        QCOMPARE(view.buttons[0], true);
+        QCOMPARE(view.buttons[2], true);
+        QCOMPARE(ChartLogFixture::stored(QStringLiteral("Chart_start")), QStringLiteral("0"));
+
+        view.points.clear();
+        chart.start(); // a new chart from point 0
+        QVERIFY(!view.protEnd);
+        QCOMPARE(view.points, QList<int>{0});
+        QCOMPARE(view.status, QStringLiteral("Chart run"));
+    }
+
+    void setupOkStoresAndOffersStartAndStop_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<bool>("startEnabled");
+        QTest::newRow("standby: Start and Stop offered") << false << true;
+        QTest::newRow("running: Start stays off") << true << false;
+    }
+    void setupOkStoresAndOffersStartAndStop()
+    {
+        QFETCH(bool, running);
+        QFETCH(bool, startEnabled);
+        ChartLogFixture env;
+        RecordingChartView view;
+        ChartSampling chart(view);
+        if (running)
+            chart.start();
+        ChartSettings chosen;
+        chosen.ChartMin = -100;
+        chosen.ChartMax = 1200;
+        chosen.ChartTime = 12;
+        chosen.ChartPenChannel = {319, 7, 0, 45};
+        chosen.ChartPenItem = {0, 1, 2, 3};
+        chart.confirm(chosen, {"Ch320", "Oven 8", "Ch001", "Ch046"});
+        QCOMPARE(view.legends, (std::array<QString, 4>{"Ch320: --", "Oven 8: PV", "Ch001: SV", "Ch046: MV"}));
+        QCOMPARE(view.buttons[0], startEnabled);
+        QCOMPARE(view.buttons[1], true);
+        QVERIFY(chart.settings == chosen);
+        const QStringList keys = {"Chart_Min", "Chart_Max", "Chart_Tim", "Chart_PrNo0", "Chart_PrNo3",
+                                  "Chart_PrVis0", "Chart_PrVis3", "Chart_PrName1", "Chart_PrName3"};
+        QStringList stored;
+        for (const QString &key : keys)
+            stored << ChartLogFixture::stored(key);
+        QCOMPARE(stored, (QStringList{"-100", "1200", "12", "319", "45", "0", "3", "Oven 8: PV", "Ch046: MV"}));
+        QVERIFY(LoadChartSettings() == chosen);
+    }
+
+    void resumeAfterTheNextStart_data()
+    {
+        QTest::addColumn<QString>("chartStart"); // empty = not stored
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("running at the close: from point 0") << "1"
+                                                            << QStringList{"start 0..400 vis 1111 at 09:05 every 5 s", "plot 0: 0,0,0,0"};
+        QTest::newRow("stopped at the close") << "0" << QStringList{};
+        QTest::newRow("first run") << "" << QStringList{};
+    }
+    void resumeAfterTheNextStart()
+    {
+        QFETCH(QString, chartStart);
+        QFETCH(QStringList, calls);
+        ChartLogFixture env;
+        {
+            // The last run: a chart that ran for 40 samples, or was stopped, when the program closed.
+            RecordingChartView before;
+            ChartSampling last(before);
+            if (!chartStart.isEmpty()) {
+                last.start();
+                for (int i = 0; i < 40; ++i)
+                    last.sample();
+                if (chartStart == QLatin1String("0"))
+                    last.stop();
+            }
+        }
+        RecordingChartView view;
+        ChartSampling chart(view);
+        chart.load();
+        chart.resume();
+        QCOMPARE(view.calls, calls);
+        QCOMPARE(chart.running(), !calls.isEmpty());
+        QCOMPARE(view.buttons[1], !calls.isEmpty()); // Stop offered only to a resumed chart
+    }
+};
+
+QTEST_GUILESS_MAIN(TestChartSampling)
+#include "tst_chart_sampling.moc"
