@@ -2,6 +2,7 @@
 
 #include "Preferences.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -53,6 +54,30 @@ std::array<QString, kChartPens> StoredPenLegends()
     for (int k = 0; k < kChartPens; ++k)
         legends[size_t(k)] = Prefs::get(key("Chart_PrName", k));
     return legends;
+}
+
+ChartRange KeepRangeOpen(int changedIndex, ChartRange r)
+{
+    if (changedIndex == 1 && r.top <= r.bottom)
+        r.top = r.bottom + kChartRangeStep;
+    else if (changedIndex == 0 && r.bottom >= r.top)
+        r.bottom = r.top - kChartRangeStep;
+    if (r.top - r.bottom < kChartRangeStep) {
+        // A typed value between the steps: the end that was not changed gives way.
+        if (changedIndex == 1)
+            r.bottom = r.top - kChartRangeStep;
+        else
+            r.top = r.bottom + kChartRangeStep;
+    }
+    if (r.top > kChartRangeHighest) {
+        r.top = kChartRangeHighest;
+        r.bottom = std::min(r.bottom, r.top - kChartRangeStep);
+    }
+    if (r.bottom < kChartRangeLowest) {
+        r.bottom = kChartRangeLowest;
+        r.top = std::max(r.top, r.bottom + kChartRangeStep);
+    }
+    return r;
 }
 
 QString PenKindSuffix(int kind)

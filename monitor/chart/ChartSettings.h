@@ -34,6 +34,25 @@ void StoreChartSettings(const ChartSettings &settings, const std::array<QString,
 // The stored legend texts ("Chart_PrName0".."Chart_PrName3").
 std::array<QString, kChartPens> StoredPenLegends();
 
+// The setup window's range and plot time controls: bottom and top each -400..3400 in steps
+// of 100, the plot time 1..30 seconds.
+constexpr int kChartRangeLowest = -400;
+constexpr int kChartRangeHighest = 3400;
+constexpr int kChartRangeStep = 100;
+constexpr int kChartTimeLowest = 1;
+constexpr int kChartTimeHighest = 30;
+
+struct ChartRange {
+    int bottom;
+    int top;
+    bool operator==(const ChartRange &o) const { return bottom == o.bottom && top == o.top; }
+};
+// The range after the bottom (index 0) or the top (index 1) was changed: a top moved down to
+// the bottom or below goes back to bottom + 100; a bottom moved up to the top or above goes
+// back to top - 100. Where that would leave the controls' limits, the other end gives way,
+// so the top stays at least 100 above the bottom.
+ChartRange KeepRangeOpen(int changedIndex, ChartRange range);
+
 // ": --", ": PV", ": SV", ": MV" for kinds 0..3; empty for any other.
 QString PenKindSuffix(int kind);
 // A pen's legend: the channel name and the kind's suffix ("Ch001: PV").

@@ -143,6 +143,38 @@ private slots:
         QVERIFY(other == expected);
     }
 
+    void upDownRuleKeepsTheTopAboveTheBottom_data()
+    {
+        QTest::addColumn<int>("changed"); // 0 bottom, 1 top
+        QTest::addColumn<int>("bottom");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("newBottom");
+        QTest::addColumn<int>("newTop");
+        QTest::newRow("top above the bottom stays") << 1 << 0 << 100 << 0 << 100;
+        QTest::newRow("top down to the bottom: bottom + 100") << 1 << 300 << 300 << 300 << 400;
+        QTest::newRow("top below the bottom: bottom + 100") << 1 << 300 << 200 << 300 << 400;
+        QTest::newRow("bottom up to the top: top - 100") << 0 << 400 << 400 << 300 << 400;
+        QTest::newRow("bottom above the top: top - 100") << 0 << 900 << 400 << 300 << 400;
+        QTest::newRow("bottom below the top stays") << 0 << -400 << 3400 << -400 << 3400;
+        QTest::newRow("top at the lowest: bottom + 100") << 1 << -400 << -400 << -400 << -300;
+        QTest::newRow("bottom at the highest: top - 100") << 0 << 3400 << 3400 << 3300 << 3400;
+        QTest::newRow("typed top 50 above: the bottom gives way") << 1 << 3300 << 3350 << 3250 << 3350;
+        QTest::newRow("typed bottom 50 below: the top gives way") << 0 << 250 << 300 << 250 << 350;
+        QTest::newRow("typed bottom at the highest with the top there") << 0 << 3350 << 3400 << 3300 << 3400;
+    }
+    void upDownRuleKeepsTheTopAboveTheBottom()
+    {
+        QFETCH(int, changed);
+        QFETCH(int, bottom);
+        QFETCH(int, top);
+        QFETCH(int, newBottom);
+        QFETCH(int, newTop);
+        const ChartRange r = KeepRangeOpen(changed, {bottom, top});
+        QCOMPARE(r.bottom, newBottom);
+        QCOMPARE(r.top, newTop);
+        QVERIFY(r.top - r.bottom >= 100);
+    }
+
     void startTakesTheFirstSampleAtOnce()
     {
         ChartLogFixture env;
