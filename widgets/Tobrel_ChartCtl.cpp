@@ -15,7 +15,7 @@ constexpr int kGridLines[] = {1500, 3000, 4500};
 constexpr int kTicks = 11; // points 0, 100, .. 1000
 constexpr int kTickLength = 5;
 constexpr int kIndicatorSize = 10;
-constexpr double kPenWidth = 1.5;
+constexpr double kPenWidth = 1.0;
 // Widest text of a 16-bit value, for the margins beside the plot.
 const QString kWidestValue = QStringLiteral("-32768");
 
@@ -255,9 +255,11 @@ QRect Tobrel_ChartCtl::labelArea() const
 
 QPointF Tobrel_ChartCtl::toPixels(const QRectF &area, double x, double y) const
 {
-    // Half a pixel inside, so lines on the edges of the area stay whole.
-    const QRectF inner = area.adjusted(0.5, 0.5, -0.5, -0.5);
-    return QPointF(inner.left() + x * inner.width() / kWidth, inner.top() + y * inner.height() / kHeight);
+    // On pixel centres, so level lines are one pixel sharp; the last pixel row and column of
+    // the area are the bottom and right ends of the drawing space.
+    const double px = area.left() + x * (area.width() - 1) / kWidth;
+    const double py = area.top() + y * (area.height() - 1) / kHeight;
+    return QPointF(std::floor(px) + 0.5, std::floor(py) + 0.5);
 }
 
 void Tobrel_ChartCtl::drawSegment(QPainter &painter, const QRectF &area, int pen, int point) const
@@ -265,7 +267,7 @@ void Tobrel_ChartCtl::drawSegment(QPainter &painter, const QRectF &area, int pen
     const Segment &s = m_segments[size_t(pen)][size_t(point)];
     if (!s.drawn)
         return;
-    painter.setPen(QPen(kPenColors[pen], kPenWidth, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(kPenColors[pen], kPenWidth));
     painter.drawLine(toPixels(area, 10.0 * point, s.y0), toPixels(area, 10.0 * (point + 1), s.y1));
 }
 
@@ -285,30 +287,14 @@ void Tobrel_ChartCtl::renderCache()
             painter.drawLine(toPixels(cacheArea, 0, y), toPixels(cacheArea, kWidth, y));
     }
     painter.setRenderHint(QPainter::Antialiasing);
+    // Segment by segment: thin lines take the painter's fast path, a long polyline does not.
     for (int k = 0; k < kPens; ++k) {
-        // Consecutive points as one polyline: the same picture, drawn much faster.
-        QPolygonF run;
-        auto flush = [&] {
-            if (run.size() > 1) {
-                painter.setPen(QPen(kPenColors[k], kPenWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-                painter.drawPolyline(run);
-            }
-            run.clear();
-        };
+        painter.setPen(QPen(kPenColors[k], kPenWidth));
         for (int p = 0; p < kPoints; ++p) {
             const Segment &s = m_segments[size_t(k)][size_t(p)];
-            if (!s.drawn) {
-                flush();
-                continue;
-            }
-            const QPointF from = toPixels(cacheArea, 10.0 * p, s.y0);
-            if (run.isEmpty() || run.last() != from) {
-                flush();
-                run << from;
-            }
-            run << toPixels(cacheArea, 10.0 * (p + 1), s.y1);
+            if (s.drawn)
+                painter.drawLine(toPixels(cacheArea, 10.0 * p, s.y0), toPixels(cacheArea, 10.0 * (p + 1), s.y1));
         }
-        flush();
     }
     m_cacheValid = true;
 }
