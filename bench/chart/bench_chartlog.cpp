@@ -5,15 +5,20 @@
 // The log is written in PLM870_BENCH_DIR (default: a temporary folder under the current one,
 // so on the disk the program would write to). The platform is Qt's: offscreen, or xcb on a
 // real or virtual X display.
+#include "ChartPage.h"
 #include "DataLogger.h"
 #include "LogColumns.h"
 #include "LogFile.h"
+#include "MainDisp.h"
 #include "PLM_INC.h"
 #include "Tobrel_ChartCtl.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -124,6 +129,23 @@ Figures fullRepaints(Tobrel_ChartCtl &chart, int count, bool resize)
     return summarise(ms);
 }
 
+// One Timer2 tick of the chart page in the main window: four pens sampled from the image,
+// plotted, and the page repainted as the event loop does it.
+Figures pageSamples(ChartPage &page, int samples)
+{
+    std::vector<double> ms;
+    QElapsedTimer timer;
+    for (int i = 0; i < samples; ++i) {
+        fillImage(i);
+        timer.start();
+        page.Timer2_Timer();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        ms.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return summarise(ms);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -152,5 +174,19 @@ int main(int argc, char **argv)
     report("plot step of 4 pens + repaint, 1920 x 1080, points 500..999", plotSteps(chart, 500, 500), 4.0);
     report("whole chart repainted (window uncovered), 4000 segments", fullRepaints(chart, 50, false), 4.0);
     report("whole chart drawn again after a resize, 4000 segments", fullRepaints(chart, 50, true), 4.0);
+    chart.hide();
+
+    // The chart page of the main window, as the program runs it.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    qputenv("PLM870_HOME", QFile::encodeName(dir.path()));
+    MainDisp window;
+    window.resize(1920, 1080);
+    window.SSTab1->setCurrentIndex(5);
+    window.show();
+    window.chartPage->sampling().settings.ChartPenItem = {1, 2, 3, 1};
+    window.chartPage->ChartStart_Click(0);
+    window.chartPage->Timer2->stop(); // ticks come from the loop below
+    QCoreApplication::processEvents();
+    report("chart page sample (Timer2 tick) + repaint, window 1920 x 1080", pageSamples(*window.chartPage, 500), 4.0);
     return 0;
 }
