@@ -1,8 +1,10 @@
 #include "ProgramEntry.h"
 
 #include "AlarmHistory.h"
+#include "ChartPage.h"
 #include "Clock.h"
 #include "DataFolder.h"
+#include "LoggingPage.h"
 #include "MainDisp.h"
 #include "OpeningScreen.h"
 #include "PLM_INC.h"
@@ -28,9 +30,8 @@ void ProgramEntry::loadChartSettings()
 {
     m_mainDisp = std::make_unique<MainDisp>();
     MainDisp &w = *m_mainDisp;
-    for (int k = 0; k < 4; ++k)
-        w.Label_protname[size_t(k)]->setText(Prefs::get(QStringLiteral("Chart_PrName") + QString::number(k)));
-    w.Check1->setChecked(Prefs::getInt(QStringLiteral("log_restart")) == 1);
+    w.chartPage->LoadChartSettings();
+    w.loggingPage->loadContinueChoice();
 }
 
 void ProgramEntry::makeDataFolders(const QStringList &names)

@@ -55,3 +55,8 @@ QString WidgetPrompter::saveFileName(const QString &title, const QString &folder
     // The program asks its own overwrite question; the dialog must not ask a second time.
     return QFileDialog::getSaveFileName(owner(), title, folder, filter, nullptr, QFileDialog::DontConfirmOverwrite);
 }
+
+QString WidgetPrompter::anyFileName(const QString &title, const QString &folder, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(owner(), title, folder, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+}

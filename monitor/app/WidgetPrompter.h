@@ -16,6 +16,7 @@ public:
     PLM_INC::Answer titledQuestion(const QString &text, const QString &title) override;
     QString openFileName(const QString &title, const QString &folder, const QString &filter) override;
     QString saveFileName(const QString &title, const QString &folder, const QString &filter) override;
+    QString anyFileName(const QString &title, const QString &folder, const QString &filter) override;
 
     // True while a box of this kind is open.
     bool isOpen(const QString &kind) const;

@@ -23,6 +23,12 @@ public:
     }
     virtual QString openFileName(const QString &title, const QString &folder, const QString &filter) = 0;
     virtual QString saveFileName(const QString &title, const QString &folder, const QString &filter) = 0;
+    // A file to write that may exist already or not; the caller asks about overwriting, so
+    // the dialog does not.
+    virtual QString anyFileName(const QString &title, const QString &folder, const QString &filter)
+    {
+        return saveFileName(title, folder, filter);
+    }
 };
 
 // Writes messages to standard error and answers every question No; used until a window

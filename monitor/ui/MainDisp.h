@@ -41,6 +41,8 @@ class SubDisp_BlockSaveLoad;
 class SubDisp_AllSaveLoad;
 class SubDisp_Factoryadj;
 class SubDisp_About;
+class ChartPage;
+class LoggingPage;
 class QAbstractButton;
 
 namespace tobrel {
@@ -279,19 +281,9 @@ public:
     std::array<Lamp *, 20> Shape_OUT{};
     std::array<Lamp *, 20> Shape_AT{};
 
-    // --- page 5 "Chart" ---
-    std::array<QPushButton *, 3> ChartStart{};
-    std::array<QLabel *, 4> Label_protname{};
-    QLabel *Label_protend = nullptr;
-    QFrame *Chart_area = nullptr; // holds the trend chart control
-
-    // --- page 6 "Data logging" ---
-    std::array<QPushButton *, 3> Command1{};
-    QGroupBox *Frame_logging = nullptr;
-    QCheckBox *Check1 = nullptr;
-    QComboBox *Logging_time = nullptr;
-    std::array<QCheckBox *, 16> log_Check1{};
-    QLabel *Savename_text = nullptr;
+    // --- page 5 "Chart" and page 6 "Data logging", each with its own controls ---
+    ChartPage *chartPage = nullptr;
+    LoggingPage *loggingPage = nullptr;
 
 signals:
     // The program ends now (the application quits when it gets this).

@@ -1,5 +1,6 @@
 // Start-up preferences (regRead), the main loop's start and the closing sequence.
 #include "MainDisp.h"
+#include "LoggingPage.h"
 #include "MonitorComm.h"
 #include "OpeningScreen.h"
 #include "PLM_INC.h"
@@ -44,14 +45,7 @@ void MainDisp::regRead()
         }
     });
     PassOver([this] { subDispComm->setSelection(Prefs::get(QStringLiteral("Port")), Prefs::get(QStringLiteral("Speed"))); });
-    PassOver([this] {
-        int interval = Prefs::getInt(QStringLiteral("Logtim"));
-        if (interval < 0 || interval >= Logging_time->count())
-            interval = 0;
-        Logging_time->setCurrentIndex(interval);
-        for (int i = 0; i < kBlocks; ++i)
-            log_Check1[size_t(i)]->setChecked(Prefs::getInt(QStringLiteral("LogBlock ") + QString::number(i)) == 1);
-    });
+    PassOver([this] { loggingPage->restoreChoices(); });
     PassOver([this] {
         SetNameLists(2);
     });
@@ -82,9 +76,7 @@ bool MainDisp::Form_Unload()
     if (m_quit)
         return true;
     // The logging choices are kept whatever the answer.
-    Prefs::set(QStringLiteral("Logtim"), Logging_time->currentIndex());
-    for (int i = 0; i < kBlocks; ++i)
-        Prefs::set(QStringLiteral("LogBlock ") + QString::number(i), log_Check1[size_t(i)]->isChecked() ? 1 : 0);
+    loggingPage->saveChoices();
     Prefs::sync();
     if (prompter().question(QStringLiteral("Do you want to close the program?")) != Answer::Yes)
         return false;

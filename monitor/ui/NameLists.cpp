@@ -1,6 +1,8 @@
 // Block and channel names in every list, caption and row label that shows them, rebuilt from
 // the stored names. The main window's lists keep their selections across a rebuild.
 #include "MainDisp.h"
+#include "ChartPage.h"
+#include "LoggingPage.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "SubDisp_Block.h"
@@ -74,7 +76,7 @@ void MainDisp::SetNameLists(int mode)
         for (QComboBox *list : {tb1_BName[0], tb1_BName[1], tb2_BName, tb4_BName, nameListPeers.Factory_Bname.data()})
             refill(list, names);
         for (int b = 0; b < kBlocks; ++b) {
-            log_Check1[size_t(b)]->setText(names[b]);
+            loggingPage->log_Check1[size_t(b)]->setText(names[b]);
             if (QAbstractButton *option = nameListPeers.Block_Option1[size_t(b)])
                 option->setText(names[b]);
         }
@@ -115,7 +117,7 @@ void MainDisp::setPenLegends()
                 name = list->currentText();
             }
             const QString kind = pen.item >= 0 && pen.item <= 3 ? QString::fromLatin1(kPenKinds[pen.item]) : QString();
-            Label_protname[size_t(k)]->setText(name + kind);
+            chartPage->Label_protname[size_t(k)]->setText(name + kind);
         } catch (const std::exception &) {
         }
     }

@@ -1,5 +1,6 @@
 // Closing the main window: the logging choices are saved before the question, whatever the
 // answer; only Yes ends the program.
+#include "LoggingPage.h"
 #include "MainDisp.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
@@ -45,9 +46,9 @@ private slots:
     {
         env->prompter.answer = Answer::No;
         QSignalSpy ended(w.get(), &MainDisp::programEnded);
-        w->Logging_time->setCurrentIndex(5);
-        w->log_Check1[2]->setChecked(true);
-        w->log_Check1[15]->setChecked(true);
+        w->loggingPage->Logging_time->setCurrentIndex(5);
+        w->loggingPage->log_Check1[2]->setChecked(true);
+        w->loggingPage->log_Check1[15]->setChecked(true);
         QVERIFY(!w->close());
         QCOMPARE(env->prompter.questions, QStringList{QStringLiteral("Do you want to close the program?")});
         QVERIFY(w->isVisible());
@@ -59,7 +60,7 @@ private slots:
         QCOMPARE(storedOnDisk(QStringLiteral("LogBlock 0")), QStringLiteral("0"));
 
         // Unticking later is saved by the next attempt, from the menu this time.
-        w->log_Check1[2]->setChecked(false);
+        w->loggingPage->log_Check1[2]->setChecked(false);
         w->menuAction(QStringLiteral("mnuEnd"))->trigger();
         QCOMPARE(env->prompter.questions.size(), 2);
         QCOMPARE(storedOnDisk(QStringLiteral("LogBlock 2")), QStringLiteral("0"));
@@ -70,7 +71,7 @@ private slots:
     {
         env->prompter.answer = Answer::Yes;
         QSignalSpy ended(w.get(), &MainDisp::programEnded);
-        w->Logging_time->setCurrentIndex(2);
+        w->loggingPage->Logging_time->setCurrentIndex(2);
         QVERIFY(w->close());
         QCOMPARE(ended.count(), 1);
         QVERIFY(w->quitFlag());

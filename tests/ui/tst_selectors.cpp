@@ -1,5 +1,6 @@
 // The selectors of the pages: what they store, what they show, and the preferences regRead
 // puts back into them.
+#include "LoggingPage.h"
 #include "MainDisp.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
@@ -74,8 +75,8 @@ private slots:
         QCOMPARE(w->Label1[79]->text(), QStringLiteral("Ch080"));
         QCOMPARE(w->tb1_label[39]->text(), QStringLiteral("Ch020"));
         QCOMPARE(w->tb2_label[0]->text(), QStringLiteral("Ch001"));
-        QCOMPARE(w->Logging_time->currentIndex(), 0);
-        QCOMPARE(w->log_Check1[15]->text(), QStringLiteral("Block16"));
+        QCOMPARE(w->loggingPage->Logging_time->currentIndex(), 0);
+        QCOMPARE(w->loggingPage->log_Check1[15]->text(), QStringLiteral("Block16"));
         QCOMPARE(w->statusPanelText(2), QStringLiteral("Logging standby"));
         QCOMPARE(w->statusPanelText(3), QStringLiteral("Chart standby"));
     }
@@ -99,9 +100,9 @@ private slots:
         QCOMPARE(w->tb2_label[1]->text(), QStringLiteral("Zone 2"));
         QCOMPARE(w->tb3_CHName->currentIndex(), 77);
         QCOMPARE(w->tb2_Block_P[2]->currentIndex(), 30);
-        QCOMPARE(w->Logging_time->currentText(), QStringLiteral("1 h"));
-        QVERIFY(w->log_Check1[9]->isChecked());
-        QVERIFY(!w->log_Check1[8]->isChecked());
+        QCOMPARE(w->loggingPage->Logging_time->currentText(), QStringLiteral("1 h"));
+        QVERIFY(w->loggingPage->log_Check1[9]->isChecked());
+        QVERIFY(!w->loggingPage->log_Check1[8]->isChecked());
     }
 
     void blockNameDialogHoldsTheStoredNamesBeforeItOpens()
@@ -130,7 +131,7 @@ private slots:
         QCOMPARE(w->tb1_Block_P[1]->currentIndex(), 3);
         QCOMPARE(w->tb2_Block_P[0]->currentIndex(), 1);
         QCOMPARE(w->tb2_Block_P[2]->currentIndex(), 12);
-        QCOMPARE(w->Logging_time->currentIndex(), 0);
+        QCOMPARE(w->loggingPage->Logging_time->currentIndex(), 0);
         QCOMPARE(w->tb3_CHName->currentIndex(), 44);
     }
 

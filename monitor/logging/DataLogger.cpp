@@ -1,0 +1,142 @@
+#include "DataLogger.h"
+
+#include "Clock.h"
+#include "DataFolder.h"
+#include "LogFile.h"
+#include "Preferences.h"
+#include "Prompter.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString kStandby = QStringLiteral("Logging standby");
+const QString kRun = QStringLiteral("Logging run");
+// Messages of the line writer come from a timer: at most one box of this kind is open.
+const QString kMessageKind = QStringLiteral("logging");
+
+} // namespace
+
+DataLogger::DataLogger(LoggingView &view) : m_view(view) {}
+
+QString DataLogger::cannotWriteText()
+{
+    return QStringLiteral("Cannot write in the file. Check if the logging file is open.");
+}
+
+void DataLogger::reportCannotWrite()
+{
+    PLM_INC::prompter().message(cannotWriteText(), kMessageKind);
+}
+
+void DataLogger::LogTimeSet()
+{
+    logTimeSetAt(PLM_INC::clock().now().time());
+}
+
+void DataLogger::logTimeSetAt(const QTime &now)
+{
+    const int index = RepairLogIntervalIndex(m_view.intervalIndex());
+    if (index != m_view.intervalIndex())
+        m_view.setIntervalIndex(index);
+    m_schedule.LogTimeSet(index, now);
+}
+
+bool DataLogger::appendLine(const QDateTime &at)
+{
+    const LoggedBlocks blocks = m_view.loggedBlocks();
+    return AppendLogLine(m_view.fileName(), LogDataLine(LogStampText(at, m_locale), LogValues(blocks)));
+}
+
+void DataLogger::start()
+{
+    const QString path = m_view.fileName();
+    if (path.isEmpty() || path == LogNotRegisteredText())
+        return;
+    const bool continueFile = m_view.continueFile();
+    const bool exists = QFileInfo::exists(path);
+    if (!continueFile && exists) {
+        if (PLM_INC::prompter().question(QStringLiteral("The same file name exists. Do you want to overwrite?"))
+            != PLM_INC::Answer::Yes) {
+            PLM_INC::prompter().message(QStringLiteral("Designate a new file name."));
+            return;
+        }
+    }
+    if (m_running)
+        return;
+
+    const QDateTime now = PLM_INC::clock().now();
+    if (!continueFile || !exists) {
+        if (!WriteLogHeader(path, now.date(), m_locale, LogColumnTitles(m_view.loggedBlocks()))) {
+            PLM_INC::prompter().message(cannotWriteText(), kMessageKind);
+            return;
+        }
+    }
+    Prefs::set(QStringLiteral("log_start"), 1);
+    m_view.setLoggingStatus(kRun);
+    // The first line carries the time the schedule starts from.
+    logTimeSetAt(now.time());
+    if (!appendLine(now)) {
+        // No line, no run: the panel and the stored state must not claim one.
+        Prefs::set(QStringLiteral("log_start"), 0);
+        m_view.setLoggingStatus(kStandby);
+        reportCannotWrite();
+        return;
+    }
+    m_running = true;
+    m_view.setRunning(true);
+}
+
+void DataLogger::stop()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    m_view.setRunning(false);
+    Prefs::set(QStringLiteral("log_start"), 0);
+    m_view.setLoggingStatus(kStandby);
+}
+
+void DataLogger::browse()
+{
+    const QString chosen = PLM_INC::prompter().anyFileName(QString(), PLM_INC::DataSubFolder(QStringLiteral("logging")),
+                                                           QString());
+    if (chosen.isEmpty())
+        return;
+    // The dialog's default extension.
+    m_view.setFileName(QFileInfo(chosen).suffix().isEmpty() ? chosen + QStringLiteral(".txt") : chosen);
+}
+
+void DataLogger::lineWriterTick()
+{
+    if (!m_running)
+        return;
+    const QDateTime now = PLM_INC::clock().now();
+    // The due time moves on before the file is touched, so a tick during an open message
+    // finds no line due.
+    if (!m_schedule.check(now.time()))
+        return;
+    if (!appendLine(now)) {
+        reportCannotWrite();
+        LogTimeSet();
+    }
+}
+
+void DataLogger::continueClicked(bool checked)
+{
+    Prefs::set(QStringLiteral("log_restart"), checked ? 1 : 0);
+    if (checked)
+        Prefs::set(QStringLiteral("log_name"), m_view.fileName());
+}
+
+void DataLogger::resume()
+{
+    QString name;
+    if (Prefs::getInt(QStringLiteral("log_restart")) == 1)
+        name = Prefs::get(QStringLiteral("log_name"));
+    if (name.isEmpty())
+        name = MakeLogName();
+    m_view.setFileName(name);
+    if (Prefs::getInt(QStringLiteral("log_start")) == 1)
+        start();
+}

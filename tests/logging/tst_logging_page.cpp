@@ -1,0 +1,158 @@
+// The logging page as the operator uses it: Browse, Start and Stop with the frame and the line
+// timer, the "Continue to save data " choice, and a log file that cannot be written while
+// nobody is at the desk: one box, and logging goes on.
+#include "ChartLogFixture.h"
+#include "DataLogger.h"
+#include "LogFile.h"
+#include "LoggingPage.h"
+#include "MainDisp.h"
+#include "WidgetPrompter.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+using namespace PLM_INC;
+
+namespace {
+
+QList<QMessageBox *> openBoxes(const QString &text)
+{
+    QList<QMessageBox *> boxes;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible() && box->text() == text)
+            boxes << box;
+    return boxes;
+}
+
+} // namespace
+
+class TestLoggingPage : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<ChartLogFixture> m_env;
+    std::unique_ptr<MainDisp> m_win;
+
+    LoggingPage &page() { return *m_win->loggingPage; }
+    void advance(int ms) { m_env->clock.at = m_env->clock.at.addMSecs(ms); }
+    // Line timer ticks every 200 ms of the test clock.
+    void runFor(int seconds)
+    {
+        for (int i = 0; i < seconds * 5; ++i) {
+            advance(200);
+            page().Timer1_Timer();
+        }
+    }
+    void startOn(const QString &name)
+    {
+        m_env->prompter.chosenFile = m_env->logFolder() + QLatin1Char('/') + name;
+        QTest::mouseClick(page().Command1[2], Qt::LeftButton);
+        page().log_Check1[0]->setChecked(true);
+        QTest::mouseClick(page().Command1[0], Qt::LeftButton);
+    }
+
+private slots:
+    void init()
+    {
+        m_env = std::make_unique<ChartLogFixture>();
+        m_win = std::make_unique<MainDisp>();
+        m_win->regRead();
+        m_win->show();
+        m_win->SSTab1->setCurrentIndex(6);
+    }
+    void cleanup()
+    {
+        m_win.reset();
+        m_env.reset();
+    }
+
+    void browseStartAndStop()
+    {
+        QCOMPARE(page().Savename_text->text(), QStringLiteral("Not registered.(Please register.)"));
+        QCOMPARE(m_win->statusPanelText(2), QStringLiteral("Logging standby"));
+        startOn(QStringLiteral("plant"));
+        const QString path = m_env->logFolder() + QStringLiteral("/plant.txt");
+        QCOMPARE(page().Savename_text->text(), path);
+        QVERIFY(page().Timer1->isActive());
+        QCOMPARE(page().Timer1->interval(), 200);
+        QVERIFY(!page().Frame_logging->isEnabled());
+        QVERIFY(!page().Command1[0]->isEnabled());
+        QVERIFY(page().Command1[1]->isEnabled());
+        QCOMPARE(m_win->statusPanelText(2), QStringLiteral("Logging run"));
+        runFor(10);
+        const QList<QByteArray> lines = ChartLogFixture::bytes(path).split('\n');
+        QCOMPARE(lines.size(), 6);
+        QVERIFY(lines[2].startsWith("\"Time\",\"Ch001\","));
+        QVERIFY(lines[4].startsWith("\"2026/12/06 09:05:17\",\"0\","));
+
+        QTest::mouseClick(page().Command1[1], Qt::LeftButton);
+        QVERIFY(!page().Timer1->isActive());
+        QVERIFY(page().Frame_logging->isEnabled());
+        QVERIFY(page().Command1[0]->isEnabled());
+        QCOMPARE(m_win->statusPanelText(2), QStringLiteral("Logging standby"));
+    }
+
+    void continueChoice_data()
+    {
+        QTest::addColumn<bool>("byClick");
+        QTest::addColumn<QString>("storedName");
+        QTest::newRow("the operator's click stores the name") << true << "chosen";
+        QTest::newRow("set from the preferences: nothing stored") << false << "kept";
+    }
+    void continueChoice()
+    {
+        QFETCH(bool, byClick);
+        QFETCH(QString, storedName);
+        Prefs::set(QStringLiteral("log_name"), QStringLiteral("kept"));
+        page().Savename_text->setText(QStringLiteral("chosen"));
+        if (byClick) {
+            QTest::mouseClick(page().Check1, Qt::LeftButton);
+        } else {
+            Prefs::set(QStringLiteral("log_restart"), QStringLiteral("1"));
+            page().loadContinueChoice();
+        }
+        QVERIFY(page().Check1->isChecked());
+        QCOMPARE(ChartLogFixture::stored(QStringLiteral("log_restart")), QStringLiteral("1"));
+        QCOMPARE(ChartLogFixture::stored(QStringLiteral("log_name")), storedName);
+    }
+
+    void anUnwritableFileShowsOneBoxAndLoggingGoesOn()
+    {
+        startOn(QStringLiteral("held.txt"));
+        WidgetPrompter boxes;
+        setPrompter(&boxes);
+        const QString path = page().Savename_text->text();
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkdir(path)); // another program holds the file
+        runFor(60); // six lines due, none written
+        const QString text = DataLogger::cannotWriteText();
+        QList<QMessageBox *> open = openBoxes(text);
+        QCOMPARE(open.size(), 1);
+        QVERIFY(page().Timer1->isActive());
+        QCOMPARE(m_win->statusPanelText(2), QStringLiteral("Logging run"));
+        // The operator comes back and closes it; the file is still held: one new box.
+        open.first()->close();
+        QTRY_COMPARE(openBoxes(text).size(), 0);
+        runFor(10);
+        QCOMPARE(openBoxes(text).size(), 1);
+        openBoxes(text).first()->close();
+        QTRY_COMPARE(openBoxes(text).size(), 0);
+        // The file comes free: lines go in again, without a box.
+        QVERIFY(QDir().rmdir(path));
+        runFor(10);
+        QCOMPARE(openBoxes(text).size(), 0);
+        QVERIFY(ChartLogFixture::bytes(path).startsWith("\"2026/12/06 09:06:"));
+        setPrompter(&m_env->prompter);
+    }
+};
+
+QTEST_MAIN(TestLoggingPage)
+#include "tst_logging_page.moc"
