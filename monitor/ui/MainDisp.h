@@ -35,6 +35,8 @@ class SubDisp_comm;
 class SubDisp_History;
 class SubDisp_Block;
 class SubDisp_Chname;
+class SubDisp_CommStatus;
+class LinkHealth;
 class SettingEditor;
 class QAbstractButton;
 
@@ -148,6 +150,10 @@ public:
     SubDisp_History *subDispHistory = nullptr;
     SubDisp_Block *subDispBlock = nullptr;
     SubDisp_Chname *subDispChname = nullptr;
+    // The link health of every block (fed by the link driver) and its window under Disp.
+    LinkHealth *linkHealth = nullptr;
+    SubDisp_CommStatus *subDispCommStatus = nullptr;
+    bool blockStale(int channel) const; // the block of this channel stopped answering
     // The setting page's item toolbars, change buttons and dialogs, and the output buttons.
     SettingEditor *settingEditor = nullptr;
     // Toolbar3 (loop break 2 items) appears only with the version window's access code.
