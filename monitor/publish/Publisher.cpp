@@ -1,0 +1,85 @@
+#include "Publisher.h"
+
+#include "AlarmHistory.h"
+#include "Clock.h"
+#include "LinkHealth.h"
+#include "MonitorComm.h"
+#include "MqttClient.h"
+#include "PLM_INC.h"
+#include "Payloads.h"
+
+using namespace PLM_INC;
+
+Publisher::Publisher(MonitorComm &comm, const LinkHealth &health, QObject *parent)
+    : QObject(parent), health_(health)
+{
+    connect(&comm, &MonitorComm::blockPolled, this, [this](int block, int, ReplyKind kind) {
+        // Only an accepted reply changes the image.
+        if (kind == ReplyKind::Ack)
+            publishBlock(block);
+    });
+    healthTimer_.setInterval(kHealthIntervalMs);
+    connect(&healthTimer_, &QTimer::timeout, this, &Publisher::publishHealth);
+}
+
+Publisher::~Publisher()
+{
+    stop();
+}
+
+bool Publisher::start(const BrokerSettings &settings, QString *error, size_t queueBound)
+{
+    stop();
+    auto client = std::make_unique<MqttClient>(queueBound);
+    if (!client->start(settings, error))
+        return false;
+    client_ = std::move(client);
+    prefix_ = settings.prefix;
+    lastPayload_.fill(QByteArray());
+    setHistoryEntryObserver([this](const HistoryEntry &e) { publishAlarm(e); });
+    healthTimer_.start();
+    return true;
+}
+
+void Publisher::stop()
+{
+    if (!client_)
+        return;
+    setHistoryEntryObserver({});
+    healthTimer_.stop();
+    client_.reset();
+}
+
+void Publisher::publishBlock(int block)
+{
+    if (!client_ || block < 0 || block >= kBlocks)
+        return;
+    QDateTime now;
+    for (int ch = block * kChannelsPerBlock; ch < (block + 1) * kChannelsPerBlock; ++ch) {
+        if (!ChannelPublished(ch))
+            continue;
+        QByteArray values = ChannelPayload(ch, QDateTime());
+        if (values == lastPayload_[size_t(ch)])
+            continue;
+        if (!now.isValid())
+            now = PLM_INC::clock().now();
+        lastPayload_[size_t(ch)] = values;
+        client_->publish({ChannelTopic(prefix_, ch), ChannelPayload(ch, now), 0, false, false});
+    }
+}
+
+void Publisher::publishHealth()
+{
+    if (!client_)
+        return;
+    const QDateTime now = PLM_INC::clock().now();
+    for (int b = 0; b < kBlocks; ++b)
+        if (BlockAbsent[b] == 0)
+            client_->publish({HealthTopic(prefix_, b), HealthPayload(health_, b, true, now), 0, false, false});
+}
+
+void Publisher::publishAlarm(const HistoryEntry &entry)
+{
+    if (client_)
+        client_->publish({AlarmTopic(prefix_), AlarmPayload(entry), 1, false, true});
+}
