@@ -125,7 +125,7 @@ private slots:
             m.value(2, "0083", 19) = kStatusAlarm1;
         });
         QVERIFY(plant.start(broker_->port()));
-        plant.ticks(9); // PV, status and MV of each of the three blocks
+        plant.ticks(18); // PV, status, heater current, then PV, status, MV of each of the three blocks
         QVERIFY(sub.waitFor([&](const QList<ReceivedMessage> &ms) {
             for (const ReceivedMessage &m : ms)
                 if (m.topic == kPrefix + QLatin1Char('/') + topic
