@@ -13,6 +13,8 @@
 #include "SubDisp_CommStatus.h"
 #include "LinkHealth.h"
 #include "StaleMark.h"
+#include "Publisher.h"
+#include "SubDisp_Broker.h"
 #include "STDComm.h"
 #include "SettingEditor.h"
 
@@ -46,6 +48,7 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     connect(m_comm, &MonitorComm::transactionDone, linkHealth, &LinkHealth::noteTransaction);
     connect(m_comm, &MonitorComm::blockPolled, linkHealth,
             [this](int block, int, ReplyKind kind) { linkHealth->notePoll(block, kind); });
+    publisher = new Publisher(*m_comm, *linkHealth, this);
 
     buildFrame();
     setStyleSheet(Controls::valueFieldStyle() + StaleFieldStyle());
@@ -58,6 +61,8 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     connect(subDispComm, &SubDisp_comm::shutDownPressed, this, &MainDisp::endProgram);
     subDispHistory = new SubDisp_History(this);
     subDispCommStatus = new SubDisp_CommStatus(*linkHealth, this);
+    subDispBroker = new SubDisp_Broker(this);
+    connect(subDispBroker, &SubDisp_Broker::applied, this, &MainDisp::startPublishing);
 
     subDispBlock = new SubDisp_Block(*this);
     subDispChname = new SubDisp_Chname(*this);
@@ -167,6 +172,8 @@ void MainDisp::buildMenus()
               [this] { mnuDevno_Click(); });
     addAction(setting, QStringLiteral("mnuCHname"), QStringLiteral("Channel name(&C)"),
               [this] { mnuCHname_Click(); });
+    setting->addSeparator();
+    addAction(setting, QStringLiteral("mnuBroker"), QStringLiteral("Broker(&M)..."), [this] { subDispBroker->openWindow(); });
 
     QMenu *disp = bar->addMenu(QStringLiteral("Disp(&D)"));
     disp->setObjectName(QStringLiteral("mnuDisp"));

@@ -37,6 +37,8 @@ class SubDisp_Block;
 class SubDisp_Chname;
 class SubDisp_CommStatus;
 class LinkHealth;
+class Publisher;
+class SubDisp_Broker;
 class SettingEditor;
 class QAbstractButton;
 
@@ -154,6 +156,10 @@ public:
     LinkHealth *linkHealth = nullptr;
     SubDisp_CommStatus *subDispCommStatus = nullptr;
     bool blockStale(int channel) const; // the block of this channel stopped answering
+    // Publishing to the broker the preferences name (none by default), and its dialog.
+    Publisher *publisher = nullptr;
+    SubDisp_Broker *subDispBroker = nullptr;
+    void startPublishing();
     // The setting page's item toolbars, change buttons and dialogs, and the output buttons.
     SettingEditor *settingEditor = nullptr;
     // Toolbar3 (loop break 2 items) appears only with the version window's access code.
