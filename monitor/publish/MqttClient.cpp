@@ -98,6 +98,15 @@ void MqttClient::publish(OutgoingMessage message)
     drain();
 }
 
+void MqttClient::publish(std::vector<OutgoingMessage> messages)
+{
+    if (messages.empty())
+        return;
+    for (OutgoingMessage &m : messages)
+        queue_.push(std::move(m));
+    drain();
+}
+
 void MqttClient::drain()
 {
     std::lock_guard<std::mutex> lock(drainMutex_);

@@ -8,6 +8,7 @@
 #include "PublishQueue.h"
 
 #include <atomic>
+#include <vector>
 #include <mutex>
 
 struct mosquitto;
@@ -25,6 +26,7 @@ public:
     void stop();
 
     void publish(OutgoingMessage message);
+    void publish(std::vector<OutgoingMessage> messages); // queued together, handed over together
     bool connected() const { return connected_; }
     const PublishQueue &queue() const { return queue_; }
     uint64_t handedOver() const { return handedOver_; }

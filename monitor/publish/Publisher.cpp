@@ -54,18 +54,22 @@ void Publisher::publishBlock(int block)
 {
     if (!client_ || block < 0 || block >= kBlocks)
         return;
-    QDateTime now;
+    QByteArray timeField;
+    std::vector<OutgoingMessage> batch;
     for (int ch = block * kChannelsPerBlock; ch < (block + 1) * kChannelsPerBlock; ++ch) {
         if (!ChannelPublished(ch))
             continue;
         QByteArray values = ChannelPayload(ch, QDateTime());
         if (values == lastPayload_[size_t(ch)])
             continue;
-        if (!now.isValid())
-            now = PLM_INC::clock().now();
+        if (timeField.isEmpty())
+            timeField = ",\"time\":" + JsonString(PLM_INC::clock().now().toString(Qt::ISODate)) + '}';
         lastPayload_[size_t(ch)] = values;
-        client_->publish({ChannelTopic(prefix_, ch), ChannelPayload(ch, now), 0, false, false});
+        values.chop(1); // the closing brace; the time goes last
+        batch.push_back({ChannelTopic(prefix_, ch), values + timeField, 0, false, false});
     }
+    // One hand-over for the block: the loop thread wakes once, not once per channel.
+    client_->publish(std::move(batch));
 }
 
 void Publisher::publishHealth()
