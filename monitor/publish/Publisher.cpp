@@ -36,6 +36,7 @@ bool Publisher::start(const BrokerSettings &settings, QString *error, size_t que
     client_ = std::move(client);
     prefix_ = settings.prefix;
     lastPayload_.fill(QByteArray());
+    lastRaw_.fill(kNotPublished);
     setHistoryEntryObserver([this](const HistoryEntry &e) { publishAlarm(e); });
     healthTimer_.start();
     return true;
@@ -59,7 +60,16 @@ void Publisher::publishBlock(int block)
     for (int ch = block * kChannelsPerBlock; ch < (block + 1) * kChannelsPerBlock; ++ch) {
         if (!ChannelPublished(ch))
             continue;
+        // The image fields the payload is made of: when none changed, neither did the payload,
+        // and the texts need not be made at all.
+        const int partner = ch + 1 < kChannels ? ch + 1 : ch;
+        const RawValues raw{ProcessValue[ch], MainSetting[ch], OutputValue[ch], OutputValue[partner],
+                            HeaterCurrent[ch], StatusWord[ch], InputType[ch], OptionWord[ch],
+                            DecimalDivisor[ch], DisplayUnit[ch], ScaleHigh[ch], ScaleLow[ch]};
+        if (raw == lastRaw_[size_t(ch)])
+            continue;
         QByteArray values = ChannelPayload(ch, QDateTime());
+        lastRaw_[size_t(ch)] = raw;
         if (values == lastPayload_[size_t(ch)])
             continue;
         if (timeField.isEmpty())

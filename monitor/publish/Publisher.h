@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QTimer>
 #include <array>
+#include <cstdint>
 #include <memory>
 
 class LinkHealth;
@@ -41,4 +42,8 @@ private:
     QString prefix_;
     QTimer healthTimer_;
     std::array<QByteArray, 320> lastPayload_{}; // without the time: what was last published
+    // The image fields behind each payload; a value no field can hold marks "not yet published".
+    using RawValues = std::array<int32_t, 12>;
+    static constexpr RawValues kNotPublished{{-100000}};
+    std::array<RawValues, 320> lastRaw_{};
 };
