@@ -20,12 +20,16 @@ SubDisp_CommStatus::SubDisp_CommStatus(const LinkHealth &health, QWidget *parent
     Grid->setAccessibleName(QStringLiteral("Link health of every block"));
     Grid->setHorizontalHeaderLabels(captions);
     Grid->verticalHeader()->hide();
+    // Every column as wide as its longest text ("absent", a date and time on one line).
+    Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    Grid->horizontalHeader()->setStretchLastSection(true);
+    Grid->setWordWrap(false);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->setSelectionMode(QAbstractItemView::NoSelection);
     for (int r = 0; r < Grid->rowCount(); ++r)
         for (int c = 0; c < Grid->columnCount(); ++c) {
             auto *item = new QTableWidgetItem;
-            item->setTextAlignment(c == 7 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+            item->setTextAlignment(c == 1 || c == 7 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
             Grid->setItem(r, c, item);
         }
     auto *close = new QPushButton(QStringLiteral("Return"), this);
@@ -36,8 +40,7 @@ SubDisp_CommStatus::SubDisp_CommStatus(const LinkHealth &health, QWidget *parent
     layout->addWidget(Grid);
     layout->addWidget(close, 0, Qt::AlignRight);
     refresh();
-    Grid->resizeColumnsToContents();
-    resize(820, 560);
+    resize(860, 600);
     refreshTimer_.setInterval(1000);
     connect(&refreshTimer_, &QTimer::timeout, this, &SubDisp_CommStatus::refresh);
 }
