@@ -2,7 +2,8 @@
 # Installs what building, testing and running need on a Debian 12 machine.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
-          libgl-dev xvfb xauth clang libclang-rt-14-dev fonts-dejavu-core)
+          libgl-dev xvfb xauth clang libclang-rt-14-dev fonts-dejavu-core
+          libmosquitto-dev mosquitto)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

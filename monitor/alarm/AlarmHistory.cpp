@@ -32,6 +32,12 @@ std::function<void(int, int)> &historyListener()
     return listener;
 }
 
+std::function<void(const HistoryEntry &)> &entryObserver()
+{
+    static std::function<void(const HistoryEntry &)> observer;
+    return observer;
+}
+
 } // namespace
 
 void AlarmChk(int ch)
@@ -88,6 +94,8 @@ void Hystory_Write(const QString &ALM, int ch, bool State)
     if (historyListener())
         historyListener()(row, row + 1);
     HistoryRow = static_cast<int16_t>(row + 1 > kHistoryRows ? 1 : row + 1);
+    if (entryObserver())
+        entryObserver()(HistoryEntry{ALM, ch, State, now, entry[0], entry[1], entry[2], entry[3]});
 
     // The entry stays in the window and the buffer even when the file refuses it.
     if (!AppendHistoryFileLine(HistoryFileName, {entry[1], entry[2], entry[3]}))
@@ -105,6 +113,11 @@ QString CreateHistoryFile(const QString &folder, const QDateTime &start)
 void setHistoryListener(std::function<void(int filledRow, int clearedRow)> listener)
 {
     historyListener() = std::move(listener);
+}
+
+void setHistoryEntryObserver(std::function<void(const HistoryEntry &)> observer)
+{
+    entryObserver() = std::move(observer);
 }
 
 void ClearHistory()

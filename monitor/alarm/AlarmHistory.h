@@ -26,6 +26,17 @@ QString CreateHistoryFile(const QString &folder, const QDateTime &start);
 // grid follows the buffer whether it is shown or not. An empty function removes it.
 void setHistoryListener(std::function<void(int filledRow, int clearedRow)> listener);
 
+// One entry as it was written, for those that pass entries on (the publisher).
+struct HistoryEntry {
+    QString kind; // ALM
+    int channel;  // 0..319; meaningless for "NAK" and "CHKSUM"
+    bool on;      // State
+    QDateTime at;
+    QString date, time, channelText, content; // the texts of the grid and the file
+};
+// Called after every entry, besides the window's listener. An empty function removes it.
+void setHistoryEntryObserver(std::function<void(const HistoryEntry &)> observer);
+
 // "Clear" of the history window: HistoryRow back to 1 and the buffer emptied; the file keeps
 // every line.
 void ClearHistory();

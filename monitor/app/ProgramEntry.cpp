@@ -57,5 +57,6 @@ void ProgramEntry::start()
     m_mainDisp->setOpeningScreen(m_openingScreen.get());
     m_openingScreen->showNow();
     PLM_INC::PassOver([this] { m_mainDisp->regRead(); });
+    PLM_INC::PassOver([this] { m_mainDisp->startPublishing(); });
     PLM_INC::PassOver([this] { m_mainDisp->communicate(); });
 }

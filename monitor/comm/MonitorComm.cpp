@@ -82,7 +82,9 @@ QString MonitorComm::transact(int block, Command command, const QString &item, c
 {
     const QString reply = sendUnclassified(block, command, item, data);
     CommError = 0;
-    switch (ClassifyReply(reply)) {
+    const ReplyKind kind = ClassifyReply(reply);
+    emit transactionDone(block, kind);
+    switch (kind) {
     case ReplyKind::Ack:
         view_->setStatusPanel(1, QStringLiteral("OK"));
         if (command == Command::Read)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "LinkView.h"
+#include "ReplyKind.h"
 
 #include <QObject>
 #include <QString>
@@ -71,6 +72,10 @@ public:
 
 signals:
     void quitRequested();
+    // Every classified transaction with a block, and every poll step's outcome: the link health
+    // and the publisher follow the line through these.
+    void transactionDone(int block, ReplyKind kind);
+    void blockPolled(int block, int pollItem, ReplyKind kind);
 
 private:
     enum class Command : char { Read = 0x22, Write = 0x52 };

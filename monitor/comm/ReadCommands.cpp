@@ -133,7 +133,7 @@ void MonitorComm::PollMonitorData()
     }
     const QString &item = pollItemCode(PollItem, heaterMvTurn_);
     if (BlockAbsent[PollBlock] == 0)
-        blockRead(PollBlock, item);
+        emit blockPolled(PollBlock, PollItem, ClassifyReply(transact(PollBlock, Command::Read, item)));
     if (PollItem == 1)
         statecomchk(PollBlock);
     advancePoll();

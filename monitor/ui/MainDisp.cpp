@@ -16,6 +16,11 @@
 #include "SubDisp_History.h"
 #include "SubDisp_SaveLoad.h"
 #include "SubDisp_comm.h"
+#include "SubDisp_CommStatus.h"
+#include "LinkHealth.h"
+#include "StaleMark.h"
+#include "Publisher.h"
+#include "SubDisp_Broker.h"
 #include "STDComm.h"
 #include "SettingEditor.h"
 
@@ -45,9 +50,14 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     connect(m_comm, &MonitorComm::quitRequested, this, &MainDisp::endProgram);
     // The port's own message (CTS not asserted) comes from timer-driven work: one box at a time.
     m_comm->PLMCom().setMessageHandler([](const QString &text) { PLM_INC::prompter().message(text, QStringLiteral("port")); });
+    linkHealth = new LinkHealth(this);
+    connect(m_comm, &MonitorComm::transactionDone, linkHealth, &LinkHealth::noteTransaction);
+    connect(m_comm, &MonitorComm::blockPolled, linkHealth,
+            [this](int block, int, ReplyKind kind) { linkHealth->notePoll(block, kind); });
+    publisher = new Publisher(*m_comm, *linkHealth, this);
 
     buildFrame();
-    setStyleSheet(Controls::valueFieldStyle());
+    setStyleSheet(Controls::valueFieldStyle() + StaleFieldStyle());
     buildMenus();
     buildStatusBar();
     connectSelectors();
@@ -56,6 +66,9 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     connect(subDispComm, &SubDisp_comm::okPressed, this, [this] { m_comm->commDialogOk(); });
     connect(subDispComm, &SubDisp_comm::shutDownPressed, this, &MainDisp::endProgram);
     subDispHistory = new SubDisp_History(this);
+    subDispCommStatus = new SubDisp_CommStatus(*linkHealth, this);
+    subDispBroker = new SubDisp_Broker(this);
+    connect(subDispBroker, &SubDisp_Broker::applied, this, &MainDisp::startPublishing);
 
     subDispBlock = new SubDisp_Block(*this);
     subDispChname = new SubDisp_Chname(*this);
@@ -69,6 +82,11 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
 MainDisp::~MainDisp()
 {
     m_comm->setView(nullptr);
+}
+
+bool MainDisp::blockStale(int channel) const
+{
+    return linkHealth && linkHealth->isStale(channel / PLM_INC::kChannelsPerBlock);
 }
 
 tobrel::STDComm &MainDisp::PLMCom()
@@ -161,6 +179,8 @@ void MainDisp::buildMenus()
               [this] { mnuDevno_Click(); });
     addAction(setting, QStringLiteral("mnuCHname"), QStringLiteral("Channel name(&C)"),
               [this] { mnuCHname_Click(); });
+    setting->addSeparator();
+    addAction(setting, QStringLiteral("mnuBroker"), QStringLiteral("Broker(&M)..."), [this] { subDispBroker->openWindow(); });
 
     QMenu *disp = bar->addMenu(QStringLiteral("Disp(&D)"));
     disp->setObjectName(QStringLiteral("mnuDisp"));
@@ -168,6 +188,9 @@ void MainDisp::buildMenus()
     disp->addSeparator();
     addAction(disp, QStringLiteral("mnuMin"), QStringLiteral("Min.(&N)"), [this] { mnuMin_Click(); });
     addAction(disp, QStringLiteral("mnuMax"), QStringLiteral("Full screen(&X)"), [this] { mnuMax_Click(); });
+    disp->addSeparator();
+    addAction(disp, QStringLiteral("mnuCommStatus"), QStringLiteral("Communication status(&C)"),
+              [this] { subDispCommStatus->openWindow(); });
 
     QMenu *user = bar->addMenu(QStringLiteral("User(&U)"));
     user->setObjectName(QStringLiteral("mnuUser"));

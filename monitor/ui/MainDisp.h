@@ -35,6 +35,10 @@ class SubDisp_comm;
 class SubDisp_History;
 class SubDisp_Block;
 class SubDisp_Chname;
+class SubDisp_CommStatus;
+class LinkHealth;
+class Publisher;
+class SubDisp_Broker;
 class SettingEditor;
 class SubDisp_SaveLoad;
 class SubDisp_BlockSaveLoad;
@@ -155,6 +159,14 @@ public:
     SubDisp_History *subDispHistory = nullptr;
     SubDisp_Block *subDispBlock = nullptr;
     SubDisp_Chname *subDispChname = nullptr;
+    // The link health of every block (fed by the link driver) and its window under Disp.
+    LinkHealth *linkHealth = nullptr;
+    SubDisp_CommStatus *subDispCommStatus = nullptr;
+    bool blockStale(int channel) const; // the block of this channel stopped answering
+    // Publishing to the broker the preferences name (none by default), and its dialog.
+    Publisher *publisher = nullptr;
+    SubDisp_Broker *subDispBroker = nullptr;
+    void startPublishing();
     // The setting page's item toolbars, change buttons and dialogs, and the output buttons.
     SettingEditor *settingEditor = nullptr;
     // Toolbar3 (loop break 2 items) appears only with the version window's access code.

@@ -7,6 +7,7 @@
 #include "MainDisp.h"
 #include "MV_BerGraph.h"
 #include "PLM_INC.h"
+#include "StaleMark.h"
 #include "ValueText.h"
 
 #include <QComboBox>
@@ -153,6 +154,7 @@ void MainDisp::refreshFourBlockPage()
     for (int row = 0; row < 80; ++row) {
         const int channel = group * 80 + row;
         step([&] { setText(need(Para_Text, row), MakeItemText(item, channel)); });
+        step([&] { MarkStale(need(Para_Text, row), blockStale(channel)); });
     }
 }
 
@@ -177,6 +179,8 @@ void MainDisp::refreshTwoBlockPage()
             step([&] { item = selectionOf(need(tb1_Block_P, h)); });
             step([&] { setText(need(tb1_PV, k), MakeItemText(0, channel)); });
             step([&] { setText(need(tb1_Para, k), MakeItemText(item, channel)); });
+            for (QLabel *field : {tb1_PV[size_t(k)], tb1_Para[size_t(k)]})
+                MarkStale(field, blockStale(channel));
             step([&] { lampOn(need(tb1_staA1, k), hasStatus(channel, kStatusAlarm1), Lamp::red()); });
             step([&] { lampOn(need(tb1_staA2, k), hasStatus(channel, kStatusAlarm2), Lamp::red()); });
             if (thirdLampBits != 0)
@@ -198,6 +202,8 @@ void MainDisp::refreshOneBlockPage()
         step([&] { setText(need(tb2_Para1, row), MakeItemText(items[0], channel)); });
         step([&] { setText(need(tb2_Para2, row), MakeItemText(items[1], channel)); });
         step([&] { setText(need(tb2_Para3, row), MakeItemText(items[2], channel)); });
+        for (QLabel *field : {tb2_PV[size_t(row)], tb2_SV[size_t(row)], tb2_Para1[size_t(row)], tb2_Para2[size_t(row)], tb2_Para3[size_t(row)]})
+            MarkStale(field, blockStale(channel));
         step([&] { lampOn(need(tb2_staCONT, row), hasStatus(channel, kStatusControl), Lamp::green()); });
         step([&] { lampOn(need(tb2_staA1, row), hasStatus(channel, kStatusAlarm1), Lamp::red()); });
         step([&] { lampOn(need(tb2_staA2, row), hasStatus(channel, kStatusAlarm2), Lamp::red()); });
@@ -230,6 +236,8 @@ void MainDisp::refreshOneChannelPage()
     step([&] { setText(Label11, MakeRange(ch)); });
     step([&] { setText(Text_PV, text(0)); });
     step([&] { setText(Text_SV, text(3)); });
+    for (QLabel *field : {Text_PV, Text_SV, Text_MV[0], Text_MV[1]})
+        MarkStale(field, blockStale(ch));
     step([&] { lampOn(Lamp_up, hasStatus(ch, kStatusOverscale), Lamp::red()); });
     step([&] { lampOn(Lamp_down, hasStatus(ch, kStatusUnderscale), Lamp::red()); });
     // 4. Output.

@@ -1,0 +1,69 @@
+#include "Gateway.h"
+
+#include "AlarmHistory.h"
+#include "Clock.h"
+#include "DataFolder.h"
+#include "LinkHealth.h"
+#include "MonitorComm.h"
+#include "PLM_INC.h"
+#include "Preferences.h"
+#include "Publisher.h"
+
+#include <QDir>
+#include <QFile>
+
+Gateway::Gateway() = default;
+
+Gateway::~Gateway()
+{
+    stop();
+}
+
+bool Gateway::start(const GatewayOptions &options, QString *error)
+{
+    PLM_INC::GroupIndex = 0;
+    PLM_INC::SelectedItem = 0;
+    PLM_INC::HistoryRow = 1;
+    // A device path stands for COM1, as PLM870_COM1 would.
+    QString port = options.port;
+    if (port.startsWith(QLatin1Char('/'))) {
+        qputenv("PLM870_COM1", QFile::encodeName(port));
+        port = QStringLiteral("COM1");
+    }
+    // Stored like the port dialog stores them, so that a restart without options finds them.
+    if (!port.isEmpty())
+        Prefs::set(QStringLiteral("Port"), port);
+    if (!options.speed.isEmpty())
+        Prefs::set(QStringLiteral("Speed"), options.speed);
+
+    const QString history = PLM_INC::DataSubFolder(QStringLiteral("hystory"));
+    if (!QDir().mkpath(history)) {
+        *error = QStringLiteral("The folder \"%1\" cannot be made.").arg(history);
+        return false;
+    }
+    historyFile_ = CreateHistoryFile(history, PLM_INC::clock().now());
+
+    comm_ = std::make_unique<MonitorComm>();
+    comm_->setView(&view_);
+    health_ = std::make_unique<LinkHealth>();
+    QObject::connect(comm_.get(), &MonitorComm::transactionDone, health_.get(), &LinkHealth::noteTransaction);
+    LinkHealth *health = health_.get();
+    QObject::connect(comm_.get(), &MonitorComm::blockPolled, health_.get(),
+                     [health](int block, int, ReplyKind kind) { health->notePoll(block, kind); });
+    publisher_ = std::make_unique<Publisher>(*comm_, *health_);
+    if (options.broker.enabled() && !publisher_->start(options.broker.settings, error))
+        return false;
+    comm_->communicate();
+    return true;
+}
+
+void Gateway::stop()
+{
+    if (comm_)
+        comm_->closePort();
+    if (publisher_)
+        publisher_->stop();
+    publisher_.reset();
+    comm_.reset();
+    health_.reset();
+}

@@ -1,0 +1,31 @@
+// The gateway's core: the link driver with the stored (or given) port, link health, the
+// history file of this run and the publisher, in the order the window starts them.
+#pragma once
+
+#include "GatewayOptions.h"
+#include "GatewayView.h"
+
+#include <QString>
+#include <memory>
+
+class LinkHealth;
+class MonitorComm;
+class Publisher;
+
+class Gateway {
+public:
+    Gateway();
+    ~Gateway(); // stops: port closed, "offline" published
+
+    // false with a message when it cannot start.
+    bool start(const GatewayOptions &options, QString *error);
+    void stop();
+    QString historyFile() const { return historyFile_; }
+
+private:
+    GatewayView view_;
+    std::unique_ptr<MonitorComm> comm_;
+    std::unique_ptr<LinkHealth> health_;
+    std::unique_ptr<Publisher> publisher_;
+    QString historyFile_;
+};

@@ -1,0 +1,19 @@
+// The gateway's command line. What it does not name comes from the monitor's preferences file.
+#pragma once
+
+#include "BrokerSettings.h"
+
+#include <QString>
+#include <QStringList>
+
+struct GatewayOptions {
+    QString port;   // "COM1", "COM2" or a device path; empty: the stored port
+    QString speed;  // "9600" / "19200"; empty: the stored speed
+    BrokerSettingsResult broker;
+    bool help = false;
+    QString error; // one line for the operator; the gateway does not start
+};
+
+// arguments without the program name.
+GatewayOptions ParseGatewayOptions(const QStringList &arguments);
+QString GatewayUsage();

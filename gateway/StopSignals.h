@@ -1,0 +1,7 @@
+// SIGTERM and SIGINT end the event loop from inside it (a self-pipe), so the stop runs as
+// ordinary code: the port closes, the broker hears "offline", the history file is complete.
+#pragma once
+
+class QCoreApplication;
+
+bool InstallStopSignals(QCoreApplication &app);

@@ -1,0 +1,60 @@
+#include "BrokerSettings.h"
+
+#include "Preferences.h"
+
+#include <QFileInfo>
+
+BrokerSettingsResult CheckBrokerSettings(const QString &host, const QString &port, const QString &prefix,
+                                         const QString &user, const QString &password, const QString &caFile)
+{
+    BrokerSettingsResult r;
+    BrokerSettings &s = r.settings;
+    s.host = host.trimmed();
+    s.user = user;
+    s.password = password;
+    s.caFile = caFile.trimmed();
+    if (!prefix.trimmed().isEmpty())
+        s.prefix = prefix.trimmed();
+    if (s.host.isEmpty())
+        return r; // publishing off: nothing else matters
+    bool ok = true;
+    const int p = port.trimmed().isEmpty() ? 1883 : port.trimmed().toInt(&ok);
+    if (!ok || p < 1 || p > 65535) {
+        r.error = QStringLiteral("The broker port \"%1\" is not a number from 1 to 65535. Nothing is published.").arg(port);
+        return r;
+    }
+    s.port = p;
+    // Wildcards and a leading or trailing slash would make topics nobody can subscribe to exactly.
+    if (s.prefix.contains(QLatin1Char('#')) || s.prefix.contains(QLatin1Char('+')) || s.prefix.startsWith(QLatin1Char('/'))
+        || s.prefix.endsWith(QLatin1Char('/'))) {
+        r.error = QStringLiteral("The topic prefix \"%1\" may not contain # or + nor begin or end with /. Nothing is published.")
+                      .arg(s.prefix);
+        return r;
+    }
+    if (!s.caFile.isEmpty() && !QFileInfo(s.caFile).isReadable()) {
+        r.error = QStringLiteral("The CA file \"%1\" cannot be read. Nothing is published.").arg(s.caFile);
+        return r;
+    }
+    if (s.user.isEmpty() && !s.password.isEmpty()) {
+        r.error = QStringLiteral("A broker password needs a user name. Nothing is published.");
+        return r;
+    }
+    return r;
+}
+
+BrokerSettingsResult ReadBrokerSettings()
+{
+    const auto get = [](const char *key) { return Prefs::get(QString::fromLatin1(key)); };
+    return CheckBrokerSettings(get(kMqttHostKey), get(kMqttPortKey), get(kMqttPrefixKey), get(kMqttUserKey),
+                               get(kMqttPasswordKey), get(kMqttCaFileKey));
+}
+
+void StoreBrokerSettings(const BrokerSettings &s)
+{
+    Prefs::set(QString::fromLatin1(kMqttHostKey), s.host);
+    Prefs::set(QString::fromLatin1(kMqttPortKey), QString::number(s.port));
+    Prefs::set(QString::fromLatin1(kMqttPrefixKey), s.prefix);
+    Prefs::set(QString::fromLatin1(kMqttUserKey), s.user);
+    Prefs::set(QString::fromLatin1(kMqttPasswordKey), s.password);
+    Prefs::set(QString::fromLatin1(kMqttCaFileKey), s.caFile);
+}

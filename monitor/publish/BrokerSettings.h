@@ -1,0 +1,34 @@
+// Where the monitor publishes: the broker's address, the topic prefix, the optional login and
+// TLS CA file, read from the preferences. Nothing is published unless a host is named.
+#pragma once
+
+#include <QString>
+
+struct BrokerSettings {
+    QString host; // empty: no publishing
+    int port = 1883;
+    QString prefix = QStringLiteral("plm870");
+    QString user;
+    QString password;
+    QString caFile; // empty: plain TCP
+};
+
+struct BrokerSettingsResult {
+    BrokerSettings settings;
+    QString error; // one clear message when the stored settings cannot be used; then no publishing
+    bool enabled() const { return error.isEmpty() && !settings.host.isEmpty(); }
+};
+
+// Preference keys.
+inline const char *const kMqttHostKey = "MQTT_Host";
+inline const char *const kMqttPortKey = "MQTT_Port";
+inline const char *const kMqttPrefixKey = "MQTT_Prefix";
+inline const char *const kMqttUserKey = "MQTT_User";
+inline const char *const kMqttPasswordKey = "MQTT_Password";
+inline const char *const kMqttCaFileKey = "MQTT_CAFile";
+
+// Checks texts as the settings dialog and the preferences give them.
+BrokerSettingsResult CheckBrokerSettings(const QString &host, const QString &port, const QString &prefix,
+                                         const QString &user, const QString &password, const QString &caFile);
+BrokerSettingsResult ReadBrokerSettings();
+void StoreBrokerSettings(const BrokerSettings &settings);

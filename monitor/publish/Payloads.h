@@ -1,0 +1,29 @@
+// Topics and payloads: flat JSON, numbers as numbers with the decimals the pages show, units
+// named, one topic per thing.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+class LinkHealth;
+struct HistoryEntry;
+
+QString ChannelTopic(const QString &prefix, int channel); // <prefix>/ch/001..320
+QString HealthTopic(const QString &prefix, int block);    // <prefix>/health/01..16
+QString AlarmTopic(const QString &prefix);
+QString StatusTopic(const QString &prefix);
+
+// Whether a channel gets a topic: fitted, and not the cooling half of a heating/cooling pair
+// (its output is published as the heating channel's cooling MV).
+bool ChannelPublished(int channel);
+// The channel's values from the image. `at` is left out when invalid, so that two payloads
+// compare equal exactly when the values did.
+QByteArray ChannelPayload(int channel, const QDateTime &at);
+QByteArray AlarmPayload(const HistoryEntry &entry);
+QByteArray HealthPayload(const LinkHealth &health, int block, bool present, const QDateTime &at);
+
+// A JSON number from a value text of the pages ("123.4" stays 123.4); null when the text is
+// not a number (a value the page cannot show).
+QByteArray JsonNumber(const QString &text);
+QByteArray JsonString(const QString &text);

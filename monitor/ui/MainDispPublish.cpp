@@ -1,0 +1,23 @@
+// Publishing from the window: started with the stored broker settings, restarted when the
+// "Broker" dialog stores new ones. Settings that cannot be used give one message and no
+// publishing.
+#include "MainDisp.h"
+
+#include "BrokerSettings.h"
+#include "Prompter.h"
+#include "Publisher.h"
+
+void MainDisp::startPublishing()
+{
+    publisher->stop();
+    const BrokerSettingsResult r = ReadBrokerSettings();
+    if (!r.error.isEmpty()) {
+        PLM_INC::prompter().message(r.error, QStringLiteral("broker"));
+        return;
+    }
+    if (!r.enabled())
+        return;
+    QString error;
+    if (!publisher->start(r.settings, &error))
+        PLM_INC::prompter().message(error, QStringLiteral("broker"));
+}

@@ -1,0 +1,118 @@
+// plm870-gateway: what its command line accepts, and the program against the simulator and a
+// broker of the test's own: it starts, reads the installation, publishes, and stops cleanly on
+// SIGTERM with "offline" on its status topic and a complete history file.
+#include "DeviceModel.h"
+#include "GatewayOptions.h"
+#include "LocalBroker.h"
+#include "PLM_INC.h"
+#include "Preferences.h"
+#include "PtyServer.h"
+#include "SimulatedLine.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+class TestGateway : public QObject {
+    Q_OBJECT
+private slots:
+    void options_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("nothing: no broker") << QStringList{} << "" << "" << 1883 << "plm870";
+        QTest::newRow("host and port in one") << QStringList{"--broker", "127.0.0.1:1999"} << "" << "127.0.0.1" << 1999 << "plm870";
+        QTest::newRow("prefix") << QStringList{"--broker", "127.0.0.1", "--prefix", "hall2/line4"} << "" << "127.0.0.1" << 1883 << "hall2/line4";
+        QTest::newRow("speed 19200") << QStringList{"--speed", "19200"} << "" << "" << 1883 << "plm870";
+        QTest::newRow("bad speed") << QStringList{"--speed", "4800"} << "The speed \"4800\" is not 9600 or 19200." << "" << 0 << "";
+        QTest::newRow("bad broker port") << QStringList{"--broker", "127.0.0.1:http"}
+                                         << "The broker port \"http\" is not a number from 1 to 65535. Nothing is published." << "" << 0 << "";
+        QTest::newRow("missing value") << QStringList{"--port"} << "--port needs a value." << "" << 0 << "";
+        QTest::newRow("unknown option") << QStringList{"--write", "x"} << "Unknown option \"--write\"." << "" << 0 << "";
+    }
+    void options()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, error);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QFETCH(QString, prefix);
+        QTemporaryDir config;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+        Prefs::reopen();
+        const GatewayOptions o = ParseGatewayOptions(args);
+        QCOMPARE(o.error, error);
+        if (!error.isEmpty())
+            return;
+        QCOMPARE(o.broker.settings.host, host);
+        QCOMPARE(o.broker.enabled(), !host.isEmpty());
+        QCOMPARE(o.broker.settings.port, port);
+        QCOMPARE(o.broker.settings.prefix, prefix);
+    }
+
+    void startsPublishesAndStopsOnSigterm()
+    {
+        LocalBroker broker;
+        QVERIFY2(broker.start(), qPrintable(broker.error()));
+        Subscriber sub(broker.port(), QStringLiteral("gw/#"), "sub-gateway");
+        QVERIFY(sub.waitSubscribed());
+
+        SimulatedLine line(presentBlocks({0}));
+        QVERIFY(line.start());
+        line.server().withModel([](sim::DeviceModel &m) {
+            m.value(0, "0080", 2) = 345;
+            m.value(0, "0083", 2) = PLM_INC::kStatusAlarm1;
+        });
+        QTemporaryDir home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PLM870_HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        QProcess gateway;
+        gateway.setProcessEnvironment(env);
+        gateway.setProcessChannelMode(QProcess::ForwardedChannels);
+        gateway.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plm870-gateway"),
+                      {QStringLiteral("--port"), QStringLiteral("COM1"), QStringLiteral("--speed"), QStringLiteral("9600"),
+                       QStringLiteral("--broker"), QStringLiteral("127.0.0.1:%1").arg(broker.port()),
+                       QStringLiteral("--prefix"), QStringLiteral("gw")});
+        QVERIFY(gateway.waitForStarted(10000));
+
+        // The start-up read reads all sixteen blocks (fifteen time out) before polling begins.
+        const auto has = [&sub](const QString &topic) {
+            return [&sub, topic](const QList<ReceivedMessage> &) { return !sub.on(topic).isEmpty(); };
+        };
+        QVERIFY(sub.waitFor(has(QStringLiteral("gw/status")), 30000));
+        QCOMPARE(sub.on(QStringLiteral("gw/status")).first().payload, QByteArray("online"));
+        QVERIFY(sub.waitFor(has(QStringLiteral("gw/ch/003")), 120000));
+        QVERIFY(sub.waitFor(has(QStringLiteral("gw/alarm")), 60000));
+        const QJsonObject pv = QJsonDocument::fromJson(sub.on(QStringLiteral("gw/ch/003")).last().payload).object();
+        QCOMPARE(pv.value(QStringLiteral("alarm1")).toBool(), true);
+        const QJsonObject alarm = QJsonDocument::fromJson(sub.on(QStringLiteral("gw/alarm")).first().payload).object();
+        QCOMPARE(alarm.value(QStringLiteral("content")).toString(), QStringLiteral("Alarm 1 was turned on."));
+        QCOMPARE(alarm.value(QStringLiteral("ch")).toInt(), 3);
+
+        ::kill(pid_t(gateway.processId()), SIGTERM);
+        QVERIFY(gateway.waitForFinished(30000));
+        QCOMPARE(gateway.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(gateway.exitCode(), 0);
+        QVERIFY(sub.waitFor([&sub](const QList<ReceivedMessage> &) {
+            return sub.on(QStringLiteral("gw/status")).last().payload == "offline";
+        }));
+        // The history file of the run holds the alarm line.
+        const QStringList files = QDir(home.filePath(QStringLiteral("hystory"))).entryList({QStringLiteral("*.hys")});
+        QCOMPARE(files.size(), 1);
+        QFile f(home.filePath(QStringLiteral("hystory/")) + files.first());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll().contains("Alarm 1 was turned on."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGateway)
+#include "tst_gateway.moc"
