@@ -25,7 +25,9 @@ struct RequestFrame {
     QString data;
 };
 RequestFrame parseFrame(const std::string &frame);
-// "R 0 0080" for a read, "W 3 0005" for a write: a compact trace for comparisons.
+// "R 0 0080" for a read, "W 3 0005" for a write: a compact trace for comparisons. Only a frame
+// that is byte for byte the one its fields make (sub-address 0x20, checksum, STX .. ETX) is
+// summed up so; any other shows as "bad" and its bytes in hex.
 QStringList frameSummary(const std::vector<std::string> &frames);
 
 // The simulator on a pseudo-terminal, COM1 pointing at it; values stand still unless told.
