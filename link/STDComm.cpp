@@ -66,6 +66,10 @@ struct STDComm::Impl {
     qint32 rThreshold = 4;
     bool eventsCheck = false;
 
+    MillisecondClock clock;
+    QElapsedTimer steady;
+
+    qint64 nowMs() const { return clock ? clock() : steady.elapsed(); }
     QString SendRecv(const std::string &frame);
     void showMessage(const QString &text) const;
 };
@@ -75,9 +79,7 @@ struct STDComm::Impl {
 QString STDComm::Impl::SendRecv(const std::string &frame)
 {
     line->setReadLength(1);
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 deadline = timeOut;
+    const qint64 deadline = nowMs() + timeOut;
 
     outputBuffer = fromWire(frame);
     line->write(QByteArray(frame.data(), static_cast<qsizetype>(frame.size())));
@@ -92,7 +94,7 @@ QString STDComm::Impl::SendRecv(const std::string &frame)
             if (!c.isEmpty() && reply.feed(c.at(0)))
                 break;
         }
-        const qint64 remaining = deadline - clock.elapsed();
+        const qint64 remaining = deadline - nowMs();
         if (remaining <= 0)
             return {};
         if (!waiting) {
@@ -114,6 +116,7 @@ void STDComm::Impl::showMessage(const QString &text) const
 
 STDComm::STDComm(std::unique_ptr<Line> line) : d(std::make_unique<Impl>())
 {
+    d->steady.start();
     d->line = line ? std::move(line) : std::make_unique<SerialPortLine>();
     d->line->setReadLength(0);
     d->line->setReceiveThreshold(d->rThreshold);
@@ -124,6 +127,11 @@ STDComm::~STDComm() = default;
 void STDComm::setMessageHandler(MessageHandler handler)
 {
     d->messageHandler = std::move(handler);
+}
+
+void STDComm::setMillisecondClock(MillisecondClock clock)
+{
+    d->clock = std::move(clock);
 }
 
 bool STDComm::BSuccessFlag() const { return d->bSuccessFlag; }
