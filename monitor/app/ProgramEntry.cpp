@@ -31,6 +31,8 @@ void ProgramEntry::loadChartSettings()
     for (int k = 0; k < 4; ++k)
         w.Label_protname[size_t(k)]->setText(Prefs::get(QStringLiteral("Chart_PrName") + QString::number(k)));
     w.Check1->setChecked(Prefs::getInt(QStringLiteral("log_restart")) == 1);
+    if (onMainWindowLoaded)
+        onMainWindowLoaded(w);
 }
 
 void ProgramEntry::makeDataFolders(const QStringList &names)

@@ -10,7 +10,6 @@
 #include "MonitorComm.h"
 #include "PLM_INC.h"
 #include "PtyServer.h"
-#include "STDComm.h"
 #include "SimulatedLine.h"
 
 #include <QFile>
@@ -22,8 +21,6 @@ namespace {
 
 constexpr int kBlocksPresent = 4;
 constexpr int kPolls = 2000;
-// Clock time one unanswered frame adds: far beyond any reply time-out.
-constexpr qint64 kSilenceMs = 1000000;
 // The time-out only sets how often the link looks at the clock while it waits.
 constexpr int kTimeOutMs = 10;
 
@@ -58,10 +55,8 @@ private slots:
         SimulatedLine line(sim::DeviceModel::allBlocks(kBlocksPresent));
         QVERIFY(line.start());
         RecordingLinkView view;
-        auto comm = connectedComm(line, view, kTimeOutMs);
+        auto comm = connectedComm(line, view, kTimeOutMs); // the simulator drives the deadline
         QVERIFY(comm);
-        sim::PtyServer &server = line.server();
-        comm->PLMCom().setMillisecondClock([&server] { return qint64(server.unansweredFrames()) * kSilenceMs; });
         sim::Faults faults;
         faults.drop = 0.05;
         faults.badChecksum = 0.05;

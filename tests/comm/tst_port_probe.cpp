@@ -38,6 +38,7 @@ private slots:
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
         QCOMPARE(comm->ConnectStoredPort(), QStringLiteral("ok"));
         QCOMPARE(Prefs::get(QStringLiteral("Port")), QStringLiteral("COM1"));
         QCOMPARE(Prefs::get(QStringLiteral("Speed")), QStringLiteral("9600"));
@@ -61,6 +62,7 @@ private slots:
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
         QCOMPARE(comm->ConnectStoredPort(), QStringLiteral("ok"));
         QCOMPARE(comm->PLMCom().BaudRate(), QStringLiteral("19200"));
         QVERIFY(view.portSelections.isEmpty());
@@ -75,6 +77,7 @@ private slots:
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
         QCOMPARE(comm->ProbePort(QStringLiteral("COM1"), QStringLiteral("9600")), QString());
         QCOMPARE(line.summary(), QStringList({"R 0 00A0"}));
         QCOMPARE(view.portDialogs, (QList<QPair<QString, QString>>{{"COM1", "9600"}}));
@@ -106,6 +109,7 @@ private slots:
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
         LinkRequest = 5;
         comm->communicate();
         QCOMPARE(LinkRequest, int16_t(0));
@@ -123,6 +127,7 @@ private slots:
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
         comm->communicate();
         comm->timer4().stop(); // ticks by hand
         QCOMPARE(LinkRequest, int16_t(9));
@@ -171,6 +176,7 @@ private slots:
         // The device comes back: the probe succeeds and the link runs back to back again.
         SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
+        line.driveDeadlineOf(comm->PLMCom());
         comm->Timer4_Timer();
         QCOMPARE(LinkRequest, int16_t(0));
         QVERIFY(!comm->lineFailing());
@@ -184,6 +190,7 @@ private slots:
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
         comm->communicate();
         comm->timer4().stop();
         BlockAbsent.fill(1);

@@ -61,6 +61,7 @@ private slots:
         SimulatedLine line(sim::DeviceModel::allBlocks(16));
         QVERIFY(line.start());
         ProgramEntry program;
+        program.onMainWindowLoaded = [&line](MainDisp &w) { line.driveDeadlineOf(w.PLMCom()); };
         program.start();
         MainDisp &w = program.mainDisp();
 
@@ -133,7 +134,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(countReads(line.summary(), QStringLiteral("R 0 00A0")) >= before + 3, 20000);
         QVERIFY(w.subDispComm->isVisible());
 
-        // The controller comes up: the start-up read runs and polling begins.
+        // The controller comes up: the start-up read runs and polling begins. From here on a
+        // reply is waited for however slow the machine (until now no reply could come).
+        line.driveDeadlineOf(w.PLMCom());
         line.server().withModel([](sim::DeviceModel &m) {
             m = sim::DeviceModel::allBlocks(2);
             m.setLive(false);

@@ -79,6 +79,14 @@ void SimulatedLine::clear()
     server_->clearReceived();
 }
 
+void SimulatedLine::driveDeadlineOf(tobrel::STDComm &link)
+{
+    // Far beyond any time-out the link is given.
+    constexpr qint64 kSilenceMs = 1000000;
+    sim::PtyServer *server = server_.get();
+    link.setMillisecondClock([server] { return qint64(server->unansweredFrames()) * kSilenceMs; });
+}
+
 std::unique_ptr<MonitorComm> connectedComm(SimulatedLine &line, RecordingLinkView &view, int timeOutMs)
 {
     auto comm = std::make_unique<MonitorComm>();
@@ -90,6 +98,7 @@ std::unique_ptr<MonitorComm> connectedComm(SimulatedLine &line, RecordingLinkVie
         return nullptr;
     link.setEventsCheck(true);
     link.setTimeOut(timeOutMs > 0 ? timeOutMs : 300);
+    line.driveDeadlineOf(link);
     line.clear();
     return comm;
 }
