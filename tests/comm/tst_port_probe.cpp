@@ -8,6 +8,7 @@
 #include "STDComm.h"
 #include "SimulatedLine.h"
 
+#include <QSerialPort>
 #include <QTest>
 
 using namespace PLM_INC;
@@ -84,6 +85,47 @@ private slots:
         QCOMPARE(comm->portDialogShown(), int16_t(-1));
         QCOMPARE(HistoryRow, int16_t(1)); // not classified
         QCOMPARE(CommError, int16_t(0));
+    }
+
+    // While the dialog is up the operator may try the port with another program (a terminal,
+    // a vendor tool): a failed probe lets go of the port before it offers the dialog.
+    void theProbeLetsGoOfThePortBeforeTheDialog_data()
+    {
+        QTest::addColumn<bool>("blockZeroAnswers");
+        QTest::addColumn<bool>("dialogShown");
+        QTest::addColumn<bool>("portFreeAfterwards");
+        QTest::newRow("block 0 refuses: dialog, port free") << false << true << true;
+        QTest::newRow("block 0 answers: no dialog, port kept") << true << false << false;
+    }
+    void theProbeLetsGoOfThePortBeforeTheDialog()
+    {
+        QFETCH(bool, blockZeroAnswers);
+        QFETCH(bool, dialogShown);
+        QFETCH(bool, portFreeAfterwards);
+        CommTestEnvironment env;
+        sim::DeviceModel model = presentBlocks({0});
+        model.block(0).nakAll = !blockZeroAnswers;
+        SimulatedLine line(std::move(model));
+        QVERIFY(line.start());
+        const QString device = QString::fromStdString(line.server().slavePath());
+        auto anotherProgramOpens = [device] {
+            QSerialPort other;
+            other.setPortName(device);
+            const bool opened = other.open(QIODevice::ReadWrite);
+            other.close();
+            return opened;
+        };
+        RecordingLinkView view;
+        int freeWhileDialogUp = -1;
+        view.onPortDialog = [&] { freeWhileDialogUp = anotherProgramOpens() ? 1 : 0; };
+        auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
+        QCOMPARE(comm->ProbePort(QStringLiteral("COM1"), QStringLiteral("9600")).isEmpty(), !blockZeroAnswers);
+        QCOMPARE(line.summary(), QStringList({"R 0 00A0"}));
+        QCOMPARE(!view.portDialogs.isEmpty(), dialogShown);
+        if (dialogShown)
+            QCOMPARE(freeWhileDialogUp, 1);
+        QCOMPARE(anotherProgramOpens(), portFreeAfterwards);
     }
 
     void theDialogIsShownOnceUntilOk()

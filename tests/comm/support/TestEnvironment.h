@@ -44,6 +44,7 @@ public:
     QList<QPair<int, bool>> transferProgress;
     QList<bool> transfersFinished;
     std::function<void()> onRefresh; // runs inside the tick, as a window handler would between ticks
+    std::function<void()> onPortDialog; // runs as the port dialog comes up
 };
 
 class RecordingPrompter : public PLM_INC::Prompter {
