@@ -18,7 +18,11 @@ QString indexed(const QString &name, int index); // "Command_change_3"
 
 // A caption (static text).
 QLabel *caption(QWidget *parent, const QString &objectName, const QString &text);
-// A value field: sunken, white, right-aligned; `accessible` says what it shows.
+// A text that changes with the channel's state ("Control output ON"), drawn as a caption;
+// its name says what it tells, its value is the text shown.
+QLabel *stateText(QWidget *parent, const QString &objectName, const QString &accessible, const QString &text = QString());
+// A value field: sunken, white, right-aligned; `accessible` says what it shows, and a screen
+// reader gets the shown text as its value.
 QLabel *valueField(QWidget *parent, const QString &objectName, const QString &accessible, int minWidth = 64);
 // The look of every value field, set once on a window.
 QString valueFieldStyle();

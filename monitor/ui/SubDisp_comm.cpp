@@ -4,6 +4,7 @@
 #include "Preferences.h"
 #include "Prompter.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -22,6 +23,8 @@ SubDisp_comm::SubDisp_comm(QWidget *parent) : QDialog(parent)
     Label2 = Controls::caption(this, QStringLiteral("Label2"), QStringLiteral("Transfer rate selection"));
     Combo_Rate = Controls::selector(this, QStringLiteral("Combo_Rate"), QStringLiteral("Transfer rate selection"));
     Combo_Rate->addItems({QStringLiteral("9600"), QStringLiteral("19200")});
+    Label1->setBuddy(Combo_Port);
+    Label2->setBuddy(Combo_Rate);
     Combo_Port->setMinimumContentsLength(6);
     Combo_Rate->setMinimumContentsLength(6);
     Command1 = Controls::button(this, QStringLiteral("Command1"), QStringLiteral("OK"));
@@ -60,4 +63,13 @@ void SubDisp_comm::Command3_Click()
     PLM_INC::prompter().message(QStringLiteral("Shuts down the software."));
     hide();
     emit shutDownPressed();
+}
+
+void SubDisp_comm::reject()
+{
+}
+
+void SubDisp_comm::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
 }

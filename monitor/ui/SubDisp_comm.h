@@ -28,4 +28,10 @@ public:
 signals:
     void okPressed();
     void shutDownPressed();
+
+protected:
+    // Escape and the window's close button leave the dialog open: while no controller answers
+    // it is the operator's only way to another port or to shutting down.
+    void reject() override;
+    void closeEvent(QCloseEvent *event) override;
 };

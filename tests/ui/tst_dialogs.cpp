@@ -69,6 +69,43 @@ private slots:
         QVERIFY(!w->subDispComm->isVisible());
     }
 
+    // While no controller answers, the port dialog is the operator's only way on: a stray
+    // Escape or the window's close button must not take it away. OK and Shut down still work.
+    void portDialogStaysUntilOkOrShutDown_data()
+    {
+        QTest::addColumn<QString>("attempt");
+        QTest::addColumn<QString>("then");
+        QTest::newRow("Escape, then OK") << "escape" << "ok";
+        QTest::newRow("close button, then OK") << "close" << "ok";
+        QTest::newRow("Escape twice, then Shut down") << "escape,escape" << "shutdown";
+        QTest::newRow("close button, then Shut down") << "close" << "shutdown";
+    }
+    void portDialogStaysUntilOkOrShutDown()
+    {
+        QFETCH(QString, attempt);
+        QFETCH(QString, then);
+        QSignalSpy ended(w.get(), &MainDisp::programEnded);
+        SubDisp_comm *d = w->subDispComm;
+        w->showPortDialog(QStringLiteral("COM1"), QStringLiteral("9600"));
+        QVERIFY(QTest::qWaitForWindowExposed(d));
+        for (const QString &a : attempt.split(QLatin1Char(','))) {
+            if (a == QLatin1String("escape"))
+                QTest::keyClick(d, Qt::Key_Escape);
+            else
+                QVERIFY(!d->close());
+            QVERIFY2(d->isVisible(), qPrintable(a));
+        }
+        if (then == QLatin1String("ok")) {
+            QTest::mouseClick(d->Command1, Qt::LeftButton);
+            QVERIFY(!d->isVisible());
+            QCOMPARE(ended.count(), 0);
+        } else {
+            QTest::mouseClick(d->Command3, Qt::LeftButton);
+            QVERIFY(!d->isVisible());
+            QCOMPARE(ended.count(), 1);
+        }
+    }
+
     void historyGridFollowsEntriesAndRefillsFromTheBuffer()
     {
         SubDisp_History *h = w->subDispHistory;

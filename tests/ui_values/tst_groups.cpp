@@ -6,6 +6,8 @@
 #include "SubDisp_Chname.h"
 #include "UiValuesFixture.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
@@ -100,6 +102,47 @@ private slots:
         for (int k : {21, 24, 43, 46})
             QVERIFY2(m_win->Para_Text[size_t(k)]->isEnabled() && !m_win->Para_Text[size_t(k)]->isHidden(),
                      qPrintable(QString::number(k)));
+    }
+
+    // However the button of group 3 gets checked, the page shows blocks 09..12 and no other
+    // button stays checked.
+    void pageFollowsTheCheckedButton_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("mouse click") << "click";
+        QTest::newRow("screen reader toggle action") << "toggle";
+        QTest::newRow("space on the focused button") << "space";
+        QTest::newRow("action checked by a shortcut") << "action";
+    }
+    void pageFollowsTheCheckedButton()
+    {
+        QFETCH(QString, how);
+        QAction *action = m_win->Toolbar1_Button[3];
+        QWidget *button = m_win->Toolbar1->widgetForAction(action);
+        QVERIFY(button);
+        if (how == QLatin1String("click")) {
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else if (how == QLatin1String("toggle")) {
+            QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+            QVERIFY(iface && iface->actionInterface());
+            const QString name = QAccessibleActionInterface::toggleAction();
+            QVERIFY(iface->actionInterface()->actionNames().contains(name));
+            iface->actionInterface()->doAction(name);
+        } else if (how == QLatin1String("space")) {
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Space);
+        } else {
+            action->setChecked(true);
+        }
+        QCOMPARE(GroupIndex, int16_t(2));
+        QCOMPARE(m_win->Frame_Block[0]->title(), blockDefault(8));
+        QCOMPARE(m_win->Frame_Block[3]->title(), blockDefault(11));
+        QCOMPARE(m_win->Label1[0]->text(), channelDefault(160));
+        for (int k = 1; k <= 4; ++k) {
+            QCOMPARE(m_win->Toolbar1_Button[size_t(k)]->isChecked(), k == 3);
+            auto *b = qobject_cast<QAbstractButton *>(m_win->Toolbar1->widgetForAction(m_win->Toolbar1_Button[size_t(k)]));
+            QCOMPARE(b->isChecked(), k == 3);
+        }
     }
 
     // OK in the block name dialog captions the four frames with the names of the shown group.
