@@ -91,7 +91,7 @@ QWidget *MainDisp::buildPage3OneChannel()
     // Frame1: control
     Frame[1] = newFrame(page, 1, QStringLiteral("Information of control"), &g);
     g->addWidget(Controls::caption(Frame[1], QStringLiteral("Label11_caption"), QStringLiteral("Input range")), 0, 0);
-    Label11 = Controls::stateText(Frame[1], QStringLiteral("Label11"), QStringLiteral("Input range"));
+    Label11 = Controls::stateText(Frame[1], QStringLiteral("Label11"), QStringLiteral("Input range of the channel"));
     g->addWidget(Label11, 0, 1, 1, 4);
     Text_PV = addValueLine(g, 1, Frame[1], QStringLiteral("PV"), QStringLiteral("Text_PV"), QStringLiteral("Process value"), Label_CF[0]);
     Lamp_up = Controls::lamp(Frame[1], QStringLiteral("Lamp_up"), QStringLiteral("Overscale lamp"));
