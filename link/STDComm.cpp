@@ -2,6 +2,7 @@
 
 #include "Line.h"
 #include "PortChecks.h"
+#include "PortDevices.h"
 #include "Protocol.h"
 #include "SerialPortLine.h"
 
@@ -34,6 +35,18 @@ void yieldToHost()
 {
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
+}
+
+// "COM1".."COM8" go to the line by number, a device name as it stands; anything else is
+// refused with 30001.
+void selectLinePort(Line &line, const QString &port)
+{
+    if (IsDeviceName(port)) {
+        line.setDeviceName(port);
+        return;
+    }
+    line.setPortNumber(PortNumber(port));
+    line.setDeviceName(QString());
 }
 
 // The line takes its sizes as 16-bit integers; the field keeps what was given either way.
@@ -262,7 +275,7 @@ bool STDComm::PortOpen()
     try {
         if (line.isOpen())
             line.close();
-        line.setPortNumber(PortNumber(d->port));
+        selectLinePort(line, d->port);
         const QString baud = BaudText(d->baudRate);
         const QString parity = ParityLetter(d->pality);
         const QString data = DataBitText(d->dataBit);
@@ -289,13 +302,14 @@ bool STDComm::PortOpen()
 
 void STDComm::setPort(const QString &value)
 {
-    d->line->setPortNumber(PortNumber(value));
+    selectLinePort(*d->line, value);
     d->port = value;
 }
 
 QString STDComm::Port()
 {
-    d->port = QStringLiteral("COM%1").arg(d->line->portNumber());
+    const QString device = d->line->deviceName();
+    d->port = device.isEmpty() ? QStringLiteral("COM%1").arg(d->line->portNumber()) : device;
     return d->port;
 }
 

@@ -1,6 +1,7 @@
 #include "SerialPortLine.h"
 
 #include "CommError.h"
+#include "PortDevices.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
@@ -111,6 +112,13 @@ void SerialPortLine::setPortNumber(int number)
     portNumber_ = number;
 }
 
+void SerialPortLine::setDeviceName(const QString &device)
+{
+    if (port_.isOpen())
+        raise(LineErrorPortAlreadyOpen, QStringLiteral("Port already open"));
+    deviceName_ = device;
+}
+
 void SerialPortLine::setSettings(const QString &settings)
 {
     parseSettings(settings);
@@ -158,7 +166,11 @@ void SerialPortLine::open()
     deviceLost_ = false;
     if (port_.isOpen())
         raise(LineErrorPortAlreadyOpen, QStringLiteral("Port already open"));
-    port_.setPortName(deviceOfPort(portNumber_));
+    // Opened by the device file its links lead to, so the lock that keeps other programs
+    // off the port is the one they look for (a by-id link has a name of its own).
+    const QString device = deviceName_.isEmpty() ? deviceOfPort(portNumber_) : deviceName_;
+    const QString real = ResolvedDevice(device);
+    port_.setPortName(real.isEmpty() ? device : real);
     if (!port_.open(QIODevice::ReadWrite)) {
         const bool missing = port_.error() == QSerialPort::DeviceNotFoundError;
         const QString why = port_.errorString();

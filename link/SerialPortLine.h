@@ -1,5 +1,6 @@
 // The product's line: a QSerialPort. COMn is /dev/ttyS<n-1> on Linux and COMn itself on
-// Windows; the environment variable PLM870_COM<n> names another device for COMn.
+// Windows; the environment variable PLM870_COM<n> names another device for COMn. A device
+// may also be named outright.
 #pragma once
 
 #include "Line.h"
@@ -18,6 +19,8 @@ public:
 
     void setPortNumber(int number) override;
     int portNumber() const override { return portNumber_; }
+    void setDeviceName(const QString &device) override;
+    QString deviceName() const override { return deviceName_; }
     void setSettings(const QString &settings) override;
     QString settings() const override { return settings_; }
     void setHandshaking(int code) override;
@@ -64,6 +67,7 @@ private:
 
     QSerialPort port_;
     int portNumber_ = 1;
+    QString deviceName_; // named outright; "" uses the port number's device
     QString settings_ = QStringLiteral("9600,N,8,1");
     int handshaking_ = 0;
     int inBufferSize_ = 1024;

@@ -46,6 +46,13 @@ public:
         portNumber_ = number;
     }
     int portNumber() const override { return portNumber_; }
+    void setDeviceName(const QString &device) override
+    {
+        if (open_)
+            throw tobrel::CommError(tobrel::LineErrorPortAlreadyOpen, QStringLiteral("Port already open"));
+        deviceName_ = device;
+    }
+    QString deviceName() const override { return deviceName_; }
     void setSettings(const QString &settings) override { settings_ = settings; }
     QString settings() const override { return settings_; }
     void setHandshaking(int code) override { handshaking_ = code; }
@@ -156,6 +163,7 @@ private:
 
     bool open_ = false;
     int portNumber_ = 1;
+    QString deviceName_;
     QString settings_ = QStringLiteral("9600,N,8,1");
     int handshaking_ = 0;
     int inSize_ = 1024;
