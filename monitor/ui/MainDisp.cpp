@@ -324,6 +324,11 @@ void MainDisp::showPortDialog(const QString &port, const QString &speed)
     subDispComm->raise();
 }
 
+void MainDisp::setPortProblem(const QString &text)
+{
+    subDispComm->setProblem(text);
+}
+
 void MainDisp::setTransferProgress(int value, bool visible)
 {
     ProgressBar1->setValue(qBound(ProgressBar1->minimum(), value, ProgressBar1->maximum()));

@@ -30,10 +30,59 @@ class PortProbeTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup()
+    {
+        for (int n = 1; n <= 8; ++n)
+            qunsetenv(QStringLiteral("PLM870_COM%1").arg(n).toLatin1().constData());
+    }
+
+    // After a failed probe the dialog's line says why, in words the operator can act on.
+    void aFailedProbeSaysWhy_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("no such device") << "missing" << "COM1 (%1) is not present on this machine.";
+        QTest::newRow("another program holds the port") << "held" << "COM1 (%1) is busy: another program has it open.";
+        QTest::newRow("the controller refuses") << "nak" << "No answer from the controller on COM1 (%1).";
+        QTest::newRow("unplugged adapter named outright") << "unplugged" << "%1 is not present on this machine.";
+    }
+    void aFailedProbeSaysWhy()
+    {
+        QFETCH(QString, situation);
+        QFETCH(QString, line);
+        CommTestEnvironment env;
+        sim::DeviceModel model = presentBlocks({0});
+        model.block(0).nakAll = true;
+        SimulatedLine sim(std::move(model));
+        QVERIFY(sim.start());
+        QString port = QStringLiteral("COM1");
+        QString device = QString::fromStdString(sim.server().slavePath());
+        QSerialPort holder;
+        if (situation == QLatin1String("missing")) {
+            device = QString::fromLatin1(kNoDevice);
+            qputenv("PLM870_COM1", kNoDevice);
+        } else if (situation == QLatin1String("held")) {
+            holder.setPortName(device);
+            QVERIFY(holder.open(QIODevice::ReadWrite));
+        } else if (situation == QLatin1String("unplugged")) {
+            port = device = QStringLiteral("/dev/serial/by-id/usb-plm870-test-unplugged-if00-port0");
+        }
+        RecordingLinkView view;
+        auto comm = commWithView(view);
+        sim.driveDeadlineOf(comm->PLMCom());
+        QCOMPARE(comm->ProbePort(port, QStringLiteral("9600")), QString());
+        QCOMPARE(view.portProblems, QStringList{line.arg(device)});
+        QCOMPARE(view.portDialogs.size(), 1);
+        // A second failure tells it again, the dialog stays as it is.
+        QCOMPARE(comm->ProbePort(port, QStringLiteral("9600")), QString());
+        QCOMPARE(view.portProblems.size(), 2);
+        QCOMPARE(view.portDialogs.size(), 1);
+    }
+
     void storedValuesOutsideTheChoiceAreRepairedBeforeTheFirstProbe()
     {
         CommTestEnvironment env;
-        Prefs::set(QStringLiteral("Port"), QStringLiteral("COM3"));
+        Prefs::set(QStringLiteral("Port"), QStringLiteral("COM9"));
         Prefs::set(QStringLiteral("Speed"), QStringLiteral("4800"));
         SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
@@ -53,6 +102,40 @@ private slots:
         QCOMPARE(ChannelConnected[0], int16_t(0));
         QCOMPARE(HistoryRow, int16_t(1));
         QVERIFY(view.panel1History.isEmpty());
+    }
+
+    // "COM1".."COM8" keep their meaning and a device named outright is kept as it is; any
+    // other stored text is repaired to COM1 before the first probe.
+    void storedPortsTheProbeKeeps_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("used");
+        for (int n = 1; n <= 8; ++n)
+            QTest::addRow("COM%d", n) << QStringLiteral("COM%1").arg(n) << QStringLiteral("COM%1").arg(n);
+        QTest::newRow("device named outright") << "device" << "device";
+        for (const char *bad : {"COM9", "COM0", "com2", "LPT1", "ttyUSB0", ""})
+            QTest::addRow("'%s' repaired", bad) << QString::fromLatin1(bad) << "COM1";
+    }
+    void storedPortsTheProbeKeeps()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, used);
+        CommTestEnvironment env;
+        SimulatedLine line(presentBlocks({0}));
+        QVERIFY(line.start());
+        const QByteArray pty = QByteArray::fromStdString(line.server().slavePath());
+        for (int n = 1; n <= 8; ++n)
+            qputenv(QStringLiteral("PLM870_COM%1").arg(n).toLatin1().constData(), pty);
+        if (stored == QLatin1String("device"))
+            stored = used = QString::fromLatin1(pty);
+        Prefs::set(QStringLiteral("Port"), stored);
+        RecordingLinkView view;
+        auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
+        QCOMPARE(comm->ConnectStoredPort(), QStringLiteral("ok"));
+        QCOMPARE(Prefs::get(QStringLiteral("Port")), used);
+        QCOMPARE(comm->PLMCom().Port(), used);
+        QCOMPARE(view.portSelections.size(), stored == used ? 0 : 1);
     }
 
     void validStoredValuesAreKept()

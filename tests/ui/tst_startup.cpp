@@ -135,7 +135,7 @@ private slots:
     void noControllerAnsweringUntilItDoes()
     {
         UiTestEnvironment env;
-        env.store(QStringLiteral("Port"), QStringLiteral("COM3")); // repaired to COM1 before the first probe
+        env.store(QStringLiteral("Port"), QStringLiteral("COM9")); // repaired to COM1 before the first probe
         SimulatedLine line(sim::DeviceModel{}); // nobody answers
         QVERIFY(line.start());
         ShowCounter dialogShows;
@@ -148,7 +148,7 @@ private slots:
         // The program keeps trying, the dialog comes once, and input is handled between attempts.
         QTRY_VERIFY_WITH_TIMEOUT(countReads(line.summary(), QStringLiteral("R 0 00A0")) >= 4, 20000);
         QVERIFY(w.subDispComm->isVisible());
-        QCOMPARE(w.subDispComm->Combo_Port->currentText(), QStringLiteral("COM1"));
+        QCOMPARE(w.subDispComm->selectedPort(), QStringLiteral("COM1"));
         QCOMPARE(LinkRequest, int16_t(9));
         QVERIFY(!w.started());
         QVERIFY(program.openingScreen().isVisible());

@@ -30,6 +30,7 @@ void RecordingLinkView::showPortDialog(const QString &port, const QString &speed
     if (onPortDialog)
         onPortDialog();
 }
+void RecordingLinkView::setPortProblem(const QString &text) { portProblems << text; }
 void RecordingLinkView::setTransferProgress(int value, bool visible) { transferProgress << qMakePair(value, visible); }
 void RecordingLinkView::transferFinished(bool allBlocks) { transfersFinished << allBlocks; }
 void RecordingLinkView::refreshDisplay()
