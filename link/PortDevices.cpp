@@ -47,6 +47,19 @@ QString ResolvedDevice(const QString &device)
 #endif
 }
 
+bool IsPersistentDeviceName(const QString &device)
+{
+    return device.startsWith(QLatin1String("/dev/serial/"));
+}
+
+QString DeviceToOpen(const QString &device)
+{
+    if (!IsPersistentDeviceName(device))
+        return device;
+    const QString real = ResolvedDevice(device);
+    return real.isEmpty() ? device : real;
+}
+
 PortAccess ClassifyOpenFailure(bool exists, bool accessDenied, OpenOutcome outcome)
 {
     if (!exists)
@@ -82,7 +95,7 @@ PortCheck CheckPortAccess(const QString &device)
     OpenOutcome outcome = OpenOutcome::NotFound;
     if (exists && !accessDenied) {
         QSerialPort port;
-        port.setPortName(real);
+        port.setPortName(DeviceToOpen(device));
         if (port.open(QIODevice::ReadWrite)) {
             outcome = OpenOutcome::Opened;
             port.close();

@@ -18,6 +18,12 @@ TOBRELCOMM3_EXPORT bool IsDeviceName(const QString &port);
 TOBRELCOMM3_EXPORT QString DeviceOfPort(const QString &port);
 // The device file a name leads to once its links are followed ("" when it leads nowhere).
 TOBRELCOMM3_EXPORT QString ResolvedDevice(const QString &device);
+// True for the system's persistent names of a device ("/dev/serial/by-id/...",
+// "/dev/serial/by-path/..."): links the system keeps to the device file of an adapter.
+TOBRELCOMM3_EXPORT bool IsPersistentDeviceName(const QString &device);
+// The name to open a device by: a persistent name by the device file it leads to, so the
+// lock other programs look for is the one on that file; any other name as it stands.
+TOBRELCOMM3_EXPORT QString DeviceToOpen(const QString &device);
 
 enum class PortAccess {
     Free,             // it opens

@@ -166,11 +166,7 @@ void SerialPortLine::open()
     deviceLost_ = false;
     if (port_.isOpen())
         raise(LineErrorPortAlreadyOpen, QStringLiteral("Port already open"));
-    // Opened by the device file its links lead to, so the lock that keeps other programs
-    // off the port is the one they look for (a by-id link has a name of its own).
-    const QString device = deviceName_.isEmpty() ? deviceOfPort(portNumber_) : deviceName_;
-    const QString real = ResolvedDevice(device);
-    port_.setPortName(real.isEmpty() ? device : real);
+    port_.setPortName(systemDevice());
     if (!port_.open(QIODevice::ReadWrite)) {
         const bool missing = port_.error() == QSerialPort::DeviceNotFoundError;
         const QString why = port_.errorString();
@@ -316,10 +312,17 @@ void SerialPortLine::clearOutBuffer()
         port_.clear(QSerialPort::Output);
 }
 
+QString SerialPortLine::systemDevice() const
+{
+    // Looked up at every open: a replugged adapter's by-id name may lead to another device file.
+    return DeviceToOpen(deviceName_.isEmpty() ? deviceOfPort(portNumber_) : deviceName_);
+}
+
 void SerialPortLine::reopenLostDevice()
 {
     if (port_.isOpen() || !deviceLost_)
         return;
+    port_.setPortName(systemDevice());
     if (!port_.open(QIODevice::ReadWrite)) {
         port_.clearError();
         return; // still gone: the write below reports the closed port

@@ -64,6 +64,8 @@ private:
     // A device that vanished is opened again by the next write, so polling picks up by
     // itself when the adapter is plugged back in.
     void reopenLostDevice();
+    // The device file to open now.
+    QString systemDevice() const;
 
     QSerialPort port_;
     int portNumber_ = 1;

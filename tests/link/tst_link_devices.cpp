@@ -89,12 +89,31 @@ private slots:
         QCOMPARE(link.Port(), name);
 
         QSerialPort other;
-        other.setPortName(pty());
+        other.setPortName(name);
         QVERIFY2(!other.open(QIODevice::ReadWrite), "another program opened the port the link holds");
-        QCOMPARE(tobrel::CheckPortAccess(pty()).access, PortAccess::Busy);
-        QCOMPARE(tobrel::CheckPortAccess(byIdLink()).access, PortAccess::Busy);
+        QCOMPARE(tobrel::CheckPortAccess(name).access, PortAccess::Busy);
         link.PortClose();
         QCOMPARE(tobrel::CheckPortAccess(name).access, PortAccess::Free);
+    }
+
+    // The system's persistent names are opened by the device file they lead to (whose lock
+    // other programs look for); any other name as it stands.
+    void nameToOpenEachDeviceBy_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<bool>("persistent");
+        QTest::newRow("by-id name") << "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0" << true;
+        QTest::newRow("by-path name") << "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0" << true;
+        QTest::newRow("device file") << "/dev/ttyUSB0" << false;
+        QTest::newRow("a link of the user's own") << "/tmp/plm870-port" << false;
+    }
+    void nameToOpenEachDeviceBy()
+    {
+        QFETCH(QString, device);
+        QFETCH(bool, persistent);
+        QCOMPARE(tobrel::IsPersistentDeviceName(device), persistent);
+        // A persistent name that leads nowhere (an unplugged adapter) is opened as it stands.
+        QCOMPARE(tobrel::DeviceToOpen(device), device);
     }
 
     void whatKeepsADeviceFromOpening_data()
