@@ -3,6 +3,8 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 
 namespace {
 
@@ -103,4 +105,16 @@ ValueField::ValueField(QWidget *parent) : QLabel(parent)
 Selector::Selector(QWidget *parent) : QComboBox(parent)
 {
     installFactoryOnce();
+}
+
+void Selector::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, field.width());
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }

@@ -16,4 +16,8 @@ class Selector : public QComboBox {
     Q_OBJECT
 public:
     explicit Selector(QWidget *parent = nullptr);
+
+protected:
+    // A chosen entry longer than the box ends in "..." instead of being cut mid-letter.
+    void paintEvent(QPaintEvent *event) override;
 };

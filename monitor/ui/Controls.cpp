@@ -83,4 +83,13 @@ Lamp *lamp(QWidget *parent, const QString &objectName, const QString &accessible
     return l;
 }
 
+void keepPlaceWhenHidden(std::initializer_list<QWidget *> widgets)
+{
+    for (QWidget *w : widgets) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
+}
+
 } // namespace Controls

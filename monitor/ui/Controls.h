@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
 
 class QCheckBox;
 class QComboBox;
@@ -30,5 +31,8 @@ QPushButton *button(QWidget *parent, const QString &objectName, const QString &t
 QComboBox *selector(QWidget *parent, const QString &objectName, const QString &accessible);
 QCheckBox *checkBox(QWidget *parent, const QString &objectName, const QString &text);
 Lamp *lamp(QWidget *parent, const QString &objectName, const QString &accessible);
+// Hidden, the controls keep their place: a row whose values are hidden keeps its height, so
+// the rows of a page stay on one grid.
+void keepPlaceWhenHidden(std::initializer_list<QWidget *> widgets);
 
 } // namespace Controls

@@ -1,6 +1,7 @@
 #include "Lamp.h"
 
 #include <QPainter>
+#include <QRadialGradient>
 
 Lamp::Lamp(const QString &accessibleName, QWidget *parent) : QWidget(parent)
 {
@@ -27,13 +28,22 @@ void Lamp::setFillColor(const QColor &color)
     update();
 }
 
+// A round lamp in a dark bezel, with a glint on its glass: nothing like a check box, so an
+// operator never takes it for a control. An unlit lamp is white glass in the same bezel.
 void Lamp::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const int side = qMin(width(), height()) - 2;
-    const QRectF r((width() - side) / 2.0, (height() - side) / 2.0, side, side);
-    p.setPen(QPen(QColor(64, 64, 64), 1));
-    p.setBrush(m_color);
-    p.drawRoundedRect(r, 3, 3);
+    const qreal side = qMin(width(), height()) - 1.0;
+    const QRectF outer((width() - side) / 2.0, (height() - side) / 2.0, side, side);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kBezel);
+    p.drawEllipse(outer);
+    const QRectF glass = outer.adjusted(kBezelWidth, kBezelWidth, -kBezelWidth, -kBezelWidth);
+    QRadialGradient light(glass.center() - QPointF(glass.width() / 5.0, glass.height() / 5.0), glass.width() * 0.75);
+    light.setColorAt(0.0, m_color.lighter(135));
+    light.setColorAt(0.45, m_color);
+    light.setColorAt(1.0, m_color.darker(120));
+    p.setBrush(light);
+    p.drawEllipse(glass);
 }

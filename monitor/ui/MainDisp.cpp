@@ -127,6 +127,8 @@ void MainDisp::buildStatusBar()
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFixedWidth(200);
     bar->addPermanentWidget(ProgressBar1);
+    // Shown only while something runs: an empty bar reads as a stalled one.
+    ProgressBar1->hide();
 }
 
 void MainDisp::buildMenus()

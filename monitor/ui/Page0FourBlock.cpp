@@ -82,6 +82,7 @@ QWidget *MainDisp::buildPage0FourBlock()
             Label1[size_t(k)]->setMinimumWidth(84);
             Para_Text[size_t(k)] = Controls::valueField(frame, indexed(QStringLiteral("Para_Text"), k),
                                                         QStringLiteral("Value of group channel %1").arg(k + 1), 72);
+            Controls::keepPlaceWhenHidden({Para_Text[size_t(k)]});
             grid->addWidget(Label1[size_t(k)], r, 0);
             grid->addWidget(Para_Text[size_t(k)], r, 1);
         }

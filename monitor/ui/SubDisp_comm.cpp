@@ -69,6 +69,9 @@ void SubDisp_comm::setProblem(const QString &text)
 {
     Label_portstate->setText(text);
     Label_portstate->setVisible(!text.isEmpty());
+    // The dialog grows to show the whole line and shrinks again without it.
+    layout()->activate();
+    resize(width(), sizeHint().height());
 }
 
 void SubDisp_comm::Command1_Click()
