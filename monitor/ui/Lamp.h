@@ -24,7 +24,7 @@ public:
 
     // The bezel around the glass.
     static constexpr QColor kBezel = QColor(56, 56, 56);
-    static constexpr qreal kBezelWidth = 2.0;
+    static constexpr qreal kBezelWidth = 2.5;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSpacerItem>
 #include <QVBoxLayout>
 
 using Controls::indexed;
@@ -79,7 +78,9 @@ QFrame *barPanel(QWidget *parent, const QString &name, MV_BerGraph *bar, Lamp *l
         lamp->setParent(panel);
         lampColumn->addWidget(lamp);
     } else {
-        lampColumn->addItem(new QSpacerItem(lampSide, lampSide, QSizePolicy::Fixed, QSizePolicy::Fixed));
+        auto *place = new QWidget(panel); // an empty place as big as a lamp
+        place->setFixedSize(lampSide, lampSide);
+        lampColumn->addWidget(place);
     }
     lampColumn->addStretch(1);
     row->addLayout(lampColumn);
