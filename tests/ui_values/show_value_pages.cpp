@@ -4,6 +4,7 @@
 // show_value_pages <folder> [channel of tab 3] [WIDTHxHEIGHT, default 1252x700]; also the alarm
 // history window and the port dialog.
 #include "AlarmHistory.h"
+#include "Lamp.h"
 #include "MainDisp.h"
 #include "SubDisp_History.h"
 #include "SubDisp_comm.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -157,6 +159,23 @@ int main(int argc, char **argv)
             return 1;
         std::printf("%s\n", qPrintable(file));
     }
+    // The four lamp colours, four times their size.
+    {
+        QWidget strip;
+        auto *row = new QHBoxLayout(&strip);
+        for (const QColor &c : {Lamp::red(), Lamp::green(), Lamp::yellow(), Lamp::white()}) {
+            auto *lamp = new Lamp(QString(), &strip);
+            lamp->setFillColor(c);
+            row->addWidget(lamp);
+        }
+        strip.adjustSize();
+        const QPixmap big = strip.grab().scaled(strip.size() * 4);
+        const QString file = QDir(out).filePath(QStringLiteral("lamps.png"));
+        if (!big.save(file))
+            return 1;
+        std::printf("%s\n", qPrintable(file));
+    }
+
     // The alarm history window at its own default size, with the longest entries, and the
     // port dialog with its line after a failed probe.
     for (const char *kind : {"NAK", "CHKSUM", "HB", "UPS"})
