@@ -3,6 +3,8 @@
 // Every operation that fails raises tobrel::CommError with one of the LineError numbers.
 #pragma once
 
+#include "CommError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -30,6 +32,15 @@ public:
     // Port 1..8 (COM1..COM8); may only change while the port is closed.
     virtual void setPortNumber(int number) = 0;
     virtual int portNumber() const = 0;
+    // A device named outright, used in place of the port number's device; "" goes back to
+    // the port number. May only change while the port is closed. A line that knows port
+    // numbers only refuses a name.
+    virtual void setDeviceName(const QString &device)
+    {
+        if (!device.isEmpty())
+            throw CommError(LineErrorInvalidPort, QStringLiteral("This line takes port numbers only"));
+    }
+    virtual QString deviceName() const { return QString(); }
     // Speed, parity letter, data bits and stop bits joined by commas, for example "9600,E,7,1".
     virtual void setSettings(const QString &settings) = 0;
     virtual QString settings() const = 0;

@@ -2,6 +2,7 @@
 
 #include "Line.h"
 #include "PortChecks.h"
+#include "PortDevices.h"
 #include "Protocol.h"
 #include "SerialPortLine.h"
 
@@ -36,6 +37,18 @@ void yieldToHost()
         QCoreApplication::processEvents();
 }
 
+// "COM1".."COM8" go to the line by number, a device name as it stands; anything else is
+// refused with 30001.
+void selectLinePort(Line &line, const QString &port)
+{
+    if (IsDeviceName(port)) {
+        line.setDeviceName(port);
+        return;
+    }
+    line.setPortNumber(PortNumber(port));
+    line.setDeviceName(QString());
+}
+
 // The line takes its sizes as 16-bit integers; the field keeps what was given either way.
 int toLineInteger(qint32 value)
 {
@@ -66,6 +79,10 @@ struct STDComm::Impl {
     qint32 rThreshold = 4;
     bool eventsCheck = false;
 
+    MillisecondClock clock;
+    QElapsedTimer steady;
+
+    qint64 nowMs() const { return clock ? clock() : steady.elapsed(); }
     QString SendRecv(const std::string &frame);
     void showMessage(const QString &text) const;
 };
@@ -75,9 +92,7 @@ struct STDComm::Impl {
 QString STDComm::Impl::SendRecv(const std::string &frame)
 {
     line->setReadLength(1);
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 deadline = timeOut;
+    const qint64 deadline = nowMs() + timeOut;
 
     outputBuffer = fromWire(frame);
     line->write(QByteArray(frame.data(), static_cast<qsizetype>(frame.size())));
@@ -92,7 +107,7 @@ QString STDComm::Impl::SendRecv(const std::string &frame)
             if (!c.isEmpty() && reply.feed(c.at(0)))
                 break;
         }
-        const qint64 remaining = deadline - clock.elapsed();
+        const qint64 remaining = deadline - nowMs();
         if (remaining <= 0)
             return {};
         if (!waiting) {
@@ -114,6 +129,7 @@ void STDComm::Impl::showMessage(const QString &text) const
 
 STDComm::STDComm(std::unique_ptr<Line> line) : d(std::make_unique<Impl>())
 {
+    d->steady.start();
     d->line = line ? std::move(line) : std::make_unique<SerialPortLine>();
     d->line->setReadLength(0);
     d->line->setReceiveThreshold(d->rThreshold);
@@ -124,6 +140,11 @@ STDComm::~STDComm() = default;
 void STDComm::setMessageHandler(MessageHandler handler)
 {
     d->messageHandler = std::move(handler);
+}
+
+void STDComm::setMillisecondClock(MillisecondClock clock)
+{
+    d->clock = std::move(clock);
 }
 
 bool STDComm::BSuccessFlag() const { return d->bSuccessFlag; }
@@ -254,7 +275,7 @@ bool STDComm::PortOpen()
     try {
         if (line.isOpen())
             line.close();
-        line.setPortNumber(PortNumber(d->port));
+        selectLinePort(line, d->port);
         const QString baud = BaudText(d->baudRate);
         const QString parity = ParityLetter(d->pality);
         const QString data = DataBitText(d->dataBit);
@@ -281,13 +302,14 @@ bool STDComm::PortOpen()
 
 void STDComm::setPort(const QString &value)
 {
-    d->line->setPortNumber(PortNumber(value));
+    selectLinePort(*d->line, value);
     d->port = value;
 }
 
 QString STDComm::Port()
 {
-    d->port = QStringLiteral("COM%1").arg(d->line->portNumber());
+    const QString device = d->line->deviceName();
+    d->port = device.isEmpty() ? QStringLiteral("COM%1").arg(d->line->portNumber()) : device;
     return d->port;
 }
 

@@ -72,6 +72,12 @@ public:
     using MessageHandler = std::function<void(const QString &text)>;
     void setMessageHandler(MessageHandler handler);
 
+    // The monotonic millisecond clock the reply deadline is measured on. Tests install one
+    // that moves only when they say, so a reply that is on its way is never timed out by a
+    // busy machine; an empty function restores the steady clock.
+    using MillisecondClock = std::function<qint64()>;
+    void setMillisecondClock(MillisecondClock clock);
+
     // --- the interface (see STDCommInterface for slot order) ---
     bool BSuccessFlag() const override;
     void setBSuccessFlag(bool value) override;

@@ -1,6 +1,7 @@
 #include "SerialPortLine.h"
 
 #include "CommError.h"
+#include "PortDevices.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
@@ -111,6 +112,13 @@ void SerialPortLine::setPortNumber(int number)
     portNumber_ = number;
 }
 
+void SerialPortLine::setDeviceName(const QString &device)
+{
+    if (port_.isOpen())
+        raise(LineErrorPortAlreadyOpen, QStringLiteral("Port already open"));
+    deviceName_ = device;
+}
+
 void SerialPortLine::setSettings(const QString &settings)
 {
     parseSettings(settings);
@@ -158,7 +166,7 @@ void SerialPortLine::open()
     deviceLost_ = false;
     if (port_.isOpen())
         raise(LineErrorPortAlreadyOpen, QStringLiteral("Port already open"));
-    port_.setPortName(deviceOfPort(portNumber_));
+    port_.setPortName(systemDevice());
     if (!port_.open(QIODevice::ReadWrite)) {
         const bool missing = port_.error() == QSerialPort::DeviceNotFoundError;
         const QString why = port_.errorString();
@@ -304,10 +312,17 @@ void SerialPortLine::clearOutBuffer()
         port_.clear(QSerialPort::Output);
 }
 
+QString SerialPortLine::systemDevice() const
+{
+    // Looked up at every open: a replugged adapter's by-id name may lead to another device file.
+    return DeviceToOpen(deviceName_.isEmpty() ? deviceOfPort(portNumber_) : deviceName_);
+}
+
 void SerialPortLine::reopenLostDevice()
 {
     if (port_.isOpen() || !deviceLost_)
         return;
+    port_.setPortName(systemDevice());
     if (!port_.open(QIODevice::ReadWrite)) {
         port_.clearError();
         return; // still gone: the write below reports the closed port

@@ -1,5 +1,6 @@
 // The product's line: a QSerialPort. COMn is /dev/ttyS<n-1> on Linux and COMn itself on
-// Windows; the environment variable PLM870_COM<n> names another device for COMn.
+// Windows; the environment variable PLM870_COM<n> names another device for COMn. A device
+// may also be named outright.
 #pragma once
 
 #include "Line.h"
@@ -18,6 +19,8 @@ public:
 
     void setPortNumber(int number) override;
     int portNumber() const override { return portNumber_; }
+    void setDeviceName(const QString &device) override;
+    QString deviceName() const override { return deviceName_; }
     void setSettings(const QString &settings) override;
     QString settings() const override { return settings_; }
     void setHandshaking(int code) override;
@@ -61,9 +64,12 @@ private:
     // A device that vanished is opened again by the next write, so polling picks up by
     // itself when the adapter is plugged back in.
     void reopenLostDevice();
+    // The device file to open now.
+    QString systemDevice() const;
 
     QSerialPort port_;
     int portNumber_ = 1;
+    QString deviceName_; // named outright; "" uses the port number's device
     QString settings_ = QStringLiteral("9600,N,8,1");
     int handshaking_ = 0;
     int inBufferSize_ = 1024;

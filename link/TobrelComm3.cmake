@@ -4,6 +4,8 @@ add_library(TobrelComm3 SHARED
   ${CMAKE_CURRENT_LIST_DIR}/Line.h
   ${CMAKE_CURRENT_LIST_DIR}/PortChecks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortChecks.h
+  ${CMAKE_CURRENT_LIST_DIR}/PortDevices.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PortDevices.h
   ${CMAKE_CURRENT_LIST_DIR}/SerialPortLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SerialPortLine.h
   ${CMAKE_CURRENT_LIST_DIR}/STDComm.cpp

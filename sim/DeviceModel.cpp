@@ -12,6 +12,7 @@ namespace {
 
 constexpr char kRead = 0x22;
 constexpr char kWrite = 0x52;
+constexpr char kSubAddress = 0x20;
 constexpr int kFields = 20;
 constexpr int kPairs = 10;
 constexpr size_t kHeaderLength = 7;       // address, sub-address, command type, item
@@ -321,6 +322,10 @@ std::string DeviceModel::handleFrame(const std::string &frame)
         return {};
     const int b = tobrel::BlockOfAddress(frame[1]);
     if (b < 0 || !blocks_[static_cast<size_t>(b)].config.present)
+        return {};
+    // The communication unit answers only frames for its own sub-address; any other frame on
+    // the shared line belongs to another device.
+    if (frame.size() > 3 && frame[2] != kSubAddress)
         return {};
     const bool framed = frame.size() >= 4 + kHeaderLength && frame.back() == tobrel::ETX;
     const std::string body = framed ? frame.substr(1, frame.size() - 4) : std::string();

@@ -31,7 +31,8 @@ public:
     const BlockConfig &block(int b) const;
 
     // The reply bytes (ACK or NAK .. ETX, correct checksum) for one request frame (STX .. ETX);
-    // "" when the unit stays silent (absent block, malformed frame addressed to nobody).
+    // "" when the unit stays silent (absent block, malformed frame addressed to nobody, a
+    // sub-address other than the unit's 0x20).
     std::string handleFrame(const std::string &frame);
 
     // One channel value of an item code ("0080".."0083", "0001".."0020") in controller counts.

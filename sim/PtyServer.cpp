@@ -54,6 +54,7 @@ struct PtyServer::Impl {
     ServeOptions options;
     std::mt19937 rng;
     std::vector<std::string> received;
+    size_t unanswered = 0;
     std::ofstream trace;
 
     std::thread thread;
@@ -172,6 +173,12 @@ std::vector<std::string> PtyServer::receivedFrames() const
     return d->received;
 }
 
+size_t PtyServer::unansweredFrames() const
+{
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->unanswered;
+}
+
 void PtyServer::clearReceived()
 {
     std::lock_guard<std::mutex> lock(d->mutex);
@@ -272,6 +279,8 @@ void PtyServer::Impl::answer(const std::string &frame, Clock::time_point end)
         reply = model.handleFrame(frame);
         if (!reply.empty())
             reply = withFaults(std::move(reply), start);
+        if (reply.empty())
+            ++unanswered;
     }
     if (reply.empty())
         return;

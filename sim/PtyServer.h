@@ -35,6 +35,9 @@ public:
     void stop();
     std::string slavePath() const;                   // e.g. /dev/pts/7, valid after start()
     std::vector<std::string> receivedFrames() const; // every request frame received so far
+    // Frames received that get no reply at all (absent block, dropped reply), counted as
+    // each frame's fate is decided on arrival; clearReceived() does not reset it.
+    size_t unansweredFrames() const;
     void clearReceived();
     void withModel(const std::function<void(DeviceModel &)> &f);  // runs f under the server's lock
     void setFaults(const Faults &f);

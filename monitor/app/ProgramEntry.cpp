@@ -32,6 +32,8 @@ void ProgramEntry::loadChartSettings()
     MainDisp &w = *m_mainDisp;
     w.chartPage->LoadChartSettings();
     w.loggingPage->loadContinueChoice();
+    if (onMainWindowLoaded)
+        onMainWindowLoaded(w);
 }
 
 void ProgramEntry::makeDataFolders(const QStringList &names)

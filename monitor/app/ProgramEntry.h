@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class MainDisp;
@@ -16,6 +17,10 @@ public:
 
     // Runs every step up to and including communicate(); the Qt event loop is the main loop.
     void start();
+
+    // Runs as soon as the main window is loaded, before anything talks to the controller:
+    // a test installs its link's clock here.
+    std::function<void(MainDisp &)> onMainWindowLoaded;
 
     MainDisp &mainDisp() { return *m_mainDisp; }
     OpeningScreen &openingScreen() { return *m_openingScreen; }

@@ -24,6 +24,8 @@ public:
     virtual void setPortDialogSelection(const QString &port, const QString &speed) = 0;
     // Show SubDisp_comm (not modal) after a failed probe.
     virtual void showPortDialog(const QString &port, const QString &speed) = 0;
+    // Why the last probe failed, in one line for the port dialog.
+    virtual void setPortProblem(const QString &text) = 0;
     // The main window's ProgressBar1 during the pause between the two transfer phases.
     virtual void setTransferProgress(int value, bool visible) = 0;
     // The second transfer phase ran: the setting file windows' buttons are usable again.
@@ -45,6 +47,7 @@ public:
     void resetSettingEditor() override {}
     void setPortDialogSelection(const QString &, const QString &) override {}
     void showPortDialog(const QString &, const QString &) override {}
+    void setPortProblem(const QString &) override {}
     void setTransferProgress(int, bool) override {}
     void transferFinished(bool) override {}
     void refreshDisplay() override {}

@@ -12,8 +12,12 @@
 
 using namespace PLM_INC;
 
-MonitorComm::MonitorComm(QObject *parent)
-    : QObject(parent), link_(std::make_unique<tobrel::STDComm>())
+MonitorComm::MonitorComm(QObject *parent) : MonitorComm(nullptr, parent)
+{
+}
+
+MonitorComm::MonitorComm(std::unique_ptr<tobrel::Line> line, QObject *parent)
+    : QObject(parent), link_(std::make_unique<tobrel::STDComm>(std::move(line)))
 {
     FillItemCodeTable();
     PollBlock = 0;

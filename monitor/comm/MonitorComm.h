@@ -15,6 +15,7 @@
 #include <memory>
 
 namespace tobrel {
+class Line;
 class STDComm;
 }
 
@@ -23,6 +24,9 @@ class MonitorComm : public QObject {
 public:
     // Creates the link object PLMCom, fills ItemCodeTable, PollBlock = PollItem = 0.
     explicit MonitorComm(QObject *parent = nullptr);
+    // The same over a line of the caller's (a test's in-process controller); nullptr: the
+    // serial port named by the stored port.
+    explicit MonitorComm(std::unique_ptr<tobrel::Line> line, QObject *parent = nullptr);
     ~MonitorComm() override;
 
     tobrel::STDComm &PLMCom();

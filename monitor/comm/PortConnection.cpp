@@ -3,6 +3,7 @@
 
 #include "PLM_INC.h"
 #include "PassOver.h"
+#include "PortChoices.h"
 #include "Preferences.h"
 #include "ReplyKind.h"
 #include "STDComm.h"
@@ -25,7 +26,8 @@ QString MonitorComm::ConnectStoredPort()
         Prefs::set(QStringLiteral("Speed"), speed);
         repaired = true;
     }
-    if (port != QLatin1String("COM2") && port != QLatin1String("COM1")) {
+    // COM1..COM8 keep their meaning; an adapter chosen in the dialog is stored by its device.
+    if (!IsStorablePort(port)) {
         port = QStringLiteral("COM1");
         Prefs::set(QStringLiteral("Port"), port);
         repaired = true;
@@ -43,10 +45,13 @@ QString MonitorComm::ProbePort(const QString &port, const QString &speed)
         link_->setPort(port);
         link_->setBaudRate(speed);
     });
-    PassOver([&] { link_->PortOpen(); });
+    PortOpenResult open = PortOpenResult::Failed;
+    PassOver([&] { open = link_->PortOpen() ? PortOpenResult::Opened : PortOpenResult::CtsNotAsserted; });
     const QString reply = sendUnclassified(0, Command::Read, ItemCodeTable[0]);
     if (ClassifyReply(reply) == ReplyKind::Ack)
         return QStringLiteral("ok");
+    // Told on every failed attempt, so the dialog's line follows a replugged adapter.
+    PassOver([&] { view_->setPortProblem(DescribePortProblem(port, open)); });
     if (portDialogShown_ == 0) {
         portDialogShown_ = -1;
         PassOver([&] { link_->PortClose(); });

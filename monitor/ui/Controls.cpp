@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include "AccessibleControls.h"
 #include "Lamp.h"
 
 #include <QCheckBox>
@@ -24,7 +25,7 @@ QLabel *caption(QWidget *parent, const QString &objectName, const QString &text)
 
 QLabel *valueField(QWidget *parent, const QString &objectName, const QString &accessible, int minWidth)
 {
-    auto *l = new QLabel(parent);
+    auto *l = new ValueField(parent);
     l->setObjectName(objectName);
     l->setAccessibleName(accessible);
     l->setProperty("valueField", true); // styled by valueFieldStyle() of the window
@@ -51,11 +52,20 @@ QPushButton *button(QWidget *parent, const QString &objectName, const QString &t
 
 QComboBox *selector(QWidget *parent, const QString &objectName, const QString &accessible)
 {
-    auto *c = new QComboBox(parent);
+    auto *c = new Selector(parent);
     c->setObjectName(objectName);
     c->setAccessibleName(accessible);
     c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return c;
+}
+
+QLabel *stateText(QWidget *parent, const QString &objectName, const QString &accessible, const QString &text)
+{
+    auto *l = new ValueField(parent);
+    l->setObjectName(objectName);
+    l->setAccessibleName(accessible);
+    l->setText(text);
+    return l;
 }
 
 QCheckBox *checkBox(QWidget *parent, const QString &objectName, const QString &text)
@@ -71,6 +81,15 @@ Lamp *lamp(QWidget *parent, const QString &objectName, const QString &accessible
     auto *l = new Lamp(accessible, parent);
     l->setObjectName(objectName);
     return l;
+}
+
+void keepPlaceWhenHidden(std::initializer_list<QWidget *> widgets)
+{
+    for (QWidget *w : widgets) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
 }
 
 } // namespace Controls

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
 
 class QCheckBox;
 class QComboBox;
@@ -18,7 +19,11 @@ QString indexed(const QString &name, int index); // "Command_change_3"
 
 // A caption (static text).
 QLabel *caption(QWidget *parent, const QString &objectName, const QString &text);
-// A value field: sunken, white, right-aligned; `accessible` says what it shows.
+// A text that changes with the channel's state ("Control output ON"), drawn as a caption;
+// its name says what it tells, its value is the text shown.
+QLabel *stateText(QWidget *parent, const QString &objectName, const QString &accessible, const QString &text = QString());
+// A value field: sunken, white, right-aligned; `accessible` says what it shows, and a screen
+// reader gets the shown text as its value.
 QLabel *valueField(QWidget *parent, const QString &objectName, const QString &accessible, int minWidth = 64);
 // The look of every value field, set once on a window.
 QString valueFieldStyle();
@@ -26,5 +31,8 @@ QPushButton *button(QWidget *parent, const QString &objectName, const QString &t
 QComboBox *selector(QWidget *parent, const QString &objectName, const QString &accessible);
 QCheckBox *checkBox(QWidget *parent, const QString &objectName, const QString &text);
 Lamp *lamp(QWidget *parent, const QString &objectName, const QString &accessible);
+// Hidden, the controls keep their place: a row whose values are hidden keeps its height, so
+// the rows of a page stay on one grid.
+void keepPlaceWhenHidden(std::initializer_list<QWidget *> widgets);
 
 } // namespace Controls

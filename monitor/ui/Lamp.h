@@ -1,4 +1,4 @@
-// A status lamp: a filled rounded shape whose fill colour the page refresh sets. The colour
+// A status lamp: a round glass in a dark bezel whose colour the page refresh sets. The colour
 // is also in the accessible description, so a screen reader (and a test) can read the state.
 #pragma once
 
@@ -21,6 +21,10 @@ public:
     static QString colorName(const QColor &color);
 
     QSize sizeHint() const override { return QSize(18, 18); }
+
+    // The bezel around the glass.
+    static constexpr QColor kBezel = QColor(56, 56, 56);
+    static constexpr qreal kBezelWidth = 2.5;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -156,6 +156,8 @@ void MainDisp::buildStatusBar()
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFixedWidth(200);
     bar->addPermanentWidget(ProgressBar1);
+    // Shown only while something runs: an empty bar reads as a stalled one.
+    ProgressBar1->hide();
 }
 
 void MainDisp::buildMenus()
@@ -357,6 +359,11 @@ void MainDisp::showPortDialog(const QString &port, const QString &speed)
     subDispComm->setSelection(port, speed);
     subDispComm->show();
     subDispComm->raise();
+}
+
+void MainDisp::setPortProblem(const QString &text)
+{
+    subDispComm->setProblem(text);
 }
 
 void MainDisp::setTransferProgress(int value, bool visible)

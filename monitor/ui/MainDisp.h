@@ -141,6 +141,7 @@ public:
     void resetSettingEditor() override;
     void setPortDialogSelection(const QString &port, const QString &speed) override;
     void showPortDialog(const QString &port, const QString &speed) override;
+    void setPortProblem(const QString &text) override;
     void setTransferProgress(int value, bool visible) override;
     void transferFinished(bool allBlocks) override;
     void refreshDisplay() override;

@@ -3,6 +3,7 @@
 #include "MainDisp.h"
 #include "PLM_INC.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QVBoxLayout>
 
 using Controls::indexed;
+using PLM_INC::GroupIndex;
 
 QWidget *MainDisp::buildPage0FourBlock()
 {
@@ -22,8 +24,10 @@ QWidget *MainDisp::buildPage0FourBlock()
     auto *layout = new QVBoxLayout(page);
 
     auto *top = new QHBoxLayout;
-    top->addWidget(Controls::caption(page, QStringLiteral("Combo1_caption"), QStringLiteral("Monitoring and setting items")));
+    QLabel *caption = Controls::caption(page, QStringLiteral("Combo1_caption"), QStringLiteral("Monitoring and setting items"));
+    top->addWidget(caption);
     Combo1 = Controls::selector(page, QStringLiteral("Combo1"), QStringLiteral("Monitoring and setting items"));
+    caption->setBuddy(Combo1);
     Combo1->setMinimumContentsLength(34);
     top->addWidget(Combo1);
     top->addSpacing(24);
@@ -47,6 +51,18 @@ QWidget *MainDisp::buildPage0FourBlock()
         a->setChecked(k == 1);
         groupButtons->addAction(a);
         connect(a, &QAction::triggered, this, [this, k] { Toolbar1_ButtonClick(k); });
+        // The page follows the checked button however it was checked: a shortcut, code, or a
+        // screen reader's toggle action (which checks the tool button alone). A click runs the
+        // handler through both signals; it is idempotent.
+        connect(a, &QAction::toggled, this, [this, k](bool checked) {
+            if (checked && GroupIndex != k - 1)
+                Toolbar1_ButtonClick(k);
+        });
+        if (auto *button = qobject_cast<QAbstractButton *>(Toolbar1->widgetForAction(a)))
+            connect(button, &QAbstractButton::toggled, a, [a](bool checked) {
+                if (checked && !a->isChecked())
+                    a->setChecked(true);
+            });
         Toolbar1_Button[size_t(k)] = a;
     }
     top->addWidget(Toolbar1);
@@ -66,6 +82,7 @@ QWidget *MainDisp::buildPage0FourBlock()
             Label1[size_t(k)]->setMinimumWidth(84);
             Para_Text[size_t(k)] = Controls::valueField(frame, indexed(QStringLiteral("Para_Text"), k),
                                                         QStringLiteral("Value of group channel %1").arg(k + 1), 72);
+            Controls::keepPlaceWhenHidden({Para_Text[size_t(k)]});
             grid->addWidget(Label1[size_t(k)], r, 0);
             grid->addWidget(Para_Text[size_t(k)], r, 1);
         }

@@ -83,6 +83,7 @@ QWidget *MainDisp::buildPage1TwoBlock()
             tb1_staA1[i] = Controls::lamp(frame, indexed(QStringLiteral("tb1_staA1"), k), QString());
             tb1_staA2[i] = Controls::lamp(frame, indexed(QStringLiteral("tb1_staA2"), k), QString());
             tb1_staA3[i] = Controls::lamp(frame, indexed(QStringLiteral("tb1_staA3"), k), QString());
+            Controls::keepPlaceWhenHidden({tb1_PV[i], tb1_Para[i], unit, Comm_OUT[i], tb1_staA1[i], tb1_staA2[i], tb1_staA3[i]});
             grid->addWidget(tb1_label[i], row, 0);
             grid->addWidget(tb1_PV[i], row, 1);
             grid->addWidget(tb1_Para[i], row, 2);

@@ -15,6 +15,10 @@
 
 using Controls::indexed;
 
+namespace {
+constexpr int kValueColumnWidth = 112;
+} // namespace
+
 QWidget *MainDisp::buildPage2OneBlock()
 {
     auto *page = new QWidget;
@@ -34,12 +38,24 @@ QWidget *MainDisp::buildPage2OneBlock()
     for (int i = 0; i < 3; ++i) {
         tb2_Block_P[size_t(i)] = Controls::selector(frame, indexed(QStringLiteral("tb2_Block_P"), i),
                                                     QStringLiteral("Item of value column %1").arg(i + 1));
-        // Wide enough to read the item it heads; the open list shows the longest names whole.
-        tb2_Block_P[size_t(i)]->setMinimumContentsLength(20);
-        tb2_Block_P[size_t(i)]->setMaximumWidth(200);
+        // As wide as the column it heads; the open list shows the longest names whole, and the
+        // chosen name stands in full in the tool tip.
+        tb2_Block_P[size_t(i)]->setMinimumContentsLength(8);
+        tb2_Block_P[size_t(i)]->setFixedWidth(kValueColumnWidth);
         tb2_Block_P[size_t(i)]->view()->setMinimumWidth(340);
+        QComboBox *list = tb2_Block_P[size_t(i)];
+        connect(list, &QComboBox::currentTextChanged, list, [list](const QString &text) { list->setToolTip(text); });
         grid->addWidget(tb2_Block_P[size_t(i)], 0, 3 + i);
     }
+    // The five value columns of one width, the seven lamp columns of one width.
+    for (int c = 1; c <= 5; ++c)
+        grid->setColumnMinimumWidth(c, kValueColumnWidth);
+    int lampColumn = 0;
+    for (const char *head : {"CON", "AL1", "AL2", "HB", "LP", "SB", "AT"})
+        lampColumn = qMax(lampColumn, frame->fontMetrics().horizontalAdvance(QString::fromLatin1(head)));
+    lampColumn += 10;
+    for (int c = 8; c <= 14; ++c)
+        grid->setColumnMinimumWidth(c, lampColumn);
 
     const char *heads[] = {"PV", "SV"};
     grid->addWidget(Controls::caption(frame, QStringLiteral("tb2_head_PV"), QString::fromLatin1(heads[0])), 1, 1, Qt::AlignCenter);
@@ -55,11 +71,11 @@ QWidget *MainDisp::buildPage2OneBlock()
         const int row = c + 2;
         tb2_label[i] = Controls::caption(frame, indexed(QStringLiteral("tb2_label"), c), QString());
         tb2_label[i]->setMinimumWidth(84);
-        tb2_PV[i] = Controls::valueField(frame, indexed(QStringLiteral("tb2_PV"), c), QString(), 62);
-        tb2_SV[i] = Controls::valueField(frame, indexed(QStringLiteral("tb2_SV"), c), QString(), 62);
-        tb2_Para1[i] = Controls::valueField(frame, indexed(QStringLiteral("tb2_Para1"), c), QString(), 62);
-        tb2_Para2[i] = Controls::valueField(frame, indexed(QStringLiteral("tb2_Para2"), c), QString(), 62);
-        tb2_Para3[i] = Controls::valueField(frame, indexed(QStringLiteral("tb2_Para3"), c), QString(), 62);
+        tb2_PV[i] = Controls::valueField(frame, indexed(QStringLiteral("tb2_PV"), c), QString(), kValueColumnWidth);
+        tb2_SV[i] = Controls::valueField(frame, indexed(QStringLiteral("tb2_SV"), c), QString(), kValueColumnWidth);
+        tb2_Para1[i] = Controls::valueField(frame, indexed(QStringLiteral("tb2_Para1"), c), QString(), kValueColumnWidth);
+        tb2_Para2[i] = Controls::valueField(frame, indexed(QStringLiteral("tb2_Para2"), c), QString(), kValueColumnWidth);
+        tb2_Para3[i] = Controls::valueField(frame, indexed(QStringLiteral("tb2_Para3"), c), QString(), kValueColumnWidth);
         Tab2_Label_CF[i] = Controls::caption(frame, indexed(QStringLiteral("Tab2_Label_CF"), c), QString());
         Tab2_Label_CF[i]->setMinimumWidth(40);
         tb2_OUT[i] = Controls::button(frame, indexed(QStringLiteral("tb2_OUT"), c), QStringLiteral("OFF"));
@@ -71,6 +87,9 @@ QWidget *MainDisp::buildPage2OneBlock()
         tb2_staLP[i] = Controls::lamp(frame, indexed(QStringLiteral("tb2_staLP"), c), QString());
         tb2_staSB[i] = Controls::lamp(frame, indexed(QStringLiteral("tb2_staSB"), c), QString());
         tb2_staAT[i] = Controls::lamp(frame, indexed(QStringLiteral("tb2_staAT"), c), QString());
+        Controls::keepPlaceWhenHidden({tb2_PV[i], tb2_SV[i], tb2_Para1[i], tb2_Para2[i], tb2_Para3[i], Tab2_Label_CF[i], tb2_OUT[i],
+                                       tb2_staCONT[i], tb2_staA1[i], tb2_staA2[i], tb2_staHB[i], tb2_staLP[i], tb2_staSB[i],
+                                       tb2_staAT[i]});
         grid->addWidget(tb2_label[i], row, 0);
         grid->addWidget(tb2_PV[i], row, 1);
         grid->addWidget(tb2_SV[i], row, 2);

@@ -262,6 +262,7 @@ void MainDisp::refreshOneChannelPage()
         step([&] { showIf(need(Text_MV, 1), cooling); });
         step([&] { showIf(need(Lamp_CONT, 1), cooling); });
         step([&] { showIf(MV_BerGraph2, cooling); });
+        step([&] { showIf(need(MV_BerGraph2)->parentWidget(), cooling); }); // the bar's panel
         if (!cooling)
             return;
         step([&] { setText(need(Text_MV, 1), MakeItemText(1, ch + 1)); });

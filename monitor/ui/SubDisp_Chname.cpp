@@ -31,8 +31,10 @@ SubDisp_Chname::SubDisp_Chname(MainDisp &main) : QDialog(&main), m_main(main)
     auto *layout = new QVBoxLayout(this);
 
     auto *top = new QHBoxLayout;
-    top->addWidget(Controls::caption(this, QStringLiteral("Block_Name_caption"), QStringLiteral("Block Name")));
+    QLabel *blockCaption = Controls::caption(this, QStringLiteral("Block_Name_caption"), QStringLiteral("Block Name"));
+    top->addWidget(blockCaption);
     Block_Name = Controls::selector(this, QStringLiteral("Block_Name"), QStringLiteral("Block of the channel names"));
+    blockCaption->setBuddy(Block_Name);
     Block_Name->setMinimumContentsLength(kNameLength);
     top->addWidget(Block_Name);
     top->addStretch(1);

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -69,11 +70,25 @@ void SubDisp_History::Form_Load()
         headers << column.trimmed();
         MSFlexGrid1->setColumnWidth(c, charWidth * int(column.size()) + 8);
     }
+    // The content column as wide as its longest text, and the window wide enough to show all
+    // four columns whole.
+    int longest = 0;
+    for (const char *kind : {"Alarm1", "Alarm2", "HB", "LP", "UPS", "DOWNS", "NAK", "CHKSUM"})
+        for (bool state : {true, false})
+            longest = qMax(longest, metrics.horizontalAdvance(HistoryContentText(QString::fromLatin1(kind), state)));
+    MSFlexGrid1->setColumnWidth(3, longest + 2 * charWidth);
+    // A channel name has up to 12 characters, wide ones included.
+    MSFlexGrid1->setColumnWidth(2, qMax(MSFlexGrid1->columnWidth(2), metrics.horizontalAdvance(QString(12, QLatin1Char('W'))) + charWidth));
     MSFlexGrid1->setHorizontalHeaderLabels(headers);
     for (int c = 0; c < 4; ++c)
         MSFlexGrid1->horizontalHeaderItem(c)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     MSFlexGrid1->horizontalHeader()->setStretchLastSection(true);
-    resize(charWidth * 80, 420);
+    int gridWidth = MSFlexGrid1->verticalHeader()->sizeHint().width() + MSFlexGrid1->verticalScrollBar()->sizeHint().width()
+                    + 2 * MSFlexGrid1->frameWidth();
+    for (int c = 0; c < 4; ++c)
+        gridWidth += MSFlexGrid1->columnWidth(c);
+    const QMargins margins = layout()->contentsMargins();
+    resize(gridWidth + margins.left() + margins.right(), 420);
 }
 
 QString SubDisp_History::cellText(int row, int column) const

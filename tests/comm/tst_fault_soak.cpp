@@ -1,6 +1,11 @@
 // A long poll run over a line that drops, corrupts and refuses replies: nothing crashes,
 // every refused or corrupted reply is one history entry, and the image only ever takes the
 // values of replies that were accepted.
+//
+// The reply deadline runs on a clock that moves only when the simulator has decided to leave
+// a frame unanswered. A reply on its way is never timed out, however long a loaded machine
+// keeps the simulator's thread from sending it, and a dropped reply always is: the outcome
+// of every poll depends on the seed alone.
 #include "DeviceModel.h"
 #include "MonitorComm.h"
 #include "PLM_INC.h"
@@ -16,6 +21,8 @@ namespace {
 
 constexpr int kBlocksPresent = 4;
 constexpr int kPolls = 2000;
+// The time-out only sets how often the link looks at the clock while it waits.
+constexpr int kTimeOutMs = 10;
 
 ChannelTable *fieldOf(const QString &item)
 {
@@ -48,12 +55,15 @@ private slots:
         SimulatedLine line(sim::DeviceModel::allBlocks(kBlocksPresent));
         QVERIFY(line.start());
         RecordingLinkView view;
-        auto comm = connectedComm(line, view, 100);
+        auto comm = connectedComm(line, view, kTimeOutMs); // the simulator drives the deadline
         QVERIFY(comm);
         sim::Faults faults;
         faults.drop = 0.05;
         faults.badChecksum = 0.05;
         faults.nak = 0.02;
+        // A reply held back as a starved simulator thread would hold it, long past any time-out.
+        faults.late = 0.01;
+        faults.lateMs = 150;
         faults.seed = 2026;
         line.server().setFaults(faults);
         BlockAbsent.fill(1);

@@ -8,6 +8,7 @@
 #include "STDComm.h"
 #include "SimulatedLine.h"
 
+#include <QSerialPort>
 #include <QTest>
 
 using namespace PLM_INC;
@@ -29,15 +30,65 @@ class PortProbeTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup()
+    {
+        for (int n = 1; n <= 8; ++n)
+            qunsetenv(QStringLiteral("PLM870_COM%1").arg(n).toLatin1().constData());
+    }
+
+    // After a failed probe the dialog's line says why, in words the operator can act on.
+    void aFailedProbeSaysWhy_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("no such device") << "missing" << "COM1 (%1) is not present on this machine.";
+        QTest::newRow("another program holds the port") << "held" << "COM1 (%1) is busy: another program has it open.";
+        QTest::newRow("the controller refuses") << "nak" << "No answer from the controller on COM1 (%1).";
+        QTest::newRow("unplugged adapter named outright") << "unplugged" << "%1 is not present on this machine.";
+    }
+    void aFailedProbeSaysWhy()
+    {
+        QFETCH(QString, situation);
+        QFETCH(QString, line);
+        CommTestEnvironment env;
+        sim::DeviceModel model = presentBlocks({0});
+        model.block(0).nakAll = true;
+        SimulatedLine sim(std::move(model));
+        QVERIFY(sim.start());
+        QString port = QStringLiteral("COM1");
+        QString device = QString::fromStdString(sim.server().slavePath());
+        QSerialPort holder;
+        if (situation == QLatin1String("missing")) {
+            device = QString::fromLatin1(kNoDevice);
+            qputenv("PLM870_COM1", kNoDevice);
+        } else if (situation == QLatin1String("held")) {
+            holder.setPortName(device);
+            QVERIFY(holder.open(QIODevice::ReadWrite));
+        } else if (situation == QLatin1String("unplugged")) {
+            port = device = QStringLiteral("/dev/serial/by-id/usb-plm870-test-unplugged-if00-port0");
+        }
+        RecordingLinkView view;
+        auto comm = commWithView(view);
+        sim.driveDeadlineOf(comm->PLMCom());
+        QCOMPARE(comm->ProbePort(port, QStringLiteral("9600")), QString());
+        QCOMPARE(view.portProblems, QStringList{line.arg(device)});
+        QCOMPARE(view.portDialogs.size(), 1);
+        // A second failure tells it again, the dialog stays as it is.
+        QCOMPARE(comm->ProbePort(port, QStringLiteral("9600")), QString());
+        QCOMPARE(view.portProblems.size(), 2);
+        QCOMPARE(view.portDialogs.size(), 1);
+    }
+
     void storedValuesOutsideTheChoiceAreRepairedBeforeTheFirstProbe()
     {
         CommTestEnvironment env;
-        Prefs::set(QStringLiteral("Port"), QStringLiteral("COM3"));
+        Prefs::set(QStringLiteral("Port"), QStringLiteral("COM9"));
         Prefs::set(QStringLiteral("Speed"), QStringLiteral("4800"));
         SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
         QCOMPARE(comm->ConnectStoredPort(), QStringLiteral("ok"));
         QCOMPARE(Prefs::get(QStringLiteral("Port")), QStringLiteral("COM1"));
         QCOMPARE(Prefs::get(QStringLiteral("Speed")), QStringLiteral("9600"));
@@ -53,6 +104,40 @@ private slots:
         QVERIFY(view.panel1History.isEmpty());
     }
 
+    // "COM1".."COM8" keep their meaning and a device named outright is kept as it is; any
+    // other stored text is repaired to COM1 before the first probe.
+    void storedPortsTheProbeKeeps_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("used");
+        for (int n = 1; n <= 8; ++n)
+            QTest::addRow("COM%d", n) << QStringLiteral("COM%1").arg(n) << QStringLiteral("COM%1").arg(n);
+        QTest::newRow("device named outright") << "device" << "device";
+        for (const char *bad : {"COM9", "COM0", "com2", "LPT1", "ttyUSB0", ""})
+            QTest::addRow("'%s' repaired", bad) << QString::fromLatin1(bad) << "COM1";
+    }
+    void storedPortsTheProbeKeeps()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, used);
+        CommTestEnvironment env;
+        SimulatedLine line(presentBlocks({0}));
+        QVERIFY(line.start());
+        const QByteArray pty = QByteArray::fromStdString(line.server().slavePath());
+        for (int n = 1; n <= 8; ++n)
+            qputenv(QStringLiteral("PLM870_COM%1").arg(n).toLatin1().constData(), pty);
+        if (stored == QLatin1String("device"))
+            stored = used = QString::fromLatin1(pty);
+        Prefs::set(QStringLiteral("Port"), stored);
+        RecordingLinkView view;
+        auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
+        QCOMPARE(comm->ConnectStoredPort(), QStringLiteral("ok"));
+        QCOMPARE(Prefs::get(QStringLiteral("Port")), used);
+        QCOMPARE(comm->PLMCom().Port(), used);
+        QCOMPARE(view.portSelections.size(), stored == used ? 0 : 1);
+    }
+
     void validStoredValuesAreKept()
     {
         CommTestEnvironment env;
@@ -61,6 +146,7 @@ private slots:
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
         QCOMPARE(comm->ConnectStoredPort(), QStringLiteral("ok"));
         QCOMPARE(comm->PLMCom().BaudRate(), QStringLiteral("19200"));
         QVERIFY(view.portSelections.isEmpty());
@@ -75,12 +161,54 @@ private slots:
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
         QCOMPARE(comm->ProbePort(QStringLiteral("COM1"), QStringLiteral("9600")), QString());
         QCOMPARE(line.summary(), QStringList({"R 0 00A0"}));
         QCOMPARE(view.portDialogs, (QList<QPair<QString, QString>>{{"COM1", "9600"}}));
         QCOMPARE(comm->portDialogShown(), int16_t(-1));
         QCOMPARE(HistoryRow, int16_t(1)); // not classified
         QCOMPARE(CommError, int16_t(0));
+    }
+
+    // While the dialog is up the operator may try the port with another program (a terminal,
+    // a vendor tool): a failed probe lets go of the port before it offers the dialog.
+    void theProbeLetsGoOfThePortBeforeTheDialog_data()
+    {
+        QTest::addColumn<bool>("blockZeroAnswers");
+        QTest::addColumn<bool>("dialogShown");
+        QTest::addColumn<bool>("portFreeAfterwards");
+        QTest::newRow("block 0 refuses: dialog, port free") << false << true << true;
+        QTest::newRow("block 0 answers: no dialog, port kept") << true << false << false;
+    }
+    void theProbeLetsGoOfThePortBeforeTheDialog()
+    {
+        QFETCH(bool, blockZeroAnswers);
+        QFETCH(bool, dialogShown);
+        QFETCH(bool, portFreeAfterwards);
+        CommTestEnvironment env;
+        sim::DeviceModel model = presentBlocks({0});
+        model.block(0).nakAll = !blockZeroAnswers;
+        SimulatedLine line(std::move(model));
+        QVERIFY(line.start());
+        const QString device = QString::fromStdString(line.server().slavePath());
+        auto anotherProgramOpens = [device] {
+            QSerialPort other;
+            other.setPortName(device);
+            const bool opened = other.open(QIODevice::ReadWrite);
+            other.close();
+            return opened;
+        };
+        RecordingLinkView view;
+        int freeWhileDialogUp = -1;
+        view.onPortDialog = [&] { freeWhileDialogUp = anotherProgramOpens() ? 1 : 0; };
+        auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
+        QCOMPARE(comm->ProbePort(QStringLiteral("COM1"), QStringLiteral("9600")).isEmpty(), !blockZeroAnswers);
+        QCOMPARE(line.summary(), QStringList({"R 0 00A0"}));
+        QCOMPARE(!view.portDialogs.isEmpty(), dialogShown);
+        if (dialogShown)
+            QCOMPARE(freeWhileDialogUp, 1);
+        QCOMPARE(anotherProgramOpens(), portFreeAfterwards);
     }
 
     void theDialogIsShownOnceUntilOk()
@@ -106,6 +234,7 @@ private slots:
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
         LinkRequest = 5;
         comm->communicate();
         QCOMPARE(LinkRequest, int16_t(0));
@@ -123,6 +252,7 @@ private slots:
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
         comm->communicate();
         comm->timer4().stop(); // ticks by hand
         QCOMPARE(LinkRequest, int16_t(9));
@@ -171,6 +301,7 @@ private slots:
         // The device comes back: the probe succeeds and the link runs back to back again.
         SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
+        line.driveDeadlineOf(comm->PLMCom());
         comm->Timer4_Timer();
         QCOMPARE(LinkRequest, int16_t(0));
         QVERIFY(!comm->lineFailing());
@@ -184,6 +315,7 @@ private slots:
         QVERIFY(line.start());
         RecordingLinkView view;
         auto comm = commWithView(view);
+        line.driveDeadlineOf(comm->PLMCom());
         comm->communicate();
         comm->timer4().stop();
         BlockAbsent.fill(1);

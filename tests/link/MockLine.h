@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -25,7 +26,12 @@ public:
     int writeMs = 0;               // how long a write blocks the caller
     Cts ctsState = Cts::Asserted;
 
+    // When set, a wait that finds nothing to read calls this instead of sleeping: a test
+    // clock moves on by msecs, and no time passes.
+    std::function<void(int msecs)> idleWait;
+
     QList<QByteArray> written;
+    QStringList operations;        // "clear in", "clear out", "write", in the order they came
     int opens = 0;
     int closes = 0;
     int drainWaits = 0;
@@ -40,6 +46,13 @@ public:
         portNumber_ = number;
     }
     int portNumber() const override { return portNumber_; }
+    void setDeviceName(const QString &device) override
+    {
+        if (open_)
+            throw tobrel::CommError(tobrel::LineErrorPortAlreadyOpen, QStringLiteral("Port already open"));
+        deviceName_ = device;
+    }
+    QString deviceName() const override { return deviceName_; }
     void setSettings(const QString &settings) override { settings_ = settings; }
     QString settings() const override { return settings_; }
     void setHandshaking(int code) override { handshaking_ = code; }
@@ -83,10 +96,15 @@ public:
     }
     void clearInBuffer() override
     {
+        operations << QStringLiteral("clear in");
         inBuffer_.clear();
         arriving_.clear();
     }
-    void clearOutBuffer() override { outBuffer_.clear(); }
+    void clearOutBuffer() override
+    {
+        operations << QStringLiteral("clear out");
+        outBuffer_.clear();
+    }
 
     void write(const QByteArray &bytes) override
     {
@@ -94,6 +112,7 @@ public:
         if (failWrite)
             throw tobrel::CommError(tobrel::LineErrorWriteFailed, QStringLiteral("Write failed"));
         written.append(bytes);
+        operations << QStringLiteral("write");
         std::this_thread::sleep_for(std::chrono::milliseconds(writeMs));
         if (neverDrains)
             outBuffer_ += bytes;
@@ -118,8 +137,12 @@ public:
             inBuffer_ += arriving_.front();
             arriving_.pop_front();
         }
-        if (inBuffer_.isEmpty())
-            std::this_thread::sleep_for(std::chrono::milliseconds(msecs));
+        if (inBuffer_.isEmpty()) {
+            if (idleWait)
+                idleWait(msecs);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(msecs));
+        }
         return !inBuffer_.isEmpty();
     }
     bool waitForWritten(int msecs) override
@@ -140,6 +163,7 @@ private:
 
     bool open_ = false;
     int portNumber_ = 1;
+    QString deviceName_;
     QString settings_ = QStringLiteral("9600,N,8,1");
     int handshaking_ = 0;
     int inSize_ = 1024;

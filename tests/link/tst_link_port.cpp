@@ -85,7 +85,7 @@ private slots:
     void invalidPortNamesAreRefused_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *name : {"COM9", "COM10", "COM0", "COMX", "COM", "LPT1", " COM1"})
+        for (const char *name : {"COM9", "COM10", "COM0", "COMX", "COM", "LPT1", " COM1", "dev/ttyUSB0", "/"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
 
@@ -96,6 +96,38 @@ private slots:
         EXPECT_COMM_ERROR(link->setPort(name), 30001, kInvalidPort);
         QCOMPARE(line->portNumber(), 3);
         QCOMPARE(link->Port(), QStringLiteral("COM3"));
+    }
+
+    // A port is "COM1".."COM8" or a device named outright; the line gets the number or the
+    // name, and Port reads back what was given.
+    void portNumbersAndDeviceNames_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("readBack");
+        QTest::newRow("COM3") << "COM3" << 3 << "" << "COM3";
+        QTest::newRow("com8") << "com8" << 8 << "" << "COM8";
+        QTest::newRow("device file") << "/dev/ttyUSB0" << 1 << "/dev/ttyUSB0" << "/dev/ttyUSB0";
+        QTest::newRow("by-id name") << "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0" << 1
+                                    << "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"
+                                    << "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    }
+    void portNumbersAndDeviceNames()
+    {
+        QFETCH(QString, port);
+        QFETCH(int, number);
+        QFETCH(QString, device);
+        QFETCH(QString, readBack);
+        link->setPort(QStringLiteral("/dev/ttyACM0")); // a name given before is replaced
+        link->setPort(port);
+        QCOMPARE(line->portNumber(), number);
+        QCOMPARE(line->deviceName(), device);
+        QCOMPARE(link->Port(), readBack);
+        line->setDeviceName(QString());
+        QVERIFY(link->PortOpen()); // the open gives the line the stored port again
+        QCOMPARE(line->deviceName(), device);
+        QCOMPARE(line->portNumber(), number);
     }
 
     void portCannotChangeWhileOpen()

@@ -61,6 +61,40 @@ private slots:
         QVERIFY(link->PortOpen());
     }
 
+    // The deadline runs on the installed clock: a reply on its way is never cut off while the
+    // clock stands still, and a silent line times out after exactly TimeOut of clock time.
+    void deadlineOnTheInstalledClock_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("chunks");
+        QTest::addColumn<int>("stepMs");
+        QTest::addColumn<bool>("answered");
+        QTest::addColumn<int>("idleWaits");
+        const QByteArray good = replyBytes(ACK, readReplyBody("00A0"));
+        QTest::newRow("reply byte by byte") << byteByByte(good) << 10 << true << 0;
+        QTest::newRow("silent line, 10 ms a wait") << QList<QByteArray>() << 10 << false << 6;
+        QTest::newRow("silent line, 25 ms a wait") << QList<QByteArray>() << 25 << false << 3;
+        QTest::newRow("half a reply, then silence") << QList<QByteArray>{good.left(20)} << 20 << false << 3;
+    }
+    void deadlineOnTheInstalledClock()
+    {
+        QFETCH(QList<QByteArray>, chunks);
+        QFETCH(int, stepMs);
+        QFETCH(bool, answered);
+        QFETCH(int, idleWaits);
+        qint64 now = 1000;
+        int waits = 0;
+        line->idleWait = [&](int) {
+            ++waits;
+            now += stepMs;
+        };
+        link->setMillisecondClock([&now] { return now; });
+        answerWith({chunks});
+        const QString result = probe();
+        QCOMPARE(!result.isEmpty(), answered);
+        QCOMPARE(waits, idleWaits);
+        link->setMillisecondClock({});
+    }
+
     void probeFrameOnTheLine()
     {
         const QByteArray good = replyBytes(ACK, readReplyBody("00A0"));

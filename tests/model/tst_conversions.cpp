@@ -30,6 +30,44 @@ private slots:
         QCOMPARE(ScaleToDisplay(7, 10000), int16_t(2000));
     }
 
+    // Every input type with limits of its own (high 2000, low -1000): the linear inputs 10..13
+    // convert both ways, the temperature inputs 0..9 and the codes below 0 keep the value.
+    void everyInputTypeWithItsOwnLimits_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("converts");
+        const char *names[] = {"K", "J", "R", "B", "PL-2", "N", "K 0.1", "J 0.1", "Pt100", "JPt100",
+                               "DC voltage", "DC current", "DC voltage 2", "DC current 2"};
+        QTest::addRow("type -1") << -1 << false;
+        for (int type = 0; type <= 13; ++type)
+            QTest::addRow("type %d, %s", type, names[type]) << type << (type >= 10);
+        QTest::addRow("type 14, unlisted code") << 14 << true;
+        QTest::addRow("type 255, unlisted code") << 255 << true;
+    }
+    void everyInputTypeWithItsOwnLimits()
+    {
+        QFETCH(int, type);
+        QFETCH(bool, converts);
+        linear(30, 2000, -1000, int16_t(type));
+        struct Case {
+            int16_t (*convert)(int, int16_t);
+            int16_t value;
+            int16_t converted;
+        };
+        const Case cases[] = {
+            {ScaleToDisplay, 5000, 500},   // 3000 * 0.5 - 1000
+            {ScaleToDisplay, 0, -1000},
+            {SpanToDisplay, 1000, 300},    // 3000 * 0.1
+            {SpanToDisplay, -2500, -750},
+            {ScaleToDevice, 500, 5000},
+            {ScaleToDevice, -1000, 0},
+            {SpanToDevice, 300, 1000},
+            {SpanToDevice, -750, -2500},
+        };
+        for (const Case &c : cases)
+            QCOMPARE(c.convert(30, c.value), converts ? c.converted : c.value);
+    }
+
     void defaultScalingKeepsTheCount()
     {
         linear(0, 10000, 0, 10);

@@ -90,6 +90,34 @@ private slots:
         QVERIFY(!DeviceModel().handleFrame(readFrame(0, "00A0")).size());
     }
 
+    void framesOfAnotherDeviceGetNoAnswer_data()
+    {
+        QTest::addColumn<QByteArray>("frame");
+        auto row = [](const char *name, const std::string &f) {
+            QTest::newRow(name) << QByteArray(f.data(), static_cast<int>(f.size()));
+        };
+        auto withSub = [](int block, char sub, char cmd, const std::string &item, const std::string &data = {}) {
+            return tobrel::MakeFrame(std::string(1, tobrel::BlockAddress(block)), std::string(1, sub), std::string(1, cmd),
+                                     item, data);
+        };
+        row("read, sub-address 0x21", withSub(0, '!', 0x22, "0080"));
+        row("read, sub-address 0x30", withSub(1, '0', 0x22, "0001"));
+        row("read, sub-address NUL", withSub(0, '\0', 0x22, "00A0"));
+        row("write, sub-address 0x21", withSub(0, '!', 0x52, "0001", twenty(7)));
+        row("factory write, sub-address 0x40", withSub(1, '@', 0x52, "0040", std::string(80, 'A')));
+        row("sub-address 0x21, bad checksum", withSub(0, '!', 0x22, "0080").replace(8, 2, "00"));
+        row("absent block", readFrame(5, "0080"));
+    }
+    void framesOfAnotherDeviceGetNoAnswer()
+    {
+        QFETCH(QByteArray, frame);
+        DeviceModel m = frozen(2);
+        const std::string before = m.handleFrame(readFrame(0, "0001"));
+        QCOMPARE(m.handleFrame(frame.toStdString()), std::string());
+        QCOMPARE(m.handleFrame(readFrame(0, "0001")), before); // nothing was written either
+        QCOMPARE(m.factoryData(1), std::string(80, '0'));
+    }
+
     void nakBlockRefusesEverything()
     {
         DeviceModel m = frozen();

@@ -132,9 +132,13 @@ private slots:
         server.setFaults(faults);
         client.send(readFrame(0, "0080"));
         QTRY_COMPARE(server.receivedFrames().size(), size_t(1));   // its fate is decided on arrival
+        QCOMPARE(server.unansweredFrames(), size_t(1));
         server.setFaults({});
         client.send(readFrame(0, "0083"));   // answered in order: the first reply to arrive is this one's
         QCOMPARE(client.readReply().substr(4, 4), std::string("0083"));
+        QCOMPARE(server.unansweredFrames(), size_t(1));
+        client.send(readFrame(9, "0080"));   // an absent block
+        QTRY_COMPARE(server.unansweredFrames(), size_t(2));
 
         faults = {};
         faults.late = 1;

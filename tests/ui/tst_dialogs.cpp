@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -42,12 +44,12 @@ private slots:
     {
         SubDisp_comm *d = w->subDispComm;
         QCOMPARE(d->windowTitle(), QStringLiteral("Communication environment setting display"));
-        QCOMPARE(d->Combo_Port->currentText(), QStringLiteral("COM1"));
+        QCOMPARE(d->selectedPort(), QStringLiteral("COM1"));
         QCOMPARE(d->Combo_Rate->currentText(), QStringLiteral("9600"));
         w->showPortDialog(QStringLiteral("COM1"), QStringLiteral("9600"));
         QVERIFY(d->isVisible());
         QVERIFY(!d->isModal());
-        d->Combo_Port->setCurrentIndex(1);
+        d->Combo_Port->setCurrentIndex(d->Combo_Port->findData(QStringLiteral("COM2")));
         d->Combo_Rate->setCurrentIndex(1);
         QTest::mouseClick(d->Command1, Qt::LeftButton);
         QVERIFY(!d->isVisible());
@@ -55,6 +57,43 @@ private slots:
         QCOMPARE(Prefs::get(QStringLiteral("Speed")), QStringLiteral("19200"));
         QCOMPARE(w->comm().portDialogShown(), int16_t(0));
         QVERIFY(env->prompter.messages.isEmpty());
+    }
+
+    // Beside each COMn the device it stands for and whether it is there; a device named
+    // outright is offered, selected and stored as its name; the reason for the last failure
+    // stands in one line under the choices.
+    void portDialogShowsDevicesAndStoresTheChoice()
+    {
+        QFile standIn(env->dir.filePath(QStringLiteral("ttyUSB0")));
+        QVERIFY(standIn.open(QIODevice::WriteOnly));
+        const QString byId = env->dir.filePath(QStringLiteral("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
+        QVERIFY(QFile::link(standIn.fileName(), byId));
+        qputenv("PLM870_COM1", QFile::encodeName(standIn.fileName()));
+        qputenv("PLM870_COM2", "/nonexistent/plm870-com2");
+        SubDisp_comm *d = w->subDispComm;
+        w->showPortDialog(byId, QStringLiteral("19200"));
+        QCOMPARE(d->Combo_Port->itemText(0), QStringLiteral("COM1  (%1)").arg(standIn.fileName()));
+        QCOMPARE(d->Combo_Port->itemText(1), QStringLiteral("COM2  (/nonexistent/plm870-com2, not present)"));
+        QCOMPARE(d->selectedPort(), byId);
+        QCOMPARE(d->Combo_Port->currentText(), byId);
+        QVERIFY(d->Label_portstate->isHidden());
+        w->setPortProblem(QStringLiteral("COM1 (/dev/ttyUSB0) is busy: another program has it open."));
+        QVERIFY(!d->Label_portstate->isHidden());
+        QCOMPARE(d->Label_portstate->text(), QStringLiteral("COM1 (/dev/ttyUSB0) is busy: another program has it open."));
+        QTest::mouseClick(d->Command1, Qt::LeftButton);
+        QCOMPARE(Prefs::get(QStringLiteral("Port")), byId);
+        QCOMPARE(Prefs::get(QStringLiteral("Speed")), QStringLiteral("19200"));
+
+        // COM2 chosen: stored as COM2, whatever device it stands for here.
+        w->showPortDialog(Prefs::get(QStringLiteral("Port")), QStringLiteral("9600"));
+        QCOMPARE(d->selectedPort(), byId);
+        d->Combo_Port->setCurrentIndex(d->Combo_Port->findData(QStringLiteral("COM2")));
+        QTest::mouseClick(d->Command1, Qt::LeftButton);
+        QCOMPARE(Prefs::get(QStringLiteral("Port")), QStringLiteral("COM2"));
+        w->setPortProblem(QString());
+        QVERIFY(d->Label_portstate->isHidden());
+        qunsetenv("PLM870_COM1");
+        qunsetenv("PLM870_COM2");
     }
 
     void shutDownEndsWithoutTheClosingQuestion()
@@ -67,6 +106,43 @@ private slots:
         QCOMPARE(ended.count(), 1);
         QVERIFY(w->quitFlag());
         QVERIFY(!w->subDispComm->isVisible());
+    }
+
+    // While no controller answers, the port dialog is the operator's only way on: a stray
+    // Escape or the window's close button must not take it away. OK and Shut down still work.
+    void portDialogStaysUntilOkOrShutDown_data()
+    {
+        QTest::addColumn<QString>("attempt");
+        QTest::addColumn<QString>("then");
+        QTest::newRow("Escape, then OK") << "escape" << "ok";
+        QTest::newRow("close button, then OK") << "close" << "ok";
+        QTest::newRow("Escape twice, then Shut down") << "escape,escape" << "shutdown";
+        QTest::newRow("close button, then Shut down") << "close" << "shutdown";
+    }
+    void portDialogStaysUntilOkOrShutDown()
+    {
+        QFETCH(QString, attempt);
+        QFETCH(QString, then);
+        QSignalSpy ended(w.get(), &MainDisp::programEnded);
+        SubDisp_comm *d = w->subDispComm;
+        w->showPortDialog(QStringLiteral("COM1"), QStringLiteral("9600"));
+        QVERIFY(QTest::qWaitForWindowExposed(d));
+        for (const QString &a : attempt.split(QLatin1Char(','))) {
+            if (a == QLatin1String("escape"))
+                QTest::keyClick(d, Qt::Key_Escape);
+            else
+                QVERIFY(!d->close());
+            QVERIFY2(d->isVisible(), qPrintable(a));
+        }
+        if (then == QLatin1String("ok")) {
+            QTest::mouseClick(d->Command1, Qt::LeftButton);
+            QVERIFY(!d->isVisible());
+            QCOMPARE(ended.count(), 0);
+        } else {
+            QTest::mouseClick(d->Command3, Qt::LeftButton);
+            QVERIFY(!d->isVisible());
+            QCOMPARE(ended.count(), 1);
+        }
     }
 
     void historyGridFollowsEntriesAndRefillsFromTheBuffer()

@@ -170,6 +170,53 @@ private slots:
             QVERIFY(!w->Setdata_Para[size_t(c)]->isHidden());
     }
 
+    // The nine controls of a setting row for the cooling items 25..29 and the scaling items
+    // 32..35, with the items just outside those ranges that every row keeps.
+    void settingPageRowsOfCoolingAndScalingItems_data()
+    {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("block");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("shown");
+        for (int item = 25; item <= 29; ++item) {
+            QTest::addRow("%d, no cooling", item) << item << "plain" << 2 << false;
+            QTest::addRow("%d, no cooling, odd row", item) << item << "plain" << 3 << false;
+            QTest::addRow("%d, heating/cooling, even row", item) << item << "pair" << 2 << true;
+            QTest::addRow("%d, heating/cooling, odd row", item) << item << "pair" << 3 << false;
+        }
+        for (int item = 32; item <= 35; ++item) {
+            QTest::addRow("%d, temperature input", item) << item << "temperature" << 2 << false;
+            QTest::addRow("%d, temperature input, odd row", item) << item << "temperature" << 3 << false;
+            QTest::addRow("%d, linear input", item) << item << "linear" << 2 << true;
+            QTest::addRow("%d, linear input, odd row", item) << item << "linear" << 3 << true;
+        }
+        for (int item : {24, 30, 31}) {
+            QTest::addRow("%d, no cooling", item) << item << "plain" << 3 << true;
+            QTest::addRow("%d, temperature input", item) << item << "temperature" << 2 << true;
+        }
+    }
+    void settingPageRowsOfCoolingAndScalingItems()
+    {
+        QFETCH(int, item);
+        QFETCH(QString, block);
+        QFETCH(int, row);
+        QFETCH(bool, shown);
+        plainBlock(5);
+        if (block == QLatin1String("pair"))
+            heatCoolPair(100 + 2);
+        for (int c = 0; c < 20; ++c)
+            InputType[100 + c] = block == QLatin1String("linear") ? int16_t(10 + c % 4) : int16_t(c % 10);
+        w->setListIndex(w->tb4_BName, 5);
+        SelectedItem = int16_t(item);
+        w->tb4_BName_Click();
+        const size_t r = size_t(row);
+        for (QWidget *c : std::initializer_list<QWidget *>{w->Select_comand[r], w->Command_change2[r], w->Setdata_Para[r],
+                                                          w->Command_change[r], w->settin_inf[r], w->Command_OUT[r],
+                                                          w->Command_AT[r], w->Shape_OUT[r], w->Shape_AT[r]})
+            QVERIFY2(c->isHidden() != shown, qPrintable(c->objectName()));
+        QVERIFY(!w->label_setdata[r]->isHidden()); // the channel's name stays
+    }
+
     void settingPageCoolingItemsAndUnconnectedRows()
     {
         plainBlock(4);

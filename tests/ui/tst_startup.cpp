@@ -45,6 +45,25 @@ int shownDialogs(const ShowCounter &counter)
     return counter.shows;
 }
 
+// Value fields of pages 0..2 that are disabled: 80 on page 0, 2 x 40 on page 1, 5 x 20 on page 2.
+int disabledValueFields(const MainDisp &w)
+{
+    int disabled = 0;
+    auto count = [&disabled](const auto &fields) {
+        for (const QWidget *f : fields)
+            disabled += f->isEnabled() ? 0 : 1;
+    };
+    count(w.Para_Text);
+    count(w.tb1_PV);
+    count(w.tb1_Para);
+    count(w.tb2_PV);
+    count(w.tb2_SV);
+    count(w.tb2_Para1);
+    count(w.tb2_Para2);
+    count(w.tb2_Para3);
+    return disabled;
+}
+
 int countReads(const QStringList &summary, const QString &read)
 {
     return int(summary.count(read));
@@ -61,8 +80,17 @@ private slots:
         SimulatedLine line(sim::DeviceModel::allBlocks(16));
         QVERIFY(line.start());
         ProgramEntry program;
+        // What pages 0..2 let the operator read the moment the window comes up.
+        int disabledWhenShown = -1;
+        program.onMainWindowLoaded = [&](MainDisp &w) {
+            line.driveDeadlineOf(w.PLMCom());
+            connect(&w, &MainDisp::linkStarted, &w, [&w, &disabledWhenShown] { disabledWhenShown = disabledValueFields(w); },
+                    Qt::DirectConnection);
+        };
         program.start();
         MainDisp &w = program.mainDisp();
+        // Before the start-up read nothing is known to be connected.
+        QCOMPARE(disabledValueFields(w), 80 + 80 + 100);
 
         // Folders and the history file exist before the link has done anything.
         for (const char *folder : {"logging", "hystory", "Setdata"})
@@ -82,6 +110,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(w.started(), 60000);
         QVERIFY(w.isVisible());
         QVERIFY(!program.openingScreen().isVisible());
+        QCOMPARE(disabledWhenShown, 0); // pages 0..2 laid out again for the channels now known
         QCOMPARE(program.openingScreen().ProgressBar1->value(), OpeningScreen::kStartupSteps);
         QCOMPARE(w.Combo1->currentIndex(), 0);
         QCOMPARE(w.tb1_BName[0]->currentIndex(), 0);
@@ -106,7 +135,7 @@ private slots:
     void noControllerAnsweringUntilItDoes()
     {
         UiTestEnvironment env;
-        env.store(QStringLiteral("Port"), QStringLiteral("COM3")); // repaired to COM1 before the first probe
+        env.store(QStringLiteral("Port"), QStringLiteral("COM9")); // repaired to COM1 before the first probe
         SimulatedLine line(sim::DeviceModel{}); // nobody answers
         QVERIFY(line.start());
         ShowCounter dialogShows;
@@ -119,7 +148,7 @@ private slots:
         // The program keeps trying, the dialog comes once, and input is handled between attempts.
         QTRY_VERIFY_WITH_TIMEOUT(countReads(line.summary(), QStringLiteral("R 0 00A0")) >= 4, 20000);
         QVERIFY(w.subDispComm->isVisible());
-        QCOMPARE(w.subDispComm->Combo_Port->currentText(), QStringLiteral("COM1"));
+        QCOMPARE(w.subDispComm->selectedPort(), QStringLiteral("COM1"));
         QCOMPARE(LinkRequest, int16_t(9));
         QVERIFY(!w.started());
         QVERIFY(program.openingScreen().isVisible());
@@ -133,7 +162,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(countReads(line.summary(), QStringLiteral("R 0 00A0")) >= before + 3, 20000);
         QVERIFY(w.subDispComm->isVisible());
 
-        // The controller comes up: the start-up read runs and polling begins.
+        // The controller comes up: the start-up read runs and polling begins. From here on a
+        // reply is waited for however slow the machine (until now no reply could come).
+        line.driveDeadlineOf(w.PLMCom());
         line.server().withModel([](sim::DeviceModel &m) {
             m = sim::DeviceModel::allBlocks(2);
             m.setLive(false);

@@ -1,7 +1,13 @@
 // Screenshots of tabs 0..4 for review: an installation with alarms active, a heating/cooling
 // pair, linear inputs and an unconnected pair, values set straight into the image. Writes
 // tab0.png .. tab4.png into the folder given as the first argument (default: current folder).
+// show_value_pages <folder> [channel of tab 3] [WIDTHxHEIGHT, default 1252x700]; also the alarm
+// history window and the port dialog.
+#include "AlarmHistory.h"
+#include "Lamp.h"
 #include "MainDisp.h"
+#include "SubDisp_History.h"
+#include "SubDisp_comm.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 
@@ -9,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -133,7 +140,13 @@ int main(int argc, char **argv)
     SelectedItem = 2;
     window.Frame_main->setTitle(QStringLiteral("Alarm 1 setting"));
     window.tb4_BName_Click();
-    window.resize(1280, 900);
+    std::printf("size hint %dx%d, least %dx%d\n", window.sizeHint().width(), window.sizeHint().height(),
+                window.minimumSizeHint().width(), window.minimumSizeHint().height());
+    for (int tab = 0; tab < window.SSTab1->count(); ++tab)
+        std::printf("  tab %d least %dx%d\n", tab, window.SSTab1->widget(tab)->minimumSizeHint().width(),
+                    window.SSTab1->widget(tab)->minimumSizeHint().height());
+    const QStringList size = (argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("1252x700")).split(QLatin1Char('x'));
+    window.resize(size.value(0).toInt(), size.value(1).toInt());
     window.show();
     for (int tab = 0; tab <= 4; ++tab) {
         window.SSTab1->setCurrentIndex(tab);
@@ -143,6 +156,39 @@ int main(int argc, char **argv)
             QCoreApplication::processEvents();
         const QString file = QDir(out).filePath(QStringLiteral("tab%1.png").arg(tab));
         if (!window.grab().save(file))
+            return 1;
+        std::printf("%s\n", qPrintable(file));
+    }
+    // The four lamp colours, four times their size.
+    {
+        QWidget strip;
+        auto *row = new QHBoxLayout(&strip);
+        for (const QColor &c : {Lamp::red(), Lamp::green(), Lamp::yellow(), Lamp::white()}) {
+            auto *lamp = new Lamp(QString(), &strip);
+            lamp->setFillColor(c);
+            row->addWidget(lamp);
+        }
+        strip.adjustSize();
+        const QPixmap big = strip.grab().scaled(strip.size() * 4);
+        const QString file = QDir(out).filePath(QStringLiteral("lamps.png"));
+        if (!big.save(file))
+            return 1;
+        std::printf("%s\n", qPrintable(file));
+    }
+
+    // The alarm history window at its own default size, with the longest entries, and the
+    // port dialog with its line after a failed probe.
+    for (const char *kind : {"NAK", "CHKSUM", "HB", "UPS"})
+        Hystory_Write(QString::fromLatin1(kind), 4, true);
+    window.mnuHistory_Click();
+    window.showPortDialog(QStringLiteral("COM1"), QStringLiteral("9600"));
+    window.setPortProblem(QStringLiteral("Permission denied for COM1 (/dev/ttyUSB0): join the dialout group "
+                                         "(sudo usermod -aG dialout $USER) and log in again."));
+    for (int pass = 0; pass < 5; ++pass)
+        QCoreApplication::processEvents();
+    for (QWidget *dialog : {static_cast<QWidget *>(window.subDispHistory), static_cast<QWidget *>(window.subDispComm)}) {
+        const QString file = QDir(out).filePath(dialog->objectName() + QStringLiteral(".png"));
+        if (!dialog->grab().save(file))
             return 1;
         std::printf("%s\n", qPrintable(file));
     }

@@ -388,12 +388,18 @@ private slots:
         QTest::newRow("4 HB option") << 4 << 0 << "hb" << none;
         QTest::newRow("21 any") << 21 << 3 << "" << none;
         QTest::newRow("24 auto-tuning") << 24 << 5 << "at" << "Unsettable: During auto-tuning";
-        QTest::newRow("27 no cooling") << 27 << 2 << "" << "Unsettable:No Heating-Cooling";
-        QTest::newRow("27 pair, row 2") << 27 << 2 << "pair" << none;
-        QTest::newRow("27 pair, row 3") << 27 << 3 << "pair" << "Unsettable";
+        for (int cooling = 25; cooling <= 29; ++cooling) {
+            QTest::addRow("%d no cooling", cooling) << cooling << 2 << "" << "Unsettable:No Heating-Cooling";
+            QTest::addRow("%d pair, row 2", cooling) << cooling << 2 << "pair" << none;
+            QTest::addRow("%d pair, row 3", cooling) << cooling << 3 << "pair" << "Unsettable";
+        }
         QTest::newRow("27 pair, row 3, not connected") << 27 << 3 << "pair,off" << "Not connected";
-        QTest::newRow("33 temperature input") << 33 << 6 << "" << "Unsettable:Input specification is not correct.";
-        QTest::newRow("33 linear input") << 33 << 6 << "linear" << none;
+        QTest::newRow("30 no cooling") << 30 << 2 << "" << none;
+        for (int scaling = 32; scaling <= 35; ++scaling) {
+            QTest::addRow("%d temperature input", scaling) << scaling << 6 << "" << "Unsettable:Input specification is not correct.";
+            QTest::addRow("%d linear input", scaling) << scaling << 6 << "linear" << none;
+        }
+        QTest::newRow("31 temperature input") << 31 << 6 << "" << none;
         QTest::newRow("0 nothing chosen") << 0 << 0 << "" << none;
         QTest::newRow("0 nothing chosen, not connected") << 0 << 0 << "off" << "Not connected";
     }

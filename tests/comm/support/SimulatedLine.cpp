@@ -18,11 +18,26 @@ RequestFrame parseFrame(const std::string &frame)
     return f;
 }
 
+// The frame the program must send for these fields: STX, address, sub-address 0x20, command
+// type, item, data, checksum, ETX.
+static std::string soundFrame(const RequestFrame &f)
+{
+    if (f.block < 0)
+        return {};
+    return tobrel::MakeFrame(std::string(1, tobrel::BlockAddress(f.block)), " ", std::string(1, f.command),
+                             f.item.toStdString(), f.data.toStdString());
+}
+
 QStringList frameSummary(const std::vector<std::string> &frames)
 {
     QStringList out;
     for (const std::string &frame : frames) {
         const RequestFrame f = parseFrame(frame);
+        // Any byte out of place (sub-address, checksum, STX, ETX) shows the whole frame.
+        if (soundFrame(f) != frame) {
+            out << QStringLiteral("bad ") + QString::fromLatin1(QByteArray::fromStdString(frame).toHex(' '));
+            continue;
+        }
         const QString kind = f.command == 0x22 ? QStringLiteral("R") : f.command == 0x52 ? QStringLiteral("W") : QStringLiteral("?");
         out << QStringLiteral("%1 %2 %3").arg(kind).arg(f.block).arg(f.item);
     }
@@ -64,6 +79,14 @@ void SimulatedLine::clear()
     server_->clearReceived();
 }
 
+void SimulatedLine::driveDeadlineOf(tobrel::STDComm &link)
+{
+    // Far beyond any time-out the link is given.
+    constexpr qint64 kSilenceMs = 1000000;
+    sim::PtyServer *server = server_.get();
+    link.setMillisecondClock([server] { return qint64(server->unansweredFrames()) * kSilenceMs; });
+}
+
 std::unique_ptr<MonitorComm> connectedComm(SimulatedLine &line, RecordingLinkView &view, int timeOutMs)
 {
     auto comm = std::make_unique<MonitorComm>();
@@ -75,6 +98,7 @@ std::unique_ptr<MonitorComm> connectedComm(SimulatedLine &line, RecordingLinkVie
         return nullptr;
     link.setEventsCheck(true);
     link.setTimeOut(timeOutMs > 0 ? timeOutMs : 300);
+    line.driveDeadlineOf(link);
     line.clear();
     return comm;
 }

@@ -16,6 +16,9 @@ class DeviceModel;
 } // namespace sim
 
 class MonitorComm;
+namespace tobrel {
+class STDComm;
+}
 
 // One request frame as the simulator received it.
 struct RequestFrame {
@@ -25,7 +28,9 @@ struct RequestFrame {
     QString data;
 };
 RequestFrame parseFrame(const std::string &frame);
-// "R 0 0080" for a read, "W 3 0005" for a write: a compact trace for comparisons.
+// "R 0 0080" for a read, "W 3 0005" for a write: a compact trace for comparisons. Only a frame
+// that is byte for byte the one its fields make (sub-address 0x20, checksum, STX .. ETX) is
+// summed up so; any other shows as "bad" and its bytes in hex.
 QStringList frameSummary(const std::vector<std::string> &frames);
 
 // The simulator on a pseudo-terminal, COM1 pointing at it; values stand still unless told.
@@ -38,6 +43,10 @@ public:
     std::vector<std::string> frames() const;
     QStringList summary() const { return frameSummary(frames()); }
     void clear();
+    // Runs the link's reply deadline on a clock that moves only when the simulator leaves a
+    // frame unanswered: a reply on its way is waited for however slow a loaded machine makes
+    // it, a frame nobody answers times out at once. No outcome depends on the machine's speed.
+    void driveDeadlineOf(tobrel::STDComm &link);
 
 private:
     std::unique_ptr<sim::PtyServer> server_;
@@ -50,7 +59,7 @@ sim::DeviceModel presentBlocks(std::initializer_list<int> present);
 void markPresent(std::initializer_list<int> present);
 
 // A link driver with a recording view and its port open on the simulator (without the probe,
-// which needs block 0). timeOutMs replaces the link's 300 ms so that absent blocks cost
-// little; 0 keeps 300.
+// which needs block 0), its reply deadline driven by the simulator (driveDeadlineOf).
+// timeOutMs replaces the link's 300 ms; 0 keeps 300.
 std::unique_ptr<MonitorComm> connectedComm(SimulatedLine &line, RecordingLinkView &view, int timeOutMs = 80);
 

@@ -27,7 +27,10 @@ void RecordingLinkView::setPortDialogSelection(const QString &port, const QStrin
 void RecordingLinkView::showPortDialog(const QString &port, const QString &speed)
 {
     portDialogs << qMakePair(port, speed);
+    if (onPortDialog)
+        onPortDialog();
 }
+void RecordingLinkView::setPortProblem(const QString &text) { portProblems << text; }
 void RecordingLinkView::setTransferProgress(int value, bool visible) { transferProgress << qMakePair(value, visible); }
 void RecordingLinkView::transferFinished(bool allBlocks) { transfersFinished << allBlocks; }
 void RecordingLinkView::refreshDisplay()

@@ -25,6 +25,7 @@ public:
     void resetSettingEditor() override;
     void setPortDialogSelection(const QString &port, const QString &speed) override;
     void showPortDialog(const QString &port, const QString &speed) override;
+    void setPortProblem(const QString &text) override;
     void setTransferProgress(int value, bool visible) override;
     void transferFinished(bool allBlocks) override;
     void refreshDisplay() override;
@@ -41,9 +42,11 @@ public:
     int processEventsCount = 0;
     QList<QPair<QString, QString>> portSelections;
     QList<QPair<QString, QString>> portDialogs;
+    QStringList portProblems;
     QList<QPair<int, bool>> transferProgress;
     QList<bool> transfersFinished;
     std::function<void()> onRefresh; // runs inside the tick, as a window handler would between ticks
+    std::function<void()> onPortDialog; // runs as the port dialog comes up
 };
 
 class RecordingPrompter : public PLM_INC::Prompter {

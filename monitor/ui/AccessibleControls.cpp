@@ -1,0 +1,120 @@
+#include "AccessibleControls.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+
+namespace {
+
+class ValueFieldAccessible : public QAccessibleWidget {
+public:
+    explicit ValueFieldAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        const QString shown = static_cast<const QLabel *>(object())->text();
+        switch (t) {
+        case QAccessible::Name: {
+            const QString name = widget()->accessibleName();
+            return name.isEmpty() ? shown : name;
+        }
+        case QAccessible::Value:
+            return shown;
+        case QAccessible::Description: {
+            const QString description = widget()->accessibleDescription();
+            return description.isEmpty() ? shown : description;
+        }
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+};
+
+class SelectorAccessible : public QAccessibleWidget {
+public:
+    explicit SelectorAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::ComboBox) {}
+
+    QComboBox *combo() const { return static_cast<QComboBox *>(object()); }
+
+    QString text(QAccessible::Text t) const override
+    {
+        switch (t) {
+        case QAccessible::Name: {
+            const QString name = widget()->accessibleName();
+            return name.isEmpty() ? combo()->currentText() : name;
+        }
+        case QAccessible::Value:
+            return combo()->currentText();
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = combo()->view() && combo()->view()->isVisible();
+        s.editable = combo()->isEditable();
+        return s;
+    }
+
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+
+    void doAction(const QString &action) override
+    {
+        if (action == showMenuAction() || action == pressAction())
+            combo()->showPopup();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+};
+
+QAccessibleInterface *controlsFactory(const QString &className, QObject *object)
+{
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    auto *widget = static_cast<QWidget *>(object);
+    if (className == QLatin1String("ValueField"))
+        return new ValueFieldAccessible(widget);
+    if (className == QLatin1String("Selector"))
+        return new SelectorAccessible(widget);
+    return nullptr;
+}
+
+// Qt asks the factories by class name, most derived first, so these two classes get their
+// own interfaces while every other control keeps Qt's.
+void installFactoryOnce()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(controlsFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+} // namespace
+
+ValueField::ValueField(QWidget *parent) : QLabel(parent)
+{
+    installFactoryOnce();
+}
+
+Selector::Selector(QWidget *parent) : QComboBox(parent)
+{
+    installFactoryOnce();
+}
+
+void Selector::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, field.width());
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
