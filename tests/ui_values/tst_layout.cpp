@@ -84,6 +84,7 @@ private slots:
         QTest::newRow("2-Block Disp") << 1;
         QTest::newRow("1 Block Disp") << 2;
         QTest::newRow("1 Channel Disp") << 3;
+        QTest::newRow("Setting Disp") << 4;
     }
     void pagesFitTheDefaultSize()
     {
@@ -94,6 +95,7 @@ private slots:
         const QSize frame = m_win->size() - page->size();
         const QSize room = kDefaultSize - frame;
         const QSize least = page->minimumSizeHint();
+        QCOMPARE(m_win->size(), kDefaultSize); // no page pushes the window past its default size
         QVERIFY2(least.width() <= room.width() && least.height() <= room.height(),
                  qPrintable(QStringLiteral("needs %1x%2, has %3x%4").arg(least.width()).arg(least.height()).arg(room.width()).arg(room.height())));
     }
