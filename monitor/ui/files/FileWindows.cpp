@@ -9,6 +9,8 @@
 #include "SubDisp_Factoryadj.h"
 #include "SubDisp_SaveLoad.h"
 
+#include <QPushButton>
+
 
 namespace FileWindows {
 
@@ -51,6 +53,14 @@ void SetTransferRunning(MainDisp &main, bool running)
         main.subDispBlockSaveLoad->setTransferRunning(running);
     if (main.subDispAllSaveLoad)
         main.subDispAllSaveLoad->setTransferRunning(running);
+}
+
+void EnableWorkAreaButtons(const std::array<QPushButton *, 5> &buttons, bool transferRunning, bool workFilled)
+{
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const bool needsWork = i == 1 || i == 2;
+        buttons[i]->setEnabled(!transferRunning && (!needsWork || workFilled));
+    }
 }
 
 } // namespace FileWindows

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <cstdint>
 
 class MainDisp;
+class QPushButton;
 
 namespace FileWindows {
 
@@ -24,5 +26,10 @@ void StartLoadTransfer(MainDisp &main, int16_t linkRequest, int block);
 
 // The buttons of the three file windows while a transfer runs (all disabled) and after it.
 void SetTransferRunning(MainDisp &main, bool running);
+
+// The five buttons of the channel and block windows (Move, <---Move, Save, Load, Return): none
+// while a transfer runs; "<---Move" and "Save-->" only with a filled work area, since an empty
+// one would send or save empty texts, that is zeros.
+void EnableWorkAreaButtons(const std::array<QPushButton *, 5> &buttons, bool transferRunning, bool workFilled);
 
 } // namespace FileWindows

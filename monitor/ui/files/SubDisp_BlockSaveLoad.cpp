@@ -157,10 +157,7 @@ void SubDisp_BlockSaveLoad::setTransferRunning(bool running)
 
 void SubDisp_BlockSaveLoad::updateButtons()
 {
-    for (int i = 0; i < 5; ++i) {
-        const bool needsWork = i == 1 || i == 2; // an empty work area is nothing to send or save
-        Command1[size_t(i)]->setEnabled(!m_transferRunning && (!needsWork || m_workFilled));
-    }
+    FileWindows::EnableWorkAreaButtons(Command1, m_transferRunning, m_workFilled);
 }
 
 void SubDisp_BlockSaveLoad::moveToWorkArea()

@@ -207,12 +207,7 @@ void SubDisp_SaveLoad::setTransferRunning(bool running)
 
 void SubDisp_SaveLoad::updateButtons()
 {
-    for (int i = 0; i < 5; ++i) {
-        // Send and save need a filled work area: an empty one would send empty texts, that is
-        // zeros, to the channel.
-        const bool needsWork = i == 1 || i == 2;
-        Command1[size_t(i)]->setEnabled(!m_transferRunning && (!needsWork || m_workFilled));
-    }
+    FileWindows::EnableWorkAreaButtons(Command1, m_transferRunning, m_workFilled);
 }
 
 void SubDisp_SaveLoad::showWorkArea()
