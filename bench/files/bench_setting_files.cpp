@@ -9,6 +9,7 @@
 #include "DataFileKind.h"
 #include "LinkView.h"
 #include "MonitorComm.h"
+#include "LinkRequests.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "Prompter.h"
@@ -111,7 +112,7 @@ int transferBench()
     std::fflush(stdout);
     server.clearReceived();
     QElapsedTimer t;
-    LinkRequest = 4;
+    PendingRequests.push(AllSendRequest());
     t.start();
     comm.Timer4_Timer();
     const double firstPhase = double(t.nsecsElapsed()) / 1e9;

@@ -10,7 +10,7 @@ using namespace PLM_INC;
 namespace {
 
 constexpr int kTransferDelayTicks = 15; // 15 ticks of 1000 ms between the two phases
-constexpr int kTickMs = 1;               // back to back: the line sets the pace
+constexpr int kTickMs = 0;               // back to back: the line sets the pace
 // A line that fails at once (a vanished device, a port that will not open) is tried again no
 // faster than a silent one would time out, so a dead line never spins the processor.
 constexpr int kIdleTickMs = 300;
@@ -67,10 +67,10 @@ void MonitorComm::Timer4_Timer()
 
 void MonitorComm::linkTimerFired()
 {
-    // A transaction keeps the user-interface thread for its whole length, and the link timer
-    // is due again by the time it ends. Every other firing only yields, so what came in
-    // meanwhile (an OK, a click, another timer) is handled before the next transaction
-    // starts: a change waits for the transaction in flight, not for the one after it too.
+    // A transaction keeps the user-interface thread for its whole length. The timer's firing
+    // that comes first after it only yields, so what came in meanwhile (an OK, a click,
+    // another timer) is handled before the next transaction starts; the next firing starts
+    // it at once. A change waits for the transaction in flight, not for the one after it.
     // (At the idle pace there is time enough between ticks.)
     yieldedBeforeTick_ = timer4_.interval() == kTickMs && !yieldedBeforeTick_;
     if (yieldedBeforeTick_)
@@ -80,82 +80,95 @@ void MonitorComm::linkTimerFired()
 
 void MonitorComm::paceLinkTimer()
 {
-    const bool nothingToPoll = LinkRequest == 1 && !AnyBlockPresent();
+    const bool nothingToPoll = LinkRequest != 0 && LinkRequest != 9 && !AnyBlockPresent();
     const int interval = (lineFailing_ || nothingToPoll) ? kIdleTickMs : kTickMs;
     if (timer4_.interval() != interval)
         timer4_.setInterval(interval);
 }
 
-bool MonitorComm::runQueuedWrite()
+std::optional<LinkRequestJob> MonitorComm::takeRequest()
 {
     const bool wroteLastTick = wroteLastTick_;
     wroteLastTick_ = false;
-    if (PendingWrites.empty())
-        return false;
-    switch (LinkRequest) {
-    case 1:
-        if (wroteLastTick)
-            return false; // one poll step between two queued writes keeps the pages live
+    const LinkRequestJob *next = PendingRequests.next();
+    if (!next)
+        return std::nullopt;
+    // While the line fails, the poll step finds out when it is back; the requests wait.
+    if (lineFailing_)
+        return std::nullopt;
+    // One poll step between two one-item writes keeps the pages live.
+    if (next->kind == RequestKind::ItemWrite && wroteLastTick)
+        return std::nullopt;
+    return PendingRequests.pop();
+}
+
+void MonitorComm::runJob(const LinkRequestJob &request)
+{
+    LinkRequest = int16_t(request.kind);
+    if (request.block >= 0)
+        RequestBlock = int16_t(request.block);
+    RequestItem = request.item;
+    switch (request.kind) {
+    case RequestKind::ItemWrite: {
+        const quint64 before = transactionCount_;
+        WriteOneItem(request);
+        wroteLastTick_ = transactionCount_ != before;
         break;
-    case 2: case 3: case 4: case 7: case 8:
-        break; // asked for after the queued writes; a re-read would also overwrite their values
-    default:
-        return false; // no proven port or image yet, or the second phase of a transfer
     }
-    const std::optional<WriteRequest> next = PendingWrites.pop();
-    RequestBlock = int16_t(next->block);
-    RequestItem = next->item;
-    WriteOneItem();
-    wroteLastTick_ = true;
-    return true;
+    case RequestKind::BlockSend:
+        WriteBlockSetdata(request);
+        break;
+    case RequestKind::AllSend:
+        WriteAllSetdata(request);
+        break;
+    case RequestKind::BlockAlarms:
+        WriteBlockAlarmdata(request);
+        break;
+    case RequestKind::AllAlarms:
+        WriteAllAlarmdata(request);
+        break;
+    case RequestKind::FactoryAdjust:
+        WriteFactoryAdj(request);
+        break;
+    case RequestKind::ReRead:
+        ReReadBlock = int16_t(request.block);
+        ReadPara_setflg(request.block);
+        break;
+    }
+    PendingRequests.showWaitingValues();
 }
 
 void MonitorComm::runRequest()
 {
-    if (runQueuedWrite())
-        return;
     switch (LinkRequest) {
     case 0:
         Setdata_read();
+        PendingRequests.showWaitingValues();
         LinkRequest = 1;
         view_->startupFinished();
-        return;
-    case 1:
-        PollMonitorData();
-        view_->refreshDisplay();
-        return; // a request written during the step runs on the next tick
-    case 2:
-        WriteOneItem();
-        break;
-    case 3:
-        WriteBlockSetdata();
-        break;
-    case 4:
-        WriteAllSetdata();
-        break;
-    case 5:
-        WriteBlockAlarmdata();
-        break;
-    case 6:
-        WriteAllAlarmdata();
-        break;
-    case 7:
-        WriteFactoryAdj();
-        break;
-    case 8:
-        ReadPara_setflg();
         break;
     case 9:
-        if (!ConnectStoredPort().isEmpty()) {
+        if (!ConnectStoredPort().isEmpty())
             LinkRequest = 0;
-        } else {
+        else
             view_->processEvents();
-        }
         return;
     default:
+        LinkRequest = 1;
+        if (std::optional<LinkRequestJob> request = takeRequest()) {
+            runJob(*request);
+        } else {
+            PollMonitorData();
+            view_->refreshDisplay();
+        }
         break;
     }
-    LinkRequest = 1;
+    showWaitingRequest();
+}
+
+void MonitorComm::showWaitingRequest()
+{
+    PendingRequests.showFirst();
 }
 
 void MonitorComm::Timer3_Timer(int Index)
@@ -167,6 +180,12 @@ void MonitorComm::Timer3_Timer(int Index)
     if (timer3Count_ >= kTransferDelayTicks) {
         timer3Count_ = 0;
         timer3_[static_cast<size_t>(Index)].stop();
-        LinkRequest = Index == 0 ? 5 : 6;
+        std::optional<LinkRequestJob> &paused = pausedTransfer_[static_cast<size_t>(Index)];
+        if (paused) {
+            PendingRequests.push(std::move(*paused));
+            paused.reset();
+        }
+        if (LinkRequest != 0 && LinkRequest != 9)
+            showWaitingRequest();
     }
 }

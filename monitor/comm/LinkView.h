@@ -30,6 +30,8 @@ public:
     virtual void setTransferProgress(int value, bool visible) = 0;
     // The second transfer phase ran: the setting file windows' buttons are usable again.
     virtual void transferFinished(bool allBlocks) = 0;
+    // How many setting writes wait because the controller cannot be reached now; 0: none.
+    virtual void setWaitingWrites(int count) = 0;
     // SelectDispItem: refresh the page in front.
     virtual void refreshDisplay() = 0;
     // Let the window system handle pending events (the retry pause of the port probe).
@@ -50,6 +52,7 @@ public:
     void setPortProblem(const QString &) override {}
     void setTransferProgress(int, bool) override {}
     void transferFinished(bool) override {}
+    void setWaitingWrites(int) override {}
     void refreshDisplay() override {}
     void processEvents() override {}
 };

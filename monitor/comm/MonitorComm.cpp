@@ -43,6 +43,7 @@ void MonitorComm::setView(LinkView *view)
     view_ = view ? view : &nullView_;
     commErrorNoticeShown_ = -1;
     readingNoticeShown_ = -1;
+    waitingNoticeShown_ = -1;
 }
 
 QTimer &MonitorComm::timer3(int index)
@@ -52,16 +53,17 @@ QTimer &MonitorComm::timer3(int index)
 
 bool MonitorComm::transferInProgress() const
 {
-    return transferInProgress_;
-}
-
-void MonitorComm::setFactoryAdjustText(const QString &text80)
-{
-    factoryAdjustText_ = text80;
+    if (pausedTransfer_[0] || pausedTransfer_[1])
+        return true;
+    for (const LinkRequestJob &waiting : PendingRequests.waiting())
+        if (waiting.kind >= RequestKind::BlockSend && waiting.kind <= RequestKind::AllAlarms)
+            return true;
+    return false;
 }
 
 QString MonitorComm::sendUnclassified(int block, Command command, const QString &item, const QString &data)
 {
+    ++transactionCount_;
     try {
         const QString reply = link_->RWcomm(BlockAddressText(block), QStringLiteral(" "),
                                             QString(QLatin1Char(char(command))), item, data, 1);
@@ -146,4 +148,10 @@ void MonitorComm::updateNotices()
     setReadingNotice(LinkRequest == 8);
     if (CommError == 0)
         setCommErrorNotice(false);
+    const bool linkDown = LinkRequest == 0 || LinkRequest == 9 || lineFailing_ || writesHeld_;
+    const int waiting = linkDown ? PendingRequests.waitingWrites() : 0;
+    if (waiting != waitingNoticeShown_) {
+        waitingNoticeShown_ = waiting;
+        view_->setWaitingWrites(waiting);
+    }
 }

@@ -4,6 +4,7 @@
 // every transaction, one per tick, and a tick never runs inside another.
 #pragma once
 
+#include "LinkRequests.h"
 #include "LinkView.h"
 #include "ReplyKind.h"
 
@@ -13,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace tobrel {
 class Line;
@@ -36,7 +38,8 @@ public:
     // controller answered, else 9) and start Timer4. The Qt event loop is the loop itself.
     void communicate();
 
-    // One tick of the link timer: the work LinkRequest names, then the notices.
+    // One tick of the link timer: in the start-up and port states their work, otherwise the
+    // oldest waiting request or one poll step; then the notices.
     void Timer4_Timer();
     // One tick of the delay timer Index (0: block transfer, 1: all-blocks transfer).
     void Timer3_Timer(int Index);
@@ -47,19 +50,19 @@ public:
     // OK of the port dialog (which stores the keys itself): a later failure shows it again.
     void commDialogOk();
 
-    void Setdata_read();    // the start-up read of every block (608 progress steps)
-    void ReadPara_setflg(); // the re-read of block ReReadBlock
-    void PollMonitorData(); // one poll step
+    void Setdata_read();              // the start-up read of every block (608 progress steps)
+    void ReadPara_setflg(int block);  // the re-read of a block whose settings changed
+    void PollMonitorData();           // one poll step
     void statecomchk(int i);
     void ReadDataSet(const QString &tt);
 
-    void WriteOneItem();
-    void WriteBlockSetdata();
-    void WriteAllSetdata();
-    void WriteBlockAlarmdata();
-    void WriteAllAlarmdata();
-    void WriteFactoryAdj();
-    void setFactoryAdjustText(const QString &text80);
+    // The requests of PendingRequests, each with the block, item and values it carries.
+    void WriteOneItem(const PLM_INC::LinkRequestJob &request);
+    void WriteBlockSetdata(const PLM_INC::LinkRequestJob &request);
+    void WriteAllSetdata(const PLM_INC::LinkRequestJob &request);
+    void WriteBlockAlarmdata(const PLM_INC::LinkRequestJob &request);
+    void WriteAllAlarmdata(const PLM_INC::LinkRequestJob &request);
+    void WriteFactoryAdj(const PLM_INC::LinkRequestJob &request);
 
     void closePort(); // PortClose at the end of the program
     // From the first phase of a load transfer until its second phase has run.
@@ -91,18 +94,22 @@ private:
     // "" when the link raised an error.
     QString sendUnclassified(int block, Command command, const QString &item, const QString &data = QString());
     void blockRead(int block, const QString &item);
-    void writeItem(int block, const QString &item);
+    // The write's reply kind; NoReply also when nothing was sent (a value without a count).
+    ReplyKind writeItem(int block, const QString &item);
     void writeChain(int block);
     void writeAlarmValues(int block);
-    void backupAlarmValues();
-    void restoreAlarmValues();
+    void startTransferPause(int index, const PLM_INC::LinkRequestJob &send);
+    void endTransfer(bool allBlocks);
     void clearLinkBuffers();
     void loadPresentationFields();
     void advancePoll();
     void runRequest();
     void linkTimerFired(); // Timer4's timeout: every other one runs a tick
-    // A queued one-item write in place of this tick's work; false when none runs now.
-    bool runQueuedWrite();
+    // The request this tick carries out in place of a poll step, if any.
+    std::optional<PLM_INC::LinkRequestJob> takeRequest();
+    void runJob(const PLM_INC::LinkRequestJob &request);
+    // LinkRequest shows the request waiting first (2..8), or 1.
+    void showWaitingRequest();
     void updateNotices();
     void setCommErrorNotice(bool visible);
     void setReadingNotice(bool visible);
@@ -117,12 +124,16 @@ private:
     int timer3Count_ = 0;
     bool heaterMvTurn_ = false;
     bool inTick_ = false;
-    bool wroteLastTick_ = false;
+    bool wroteLastTick_ = false; // a one-item write went on the line in the last tick
+    quint64 transactionCount_ = 0;
     bool yieldedBeforeTick_ = false;
     bool lineFailing_ = false;
-    bool transferInProgress_ = false;
+    // A write could not reach the controller (no port, a failing line, no reply): writes wait.
+    bool writesHeld_ = false;
+    // The second phase of each delay timer's transfer, made with the first phase.
+    std::array<std::optional<PLM_INC::LinkRequestJob>, 2> pausedTransfer_;
     int16_t portDialogShown_ = 0;
-    QString factoryAdjustText_;
     int commErrorNoticeShown_ = -1; // -1: not told to the view yet
     int readingNoticeShown_ = -1;
+    int waitingNoticeShown_ = -1;
 };

@@ -109,9 +109,8 @@ void MonitorComm::loadPresentationFields()
     }
 }
 
-void MonitorComm::ReadPara_setflg()
+void MonitorComm::ReadPara_setflg(int block)
 {
-    const int block = ReReadBlock;
     clearLinkBuffers();
     if (block >= 0 && block < kBlocks) {
         for (int entry = 1; entry <= kBlockReadItems; ++entry)
@@ -158,8 +157,9 @@ void MonitorComm::statecomchk(int i)
         return;
     for (int c = 0; c < kChannelsPerBlock; ++c) {
         if (StatusWord[i * kChannelsPerBlock + c] & kStatusSettingsChanged) {
-            LinkRequest = 8;
+            PendingRequests.push(ReReadRequest(i));
             ReReadBlock = static_cast<int16_t>(i);
+            return;
         }
     }
 }

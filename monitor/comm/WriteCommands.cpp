@@ -10,13 +10,6 @@ using namespace PLM_INC;
 
 namespace {
 
-// The order in which a load transfer writes a block's settings; the alarm values "0005" and
-// "0006" follow in the second phase, after the action codes that convert them.
-const char *const kTransferChain[] = {
-    "0013", "0014", "0001", "0002", "0003", "0004", "0007", "0008", "000B", "000C", "000D", "000E", "000F",
-    "0010", "0011", "0012", "0015", "0016", "0017", "0018", "0019", "001C", "001D", "001E", "001F", "0020",
-};
-
 bool validBlock(int block)
 {
     return block >= 0 && block < kBlocks;
@@ -31,50 +24,54 @@ bool blockPresent(int block)
 
 // One write of an item's 20 values, classified. A value without a 16-bit device count
 // sends nothing of the item: a half-converted block would overwrite the controller.
-void MonitorComm::writeItem(int block, const QString &item)
+ReplyKind MonitorComm::writeItem(int block, const QString &item)
 {
     const auto data = WriteDataOf(item, block);
     if (!data) {
         qWarning("write of item %s to block %d skipped: a value has no device count", qPrintable(item), block);
-        return;
+        return ReplyKind::NoReply;
     }
-    transact(block, Command::Write, item, *data);
+    return ClassifyReply(transact(block, Command::Write, item, *data));
 }
 
-void MonitorComm::WriteOneItem()
+void MonitorComm::WriteOneItem(const LinkRequestJob &request)
 {
-    const int block = RequestBlock;
-    const QString item = RequestItem;
+    const int block = request.block;
+    const QString &item = request.item;
     if (!blockPresent(block))
         return;
     if (IsCoolingItem(item) && BlockHasCooling[block] == 0)
         return;
-    writeItem(block, item);
+    // The operator's values go out even when a re-read brought the controller's old ones
+    // into the image after the request was made.
+    request.restoreValues();
+    if (!WriteDataOf(item, block)) {
+        writeItem(block, item);  // says why nothing is sent
+        blockRead(block, item);  // the page shows what the controller kept
+        return;
+    }
+    const bool lineWasFailing = lineFailing_;
+    const ReplyKind kind = writeItem(block, item);
+    if (kind == ReplyKind::NoReply || (!lineWasFailing && lineFailing_)) {
+        // The controller may not have the value: the write waits and goes again after a poll
+        // step has found the block answering; writing the same values twice is harmless.
+        writesHeld_ = true;
+        PendingRequests.pushFront(request);
+        return;
+    }
+    writesHeld_ = false;
     blockRead(block, item); // whatever the write's reply was
 }
 
 void MonitorComm::writeChain(int block)
 {
-    for (const char *code : kTransferChain) {
-        const QString item = QString::fromLatin1(code);
+    for (const QString &item : TransferChainItems()) {
         if (!blockPresent(block))
             return;
         if (IsCoolingItem(item) && BlockHasCooling[block] == 0)
             continue;
         writeItem(block, item);
     }
-}
-
-void MonitorComm::backupAlarmValues()
-{
-    Alarm1Backup = Alarm1Value;
-    Alarm2Backup = Alarm2Value;
-}
-
-void MonitorComm::restoreAlarmValues()
-{
-    Alarm1Value = Alarm1Backup;
-    Alarm2Value = Alarm2Backup;
 }
 
 void MonitorComm::writeAlarmValues(int block)
@@ -85,48 +82,64 @@ void MonitorComm::writeAlarmValues(int block)
     writeItem(block, QStringLiteral("0006"));
 }
 
-void MonitorComm::WriteBlockSetdata()
+// The second phase writes the alarm values the first phase carried, whatever a re-read
+// brought into the image in the pause.
+void MonitorComm::startTransferPause(int index, const LinkRequestJob &send)
 {
-    backupAlarmValues();
-    transferInProgress_ = true;
-    writeChain(RequestBlock);
-    timer3_[0].start();
+    std::optional<LinkRequestJob> &paused = pausedTransfer_[size_t(index)];
+    if (paused) {
+        // A transfer whose pause has not ended yet finishes first.
+        const LinkRequestJob earlier = std::move(*paused);
+        paused.reset();
+        runJob(earlier);
+    }
+    paused = AlarmsRequestAfter(send);
+    timer3Count_ = 0;
+    timer3_[size_t(index)].start();
 }
 
-void MonitorComm::WriteAllSetdata()
+void MonitorComm::WriteBlockSetdata(const LinkRequestJob &request)
 {
-    backupAlarmValues();
-    transferInProgress_ = true;
+    request.restoreValues();
+    writeChain(request.block);
+    startTransferPause(0, request);
+}
+
+void MonitorComm::WriteAllSetdata(const LinkRequestJob &request)
+{
+    request.restoreValues();
     for (int b = 0; b < kBlocks; ++b)
         writeChain(b);
-    timer3_[1].start();
+    startTransferPause(1, request);
 }
 
-void MonitorComm::WriteBlockAlarmdata()
+void MonitorComm::endTransfer(bool allBlocks)
 {
-    restoreAlarmValues();
-    writeAlarmValues(RequestBlock);
-    transferInProgress_ = false;
-    view_->transferFinished(false);
-    view_->setTransferProgress(0, false);
-    view_->setStatusPanel(4, QString());
+    view_->transferFinished(allBlocks);
+    if (!transferInProgress()) {
+        view_->setTransferProgress(0, false);
+        view_->setStatusPanel(4, QString());
+    }
 }
 
-void MonitorComm::WriteAllAlarmdata()
+void MonitorComm::WriteBlockAlarmdata(const LinkRequestJob &request)
 {
-    restoreAlarmValues();
+    request.restoreValues();
+    writeAlarmValues(request.block);
+    endTransfer(false);
+}
+
+void MonitorComm::WriteAllAlarmdata(const LinkRequestJob &request)
+{
+    request.restoreValues();
     for (int b = 0; b < kBlocks; ++b)
         writeAlarmValues(b);
-    transferInProgress_ = false;
-    view_->transferFinished(true);
-    view_->setTransferProgress(0, false);
-    view_->setStatusPanel(4, QString());
+    endTransfer(true);
 }
 
-void MonitorComm::WriteFactoryAdj()
+void MonitorComm::WriteFactoryAdj(const LinkRequestJob &request)
 {
-    const int block = RequestBlock;
-    if (!blockPresent(block))
+    if (!blockPresent(request.block))
         return;
-    transact(block, Command::Write, QStringLiteral("0040"), factoryAdjustText_);
+    transact(request.block, Command::Write, QStringLiteral("0040"), request.text);
 }

@@ -23,7 +23,7 @@ int16_t toggled(int16_t v)
 void toggleAndWrite(ChannelTable &field, int channel, const char *code)
 {
     field[channel] = toggled(field[channel]);
-    RequestItemWrite(channel / kChannelsPerBlock, QString::fromLatin1(code));
+    RequestItemWrite(channel, QString::fromLatin1(code));
 }
 
 bool validChannel(int channel)

@@ -1,6 +1,7 @@
 #include "SettingWrite.h"
 
 #include "ItemTable.h"
+#include "LinkRequests.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 
@@ -29,11 +30,11 @@ bool StoreSettingValue(int settingItem, int channel, long long value)
     return true;
 }
 
-void RequestItemWrite(int block, const QString &itemCode)
+void RequestItemWrite(int channel, const QString &itemCode)
 {
-    if (block < 0 || block >= kBlocks || itemCode.isEmpty())
+    if (channel < 0 || channel >= kChannels || itemCode.isEmpty())
         return;
-    PendingWrites.push(block, itemCode);
+    PendingRequests.push(ItemWriteRequest(itemCode, {channel}));
 }
 
 void RequestSettingWrite(int settingItem, int channel)
@@ -47,7 +48,7 @@ void RequestSettingWrite(int settingItem, int channel)
     if (settingItem < 1 || settingItem > 31 || settingItem == 24)
         return;
     if (const ItemInfo *info = ItemBySetting(settingItem))
-        RequestItemWrite(channel / kChannelsPerBlock, info->code);
+        RequestItemWrite(channel, info->code);
 }
 
 void SaveScalingPreference(int settingItem, int channel)

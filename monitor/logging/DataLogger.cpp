@@ -85,6 +85,9 @@ void DataLogger::start()
     }
     m_running = true;
     m_view.setRunning(true);
+    // The next start resumes into the file this run writes, not into one chosen before a Browse.
+    if (continueFile)
+        Prefs::set(QStringLiteral("log_name"), path);
 }
 
 void DataLogger::stop()

@@ -62,6 +62,19 @@ const std::vector<ItemInfo> &ItemTable()
     return table;
 }
 
+const std::vector<QString> &TransferChainItems()
+{
+    static const std::vector<QString> chain = [] {
+        std::vector<QString> codes;
+        for (const char *code : {"0013", "0014", "0001", "0002", "0003", "0004", "0007", "0008", "000B",
+                                 "000C", "000D", "000E", "000F", "0010", "0011", "0012", "0015", "0016",
+                                 "0017", "0018", "0019", "001C", "001D", "001E", "001F", "0020"})
+            codes.push_back(QString::fromLatin1(code));
+        return codes;
+    }();
+    return chain;
+}
+
 const ItemInfo *ItemByCode(const QString &code)
 {
     if (code.isEmpty())

@@ -37,6 +37,11 @@ const ItemInfo *ItemByDisplay(int displayItem);
 // "001C".."0020": written and read at start-up only for blocks with heating/cooling.
 bool IsCoolingItem(const QString &code);
 
+// The order in which a load transfer writes a block's settings: the alarm action codes first,
+// before every value converted by them; the alarm values "0005" and "0006" follow in the
+// second phase.
+const std::vector<QString> &TransferChainItems();
+
 // Image value -> controller count and back, by the item's conversion (may raise ConversionError).
 int16_t ToDevice(const ItemInfo &item, int channel, int16_t value);
 int16_t ToDisplay(const ItemInfo &item, int channel, int16_t raw);

@@ -1,5 +1,7 @@
 #include "PLM_INC.h"
 
+#include "LinkRequests.h"
+
 namespace PLM_INC {
 
 void FillItemCodeTable()
@@ -40,7 +42,7 @@ void ResetImage()
     LinkRequest = RequestBlock = CommError = PollBlock = PollItem = ReReadBlock = 0;
     GroupIndex = SelectedItem = SelectedChannel = 0;
     RequestItem.clear();
-    PendingWrites.clear();
+    PendingRequests.clear();
     ShowTenths = false;
     HistoryRow = 1;
 }

@@ -3,8 +3,6 @@
 // Plain shared state read and written directly by every part of the monitor.
 #pragma once
 
-#include "WriteQueue.h"
-
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -111,11 +109,12 @@ inline double RangeLow = 0;
 inline bool ShowTenths = false; // the edited value is shown in tenths
 
 // --- shared scalar state ---
+// The link state (0 start-up read, 9 port not proven, 1 running) and, while a request runs,
+// its kind (2..8), block and item: what the pages show of the work in progress. Requests
+// themselves wait in PendingRequests (LinkRequests.h) with their own targets.
 inline int16_t LinkRequest = 0;
 inline int16_t RequestBlock = 0;
 inline QString RequestItem;
-// One-item writes waiting for the link driver (the setting editor and the command buttons).
-inline WriteQueue PendingWrites;
 inline int16_t CommError = 0;
 inline int16_t PollBlock = 0;
 inline int16_t PollItem = 0;

@@ -291,8 +291,26 @@ void MainDisp::mnuHistory_Click()
 
 void MainDisp::setStatusPanel(int panel, const QString &text)
 {
-    if (panel >= 1 && panel <= 4)
+    if (panel == 4) {
+        m_panel4Text = text;
+        showPanel4();
+    } else if (panel >= 1 && panel <= 3) {
         StatusBar1_Panel[size_t(panel - 1)]->setText(text);
+    }
+}
+
+void MainDisp::setWaitingWrites(int count)
+{
+    m_waitingWrites = count;
+    showPanel4();
+}
+
+void MainDisp::showPanel4()
+{
+    StatusBar1_Panel[3]->setText(m_waitingWrites > 0
+                                     ? QStringLiteral("Waiting for the controller: %1 setting write(s) to send")
+                                           .arg(m_waitingWrites)
+                                     : m_panel4Text);
 }
 
 QString MainDisp::statusPanelText(int panel) const

@@ -144,6 +144,7 @@ public:
     void setPortProblem(const QString &text) override;
     void setTransferProgress(int value, bool visible) override;
     void transferFinished(bool allBlocks) override;
+    void setWaitingWrites(int count) override;
     void refreshDisplay() override;
     void processEvents() override;
 
@@ -332,8 +333,12 @@ private:
     void placeProgressBar();
     void restoreListIndex(QComboBox *list, const QString &key);
 
+    void showPanel4();
+
     MonitorComm *m_comm = nullptr;
     QPointer<OpeningScreen> m_openingScreen;
+    QString m_panel4Text;   // what the transfers put into panel 4
+    int m_waitingWrites = 0; // shown in panel 4 over it while the controller cannot be reached
     std::map<QComboBox *, std::function<void()>> m_selectorHandlers;
     bool m_quit = false;
     bool m_started = false;

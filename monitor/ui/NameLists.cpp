@@ -1,5 +1,5 @@
 // Block and channel names in every list, caption and row label that shows them, rebuilt from
-// the stored names. The main window's lists keep their selections across a rebuild.
+// the stored names. Every list keeps its selection across a rebuild.
 #include "MainDisp.h"
 #include "ChartPage.h"
 #include "LoggingPage.h"
@@ -37,14 +37,19 @@ QStringList channelNames()
     return names;
 }
 
-// Empties a list and fills it again, quietly: its handlers see nothing of the rebuild.
+// Empties a list and fills it again, quietly: its handlers see nothing of the rebuild, and
+// the entry the operator chose stays chosen (by index: the texts are what changes). A window
+// behind the list still acts on the channel or block it shows.
 void refill(QComboBox *list, const QStringList &entries)
 {
     if (!list)
         return;
     const QSignalBlocker blocker(list);
+    const int chosen = list->currentIndex();
     list->clear();
     list->addItems(entries);
+    if (chosen >= 0 && chosen < list->count())
+        list->setCurrentIndex(chosen);
 }
 
 const char *const kPenKinds[] = {": --", ": PV", ": SV", ": MV"};

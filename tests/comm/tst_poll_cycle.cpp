@@ -2,6 +2,7 @@
 // between polls, reply classification, no block present, and a tick inside a tick.
 #include "DeviceModel.h"
 #include "MonitorComm.h"
+#include "LinkRequests.h"
 #include "PLM_INC.h"
 #include "PtyServer.h"
 #include "SimulatedLine.h"
@@ -103,9 +104,7 @@ private slots:
         markPresent({0, 1});
         ProportionalBand[25] = 123;
         view.onRefresh = [&] {
-            RequestBlock = 1;
-            RequestItem = QStringLiteral("0002");
-            LinkRequest = 2;
+            PendingRequests.push(ItemWriteRequest(QStringLiteral("0002"), {25}));
             view.onRefresh = nullptr;
         };
         ticks(*comm, 3);

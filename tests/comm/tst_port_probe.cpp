@@ -239,7 +239,7 @@ private slots:
         comm->communicate();
         QCOMPARE(LinkRequest, int16_t(0));
         QVERIFY(comm->timer4().isActive());
-        QCOMPARE(comm->timer4().interval(), 1);
+        QCOMPARE(comm->timer4().interval(), 0);
         QVERIFY(comm->PLMCom().EventsCheck());
         comm->timer4().stop();
     }
@@ -305,7 +305,7 @@ private slots:
         comm->Timer4_Timer();
         QCOMPARE(LinkRequest, int16_t(0));
         QVERIFY(!comm->lineFailing());
-        QCOMPARE(comm->timer4().interval(), 1);
+        QCOMPARE(comm->timer4().interval(), 0);
     }
 
     void withNoBlockPresentTheLinkTimerIdles()
@@ -327,7 +327,7 @@ private slots:
         BlockAbsent[0] = 0;
         comm->Timer4_Timer();
         QCOMPARE(line.summary(), QStringList({"R 0 0080"}));
-        QCOMPARE(comm->timer4().interval(), 1);
+        QCOMPARE(comm->timer4().interval(), 0);
     }
 };
 

@@ -2,11 +2,15 @@
 // the load transfers, refused writes, and the factory adjustment data.
 #include "DeviceModel.h"
 #include "MonitorComm.h"
+#include "LinkRequests.h"
 #include "PLM_INC.h"
 #include "PtyServer.h"
+#include "ChangeRules.h"
+#include "SettingWrite.h"
 #include "SimulatedLine.h"
 
 #include <QTest>
+#include <algorithm>
 
 using namespace PLM_INC;
 
@@ -34,6 +38,15 @@ int16_t simValue(SimulatedLine &line, int block, const char *item, int channel)
     int16_t v = 0;
     line.server().withModel([&](sim::DeviceModel &m) { v = m.value(block, item, channel); });
     return v;
+}
+
+// A write of the item with the image's values of every channel of the block.
+LinkRequestJob blockWrite(int block, const char *item)
+{
+    std::vector<int> channels;
+    for (int c = 0; c < kChannelsPerBlock; ++c)
+        channels.push_back(block * kChannelsPerBlock + c);
+    return ItemWriteRequest(QString::fromLatin1(item), channels);
 }
 
 void runDelay(MonitorComm &comm, int index)
@@ -68,9 +81,7 @@ private slots:
         Alarm1Value[21] = 300;
         for (int ch = 22; ch < 40; ++ch)
             Alarm1Value[ch] = static_cast<int16_t>(ch == 39 ? -1 : ch); // temperature inputs: unchanged
-        RequestBlock = 1;
-        RequestItem = QStringLiteral("0005");
-        LinkRequest = 2;
+        PendingRequests.push(blockWrite(1, "0005"));
         comm->Timer4_Timer();
 
         QCOMPARE(line.summary(), QStringList({"W 1 0005", "R 1 0005"}));
@@ -86,10 +97,12 @@ private slots:
         QCOMPARE(LinkRequest, int16_t(1));
         QCOMPARE(view.panel[1], QStringLiteral("OK"));
 
+        PollBlock = 1;
+        comm->Timer4_Timer(); // one poll step between two writes
+        QCOMPARE(line.summary().last(), QStringLiteral("R 1 0080"));
         line.clear();
         MainSetting[20] = -250;
-        RequestItem = QStringLiteral("0001");
-        LinkRequest = 2;
+        PendingRequests.push(blockWrite(1, "0001"));
         comm->Timer4_Timer();
         QCOMPARE(parseFrame(line.frames()[0]).data.left(4), QStringLiteral("09C4")); // (-250 + 1000) * 10000 / 3000
     }
@@ -104,20 +117,14 @@ private slots:
         QVERIFY(comm);
         markPresent({1, 2});
         BlockHasCooling[2] = -1;
-        RequestItem = QStringLiteral("001E");
-        RequestBlock = 1;
-        LinkRequest = 2;
+        PendingRequests.push(blockWrite(1, "001E"));
         comm->Timer4_Timer();
         QVERIFY(line.frames().empty());
         QCOMPARE(LinkRequest, int16_t(1));
-        RequestBlock = 3; // absent
-        RequestItem = QStringLiteral("0002");
-        LinkRequest = 2;
+        PendingRequests.push(blockWrite(3, "0002"));
         comm->Timer4_Timer();
         QVERIFY(line.frames().empty());
-        RequestBlock = 2;
-        RequestItem = QStringLiteral("001E");
-        LinkRequest = 2;
+        PendingRequests.push(blockWrite(2, "001E"));
         comm->Timer4_Timer();
         QCOMPARE(line.summary(), QStringList({"W 2 001E", "R 2 001E"}));
     }
@@ -135,9 +142,7 @@ private slots:
         ScaleHigh[25] = 100;
         ScaleLow[25] = 100; // no span: no device count
         line.server().withModel([](sim::DeviceModel &m) { m.value(1, "000B", 0) = 42; });
-        RequestBlock = 1;
-        RequestItem = QStringLiteral("000B");
-        LinkRequest = 2;
+        PendingRequests.push(blockWrite(1, "000B"));
         comm->Timer4_Timer();
         QCOMPARE(line.summary(), QStringList({"R 1 000B"}));
         QCOMPARE(simValue(line, 1, "000B", 0), int16_t(42));
@@ -158,8 +163,7 @@ private slots:
             Alarm2Value[40 + c] = static_cast<int16_t>(-20 - c);
             ProportionalBand[40 + c] = 35;
         }
-        RequestBlock = 2;
-        LinkRequest = 3;
+        PendingRequests.push(BlockSendRequest(2));
         comm->Timer4_Timer();
         QCOMPARE(line.summary(), writes(2, chainWithoutCooling()));
         QCOMPARE(simValue(line, 2, "0002", 19), int16_t(35));
@@ -213,7 +217,7 @@ private slots:
         QVERIFY(comm);
         markPresent({0, 2});
         BlockHasCooling[0] = -1;
-        LinkRequest = 4;
+        PendingRequests.push(AllSendRequest());
         comm->Timer4_Timer();
         QCOMPARE(line.summary(), writes(0, kChain) + writes(2, chainWithoutCooling()));
         QVERIFY(comm->timer3(1).isActive());
@@ -239,8 +243,7 @@ private slots:
         faults.seed = 7;
         line.server().setFaults(faults);
         markPresent({2});
-        RequestBlock = 2;
-        LinkRequest = 3;
+        PendingRequests.push(BlockSendRequest(2));
         comm->Timer4_Timer();
         QCOMPARE(line.summary(), writes(2, chainWithoutCooling()));
         const int refused = view.panel1History.count(QStringLiteral("NG"));
@@ -259,13 +262,100 @@ private slots:
         auto comm = connectedComm(line, view);
         QVERIFY(comm);
         markPresent({2});
-        RequestBlock = 3;
-        LinkRequest = 3;
+        PendingRequests.push(BlockSendRequest(3));
         comm->Timer4_Timer();
         runDelay(*comm, 0);
         comm->Timer4_Timer();
         QVERIFY(line.frames().empty());
         QCOMPARE(view.transfersFinished, QList<bool>({false}));
+    }
+
+    // Requests made while others wait or a transfer pauses: each goes to its own block, in the
+    // order asked for. Rows: what is asked for, in order, and the frames on the line.
+    void requestsKeepTheirOwnTargets_data()
+    {
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QStringList>("frames");
+        QTest::newRow("a write waiting when a block send starts")
+            << "output 4; send 2" << (QStringList{"W 0 0009", "R 0 0009"} + writes(2, chainWithoutCooling()));
+        QTest::newRow("a write waiting when a factory adjustment starts")
+            << "output 4; factory 2" << QStringList{"W 0 0009", "R 0 0009", "W 2 0040"};
+        QTest::newRow("a write in a block send's pause, then its second phase")
+            << "send 2; tick; output 4; tick; pause"
+            << (writes(2, chainWithoutCooling()) + QStringList{"W 0 0009", "R 0 0009", "W 2 0005", "W 2 0006"});
+        QTest::newRow("a re-read waiting before a write of the same block")
+            << "reread 0; output 4" << QStringList{"W 0 0009", "R 0 0009", "R 0 00A1", "R 0 0009", "R 0 0020"};
+    }
+
+    void requestsKeepTheirOwnTargets()
+    {
+        QFETCH(QString, asked);
+        QFETCH(QStringList, frames);
+        CommTestEnvironment env;
+        SimulatedLine line(presentBlocks({0, 2}));
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = connectedComm(line, view);
+        QVERIFY(comm);
+        markPresent({0, 2});
+        OutputOnOff[4] = 1;
+        for (const QString &step : asked.split(QStringLiteral("; "))) {
+            const QStringList words = step.split(QLatin1Char(' '));
+            if (words[0] == QLatin1String("output"))
+                QVERIFY(ToggleOutputOnMonitorPage(words[1].toInt()));
+            else if (words[0] == QLatin1String("send"))
+                PendingRequests.push(BlockSendRequest(words[1].toInt()));
+            else if (words[0] == QLatin1String("factory"))
+                PendingRequests.push(FactoryAdjustRequest(words[1].toInt(), QString(80, QLatin1Char('5'))));
+            else if (words[0] == QLatin1String("reread"))
+                PendingRequests.push(ReReadRequest(words[1].toInt()));
+            else if (words[0] == QLatin1String("tick"))
+                comm->Timer4_Timer();
+            else if (words[0] == QLatin1String("pause"))
+                runDelay(*comm, 0);
+        }
+        for (int i = 0; i < 8 && !PendingRequests.empty(); ++i)
+            comm->Timer4_Timer();
+        // The frames of interest in the order they went; poll steps and most re-read items between.
+        QStringList seen = line.summary();
+        seen.erase(std::remove_if(seen.begin(), seen.end(), [&](const QString &f) { return !frames.contains(f); }),
+                   seen.end());
+        QCOMPARE(seen, frames);
+        QCOMPARE(simValue(line, 0, "0009", 4), int16_t(0));
+    }
+
+    // The operator's value outlives a re-read that brings the controller's old one, and a write
+    // the controller did not answer waits, says so, and goes again.
+    void aWriteIsNeverLost()
+    {
+        CommTestEnvironment env;
+        SimulatedLine line(presentBlocks({1}));
+        QVERIFY(line.start());
+        RecordingLinkView view;
+        auto comm = connectedComm(line, view);
+        QVERIFY(comm);
+        markPresent({1});
+        sim::Faults silent;
+        silent.drop = 1.0;
+        line.server().setFaults(silent);
+        MainSetting[25] = 432;
+        RequestSettingWrite(1, 25);
+        comm->Timer4_Timer();
+        QCOMPARE(line.summary(), QStringList({"W 1 0001"}));
+        QCOMPARE(view.waitingWrites.last(), 1);
+        QCOMPARE(PendingRequests.size(), 1);
+
+        line.server().setFaults(sim::Faults{});
+        line.server().withModel([](sim::DeviceModel &m) { m.value(1, "0001", 5) = 7; });
+        PendingRequests.pushFront(ReReadRequest(1)); // the controller's old value comes back first
+        comm->Timer4_Timer();
+        QCOMPARE(MainSetting[25], int16_t(432)); // the page still shows the operator's value
+        line.clear();
+        for (int i = 0; i < 3 && !PendingRequests.empty(); ++i)
+            comm->Timer4_Timer();
+        QVERIFY(line.summary().contains(QStringLiteral("W 1 0001")));
+        QCOMPARE(simValue(line, 1, "0001", 5), int16_t(432));
+        QCOMPARE(view.waitingWrites.last(), 0);
     }
 
     void factoryAdjustmentCarriesTheEightyCharactersUnchanged()
@@ -280,9 +370,7 @@ private slots:
         QString text;
         for (int i = 0; i < 80; ++i)
             text += QChar(0x21 + (i * 7) % 90);
-        comm->setFactoryAdjustText(text);
-        RequestBlock = 1;
-        LinkRequest = 7;
+        PendingRequests.push(FactoryAdjustRequest(1, text));
         comm->Timer4_Timer();
         QCOMPARE(line.summary(), QStringList({"W 1 0040"}));
         QCOMPARE(parseFrame(line.frames()[0]).data, text);

@@ -100,8 +100,7 @@ private slots:
         if (read == Read::Startup) {
             comm.Setdata_read();
         } else {
-            ReReadBlock = 0;
-            comm.ReadPara_setflg();
+            comm.ReadPara_setflg(0);
         }
 
         // Every value of block 0 is the controller's own, the last item's included.

@@ -5,6 +5,7 @@
 #include "EntryText.h"
 #include "ItemTable.h"
 #include "ItemText.h"
+#include "LinkRequests.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "SettingEntry.h"
@@ -339,7 +340,15 @@ private slots:
             ChannelTable &field = button == QLatin1String("at") ? AutoTuning : OutputOnOff;
             const int before = button == QLatin1String("at") ? autoTuning : output;
             QCOMPARE(int(field[kCh]), acts ? (before == 1 ? 0 : 1) : before);
-            QCOMPARE(PendingWrites.size(), acts ? 1 : 0);
+            QCOMPARE(PendingRequests.size(), acts ? 1 : 0);
+            if (acts) {
+                const LinkRequestJob &write = *PendingRequests.front();
+                QCOMPARE(write.item, QString::fromLatin1(button == QLatin1String("at") ? "000A" : "0009"));
+                QCOMPARE(write.block, kCh / kChannelsPerBlock);
+                QCOMPARE(write.values.size(), size_t(1));
+                QCOMPARE(write.values.front().channel, kCh);
+                QCOMPARE(write.values.front().value, field[kCh]);
+            }
         }
     }
 
@@ -367,15 +376,17 @@ private slots:
         UnitText[319] = QStringLiteral("mm");
         RequestSettingWrite(35, 319);
         QCOMPARE(Prefs::get(QStringLiteral("UNIT320")), QStringLiteral("mm"));
-        QVERIFY(PendingWrites.empty()); // the scaling items never reach the controller
+        QVERIFY(PendingRequests.empty()); // the scaling items never reach the controller
 
         RequestSettingWrite(30, 45);  // loop break 2 time of block 2
         RequestSettingWrite(8, 21);   // anti-reset windup of block 1
         RequestSettingWrite(30, 59);  // the same item of block 2 again: merged
         RequestSettingWrite(24, 21);  // no item of its own
-        QCOMPARE(PendingWrites.size(), 2);
-        QCOMPARE(PendingWrites.pop()->item, QStringLiteral("001B"));
-        const auto second = PendingWrites.pop();
+        QCOMPARE(PendingRequests.size(), 2);
+        const auto first = PendingRequests.pop();
+        QCOMPARE(first->item, QStringLiteral("001B"));
+        QCOMPARE(first->values.size(), size_t(2)); // channels 45 and 59, each with its own value
+        const auto second = PendingRequests.pop();
         QCOMPARE(second->block, 1);
         QCOMPARE(second->item, QStringLiteral("0017"));
     }

@@ -13,9 +13,11 @@
 #include "RecordFile.h"
 #include "SubDisp_AllSaveLoad.h"
 #include "SubDisp_BlockSaveLoad.h"
+#include "SubDisp_Factoryadj.h"
 #include "SubDisp_SaveLoad.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -84,12 +86,16 @@ private:
     void checkTransferRunning(bool running)
     {
         MainDisp &w = *f->w;
-        for (int i : {0, 3, 4}) {
+        for (int i : {0, 3}) {
             QCOMPARE(w.subDispSaveLoad->Command1[size_t(i)]->isEnabled(), !running);
             QCOMPARE(w.subDispBlockSaveLoad->Command1[size_t(i)]->isEnabled(), !running);
         }
-        for (QPushButton *b : w.subDispAllSaveLoad->Command1)
-            QCOMPARE(b->isEnabled(), !running);
+        for (int i : {0, 1})
+            QCOMPARE(w.subDispAllSaveLoad->Command1[size_t(i)]->isEnabled(), !running);
+        // "Return" closes a window whatever runs.
+        QVERIFY(w.subDispSaveLoad->Command1[4]->isEnabled());
+        QVERIFY(w.subDispBlockSaveLoad->Command1[4]->isEnabled());
+        QVERIFY(w.subDispAllSaveLoad->Command1[2]->isEnabled());
         QCOMPARE(w.statusPanelText(4), running ? QString::fromLatin1(FileMessages::kDataChanging) : QString());
         QCOMPARE(w.ProgressBar1->isVisibleTo(&w), running);
         if (running)
@@ -154,6 +160,68 @@ private slots:
             QVERIFY2(f->simValue(1, code.c_str(), 5) == expected, qPrintable(item));
         }
         QCOMPARE(f->simValue(1, "0001", 4), neighbour); // the block's other channels as they were
+    }
+
+    // Another file window's Return refills every name list; the windows still open act on the
+    // channel and block they show.
+    void windowsKeepTheirChoiceWhenTheNameListsAreRefilled()
+    {
+        QVERIFY(f->start(installation({0, 2})));
+        MainDisp &w = *f->w;
+        SubDisp_SaveLoad *d = w.subDispSaveLoad;
+        w.menuAction(QStringLiteral("mnuSave_CH"))->trigger();
+        d->SaveLoad_CHname->setCurrentIndex(44); // Ch045 (block 2)
+        d->SaveLoad_CHname_Click();
+        click(d->Command1[0]);
+        w.menuAction(QStringLiteral("mnuFactory"))->trigger();
+        w.subDispFactoryadj->Factory_Bname->setCurrentIndex(2);
+
+        w.menuAction(QStringLiteral("mnuSave_BLK"))->trigger();
+        click(w.subDispBlockSaveLoad->Command1[4]); // Return: the lists are filled again
+        QCOMPARE(d->SaveLoad_CHname->currentIndex(), 44);
+        QCOMPARE(w.subDispFactoryadj->Factory_Bname->currentIndex(), 2);
+
+        f->env.prompter.answer = Answer::Yes;
+        f->line->clear();
+        click(d->Command1[1]);
+        f->tick();
+        QCOMPARE(f->line->summary(), Writes(2, kChainWithoutCooling)); // not block 0, channel 001
+    }
+
+    // Each file window's Return closes it while a transfer runs; the transfer goes on to its
+    // second phase, and the windows opened again afterwards are usable.
+    void returnClosesEveryFileWindowDuringATransfer()
+    {
+        QVERIFY(f->start(installation({0, 2})));
+        MainDisp &w = *f->w;
+        SubDisp_BlockSaveLoad *block = w.subDispBlockSaveLoad;
+        w.menuAction(QStringLiteral("mnuSave_BLK"))->trigger();
+        block->Block_Option1[2]->setChecked(true);
+        click(block->Command1[0]);
+        f->env.prompter.answer = Answer::Yes;
+        click(block->Command1[1]);
+        w.menuAction(QStringLiteral("mnuSave_CH"))->trigger();
+        w.menuAction(QStringLiteral("mnuSave_ALL"))->trigger();
+        checkTransferRunning(true);
+
+        const std::array<QPair<QDialog *, QPushButton *>, 3> windows{
+            {{w.subDispSaveLoad, w.subDispSaveLoad->Command1[4]},
+             {w.subDispBlockSaveLoad, w.subDispBlockSaveLoad->Command1[4]},
+             {w.subDispAllSaveLoad, w.subDispAllSaveLoad->Command1[2]}}};
+        for (const auto &[window, returnButton] : windows) {
+            QVERIFY(window->isVisible());
+            click(returnButton);
+            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+        }
+
+        f->tick();
+        QCOMPARE(f->line->summary(), Writes(2, kChainWithoutCooling));
+        f->line->clear();
+        w.menuAction(QStringLiteral("mnuSave_BLK"))->trigger(); // opened again in the pause
+        checkTransferRunning(true);
+        f->finishTransfer(false);
+        QCOMPARE(f->line->summary(), Writes(2, {"0005", "0006"}));
+        checkTransferRunning(false);
     }
 
     void blockFileMovesABlockAndKeepsUnfittedPositions()

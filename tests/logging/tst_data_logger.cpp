@@ -240,6 +240,35 @@ private slots:
         QCOMPARE(env.prompter.dialogFolder, env.logFolder());
     }
 
+    // "Continue" ticked while the label shows A, Browse to B, Start: the next start resumes
+    // into B, the file that was being written. Unticking leaves the stored name alone.
+    void resumeFollowsTheFileBeingWritten()
+    {
+        ChartLogFixture env;
+        const QString a = env.logFolder() + QStringLiteral("/a.txt");
+        const QString b = env.logFolder() + QStringLiteral("/b.txt");
+        {
+            Logging run(env);
+            run.view.name = a;
+            run.view.continueChecked = true;
+            run.logger.continueClicked(true);
+            env.prompter.chosenFile = b;
+            run.logger.browse();
+            run.logger.start();
+            QVERIFY(run.logger.running());
+        } // the program closes while logging
+        Logging next(env);
+        next.view.continueChecked = true;
+        next.logger.resume();
+        QCOMPARE(next.view.name, b);
+        QVERIFY(next.logger.running());
+        QVERIFY(!QFile::exists(a));
+        QVERIFY(ChartLogFixture::bytes(b).startsWith(headerOfBlock2()));
+        next.logger.continueClicked(false);
+        QCOMPARE(Prefs::get(QStringLiteral("log_restart")), QStringLiteral("0"));
+        QCOMPARE(Prefs::get(QStringLiteral("log_name")), b);
+    }
+
     void resumeAfterARestart_data()
     {
         QTest::addColumn<QString>("restart");

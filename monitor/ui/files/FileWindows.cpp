@@ -2,6 +2,7 @@
 
 #include "FileMessages.h"
 #include "MainDisp.h"
+#include "LinkRequests.h"
 #include "PLM_INC.h"
 #include "SubDisp_About.h"
 #include "SubDisp_AllSaveLoad.h"
@@ -35,14 +36,13 @@ QString TransferRefusal()
     return QString();
 }
 
-void StartLoadTransfer(MainDisp &main, int16_t linkRequest, int block)
+void StartLoadTransfer(MainDisp &main, bool allBlocks, int block)
 {
     SetTransferRunning(main, true);
     main.setTransferProgress(0, true);
     main.setStatusPanel(4, QString::fromLatin1(FileMessages::kDataChanging));
-    if (linkRequest == 3)
-        PLM_INC::RequestBlock = int16_t(block);
-    PLM_INC::LinkRequest = linkRequest;
+    // The request takes the values the window has just put into the image with it.
+    PLM_INC::PendingRequests.push(allBlocks ? PLM_INC::AllSendRequest() : PLM_INC::BlockSendRequest(block));
 }
 
 void SetTransferRunning(MainDisp &main, bool running)
@@ -59,7 +59,8 @@ void EnableWorkAreaButtons(const std::array<QPushButton *, 5> &buttons, bool tra
 {
     for (size_t i = 0; i < buttons.size(); ++i) {
         const bool needsWork = i == 1 || i == 2;
-        buttons[i]->setEnabled(!transferRunning && (!needsWork || workFilled));
+        const bool usable = int(i) == kWorkAreaReturnButton || (!transferRunning && (!needsWork || workFilled));
+        buttons[i]->setEnabled(usable);
     }
 }
 

@@ -22,6 +22,9 @@ using namespace PLM_INC;
 
 namespace {
 
+// "Return" closes the window while a transfer runs; the transfer goes on without it.
+constexpr int kReturnButton = 2;
+
 QString text(const char *latin1)
 {
     return QString::fromLatin1(latin1);
@@ -76,7 +79,7 @@ void SubDisp_AllSaveLoad::mnuSave_ALL_Click()
 
 void SubDisp_AllSaveLoad::Command1_Click(int Index)
 {
-    if (m_transferRunning)
+    if (m_transferRunning && Index != kReturnButton)
         return;
     switch (Index) {
     case 0: saveToFile(); break;
@@ -89,8 +92,8 @@ void SubDisp_AllSaveLoad::Command1_Click(int Index)
 void SubDisp_AllSaveLoad::setTransferRunning(bool running)
 {
     m_transferRunning = running;
-    for (QPushButton *b : Command1)
-        b->setEnabled(!running);
+    for (size_t i = 0; i < Command1.size(); ++i)
+        Command1[i]->setEnabled(!running || int(i) == kReturnButton);
 }
 
 void SubDisp_AllSaveLoad::saveToFile()
@@ -141,7 +144,7 @@ void SubDisp_AllSaveLoad::loadAndSend()
     if (prompter().question(text(FileMessages::kSendToAll)) != Answer::Yes)
         return;
     ApplyAllRecords(records);
-    FileWindows::StartLoadTransfer(m_main, 4, 0);
+    FileWindows::StartLoadTransfer(m_main, true, 0);
 }
 
 void SubDisp_AllSaveLoad::closeWindow()

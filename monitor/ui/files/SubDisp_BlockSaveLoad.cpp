@@ -137,7 +137,7 @@ void SubDisp_BlockSaveLoad::mnuSave_BLK_Click()
 
 void SubDisp_BlockSaveLoad::Command1_Click(int Index)
 {
-    if (m_transferRunning)
+    if (m_transferRunning && Index != FileWindows::kWorkAreaReturnButton)
         return;
     switch (Index) {
     case 0: moveToWorkArea(); break;
@@ -197,7 +197,7 @@ void SubDisp_BlockSaveLoad::sendToBlock()
         return;
     }
     ApplyBlockRecords(m_work, b);
-    FileWindows::StartLoadTransfer(m_main, 3, b);
+    FileWindows::StartLoadTransfer(m_main, false, b);
 }
 
 void SubDisp_BlockSaveLoad::saveToFile()

@@ -7,6 +7,7 @@
 #include "FileWindows.h"
 #include "MainDisp.h"
 #include "MonitorComm.h"
+#include "LinkRequests.h"
 #include "PLM_INC.h"
 #include "Prompter.h"
 #include "ValueText.h"
@@ -151,8 +152,6 @@ void SubDisp_Factoryadj::setFactoryValues()
         return;
     // The data confirmed now is what the link driver sends, even if the window is opened
     // again before its next tick.
-    m_main.comm().setFactoryAdjustText(FactoryAdjData);
-    RequestBlock = int16_t(b);
-    LinkRequest = 7;
+    PendingRequests.push(FactoryAdjustRequest(b, FactoryAdjData));
     hide();
 }

@@ -187,7 +187,7 @@ void SubDisp_SaveLoad::Option1_Click(int Index)
 
 void SubDisp_SaveLoad::Command1_Click(int Index)
 {
-    if (m_transferRunning)
+    if (m_transferRunning && Index != FileWindows::kWorkAreaReturnButton)
         return;
     switch (Index) {
     case 0: moveToWorkArea(); break;
@@ -293,7 +293,7 @@ void SubDisp_SaveLoad::sendToChannel()
     }
     for (int r = 0; r < kChannelRows; ++r)
         Labeldata[size_t(r)]->setText(WorkData[size_t(r)]); // what is being sent
-    FileWindows::StartLoadTransfer(m_main, 3, c / kChannelsPerBlock);
+    FileWindows::StartLoadTransfer(m_main, false, c / kChannelsPerBlock);
 }
 
 void SubDisp_SaveLoad::closeWindow()

@@ -28,6 +28,7 @@ public:
     void setPortProblem(const QString &text) override;
     void setTransferProgress(int value, bool visible) override;
     void transferFinished(bool allBlocks) override;
+    void setWaitingWrites(int count) override { waitingWrites << count; }
     void refreshDisplay() override;
     void processEvents() override;
 
@@ -45,6 +46,7 @@ public:
     QStringList portProblems;
     QList<QPair<int, bool>> transferProgress;
     QList<bool> transfersFinished;
+    QList<int> waitingWrites; // every count of writes waiting for the controller told
     std::function<void()> onRefresh; // runs inside the tick, as a window handler would between ticks
     std::function<void()> onPortDialog; // runs as the port dialog comes up
 };

@@ -1,0 +1,214 @@
+#include "LinkRequests.h"
+
+#include "ItemTable.h"
+
+#include <algorithm>
+
+namespace PLM_INC {
+
+namespace {
+
+void captureField(std::vector<FieldValue> &into, ChannelTable *field, int block)
+{
+    for (int c = 0; c < kChannelsPerBlock; ++c) {
+        const int ch = block * kChannelsPerBlock + c;
+        into.push_back({field, ch, (*field)[ch]});
+    }
+}
+
+// What a load transfer of the block sends: the chain's fields, then both alarm values.
+void captureSendValues(std::vector<FieldValue> &into, int block)
+{
+    for (const QString &code : TransferChainItems())
+        if (const ItemInfo *info = ItemByCode(code); info && info->field)
+            captureField(into, info->field, block);
+    captureField(into, &Alarm1Value, block);
+    captureField(into, &Alarm2Value, block);
+}
+
+bool isSend(RequestKind kind)
+{
+    return kind == RequestKind::BlockSend || kind == RequestKind::AllSend;
+}
+
+bool isWrite(RequestKind kind)
+{
+    return kind != RequestKind::ReRead;
+}
+
+// Later values of the same field and channel replace earlier ones; new channels are added.
+void mergeValues(std::vector<FieldValue> &into, const std::vector<FieldValue> &newer)
+{
+    for (const FieldValue &v : newer) {
+        auto same = std::find_if(into.begin(), into.end(),
+                                 [&](const FieldValue &o) { return o.field == v.field && o.channel == v.channel; });
+        if (same != into.end())
+            same->value = v.value;
+        else
+            into.push_back(v);
+    }
+}
+
+} // namespace
+
+void LinkRequestJob::restoreValues() const
+{
+    for (const FieldValue &v : values)
+        (*v.field)[v.channel] = v.value;
+}
+
+LinkRequestJob ItemWriteRequest(const QString &item, const std::vector<int> &channels)
+{
+    LinkRequestJob job;
+    job.kind = RequestKind::ItemWrite;
+    job.item = item;
+    job.block = channels.empty() ? -1 : channels.front() / kChannelsPerBlock;
+    const ItemInfo *info = ItemByCode(item);
+    for (int ch : channels) {
+        if (ch < 0 || ch >= kChannels || ch / kChannelsPerBlock != job.block) {
+            job.block = -1; // refused below: a write names exactly one block
+            break;
+        }
+        if (info && info->field)
+            job.values.push_back({info->field, ch, (*info->field)[ch]});
+    }
+    return job;
+}
+
+LinkRequestJob BlockSendRequest(int block)
+{
+    LinkRequestJob job;
+    job.kind = RequestKind::BlockSend;
+    job.block = block;
+    if (block >= 0 && block < kBlocks)
+        captureSendValues(job.values, block);
+    return job;
+}
+
+LinkRequestJob AllSendRequest()
+{
+    LinkRequestJob job;
+    job.kind = RequestKind::AllSend;
+    job.block = -1;
+    for (int b = 0; b < kBlocks; ++b)
+        captureSendValues(job.values, b);
+    return job;
+}
+
+LinkRequestJob AlarmsRequestAfter(const LinkRequestJob &send)
+{
+    LinkRequestJob job;
+    job.kind = send.kind == RequestKind::AllSend ? RequestKind::AllAlarms : RequestKind::BlockAlarms;
+    job.block = send.block;
+    for (const FieldValue &v : send.values)
+        if (v.field == &Alarm1Value || v.field == &Alarm2Value)
+            job.values.push_back(v);
+    return job;
+}
+
+LinkRequestJob FactoryAdjustRequest(int block, const QString &text80)
+{
+    LinkRequestJob job;
+    job.kind = RequestKind::FactoryAdjust;
+    job.block = block;
+    job.text = text80;
+    return job;
+}
+
+LinkRequestJob ReReadRequest(int block)
+{
+    LinkRequestJob job;
+    job.kind = RequestKind::ReRead;
+    job.block = block;
+    return job;
+}
+
+void LinkRequestQueue::push(LinkRequestJob job)
+{
+    if (job.kind == RequestKind::ItemWrite) {
+        if (job.block < 0 || job.block >= kBlocks || job.item.isEmpty())
+            return;
+        // The newest waiting write of this block and item, unless a transfer of the block
+        // comes after it: the operator's value must not be sent before the transfer's.
+        for (auto it = waiting_.rbegin(); it != waiting_.rend(); ++it) {
+            if (isSend(it->kind) && it->coversBlock(job.block))
+                break;
+            if (it->kind == RequestKind::ItemWrite && it->block == job.block && it->item == job.item) {
+                mergeValues(it->values, job.values);
+                return;
+            }
+        }
+    } else if (job.kind == RequestKind::ReRead) {
+        const bool waits = std::any_of(waiting_.begin(), waiting_.end(), [&](const LinkRequestJob &o) {
+            return o.kind == RequestKind::ReRead && o.block == job.block;
+        });
+        if (waits)
+            return;
+    }
+    waiting_.push_back(std::move(job));
+    showFirst();
+}
+
+void LinkRequestQueue::pushFront(LinkRequestJob job)
+{
+    waiting_.push_front(std::move(job));
+    showFirst();
+}
+
+std::deque<LinkRequestJob>::const_iterator LinkRequestQueue::nextPosition() const
+{
+    if (waiting_.empty() || waiting_.front().kind != RequestKind::ReRead)
+        return waiting_.begin();
+    const int block = waiting_.front().block;
+    for (auto it = waiting_.begin() + 1; it != waiting_.end(); ++it) {
+        if (isSend(it->kind) && it->coversBlock(block))
+            break;
+        if (it->kind == RequestKind::ItemWrite && it->block == block)
+            return it;
+    }
+    return waiting_.begin();
+}
+
+const LinkRequestJob *LinkRequestQueue::next() const
+{
+    return waiting_.empty() ? nullptr : &*nextPosition();
+}
+
+std::optional<LinkRequestJob> LinkRequestQueue::pop()
+{
+    if (waiting_.empty())
+        return std::nullopt;
+    const auto at = nextPosition();
+    LinkRequestJob taken = *at;
+    waiting_.erase(at);
+    showFirst();
+    return taken;
+}
+
+void LinkRequestQueue::showFirst() const
+{
+    if (LinkRequest == 0 || LinkRequest == 9)
+        return; // the link's own state shows until the start-up read is done
+    if (waiting_.empty()) {
+        LinkRequest = 1;
+        return;
+    }
+    const LinkRequestJob &first = waiting_.front();
+    LinkRequest = int16_t(first.kind);
+    if (first.block >= 0)
+        RequestBlock = int16_t(first.block);
+    RequestItem = first.item;
+}
+
+void LinkRequestQueue::showWaitingValues() const
+{
+    for (const LinkRequestJob &job : waiting_)
+        job.restoreValues();
+}
+
+int LinkRequestQueue::waitingWrites() const
+{
+    return int(std::count_if(waiting_.begin(), waiting_.end(), [](const LinkRequestJob &j) { return isWrite(j.kind); }));
+}
+
+} // namespace PLM_INC
