@@ -20,7 +20,7 @@ int main(int argc, char **argv)
     for (int seed = 1; seed <= seeds; ++seed) {
         const rc::Random random(static_cast<uint64_t>(seed));
         const session::Setup setup = session::genSetup()(random, 100).value();
-        const std::vector<session::Action> steps = session::genSession()(rc::Random(random).split(), 100).value();
+        const session::Steps steps = session::genSession()(rc::Random(random).split(), 100).value();
         const session::Outcome outcome = session::RunSession(setup, steps);
         actions += outcome.actionsRun;
         if (!outcome.ok) {

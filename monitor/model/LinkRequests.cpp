@@ -26,9 +26,10 @@ void captureSendValues(std::vector<FieldValue> &into, int block)
     captureField(into, &Alarm2Value, block);
 }
 
-bool isSend(RequestKind kind)
+// A phase of a load transfer: it writes items of the blocks it covers from values of its own.
+bool isTransferPhase(RequestKind kind)
 {
-    return kind == RequestKind::BlockSend || kind == RequestKind::AllSend;
+    return kind >= RequestKind::BlockSend && kind <= RequestKind::AllAlarms;
 }
 
 bool isWrite(RequestKind kind)
@@ -128,10 +129,10 @@ void LinkRequestQueue::push(LinkRequestJob job)
     if (job.kind == RequestKind::ItemWrite) {
         if (job.block < 0 || job.block >= kBlocks || job.item.isEmpty())
             return;
-        // The newest waiting write of this block and item, unless a transfer of the block
-        // comes after it: the operator's value must not be sent before the transfer's.
+        // The newest waiting write of this block and item, unless a transfer phase of the
+        // block comes after it: the operator's value must not be sent before the transfer's.
         for (auto it = waiting_.rbegin(); it != waiting_.rend(); ++it) {
-            if (isSend(it->kind) && it->coversBlock(job.block))
+            if (isTransferPhase(it->kind) && it->coversBlock(job.block))
                 break;
             if (it->kind == RequestKind::ItemWrite && it->block == job.block && it->item == job.item) {
                 mergeValues(it->values, job.values);
@@ -161,7 +162,7 @@ std::deque<LinkRequestJob>::const_iterator LinkRequestQueue::nextPosition() cons
         return waiting_.begin();
     const int block = waiting_.front().block;
     for (auto it = waiting_.begin() + 1; it != waiting_.end(); ++it) {
-        if (isSend(it->kind) && it->coversBlock(block))
+        if (isTransferPhase(it->kind) && it->coversBlock(block))
             break;
         if (it->kind == RequestKind::ItemWrite && it->block == block)
             return it;

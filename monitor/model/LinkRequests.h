@@ -59,7 +59,7 @@ class LinkRequestQueue {
 public:
     // Queues a request in order. A write of a block and item that already waits takes the new
     // values into the waiting write (the operator's last value per channel wins), unless a
-    // load transfer of that block was asked for after it. A re-read of a block whose re-read
+    // phase of a load transfer of that block waits after it. A re-read of a block whose re-read
     // already waits is not queued twice.
     void push(LinkRequestJob job);
     // Puts a request that could not reach the controller back at the head of the line.

@@ -13,8 +13,8 @@ int main(int argc, char **argv)
         qputenv("RC_PARAMS", "max_success=20 verbose_progress=0");
     const bool passed = rc::check("every write reaches the block and channel the operator chose", [] {
         const session::Setup setup = *session::genSetup();
-        const std::vector<session::Action> actions = *session::genSession();
-        const session::Outcome outcome = session::RunSession(setup, actions);
+        const session::Steps steps = *session::genSession();
+        const session::Outcome outcome = session::RunSession(setup, steps);
         if (!outcome.ok)
             RC_FAIL(outcome.failure.toStdString());
     });

@@ -92,7 +92,7 @@ public:
             *why = QStringLiteral("the simulator did not start");
             return false;
         }
-        comm_ = connectedComm(line_, view_);
+        comm_ = connectedComm(line_, view_, 5); // an unanswered frame costs 5 ms; a reply on its way is still waited for
         if (!comm_) {
             *why = QStringLiteral("the port did not open");
             return false;
@@ -386,7 +386,26 @@ void showValue(const Setup &setup, std::ostream &os)
        << setup.badChecksum << " (faults " << setup.faultSeed << ')';
 }
 
-Outcome RunSession(const Setup &setup, const std::vector<Action> &actions)
+void showValue(const Steps &steps, std::ostream &os)
+{
+    int pauses = 0;
+    for (const Action &action : steps.actions) {
+        if (action.kind == Kind::Pause) {
+            pauses += action.a;
+            continue;
+        }
+        if (pauses > 0)
+            os << "  pause " << pauses << " ticks\n";
+        pauses = 0;
+        os << "  ";
+        showValue(action, os);
+        os << '\n';
+    }
+    if (pauses > 0)
+        os << "  pause " << pauses << " ticks\n";
+}
+
+Outcome RunSession(const Setup &setup, const Steps &steps)
 {
     CommTestEnvironment env;
     Outcome outcome;
@@ -397,7 +416,7 @@ Outcome RunSession(const Setup &setup, const std::vector<Action> &actions)
         outcome.failure = why;
         return outcome;
     }
-    for (const Action &action : actions) {
+    for (const Action &action : steps.actions) {
         s.run(action);
         ++outcome.actionsRun;
     }

@@ -35,6 +35,13 @@ struct Action {
 
 void showValue(const Action &action, std::ostream &os);
 
+// A session's actions; shown with its runs of pauses counted, not listed.
+struct Steps {
+    std::vector<Action> actions;
+};
+
+void showValue(const Steps &steps, std::ostream &os);
+
 struct Setup {
     std::vector<int> present;  // blocks present, 1..4 of blocks 0..5
     uint32_t valueSeed = 1;    // the controller's settings at the start
@@ -53,6 +60,6 @@ struct Outcome {
 // Runs the session from a fresh image and simulator to the end: every request carried out,
 // every transfer's pause over, every present block read again; then checks the controller
 // and the image against the model.
-Outcome RunSession(const Setup &setup, const std::vector<Action> &actions);
+Outcome RunSession(const Setup &setup, const Steps &steps);
 
 } // namespace session

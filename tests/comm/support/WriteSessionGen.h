@@ -36,9 +36,9 @@ inline Kind kindFor(int draw)
         Kind kind;
     };
     static const Weight weights[] = {
-        {20, Kind::Pause},         {45, Kind::Edit},           {55, Kind::Select},     {63, Kind::ToggleOutput},
-        {69, Kind::ToggleAutoTuning}, {74, Kind::SendChannel}, {78, Kind::SendBlock},  {80, Kind::SendAll},
-        {84, Kind::Factory},       {90, Kind::SettingsChanged}, {100, Kind::Seconds},
+        {12, Kind::Pause},         {34, Kind::Edit},           {42, Kind::Select},     {52, Kind::ToggleOutput},
+        {56, Kind::ToggleAutoTuning}, {64, Kind::SendChannel}, {72, Kind::SendBlock},  {75, Kind::SendAll},
+        {79, Kind::Factory},       {85, Kind::SettingsChanged}, {100, Kind::Seconds},
     };
     for (const Weight &w : weights)
         if (draw < w.upTo)
@@ -60,10 +60,13 @@ inline rc::Gen<Action> genAction()
         rc::gen::inRange(0, 100), rc::gen::inRange(0, 1000), rc::gen::inRange(0, 1000), rc::gen::inRange(0, 1000));
 }
 
-inline rc::Gen<std::vector<Action>> genSession()
+inline rc::Gen<Steps> genSession()
 {
-    return rc::gen::mapcat(rc::gen::inRange(30, 201),
-                           [](int count) { return rc::gen::container<std::vector<Action>>(size_t(count), genAction()); });
+    return rc::gen::map(rc::gen::mapcat(rc::gen::inRange(30, 201),
+                                        [](int count) {
+                                            return rc::gen::container<std::vector<Action>>(size_t(count), genAction());
+                                        }),
+                        [](std::vector<Action> actions) { return Steps{std::move(actions)}; });
 }
 
 } // namespace session
