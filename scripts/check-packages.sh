@@ -64,15 +64,17 @@ for package in plm870-monitor plm870-gateway libtobrelcomm3 libtobrelcomm3-dev; 
   printf '   %-22s %6s KiB  installed %6s KiB  Depends: %s\n' "$package" "$(( $(stat -c %s "$deb") / 1024 ))" \
     "$(dpkg-deb -f "$deb" Installed-Size)" "$(dpkg-deb -f "$deb" Depends)"
 done
+depends() { dpkg-deb -f "dist/${1}_${version}_$(dpkg --print-architecture).deb" Depends; }
 # The programs and the library's users depend on the library of the same version.
 for package in plm870-monitor plm870-gateway libtobrelcomm3-dev; do
-  dpkg-deb -f "dist/${package}_${version}_"*.deb Depends | grep -q "libtobrelcomm3 (= $version)" \
+  [[ "$(depends $package)" == *"libtobrelcomm3 (= $version)"* ]] \
     || fail "$package does not depend on libtobrelcomm3 (= $version)"
 done
 # Dependencies found from the shared libraries actually linked.
-dpkg-deb -f dist/plm870-monitor_*.deb Depends | grep -q 'libqt6widgets6' || fail "plm870-monitor lacks its Qt dependencies"
-dpkg-deb -f dist/plm870-gateway_*.deb Depends | grep -q 'libmosquitto1' || fail "plm870-gateway lacks libmosquitto1"
-dpkg-deb -f dist/plm870-gateway_*.deb Depends | grep -q 'libqt6widgets6' && fail "plm870-gateway depends on Qt Widgets"
+[[ "$(depends plm870-monitor)" == *libqt6widgets6* ]] || fail "plm870-monitor lacks its Qt dependencies"
+[[ "$(depends plm870-gateway)" == *libmosquitto1* ]] || fail "plm870-gateway lacks libmosquitto1"
+[[ "$(depends plm870-gateway)" != *libqt6widgets6* ]] || fail "plm870-gateway depends on Qt Widgets"
+[[ "$(depends libtobrelcomm3)" == *libqt6serialport6* ]] || fail "libtobrelcomm3 lacks libqt6serialport6"
 
 step "lintian"
 if ! lintian --fail-on error --no-tag-display-limit dist/*.deb >"$tmp/lintian.txt" 2>&1; then
@@ -101,7 +103,8 @@ libdir="$root/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)"
 lib_version=$(sed -n 's/^Version: //p' "$libdir/pkgconfig/TobrelComm3.pc")
 [ "$(readlink "$libdir/libTobrelComm3.so.3")" = "libTobrelComm3.so.$lib_version" ] \
   || fail "libTobrelComm3.so.3 does not lead to libTobrelComm3.so.$lib_version"
-objdump -p "$libdir/libTobrelComm3.so.3" | grep -q 'SONAME *libTobrelComm3.so.3$' || fail "the library's SONAME is not libTobrelComm3.so.3"
+[ "$(objdump -p "$libdir/libTobrelComm3.so.3" | grep -c 'SONAME *libTobrelComm3.so.3$')" = 1 ] \
+  || fail "the library's SONAME is not libTobrelComm3.so.3"
 export LD_LIBRARY_PATH="$libdir"
 
 step "desktop entry and AppStream data"
@@ -113,7 +116,7 @@ grep -q "<release version=\"$version\"" "$root"/usr/share/metainfo/*.metainfo.xm
 step "plm870-gateway --help from the unpacked root"
 "$root/usr/bin/plm870-gateway" --help >"$tmp/gateway-help.txt" || fail "plm870-gateway --help failed"
 grep -q '^Usage: plm870-gateway' "$tmp/gateway-help.txt" || fail "plm870-gateway --help prints no usage"
-ldd "$root/usr/bin/plm870-gateway" | grep -q "$libdir/libTobrelComm3.so.3" \
+[[ "$(ldd "$root/usr/bin/plm870-gateway")" == *"$libdir/libTobrelComm3.so.3"* ]] \
   || fail "the gateway does not use the unpacked library"
 
 step "PLM870_Monitor from the unpacked root, offscreen, against the unpacked simulator"
@@ -142,7 +145,8 @@ echo "   screenshot of the installed program: dist/screenshot-main-window.png"
 step "the -dev package: public headers on their own, pkg-config"
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
 pc_cflags=$(pkg-config --cflags TobrelComm3)
-case "$pc_cflags" in *"$root/usr/include"*) ;; *) fail "pkg-config does not point into the unpacked root: $pc_cflags" ;; esac
+pc_includedir=$(realpath "$(pkg-config --variable=includedir TobrelComm3)")
+[ "$pc_includedir" = "$root/usr/include" ] || fail "pkg-config does not point into the unpacked root: $pc_includedir"
 for header in "$root"/usr/include/TobrelComm3/*.h; do
   echo "#include <TobrelComm3/$(basename "$header")>" \
     | g++ -std=c++17 -fPIC -fsyntax-only -x c++ $pc_cflags - || fail "$(basename "$header") does not stand on its own"
@@ -154,18 +158,21 @@ cmake -S tests/consumer -B "$tmp/consumer" -G Ninja -DCMAKE_BUILD_TYPE=Release -
 grep -q "^TobrelComm3_DIR:PATH=$libdir/cmake/TobrelComm3$" "$tmp/consumer/CMakeCache.txt" \
   || fail "the consumer did not find the unpacked TobrelComm3 package"
 cmake --build "$tmp/consumer" >>"$tmp/consumer.log" 2>&1 || { cat "$tmp/consumer.log" >&2; fail "the consumer does not build"; }
-start_sim "$tmp/com2" --blocks 0 --baud 0 --reply-trace "$tmp/replies"
-"$tmp/consumer/read_block" "$tmp/com2" 0 0080 >"$tmp/values.txt" || fail "the consumer could not read block 0"
+# Block 04 of the demo installation: channels of several input types and one unfitted pair.
+block=3
+start_sim "$tmp/com2" --demo --baud 0 --reply-trace "$tmp/replies"
+"$tmp/consumer/read_block" "$tmp/com2" "$block" 0080 >"$tmp/values.txt" || fail "the consumer could not read block $block"
 stop_sim
 # The values the simulator sent: the 20 fields of its reply, four hex digits each.
-reply=$(grep -m1 '^<ACK>  "0080' "$tmp/replies") || fail "the simulator sent no reply to the read"
-data=${reply#<ACK>  \"0080}
+address=$(printf "\\$(printf %o $((32 + block)))")
+reply=$(grep -m1 -F "<ACK>$address \"0080" "$tmp/replies") || fail "the simulator sent no reply to the read"
+data=${reply#"<ACK>$address \"0080"}
 for i in $(seq 0 19); do
   v=$((16#${data:$((i * 4)):4}))
   [ "$v" -lt 32768 ] || v=$((v - 65536))
   echo "$v"
 done >"$tmp/sent.txt"
 diff "$tmp/sent.txt" "$tmp/values.txt" >&2 || fail "the consumer's values differ from the simulator's"
-echo "   block 0, item 0080: $(tr '\n' ' ' <"$tmp/values.txt")"
+echo "   block $block, item 0080: $(tr '\n' ' ' <"$tmp/values.txt")"
 
 step "packages checked"
