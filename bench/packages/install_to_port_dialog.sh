@@ -4,12 +4,14 @@
 #   bench/packages/install_to_port_dialog.sh DIR     a fresh root, for example one made by
 #                                                   debootstrap --variant=minbase bookworm DIR
 #   bench/packages/install_to_port_dialog.sh --host  this machine (the packages are removed again)
+# PLM_DEBS names the packages to install (default: dist/*.deb, -dev package and Qt's headers
+# included); PLM_DEBS="dist/plm870-monitor_*.deb dist/libtobrelcomm3_*.deb" is an operator's PC.
 # The root has no serial port the monitor can open, so it shows the port dialog
 # ("Communication environment setting display") once its main window has loaded.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 target=${1:?"give a root folder or --host"}
-debs=(dist/*.deb)
+read -r -a debs <<<"$(echo ${PLM_DEBS:-dist/*.deb})"
 [ -e "${debs[0]}" ] || { echo "no packages in dist/: run scripts/package.sh" >&2; exit 1; }
 
 display=:$((90 + RANDOM % 9))
@@ -19,7 +21,9 @@ mounted=()
 cleanup() {
   [ -z "$monitor_pid" ] || kill "$monitor_pid" 2>/dev/null || true
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
-  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount "${mounted[$i]}" 2>/dev/null || true; done
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+    umount "${mounted[$i]}" 2>/dev/null || umount -l "${mounted[$i]}" 2>/dev/null || true
+  done
 }
 trap cleanup EXIT INT TERM
 
@@ -64,7 +68,7 @@ kill "$monitor_pid"; wait "$monitor_pid" 2>/dev/null || true; monitor_pid=""
 
 echo "apt: $(grep -E '^(Need to get|After this operation)' /tmp/install_to_port_dialog.apt | tr '\n' ' ')"
 echo "installed size of the packages: $(run dpkg-query -W -f='${Package} ${Installed-Size} KiB\n' \
-  plm870-monitor plm870-gateway libtobrelcomm3 libtobrelcomm3-dev | tr '\n' ';')"
+  plm870-monitor plm870-gateway libtobrelcomm3 libtobrelcomm3-dev 2>/dev/null | tr '\n' ';')"
 awk -v a="$start" -v b="$installed" -v c="$shown" \
   'BEGIN { printf "apt install: %.1f s; start to port dialog: %.1f s; together: %.1f s\n", b - a, c - b, c - a }'
 if [ "$target" = "--host" ]; then
