@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TobrelComm3Global.h"
+
 #include <QString>
 #include <stdexcept>
 
@@ -7,7 +9,7 @@ namespace tobrel {
 
 // An error raised by the link: its number (30001..30006, 30019, or another number for
 // errors of the line itself) and the description shown to the operator as it stands.
-class CommError : public std::runtime_error {
+class TOBRELCOMM3_EXPORT CommError : public std::runtime_error {
 public:
     CommError(int number, const QString &description)
         : std::runtime_error(description.toStdString()), number_(number), description_(description) {}

@@ -23,7 +23,7 @@ enum LineError {
     LineErrorWriteFailed = 8021,        // the device refused the characters written
 };
 
-class Line {
+class TOBRELCOMM3_EXPORT Line {
 public:
     enum class Cts { Low, Asserted, Unsupported };
 

@@ -59,7 +59,8 @@ int toLineInteger(qint32 value)
 
 } // namespace
 
-struct STDComm::Impl {
+// Private to the library: not part of its interface.
+struct Q_DECL_HIDDEN STDComm::Impl {
     std::unique_ptr<Line> line;
     MessageHandler messageHandler;
 

@@ -3,17 +3,12 @@
 
 #include "CommError.h"
 #include "Line.h"
+#include "TobrelComm3Global.h"
 
 #include <QString>
 #include <QtGlobal>
 #include <functional>
 #include <memory>
-
-#if defined(TOBRELCOMM3_LIBRARY)
-#define TOBRELCOMM3_EXPORT Q_DECL_EXPORT
-#else
-#define TOBRELCOMM3_EXPORT Q_DECL_IMPORT
-#endif
 
 namespace tobrel {
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs what building, testing and running need on a Debian 12 machine.
+# Installs what building, testing, running and packaging need on a Debian 12 machine.
+# Idempotent: with everything there it installs nothing and does not touch the package lists.
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
           libgl-dev xvfb xauth clang libclang-rt-14-dev fonts-dejavu-core
-          libmosquitto-dev mosquitto librapidcheck-dev)
+          libmosquitto-dev mosquitto
+          dpkg-dev lintian desktop-file-utils appstream librapidcheck-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

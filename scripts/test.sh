@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors and runs every test; then builds
-# again with the address and undefined-behaviour sanitizers and runs every test there too;
-# then gives each fuzzer a short run.
+# Installs what is missing, builds with warnings as errors and runs every test; builds the
+# Debian packages from that build and checks them; then builds again with the address and
+# undefined-behaviour sanitizers and runs every test there too; then gives each fuzzer a short
+# run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -10,10 +11,17 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
 echo "== build (warnings are errors)"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLM_WERROR=ON >/dev/null
+# Configured for /usr as scripts/package.sh configures it, so packaging builds nothing again.
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLM_WERROR=ON \
+  -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build build/release -j "$jobs"
 echo "== tests"
 ctest --test-dir build/release --output-on-failure -j "$jobs" --timeout 600
+
+if [ "${PLM_SKIP_PACKAGES:-0}" != "1" ]; then
+  echo "== packages"
+  timeout 900 bash scripts/check-packages.sh
+fi
 
 if [ "${PLM_SKIP_SANITIZERS:-0}" != "1" ]; then
   echo "== build with address and undefined-behaviour sanitizers"

@@ -69,6 +69,7 @@ std::string UsageText()
            "  --blocks LIST     plain installation of the listed blocks 0..15 (0,5 or 0-15)\n"
            "  --baud N          9600 (default), 19200, or 0 for replies without line pacing\n"
            "  --trace FILE      write every received frame to FILE, one per line\n"
+           "  --reply-trace FILE  write every reply sent to FILE, one per line\n"
            "  --drop P          probability of a dropped reply (0..1)\n"
            "  --bad-checksum P  probability of a reply with a wrong checksum\n"
            "  --nak P           probability of NAK instead of the answer\n"
@@ -133,6 +134,9 @@ bool ParseCommandLine(int argc, const char *const *argv, CommandLine &out, std::
             out.serve.baud = static_cast<int>(n);
         } else if (option == "--trace") {
             if (!value(out.serve.tracePath))
+                return false;
+        } else if (option == "--reply-trace") {
+            if (!value(out.serve.replyTracePath))
                 return false;
         } else if (option == "--drop") {
             if (!probability(out.serve.faults.drop))

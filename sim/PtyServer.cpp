@@ -56,6 +56,7 @@ struct PtyServer::Impl {
     std::vector<std::string> received;
     size_t unanswered = 0;
     std::ofstream trace;
+    std::ofstream replyTrace;
 
     std::thread thread;
     int master = -1;
@@ -142,6 +143,11 @@ bool PtyServer::start(std::string *error)
         if (!d->trace)
             return fail("cannot write the trace file " + d->options.tracePath);
     }
+    if (!d->options.replyTracePath.empty()) {
+        d->replyTrace.open(d->options.replyTracePath, std::ios::out | std::ios::trunc | std::ios::binary);
+        if (!d->replyTrace)
+            return fail("cannot write the reply trace file " + d->options.replyTracePath);
+    }
     d->partial.clear();
     d->inFrame = false;
     d->outgoing.clear();
@@ -207,6 +213,8 @@ void PtyServer::Impl::closeAll()
     }
     if (trace.is_open())
         trace.close();
+    if (replyTrace.is_open())
+        replyTrace.close();
 }
 
 void PtyServer::Impl::serve()
@@ -281,6 +289,8 @@ void PtyServer::Impl::answer(const std::string &frame, Clock::time_point end)
             reply = withFaults(std::move(reply), start);
         if (reply.empty())
             ++unanswered;
+        else if (replyTrace.is_open())
+            replyTrace << TraceLine(reply) << '\n' << std::flush;
     }
     if (reply.empty())
         return;

@@ -1,5 +1,7 @@
 #include "DataFolder.h"
 
+#include "InstallLayout.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -22,7 +24,9 @@ QString findDataFolder()
         return QDir(home).absolutePath();
     }
     const QString programFolder = QCoreApplication::applicationDirPath();
-    if (!programFolder.isEmpty() && QFileInfo(programFolder).isWritable())
+    // An installed program's folder is the system's, even where this user may write there.
+    if (!programFolder.isEmpty() && QFileInfo(programFolder).isWritable()
+        && InstalledShareFolder(programFolder).isEmpty())
         return programFolder;
     const QString perUser = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                             + QStringLiteral("/TOBREL LUMIRAS/PLM-870 Monitor_us");

@@ -1,6 +1,7 @@
 // The folder that holds the data folders "logging", "hystory" and "Setdata": the folder named
-// by PLM870_HOME; else the program's own folder when it is writable; else the per-user
-// application data folder (an installed program cannot write beside itself).
+// by PLM870_HOME; else the program's own folder when it is writable and not an installed
+// tree's; else the per-user application data folder (an installed program never writes
+// beside itself, not even when run by root).
 #pragma once
 
 #include <QString>

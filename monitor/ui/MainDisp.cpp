@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "DataFolder.h"
+#include "InstallLayout.h"
 #include "FileWindows.h"
 #include "MonitorComm.h"
 #include "OpeningScreen.h"
@@ -30,7 +31,6 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -267,18 +267,10 @@ void MainDisp::placeProgressBar()
 
 void MainDisp::mnuHelp_Click()
 {
-    // The contents page of the help, next to the program or in the source tree's docs.
-    const QStringList candidates = {
-        QCoreApplication::applicationDirPath() + QStringLiteral("/help/PLM_MONITOR_US.html"),
-        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/plm870/help/PLM_MONITOR_US.html"),
-    };
-    for (const QString &path : candidates) {
-        if (QFileInfo::exists(path)) {
-            if (QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())))
-                return;
-            break;
-        }
-    }
+    // The contents page of the help, next to the program or in its installed tree.
+    const QString page = PLM_INC::HelpContentsPage(QCoreApplication::applicationDirPath());
+    if (!page.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+        return;
     PLM_INC::prompter().message(QStringLiteral("The help file PLM_MONITOR_US cannot be opened."));
 }
 

@@ -41,8 +41,10 @@ private slots:
         const QTemporaryDir dir;
         const QString link = dir.filePath("line");
         const QString trace = dir.filePath("trace.txt");
+        const QString replies = dir.filePath("replies.txt");
         QProcess p;
-        p.start(PLM870SIM, {"--blocks", "0,5", "--baud", "0", "--link", link, "--trace", trace});
+        p.start(PLM870SIM, {"--blocks", "0,5", "--baud", "0", "--link", link, "--trace", trace,
+                            "--reply-trace", replies});
         QVERIFY(p.waitForStarted());
         while (!p.canReadLine())
             QVERIFY(p.waitForReadyRead(10000));
@@ -51,11 +53,12 @@ private slots:
         const QString slave = line.mid(4).trimmed();
         QCOMPARE(QFileInfo(link).symLinkTarget(), slave);
 
+        std::string reply;
         {
             Client client(link.toStdString());
             QVERIFY(client.ok());
             client.send(readFrame(5, "00A1"));
-            const std::string reply = client.readReply();
+            reply = client.readReply();
             QCOMPARE(reply.substr(0, 8), std::string("\x06% \"00A1"));
             QVERIFY(checksumOk(reply));
         }
@@ -69,6 +72,11 @@ private slots:
         QFile traced(trace);
         QVERIFY(traced.open(QIODevice::ReadOnly));
         QCOMPARE(traced.readAll(), QByteArray("<STX>% \"00A1") + tobrel::MakeCheckSum("% \"00A1").c_str() + "<ETX>\n");
+        // The reply trace holds the reply exactly as it crossed the line.
+        QFile repliesTraced(replies);
+        QVERIFY(repliesTraced.open(QIODevice::ReadOnly));
+        const QByteArray expected = QByteArray("<ACK>") + QByteArray::fromStdString(reply.substr(1, reply.size() - 2)) + "<ETX>\n";
+        QCOMPARE(repliesTraced.readAll(), expected);
     }
 
     void helpGoesToStdout()

@@ -1,6 +1,7 @@
 #include "SubDisp_About.h"
 
 #include "Controls.h"
+#include "ProgramVersion.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,7 +11,6 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString kVersion = QStringLiteral("2.05");
 const QString kAccessCode = QStringLiteral("plimsor");
 } // namespace
 
@@ -28,7 +28,7 @@ SubDisp_About::SubDisp_About(QWidget *parent) : QDialog(parent)
     layout->addWidget(title);
     auto *grid = new QGridLayout;
     Label_version = Controls::caption(this, QStringLiteral("Label_version"), QStringLiteral("Version"));
-    Label_ver = Controls::caption(this, QStringLiteral("Label_ver"), kVersion);
+    Label_ver = Controls::caption(this, QStringLiteral("Label_ver"), PLM_INC::ProgramVersion());
     Label_ver->setAccessibleName(QStringLiteral("Version number"));
     Label_option = Controls::caption(this, QStringLiteral("Label_option"), QStringLiteral("Option N"));
     corvade_option = new QLineEdit(this);

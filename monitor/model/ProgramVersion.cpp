@@ -1,0 +1,12 @@
+#include "ProgramVersion.h"
+
+#include "ProgramBuildInfo.h"
+
+namespace PLM_INC {
+
+QString ProgramVersion()
+{
+    return QStringLiteral(PLM870_VERSION);
+}
+
+} // namespace PLM_INC
