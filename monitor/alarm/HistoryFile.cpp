@@ -1,7 +1,9 @@
 #include "HistoryFile.h"
 
+#include "FileCodePage.h"
+#include "FileStamps.h"
+
 #include <QFile>
-#include <QLocale>
 #include <QSaveFile>
 
 QString HistoryFileBaseName(const QDateTime &start)
@@ -20,15 +22,15 @@ QByteArray HistoryFileLine(const QStringList &fields)
         line += QLatin1Char('"') + fields[i] + QLatin1Char('"');
     }
     line += QLatin1String("\r\n");
-    return line.toLocal8Bit();
+    return PLM_INC::ToFileCodePage(line);
 }
 
-bool WriteHistoryFileHeader(const QString &path, const QDate &startDate)
+bool WriteHistoryFileHeader(const QString &path, const QDate &startDate, const QLocale &locale)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QString date = QLocale::system().toString(startDate, QLocale::ShortFormat);
+    const QString date = PLM_INC::FileDateText(startDate, locale);
     file.write(HistoryFileLine({QStringLiteral("PLM-870 Alarm hystory"), QStringLiteral("    Data  : "), date}));
     file.write(HistoryFileLine({QStringLiteral("Time"), QStringLiteral("Channel"), QStringLiteral("Contain")}));
     return file.commit();

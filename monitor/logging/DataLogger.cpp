@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "DataFolder.h"
+#include "FileStamps.h"
 #include "LogFile.h"
 #include "Preferences.h"
 #include "Prompter.h"
@@ -45,7 +46,7 @@ void DataLogger::logTimeSetAt(const QTime &now)
 bool DataLogger::appendLine(const QDateTime &at)
 {
     const LoggedBlocks blocks = m_view.loggedBlocks();
-    return AppendLogLine(m_view.fileName(), LogDataLine(LogStampText(at, m_locale), LogValues(blocks)));
+    return AppendLogLine(m_view.fileName(), LogDataLine(PLM_INC::FileStampText(at, m_locale), LogValues(blocks)));
 }
 
 void DataLogger::start()
@@ -56,7 +57,8 @@ void DataLogger::start()
     const bool continueFile = m_view.continueFile();
     const bool exists = QFileInfo::exists(path);
     if (!continueFile && exists) {
-        if (PLM_INC::prompter().question(QStringLiteral("The same file name exists. Do you want to overwrite?"))
+        if (PLM_INC::prompter().question(QStringLiteral("The same file name exists. Do you want to overwrite?"),
+                                         PLM_INC::QuestionIcon::Question)
             != PLM_INC::Answer::Yes) {
             PLM_INC::prompter().message(QStringLiteral("Designate a new file name."));
             return;
@@ -100,7 +102,7 @@ void DataLogger::stop()
 void DataLogger::browse()
 {
     const QString chosen = PLM_INC::prompter().anyFileName(QString(), PLM_INC::DataSubFolder(QStringLiteral("logging")),
-                                                           QString());
+                                                           QString(), QStringLiteral("txt"));
     if (chosen.isEmpty())
         return;
     // The dialog's default extension.

@@ -21,25 +21,29 @@ public:
         messages << text;
         kinds << kind;
     }
-    PLM_INC::Answer question(const QString &text) override
+    PLM_INC::Answer question(const QString &text, PLM_INC::QuestionIcon icon = PLM_INC::QuestionIcon::Exclamation) override
     {
         questions << text;
+        questionIcons << icon;
         return answer;
     }
-    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString anyFileName(const QString &, const QString &folder, const QString &) override
+    QString openFileName(const QString &, const QString &, const QString &, const QString & = QString()) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &, const QString & = QString()) override { return {}; }
+    QString anyFileName(const QString &, const QString &folder, const QString &, const QString &suffix = QString()) override
     {
         dialogFolder = folder;
+        dialogSuffix = suffix;
         return chosenFile;
     }
 
     QStringList messages;
     QStringList kinds;
     QStringList questions;
+    QList<PLM_INC::QuestionIcon> questionIcons;
     PLM_INC::Answer answer = PLM_INC::Answer::No;
     QString chosenFile;
     QString dialogFolder;
+    QString dialogSuffix;
 };
 
 class SetClock : public PLM_INC::Clock {

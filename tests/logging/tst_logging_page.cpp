@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -98,6 +99,35 @@ private slots:
         QVERIFY(page().Frame_logging->isEnabled());
         QVERIFY(page().Command1[0]->isEnabled());
         QCOMPARE(m_win->statusPanelText(2), QStringLiteral("Logging standby"));
+    }
+
+    // The boxes as the operator sees them: the overwrite question with the question icon.
+    void theOverwriteQuestionShowsTheQuestionIcon()
+    {
+        startOn(QStringLiteral("plant"));
+        QTest::mouseClick(page().Command1[1], Qt::LeftButton); // the file exists now
+        WidgetPrompter boxes;
+        setPrompter(&boxes);
+        QList<QPair<QString, QMessageBox::Icon>> seen;
+        QTimer operatorAnswers;
+        operatorAnswers.setInterval(20);
+        connect(&operatorAnswers, &QTimer::timeout, this, [&seen] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            seen << qMakePair(box->text(), box->icon());
+            QAbstractButton *no = box->button(QMessageBox::No);
+            (no ? no : box->button(QMessageBox::Ok))->click();
+        });
+        operatorAnswers.start();
+        QTest::mouseClick(page().Command1[0], Qt::LeftButton);
+        operatorAnswers.stop();
+        setPrompter(&m_env->prompter);
+        const QList<QPair<QString, QMessageBox::Icon>> expected = {
+            {QStringLiteral("The same file name exists. Do you want to overwrite?"), QMessageBox::Question},
+            {QStringLiteral("Designate a new file name."), QMessageBox::Information}};
+        QCOMPARE(seen, expected);
+        QVERIFY(!page().Timer1->isActive());
     }
 
     void continueChoice_data()

@@ -48,7 +48,7 @@ void RecordingPrompter::message(const QString &text, const QString &kind)
         duringMessage();
 }
 
-PLM_INC::Answer RecordingPrompter::question(const QString &)
+PLM_INC::Answer RecordingPrompter::question(const QString &, PLM_INC::QuestionIcon)
 {
     return PLM_INC::Answer::No;
 }
