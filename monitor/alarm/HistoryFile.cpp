@@ -3,7 +3,6 @@
 #include "FileCodePage.h"
 #include "FileStamps.h"
 
-#include <QFile>
 #include <QSaveFile>
 
 QString HistoryFileBaseName(const QDateTime &start)
@@ -34,17 +33,4 @@ bool WriteHistoryFileHeader(const QString &path, const QDate &startDate, const Q
     file.write(HistoryFileLine({QStringLiteral("PLM-870 Alarm hystory"), QStringLiteral("    Data  : "), date}));
     file.write(HistoryFileLine({QStringLiteral("Time"), QStringLiteral("Channel"), QStringLiteral("Contain")}));
     return file.commit();
-}
-
-bool AppendHistoryFileLine(const QString &path, const QStringList &fields)
-{
-    if (path.isEmpty())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const QByteArray line = HistoryFileLine(fields);
-    const bool written = file.write(line) == line.size() && file.flush();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
 }

@@ -14,5 +14,3 @@ QByteArray HistoryFileLine(const QStringList &fields);
 // Writes the two header lines to a new file (replacing an old one); the start date is the
 // file date of FileStamps.h, as in the log. False when it cannot.
 bool WriteHistoryFileHeader(const QString &path, const QDate &startDate, const QLocale &locale = QLocale::system());
-// Appends one line; false when the file cannot be opened or written.
-bool AppendHistoryFileLine(const QString &path, const QStringList &fields);

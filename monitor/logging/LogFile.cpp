@@ -2,17 +2,11 @@
 
 #include "Clock.h"
 #include "DataFolder.h"
+#include "DiskWriter.h"
 #include "FileCodePage.h"
 #include "FileStamps.h"
 
-#include <QFile>
 #include <QSaveFile>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -28,17 +22,6 @@ QByteArray fieldsWithCommas(const QStringList &fields)
         line += quoted(field) + QLatin1Char(',');
     line += QLatin1String("\r\n");
     return PLM_INC::ToFileCodePage(line);
-}
-
-bool syncToDisk(QFile &file)
-{
-#ifdef Q_OS_WIN
-    return _commit(file.handle()) == 0;
-#elif defined(Q_OS_LINUX)
-    return fdatasync(file.handle()) == 0;
-#else
-    return fsync(file.handle()) == 0;
-#endif
 }
 
 } // namespace
@@ -102,12 +85,5 @@ bool WriteLogHeader(const QString &path, const QDate &date, const QLocale &local
 
 bool AppendLogLine(const QString &path, const QByteArray &line)
 {
-    if (path.isEmpty())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const bool written = file.write(line) == line.size() && file.flush() && syncToDisk(file);
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    return PLM_INC::diskWriter().appendAndWait(path, line);
 }

@@ -27,6 +27,6 @@ QByteArray LogDataLine(const QString &stamp, const QStringList &values);
 // Creates the file complete with its three header lines (an old file of the name is replaced
 // only once the new one is written); false when it cannot.
 bool WriteLogHeader(const QString &path, const QDate &date, const QLocale &locale, const QStringList &titles);
-// Appends one line and puts it on the disk before the file is closed, so a power cut loses at
-// most the line being written; false when the file cannot be opened or written.
+// Appends one line through the disk writer (DiskWriter.h), after the lines handed to it
+// before, and waits until it is on the disk; false when the file cannot be opened or written.
 bool AppendLogLine(const QString &path, const QByteArray &line);

@@ -1,6 +1,7 @@
 // Alarm detection and the alarm history: entry order and texts, the ring of 100 rows, the
 // history file byte for byte, and a file that cannot be written.
 #include "AlarmHistory.h"
+#include "DiskWriter.h"
 #include "FileStamps.h"
 #include "HistoryFile.h"
 #include "PLM_INC.h"
@@ -191,6 +192,7 @@ private slots:
         StatusWord[0] = kStatusAlarm1 | kStatusAlarm2;
         AlarmChk(0);
         QCOMPARE(HistoryRow, int16_t(3));
+        diskWriter().waitUntilWritten(); // the writer reports the failures back
         QCOMPARE(HistoryBuffer[1][3], QStringLiteral("Alarm 2 was turned on."));
         QCOMPARE(env.prompter.messages.size(), 2);
         for (const auto &m : env.prompter.messages) {

@@ -7,6 +7,7 @@
 #include "DataFolder.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
+#include "DiskWriter.h"
 #include "Prompter.h"
 
 #include <QDir>
@@ -84,8 +85,10 @@ public:
         QSettings settings(Prefs::storePath(), QSettings::IniFormat);
         return settings.contains(key) ? settings.value(key).toString() : QStringLiteral("(none)");
     }
+    // The file once every line handed to the disk writer is written.
     static QByteArray bytes(const QString &path)
     {
+        PLM_INC::diskWriter().waitUntilWritten();
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
     }

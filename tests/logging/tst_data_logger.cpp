@@ -3,6 +3,7 @@
 // after a restart. Files are compared byte by byte.
 #include "ChartLogFixture.h"
 #include "DataLogger.h"
+#include "DiskWriter.h"
 #include "LogFile.h"
 
 #include <QtTest>
@@ -184,6 +185,7 @@ private slots:
         QVERIFY(QDir().mkdir(run.view.name)); // another program holds the file
         env.clock.at = QDateTime(QDate(2026, 12, 6), QTime(9, 5, 17, 100));
         run.logger.lineWriterTick();
+        diskWriter().waitUntilWritten(); // the writer reports the failure back
         QCOMPARE(env.prompter.messages, QStringList{DataLogger::cannotWriteText()});
         QCOMPARE(env.prompter.kinds, QStringList{QStringLiteral("logging")}); // not stacked while open
         QVERIFY(run.logger.running());

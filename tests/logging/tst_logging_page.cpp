@@ -3,6 +3,7 @@
 // nobody is at the desk: one box, and logging goes on.
 #include "ChartLogFixture.h"
 #include "DataLogger.h"
+#include "DiskWriter.h"
 #include "LogFile.h"
 #include "LoggingPage.h"
 #include "MainDisp.h"
@@ -163,6 +164,7 @@ private slots:
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkdir(path)); // another program holds the file
         runFor(60); // six lines due, none written
+        diskWriter().waitUntilWritten(); // the writer reports the failures back
         const QString text = DataLogger::cannotWriteText();
         QList<QMessageBox *> open = openBoxes(text);
         QCOMPARE(open.size(), 1);
@@ -172,12 +174,14 @@ private slots:
         open.first()->close();
         QTRY_COMPARE(openBoxes(text).size(), 0);
         runFor(10);
+        diskWriter().waitUntilWritten();
         QCOMPARE(openBoxes(text).size(), 1);
         openBoxes(text).first()->close();
         QTRY_COMPARE(openBoxes(text).size(), 0);
         // The file comes free: lines go in again, without a box.
         QVERIFY(QDir().rmdir(path));
         runFor(10);
+        diskWriter().waitUntilWritten();
         QCOMPARE(openBoxes(text).size(), 0);
         QVERIFY(ChartLogFixture::bytes(path).startsWith("\"2026/12/06 09:06:"));
         setPrompter(&m_env->prompter);

@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 
 #include "AlarmHistory.h"
+#include "DiskWriter.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "Protocol.h"
@@ -75,6 +76,7 @@ CommTestEnvironment::~CommTestEnvironment()
 
 QByteArray CommTestEnvironment::historyFileBytes() const
 {
+    PLM_INC::diskWriter().waitUntilWritten();
     QFile f(PLM_INC::HistoryFileName);
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray();
