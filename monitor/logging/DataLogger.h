@@ -8,8 +8,8 @@
 
 #include <QByteArray>
 #include <QLocale>
-#include <memory>
 #include <QString>
+#include <memory>
 
 class LoggingView {
 public:

@@ -78,27 +78,6 @@ private slots:
         QCOMPARE(decode.readsUtf8(), utf8);
         QCOMPARE(decode(file), text);
     }
-
-    void namesKeepWhatThePageHolds_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("kept");
-        QTest::addColumn<QString>("refused");
-        QTest::newRow("euro sign is in the page") << QStringLiteral("Preis \u20ac5") << QStringLiteral("Preis \u20ac5") << QString();
-        QTest::newRow("l with stroke is not") << QStringLiteral("Zone \u01421") << QStringLiteral("Zone 1") << QStringLiteral("\u0142");
-        QTest::newRow("each refused character named once") << QStringLiteral("\u0142\u00f3d\u017a \u0142")
-                                                          << QStringLiteral("\u00f3d ") << QStringLiteral("\u0142\u017a");
-        QTest::newRow("a character beyond 16 bits whole") << QStringLiteral("a\U0001F600b") << QStringLiteral("ab")
-                                                         << QStringLiteral("\U0001F600");
-    }
-    void namesKeepWhatThePageHolds()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QString, kept);
-        QFETCH(QString, refused);
-        QCOMPARE(WithinFileCodePage(typed), kept);
-        QCOMPARE(OutsideFileCodePage(typed), refused);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestFileCodePage)
