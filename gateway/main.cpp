@@ -1,4 +1,5 @@
 // plm870-gateway: the monitor without its window, for an unattended PC.
+#include "DiskWriter.h"
 #include "Gateway.h"
 #include "GatewayOptions.h"
 #include "StopSignals.h"
@@ -29,6 +30,8 @@ int main(int argc, char **argv)
     }
     const int rc = app.exec();
     gateway.stop();
+    // The history lines still on their way reach the disk while the application exists.
+    PLM_INC::diskWriter().waitUntilWritten();
     std::fprintf(stderr, "Stopped\n");
     return rc;
 }

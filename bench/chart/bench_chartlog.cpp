@@ -7,6 +7,7 @@
 // real or virtual X display.
 #include "ChartPage.h"
 #include "DataLogger.h"
+#include "FileStamps.h"
 #include "LogColumns.h"
 #include "LogFile.h"
 #include "MainDisp.h"
@@ -66,7 +67,7 @@ Figures logLines(const QString &folder, int lines)
     for (int i = 0; i < lines; ++i) {
         fillImage(i);
         timer.start();
-        const QByteArray line = LogDataLine(LogStampText(QDateTime::currentDateTime(), QLocale::system()), LogValues(all));
+        const QByteArray line = LogDataLine(PLM_INC::FileStampText(QDateTime::currentDateTime(), QLocale::system()), LogValues(all));
         if (!AppendLogLine(path, line)) {
             std::fprintf(stderr, "cannot append to %s\n", qPrintable(path));
             break;
@@ -87,7 +88,7 @@ Figures logLinesWithoutSync(const QString &folder, int lines, bool write)
     for (int i = 0; i < lines; ++i) {
         fillImage(i);
         timer.start();
-        const QByteArray line = LogDataLine(LogStampText(QDateTime::currentDateTime(), QLocale::system()), LogValues(all));
+        const QByteArray line = LogDataLine(PLM_INC::FileStampText(QDateTime::currentDateTime(), QLocale::system()), LogValues(all));
         if (write) {
             QFile file(path);
             if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(line) != line.size() || !file.flush())

@@ -4,7 +4,8 @@
 // Goal: at most 1.1 (the write waits for the transaction in flight and nothing else).
 // The presses fall at times spread over the poll cycle; the press is counted from the time
 // it was due, so the wait for the transaction under way when it came is included.
-// PLM870_BENCH_WRITES sets the number of presses (default 40).
+// PLM870_BENCH_WRITES sets the number of presses (default 40). PLM870_BENCH_DURING_PAUSE=1
+// presses "Control ON/OFF" only while a block send's 15-second pause runs instead.
 #include "AlarmHistory.h"
 #include "LinkView.h"
 #include "MonitorComm.h"
@@ -13,6 +14,8 @@
 #include "Prompter.h"
 #include "PtyServer.h"
 #include "STDComm.h"
+#include "ChangeRules.h"
+#include "LinkRequests.h"
 #include "SettingWrite.h"
 
 #include <QCoreApplication>
@@ -39,9 +42,11 @@ public:
     void message(const QString &, const QString & = QString()) override {}
 };
 
-bool isWriteOfMainSetting(const std::string &frame)
+const char *gItem = "0001"; // the item the presses write
+
+bool isWriteOfPressedItem(const std::string &frame)
 {
-    return frame.size() > 8 && frame[3] == 0x52 && frame.compare(4, 4, "0001") == 0;
+    return frame.size() > 8 && frame[3] == 0x52 && frame.compare(4, 4, gItem) == 0;
 }
 
 } // namespace
@@ -78,6 +83,9 @@ int main(int argc, char **argv)
     }
     PLM_INC::BlockAbsent.fill(0);
     PLM_INC::LinkRequest = 1;
+    const bool duringPause = qEnvironmentVariableIntValue("PLM870_BENCH_DURING_PAUSE") == 1;
+    if (duringPause)
+        gItem = "0009";
     const int presses = qEnvironmentVariableIntValue("PLM870_BENCH_WRITES") > 0
         ? qEnvironmentVariableIntValue("PLM870_BENCH_WRITES")
         : 40;
@@ -93,7 +101,7 @@ int main(int argc, char **argv)
             const qint64 due = dueNs.load();
             if (due >= 0) {
                 const std::vector<std::string> frames = server.receivedFrames();
-                if (std::any_of(frames.begin(), frames.end(), isWriteOfMainSetting)) {
+                if (std::any_of(frames.begin(), frames.end(), isWriteOfPressedItem)) {
                     waits.push_back((clock.nsecsElapsed() - due) / 1e9);
                     dueNs = -1;
                 }
@@ -125,10 +133,21 @@ int main(int argc, char **argv)
             app.quit();
             return;
         }
+        if (duringPause && !comm.timer3(0).isActive()) {
+            // A block send of block 16 first; the presses fall in its pause.
+            if (PLM_INC::PendingRequests.empty())
+                PLM_INC::PendingRequests.push(PLM_INC::BlockSendRequest(15));
+            schedule();
+            return;
+        }
         server.clearReceived();
-        PLM_INC::MainSetting[made % 320] = int16_t(made);
         dueNs = nextDueNs; // the moment the press was due, before the tick in flight ended
-        PLM_INC::RequestSettingWrite(1, made % 320);
+        if (duringPause) {
+            PLM_INC::ToggleOutputOnMonitorPage(made % 300);
+        } else {
+            PLM_INC::MainSetting[made % 320] = int16_t(made);
+            PLM_INC::RequestSettingWrite(1, made % 320);
+        }
         ++made;
         schedule();
     });
@@ -149,8 +168,10 @@ int main(int argc, char **argv)
         sum += w;
     const double mean = sum / double(waits.size());
     const double p95 = waits[size_t(double(waits.size() - 1) * 0.95)];
-    std::printf("\n== bench_write_latency (simulator paced at 9600 baud, 16 blocks polled)\n");
-    std::printf("OK -> write frame at the simulator, %zu presses: mean %.1f ms, 95th %.1f ms, max %.1f ms\n", waits.size(),
+    std::printf("\n== bench_write_latency (simulator paced at 9600 baud, 16 blocks polled%s)\n",
+                duringPause ? ", presses in a block send's pause" : "");
+    std::printf("%s -> write frame at the simulator, %zu presses: mean %.1f ms, 95th %.1f ms, max %.1f ms\n",
+                duringPause ? "Control ON/OFF" : "OK", waits.size(),
                 mean * 1e3, p95 * 1e3, waits.back() * 1e3);
     std::printf("one block read on the line: %.1f ms -> ratio mean %.3f, max %.3f (goal max <= 1.1)\n", kReadSeconds * 1e3,
                 mean / kReadSeconds, waits.back() / kReadSeconds);

@@ -1,6 +1,8 @@
 // Setting data files and the all-blocks load transfer.
 //   save of an all-channel file (320 channels, 10,561 lines) in ms / 20 ms goal, goal <= 1
 //   load of that file (read, check, into the image) in ms / 20 ms goal, goal <= 1
+//   load of the same file with the unit "°C" on every channel, in Windows-1252 and in UTF-8
+//   (the code page is decided over the whole file), in ms
 //   all-blocks transfer (16 blocks with cooling: 416 writes, then 32 alarm writes) against
 //   the simulator paced at the line rate: time / line-limited time, goal <= 1.02
 // PLM870_BENCH_BAUD (9600 or 19200, default 9600) and PLM870_BENCH_BLOCKS (1..16, default
@@ -164,11 +166,37 @@ int main(int argc, char **argv)
             std::abort();
         ApplyAllRecords(records);
     });
+    // The same file with a non-ASCII unit on every channel, as written here and as a Linux
+    // editor would save it.
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    file.close();
+    const QByteArray windowsUnits = QByteArray(bytes).replace("\"kPa\"", "\"\xb0" "C\"");
+    const QByteArray utf8Units = QByteArray(bytes).replace("\"kPa\"", "\"\xc2\xb0" "C\"");
+    auto loadBytes = [&](const QByteArray &content) {
+        const QString other = dir.path() + QStringLiteral("/units.dat");
+        QFile out(other);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(content) != content.size())
+            std::abort();
+        out.close();
+        return timeRuns([&] {
+            std::vector<RawSettingRecord> records;
+            if (LoadRecordFile(other, kAllFileKind, kChannels, records) != LoadStatus::Ok
+                || records[0].unit != QStringLiteral("\u00b0C"))
+                std::abort();
+            ApplyAllRecords(records);
+        });
+    };
+    const Figures loadWindows = loadBytes(windowsUnits);
+    const Figures loadUtf8 = loadBytes(utf8Units);
     std::printf("all-channel file: %lld bytes, %d lines\n", size, 1 + kChannels * 33);
     std::printf("  save %.2f ms median, %.2f ms worst of %d: ratio %.3f of the 20 ms goal\n", save.median, save.worst,
                 kRuns, save.median / kFileGoalMs);
     std::printf("  load %.2f ms median, %.2f ms worst of %d: ratio %.3f of the 20 ms goal\n", load.median, load.worst,
                 kRuns, load.median / kFileGoalMs);
+    std::printf("  load with unit deg C in Windows-1252 %.2f ms median, in UTF-8 %.2f ms median\n", loadWindows.median,
+                loadUtf8.median);
     std::fflush(stdout);
     return transferBench();
 }

@@ -1,6 +1,7 @@
 #include "AlarmHistory.h"
 
 #include "Clock.h"
+#include "DiskWriter.h"
 #include "HistoryFile.h"
 #include "HistoryText.h"
 #include "PLM_INC.h"
@@ -97,9 +98,11 @@ void Hystory_Write(const QString &ALM, int ch, bool State)
     if (entryObserver())
         entryObserver()(HistoryEntry{ALM, ch, State, now, entry[0], entry[1], entry[2], entry[3]});
 
+    // The line goes to the disk on the writer thread, so a slow disk never holds the poll cycle.
     // The entry stays in the window and the buffer even when the file refuses it.
-    if (!AppendHistoryFileLine(HistoryFileName, {entry[1], entry[2], entry[3]}))
+    PLM_INC::diskWriter().append(HistoryFileName, HistoryFileLine({entry[1], entry[2], entry[3]}), [] {
         PLM_INC::prompter().message(QString::fromLatin1(kHistoryWriteFailedText), QStringLiteral("history"));
+    });
 }
 
 QString CreateHistoryFile(const QString &folder, const QDateTime &start)

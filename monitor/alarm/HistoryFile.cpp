@@ -1,7 +1,8 @@
 #include "HistoryFile.h"
 
-#include <QFile>
-#include <QLocale>
+#include "FileCodePage.h"
+#include "FileStamps.h"
+
 #include <QSaveFile>
 
 QString HistoryFileBaseName(const QDateTime &start)
@@ -20,29 +21,16 @@ QByteArray HistoryFileLine(const QStringList &fields)
         line += QLatin1Char('"') + fields[i] + QLatin1Char('"');
     }
     line += QLatin1String("\r\n");
-    return line.toLocal8Bit();
+    return PLM_INC::ToFileCodePage(line);
 }
 
-bool WriteHistoryFileHeader(const QString &path, const QDate &startDate)
+bool WriteHistoryFileHeader(const QString &path, const QDate &startDate, const QLocale &locale)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QString date = QLocale::system().toString(startDate, QLocale::ShortFormat);
+    const QString date = PLM_INC::FileDateText(startDate, locale);
     file.write(HistoryFileLine({QStringLiteral("PLM-870 Alarm hystory"), QStringLiteral("    Data  : "), date}));
     file.write(HistoryFileLine({QStringLiteral("Time"), QStringLiteral("Channel"), QStringLiteral("Contain")}));
     return file.commit();
-}
-
-bool AppendHistoryFileLine(const QString &path, const QStringList &fields)
-{
-    if (path.isEmpty())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const QByteArray line = HistoryFileLine(fields);
-    const bool written = file.write(line) == line.size() && file.flush();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
 }

@@ -1,8 +1,9 @@
-// The alarm history file of one run: text in the system's 8-bit code page, every field in
-// double quotes, fields separated by commas, CR LF line ends.
+// The alarm history file of one run: text in the files' code page (FileCodePage.h), every
+// field in double quotes, fields separated by commas, CR LF line ends.
 #pragma once
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -10,7 +11,6 @@
 QString HistoryFileBaseName(const QDateTime &start);
 // One line: "a","b","c" CR LF, encoded for the file.
 QByteArray HistoryFileLine(const QStringList &fields);
-// Writes the two header lines to a new file (replacing an old one); false when it cannot.
-bool WriteHistoryFileHeader(const QString &path, const QDate &startDate);
-// Appends one line; false when the file cannot be opened or written.
-bool AppendHistoryFileLine(const QString &path, const QStringList &fields);
+// Writes the two header lines to a new file (replacing an old one); the start date is the
+// file date of FileStamps.h, as in the log. False when it cannot.
+bool WriteHistoryFileHeader(const QString &path, const QDate &startDate, const QLocale &locale = QLocale::system());

@@ -33,30 +33,53 @@ bool WidgetPrompter::isOpen(const QString &kind) const
     return it != m_open.end() && !it->second.isNull() && it->second->isVisible();
 }
 
-PLM_INC::Answer WidgetPrompter::question(const QString &text)
+PLM_INC::Answer WidgetPrompter::question(const QString &text, PLM_INC::QuestionIcon icon)
 {
-    return titledQuestion(text, kTitle);
+    return ask(text, kTitle, icon);
 }
 
 PLM_INC::Answer WidgetPrompter::titledQuestion(const QString &text, const QString &title)
 {
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No, owner());
+    return ask(text, title, PLM_INC::QuestionIcon::Exclamation);
+}
+
+PLM_INC::Answer WidgetPrompter::ask(const QString &text, const QString &title, PLM_INC::QuestionIcon icon)
+{
+    const QMessageBox::Icon shown =
+        icon == PLM_INC::QuestionIcon::Question ? QMessageBox::Question : QMessageBox::Warning;
+    QMessageBox box(shown, title, text, QMessageBox::Yes | QMessageBox::No, owner());
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes ? PLM_INC::Answer::Yes : PLM_INC::Answer::No;
 }
 
-QString WidgetPrompter::openFileName(const QString &title, const QString &folder, const QString &filter)
+QString WidgetPrompter::fileName(const QString &title, const QString &folder, const QString &filter,
+                                 const QString &defaultSuffix, bool existing)
 {
-    return QFileDialog::getOpenFileName(owner(), title, folder, filter);
-}
-
-QString WidgetPrompter::saveFileName(const QString &title, const QString &folder, const QString &filter)
-{
+    QFileDialog dialog(owner(), title, folder, filter);
+    dialog.setAcceptMode(existing ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(existing ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     // The program asks its own overwrite question; the dialog must not ask a second time.
-    return QFileDialog::getSaveFileName(owner(), title, folder, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
 }
 
-QString WidgetPrompter::anyFileName(const QString &title, const QString &folder, const QString &filter)
+QString WidgetPrompter::openFileName(const QString &title, const QString &folder, const QString &filter,
+                                     const QString &defaultSuffix)
 {
-    return QFileDialog::getSaveFileName(owner(), title, folder, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    return fileName(title, folder, filter, defaultSuffix, true);
+}
+
+QString WidgetPrompter::saveFileName(const QString &title, const QString &folder, const QString &filter,
+                                     const QString &defaultSuffix)
+{
+    return fileName(title, folder, filter, defaultSuffix, false);
+}
+
+QString WidgetPrompter::anyFileName(const QString &title, const QString &folder, const QString &filter,
+                                    const QString &defaultSuffix)
+{
+    return fileName(title, folder, filter, defaultSuffix, false);
 }

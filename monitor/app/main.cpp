@@ -1,4 +1,5 @@
 // PLM870_Monitor: the monitoring program of a PLM-870 installation.
+#include "DiskWriter.h"
 #include "MainDisp.h"
 #include "ProgramEntry.h"
 #include "ScreenshotOnce.h"
@@ -20,6 +21,8 @@ int main(int argc, char *argv[])
     ScreenshotOnce screenshot(program.mainDisp());
 
     const int rc = app.exec();
+    // The history and log lines still on their way reach the disk while the application exists.
+    PLM_INC::diskWriter().waitUntilWritten();
     PLM_INC::setPrompter(nullptr);
     return screenshot.active() ? screenshot.exitCode() : rc;
 }

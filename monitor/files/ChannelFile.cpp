@@ -1,6 +1,7 @@
 #include "ChannelFile.h"
 
 #include "DataFileKind.h"
+#include "FileCodePage.h"
 #include "PLM_INC.h"
 #include "SettingFields.h"
 #include "ValueText.h"
@@ -67,7 +68,7 @@ const Row &row(int r)
 void appendQuotedLine(QByteArray &out, const QString &text)
 {
     out += '"';
-    out += text.toLocal8Bit();
+    out += ToFileCodePage(text);
     out += "\"\r\n";
 }
 

@@ -33,7 +33,8 @@ QString ChannelRowShortFormDefault(int row);
 QString ChannelRowText(int row, int channel);
 ChannelRows ChannelRowsOf(int channel);
 
-// The file's bytes: marker line and 32 rows, quoted, CR LF, in the system's 8-bit code page.
+// The file's bytes: marker line and 32 rows, quoted, CR LF, in the files' code page
+// (FileCodePage.h).
 QByteArray ChannelFileBytes(const ChannelRows &rows);
 // The rows of a file in marker form (marker, then 32 fields) or short form (the first 23
 // fields, rows 23..31 from the defaults); nullopt when the file ends early, a quote never

@@ -12,6 +12,15 @@ namespace PLM_INC {
 namespace {
 
 const QString kFilter = QStringLiteral("*.dat(data file) (*.dat)");
+const QString kSuffix = QStringLiteral("dat");
+
+// The dialogs' default extension, also where a dialog gives back a name as it was typed.
+QString withDefaultSuffix(const QString &name)
+{
+    if (name.isEmpty() || !QFileInfo(name).suffix().isEmpty())
+        return name;
+    return name + QLatin1Char('.') + kSuffix;
+}
 
 } // namespace
 
@@ -24,12 +33,12 @@ QString SettingFileFolder()
 
 QString ChooseSaveFile()
 {
-    QString name = prompter().saveFileName(QStringLiteral("Save As"), SettingFileFolder(), kFilter);
+    const QString name =
+        withDefaultSuffix(prompter().saveFileName(QStringLiteral("Save As"), SettingFileFolder(), kFilter, kSuffix));
     if (name.isEmpty())
         return QString();
-    if (QFileInfo(name).suffix().isEmpty())
-        name += QStringLiteral(".dat");
-    if (QFileInfo::exists(name) && prompter().question(QString::fromLatin1(FileMessages::kOverwrite)) != Answer::Yes) {
+    if (QFileInfo::exists(name)
+        && prompter().question(QString::fromLatin1(FileMessages::kOverwrite), QuestionIcon::Question) != Answer::Yes) {
         prompter().message(QString::fromLatin1(FileMessages::kNewFileName));
         return QString();
     }
@@ -38,7 +47,7 @@ QString ChooseSaveFile()
 
 QString ChooseOpenFile()
 {
-    return prompter().openFileName(QStringLiteral("Open"), SettingFileFolder(), kFilter);
+    return withDefaultSuffix(prompter().openFileName(QStringLiteral("Open"), SettingFileFolder(), kFilter, kSuffix));
 }
 
 } // namespace PLM_INC

@@ -1,5 +1,6 @@
 // The save and open dialogs of the setting file windows: folder "Setdata" of the data
-// folder, ".dat" files. A cancelled dialog gives an empty name and the caller does nothing.
+// folder, ".dat" files; a name typed without an extension gets ".dat" in both. A cancelled
+// dialog gives an empty name and the caller does nothing.
 #pragma once
 
 #include <QString>

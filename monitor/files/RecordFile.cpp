@@ -1,6 +1,7 @@
 #include "RecordFile.h"
 
 #include "DataFileKind.h"
+#include "FileCodePage.h"
 #include "PLM_INC.h"
 #include "SettingFields.h"
 
@@ -100,7 +101,7 @@ QByteArray RecordFileBytes(const std::vector<RawSettingRecord> &records)
             out += "\r\n";
         }
         out += '"';
-        out += record.unit.toLocal8Bit();
+        out += ToFileCodePage(record.unit);
         out += "\"\r\n";
     }
     return out;

@@ -86,7 +86,7 @@ std::optional<QString> SettingFieldReader::nextText()
     QByteArray field;
     if (!next(field))
         return std::nullopt;
-    return QString::fromLocal8Bit(field);
+    return decode_(field);
 }
 
 std::optional<int16_t> SettingFieldReader::nextInt16()

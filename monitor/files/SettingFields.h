@@ -1,8 +1,11 @@
 // The field rules of the setting data files: fields are separated by commas or line ends, a
 // field that begins with a quote runs to the next quote (what follows it up to the separator
 // is dropped), blanks around an unquoted field are dropped, and blank lines hold no field.
-// Works on the file's bytes; a field's text is decoded from the system's 8-bit code page.
+// Works on the file's bytes; a field's text is decoded as the whole file decides (UTF-8 or
+// Windows-1252, FileCodePage.h).
 #pragma once
+
+#include "FileCodePage.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,7 +16,7 @@ namespace PLM_INC {
 
 class SettingFieldReader {
 public:
-    explicit SettingFieldReader(const QByteArray &bytes) : bytes_(bytes) {}
+    explicit SettingFieldReader(const QByteArray &bytes) : bytes_(bytes), decode_(bytes) {}
 
     // The next field's raw bytes (without quotes); false at the end of the data, or when a
     // quoted field never closes (then failed() is true and every later call is false too).
@@ -30,6 +33,7 @@ public:
 
 private:
     const QByteArray &bytes_;
+    FileTextDecoder decode_;
     qsizetype pos_ = 0;
     bool afterComma_ = false;
     bool failed_ = false;

@@ -2,6 +2,8 @@
 
 #include "Clock.h"
 #include "DataFolder.h"
+#include "DiskWriter.h"
+#include "FileStamps.h"
 #include "LogFile.h"
 #include "Preferences.h"
 #include "Prompter.h"
@@ -42,10 +44,9 @@ void DataLogger::logTimeSetAt(const QTime &now)
     m_schedule.LogTimeSet(index, now);
 }
 
-bool DataLogger::appendLine(const QDateTime &at)
+QByteArray DataLogger::lineAt(const QDateTime &at) const
 {
-    const LoggedBlocks blocks = m_view.loggedBlocks();
-    return AppendLogLine(m_view.fileName(), LogDataLine(LogStampText(at, m_locale), LogValues(blocks)));
+    return LogDataLine(PLM_INC::FileStampText(at, m_locale), LogValues(m_view.loggedBlocks()));
 }
 
 void DataLogger::start()
@@ -56,7 +57,8 @@ void DataLogger::start()
     const bool continueFile = m_view.continueFile();
     const bool exists = QFileInfo::exists(path);
     if (!continueFile && exists) {
-        if (PLM_INC::prompter().question(QStringLiteral("The same file name exists. Do you want to overwrite?"))
+        if (PLM_INC::prompter().question(QStringLiteral("The same file name exists. Do you want to overwrite?"),
+                                         PLM_INC::QuestionIcon::Question)
             != PLM_INC::Answer::Yes) {
             PLM_INC::prompter().message(QStringLiteral("Designate a new file name."));
             return;
@@ -65,6 +67,8 @@ void DataLogger::start()
     if (m_running)
         return;
 
+    // Lines of an earlier run still on their way reach the disk before the file is replaced.
+    PLM_INC::diskWriter().waitUntilWritten();
     const QDateTime now = PLM_INC::clock().now();
     if (!continueFile || !exists) {
         if (!WriteLogHeader(path, now.date(), m_locale, LogColumnTitles(m_view.loggedBlocks()))) {
@@ -76,7 +80,7 @@ void DataLogger::start()
     m_view.setLoggingStatus(kRun);
     // The first line carries the time the schedule starts from.
     logTimeSetAt(now.time());
-    if (!appendLine(now)) {
+    if (!AppendLogLine(m_view.fileName(), lineAt(now))) {
         // No line, no run: the panel and the stored state must not claim one.
         Prefs::set(QStringLiteral("log_start"), 0);
         m_view.setLoggingStatus(kStandby);
@@ -103,7 +107,7 @@ void DataLogger::stop()
 void DataLogger::browse()
 {
     const QString chosen = PLM_INC::prompter().anyFileName(QString(), PLM_INC::DataSubFolder(QStringLiteral("logging")),
-                                                           QString());
+                                                           QString(), QStringLiteral("txt"));
     if (chosen.isEmpty())
         return;
     // The dialog's default extension.
@@ -119,10 +123,15 @@ void DataLogger::lineWriterTick()
     // finds no line due.
     if (!m_schedule.check(now.time()))
         return;
-    if (!appendLine(now)) {
-        reportCannotWrite();
-        LogTimeSet();
-    }
+    // The line goes to the disk on the writer thread; a failure comes back here later, and
+    // the next line is then due one interval after it.
+    std::weak_ptr<DataLogger *> self = m_self;
+    PLM_INC::diskWriter().append(m_view.fileName(), lineAt(now), [self] {
+        if (const std::shared_ptr<DataLogger *> logger = self.lock()) {
+            (*logger)->reportCannotWrite();
+            (*logger)->LogTimeSet();
+        }
+    });
 }
 
 void DataLogger::continueClicked(bool checked)

@@ -6,8 +6,10 @@
 #include "LogColumns.h"
 #include "LogSchedule.h"
 
+#include <QByteArray>
 #include <QLocale>
 #include <QString>
+#include <memory>
 
 class LoggingView {
 public:
@@ -31,6 +33,8 @@ public:
 class DataLogger {
 public:
     explicit DataLogger(LoggingView &view);
+    DataLogger(const DataLogger &) = delete;
+    DataLogger &operator=(const DataLogger &) = delete;
 
     bool running() const { return m_running; }
     const LogSchedule &schedule() const { return m_schedule; }
@@ -58,11 +62,13 @@ public:
 
 private:
     void logTimeSetAt(const QTime &now);
-    bool appendLine(const QDateTime &at);
+    QByteArray lineAt(const QDateTime &at) const;
     void reportCannotWrite();
 
     LoggingView &m_view;
     LogSchedule m_schedule;
     QLocale m_locale = QLocale::system();
     bool m_running = false;
+    // Failures of lines still on their way reach the logger only while it exists.
+    std::shared_ptr<DataLogger *> m_self = std::make_shared<DataLogger *>(this);
 };

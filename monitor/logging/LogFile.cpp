@@ -2,16 +2,11 @@
 
 #include "Clock.h"
 #include "DataFolder.h"
+#include "DiskWriter.h"
+#include "FileCodePage.h"
+#include "FileStamps.h"
 
-#include <QFile>
-#include <QRegularExpression>
 #include <QSaveFile>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -26,30 +21,7 @@ QByteArray fieldsWithCommas(const QStringList &fields)
     for (const QString &field : fields)
         line += quoted(field) + QLatin1Char(',');
     line += QLatin1String("\r\n");
-    return line.toLocal8Bit();
-}
-
-bool isPosixLocale(const QLocale &locale)
-{
-    return locale.language() == QLocale::C;
-}
-
-// The time zone fields ("t" .. "tttt") and the blank before them.
-QString withoutTimeZone(QString format)
-{
-    static const QRegularExpression zone(QStringLiteral("\\s*t+"));
-    return format.remove(zone).trimmed();
-}
-
-bool syncToDisk(QFile &file)
-{
-#ifdef Q_OS_WIN
-    return _commit(file.handle()) == 0;
-#elif defined(Q_OS_LINUX)
-    return fdatasync(file.handle()) == 0;
-#else
-    return fsync(file.handle()) == 0;
-#endif
+    return PLM_INC::ToFileCodePage(line);
 }
 
 } // namespace
@@ -77,33 +49,15 @@ QString LogNotRegisteredText()
     return QStringLiteral("Not registered.(Please register.)");
 }
 
-QString LogDateText(const QDate &date, const QLocale &locale)
-{
-    if (isPosixLocale(locale))
-        return date.toString(QStringLiteral("yyyy/MM/dd"));
-    return locale.toString(date, locale.dateFormat(QLocale::ShortFormat));
-}
-
-QString LogTimeText(const QTime &time, const QLocale &locale)
-{
-    if (isPosixLocale(locale))
-        return time.toString(QStringLiteral("HH:mm:ss"));
-    return locale.toString(time, withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
-}
-
-QString LogStampText(const QDateTime &at, const QLocale &locale)
-{
-    return LogDateText(at.date(), locale) + QLatin1Char(' ') + LogTimeText(at.time(), locale);
-}
-
 QByteArray LogTitleLine()
 {
-    return (quoted(QStringLiteral("PLM-870 Process variable data")) + QLatin1String("\r\n")).toLocal8Bit();
+    return PLM_INC::ToFileCodePage(quoted(QStringLiteral("PLM-870 Process variable data")) + QLatin1String("\r\n"));
 }
 
 QByteArray LogDateLine(const QDate &date, const QLocale &locale)
 {
-    return (quoted(QStringLiteral("Data  : ") + LogDateText(date, locale)) + QLatin1String("\r\n")).toLocal8Bit();
+    return PLM_INC::ToFileCodePage(quoted(QStringLiteral("Data  : ") + PLM_INC::FileDateText(date, locale))
+                                   + QLatin1String("\r\n"));
 }
 
 QByteArray LogColumnLine(const QStringList &titles)
@@ -131,12 +85,5 @@ bool WriteLogHeader(const QString &path, const QDate &date, const QLocale &local
 
 bool AppendLogLine(const QString &path, const QByteArray &line)
 {
-    if (path.isEmpty())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const bool written = file.write(line) == line.size() && file.flush() && syncToDisk(file);
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    return PLM_INC::diskWriter().appendAndWait(path, line);
 }

@@ -1,4 +1,4 @@
-// The process value log file: text in the system's 8-bit code page, every field between
+// The process value log file: text in the files' code page (FileCodePage.h), every field between
 // double quotes (quotes inside a field are not escaped), CR LF line ends. The title and date
 // lines are one field each without a comma; on the column line and the data lines every
 // field is followed by a comma, the last one included.
@@ -18,15 +18,8 @@ QString MakeLogName();
 // The caption of the file name label while no file is chosen.
 QString LogNotRegisteredText();
 
-// Dates and times as the locale writes them: its short date and its long time (without a
-// time zone, which no spreadsheet reads). The C/POSIX locale of a service has no date order
-// of its own; there the log uses "yyyy/MM/dd" and "HH:mm:ss".
-QString LogDateText(const QDate &date, const QLocale &locale);
-QString LogTimeText(const QTime &time, const QLocale &locale);
-// The time stamp of a data line: date, one blank, time.
-QString LogStampText(const QDateTime &at, const QLocale &locale);
-
 QByteArray LogTitleLine();
+// The date line holds the file date of FileStamps.h; a data line's stamp is FileStampText.
 QByteArray LogDateLine(const QDate &date, const QLocale &locale);
 QByteArray LogColumnLine(const QStringList &titles);
 QByteArray LogDataLine(const QString &stamp, const QStringList &values);
@@ -34,6 +27,6 @@ QByteArray LogDataLine(const QString &stamp, const QStringList &values);
 // Creates the file complete with its three header lines (an old file of the name is replaced
 // only once the new one is written); false when it cannot.
 bool WriteLogHeader(const QString &path, const QDate &date, const QLocale &locale, const QStringList &titles);
-// Appends one line and puts it on the disk before the file is closed, so a power cut loses at
-// most the line being written; false when the file cannot be opened or written.
+// Appends one line through the disk writer (DiskWriter.h), after the lines handed to it
+// before, and waits until it is on the disk; false when the file cannot be opened or written.
 bool AppendLogLine(const QString &path, const QByteArray &line);

@@ -14,7 +14,7 @@ void ConsolePrompter::message(const QString &text, const QString &)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-Answer ConsolePrompter::question(const QString &text)
+Answer ConsolePrompter::question(const QString &text, QuestionIcon)
 {
     std::fprintf(stderr, "%s [No]\n", text.toLocal8Bit().constData());
     return Answer::No;

@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "MainDisp.h"
+#include "NameFieldCodePage.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 
@@ -42,6 +43,7 @@ SubDisp_Block::SubDisp_Block(MainDisp &main) : QDialog(&main), m_main(main)
         field->setObjectName(Controls::indexed(QStringLiteral("DvtoN"), b));
         field->setAccessibleName(QStringLiteral("Name of block %1").arg(BlockDigits(b)));
         field->setMaxLength(kNameLength);
+        RefuseCharactersOutsideFileCodePage(field);
         field->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('W')) * kNameLength / 2 + 24);
         DvtoN[size_t(b)] = field;
         grid->addWidget(Label1[size_t(b)], b + 1, 0);

@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "MainDisp.h"
+#include "NameFieldCodePage.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "Prompter.h"
@@ -52,6 +53,7 @@ SubDisp_Chname::SubDisp_Chname(MainDisp &main) : QDialog(&main), m_main(main)
         field->setObjectName(Controls::indexed(QStringLiteral("ChName"), i));
         field->setAccessibleName(QStringLiteral("Name of channel %1 of the block").arg(BlockDigits(i)));
         field->setMaxLength(kNameLength);
+        RefuseCharactersOutsideFileCodePage(field);
         field->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('W')) * kNameLength / 2 + 24);
         ChName[size_t(i)] = field;
         const int column = (i / 10) * 2;

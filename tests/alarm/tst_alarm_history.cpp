@@ -1,6 +1,9 @@
 // Alarm detection and the alarm history: entry order and texts, the ring of 100 rows, the
 // history file byte for byte, and a file that cannot be written.
 #include "AlarmHistory.h"
+#include "DiskWriter.h"
+#include "FileStamps.h"
+#include "HistoryFile.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "TestEnvironment.h"
@@ -137,16 +140,38 @@ private slots:
     {
         CommTestEnvironment env;
         QCOMPARE(QFileInfo(HistoryFileName).fileName(), QStringLiteral("2026_12_6_9_5.hys"));
+        Prefs::set(QStringLiteral("Chname041"), QStringLiteral("Zone \u00e41"));
         StatusWord[40] = kStatusAlarm1;
         AlarmChk(40);
         env.clock.at = env.clock.at.addSecs(3600 * 5);
         Hystory_Write(QStringLiteral("NAK"), 0, false);
-        const QByteArray date = QLocale::system().toString(QDate(2026, 12, 6), QLocale::ShortFormat).toLocal8Bit();
+        const QByteArray date = FileDateText(QDate(2026, 12, 6), QLocale::system()).toLatin1();
         const QByteArray expected = "\"PLM-870 Alarm hystory\",\"    Data  : \",\"" + date + "\"\r\n"
                                     "\"Time\",\"Channel\",\"Contain\"\r\n"
-                                    "\"9:5:7 AM\",\"Ch041\",\"Alarm 1 was turned on.\"\r\n"
+                                    "\"9:5:7 AM\",\"Zone \xe4" "1\",\"Alarm 1 was turned on.\"\r\n"
                                     "\"2:5:7 PM\",\"----\",\"Received Negative acknowledgement from HRV-600.\"\r\n";
         QCOMPARE(env.historyFileBytes(), expected);
+    }
+
+    // The start date as the log writes its date, whatever the locale.
+    void headerDateAsInTheLog_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QByteArray>("date");
+        QTest::newRow("C locale of a service") << "C" << QByteArray("2026/12/06");
+        QTest::newRow("US") << "en_US" << QByteArray("12/6/26");
+        QTest::newRow("Taiwan") << "zh_TW" << QByteArray("2026/12/6");
+    }
+    void headerDateAsInTheLog()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QByteArray, date);
+        CommTestEnvironment env;
+        const QString path = env.folder() + QStringLiteral("/header.hys");
+        QVERIFY(WriteHistoryFileHeader(path, QDate(2026, 12, 6), QLocale(locale)));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readLine(), "\"PLM-870 Alarm hystory\",\"    Data  : \",\"" + date + "\"\r\n");
     }
 
     void aNewRunReplacesAnOldFileOfTheSameName()
@@ -167,6 +192,7 @@ private slots:
         StatusWord[0] = kStatusAlarm1 | kStatusAlarm2;
         AlarmChk(0);
         QCOMPARE(HistoryRow, int16_t(3));
+        diskWriter().waitUntilWritten(); // the writer reports the failures back
         QCOMPARE(HistoryBuffer[1][3], QStringLiteral("Alarm 2 was turned on."));
         QCOMPARE(env.prompter.messages.size(), 2);
         for (const auto &m : env.prompter.messages) {

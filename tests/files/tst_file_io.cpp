@@ -241,9 +241,33 @@ private slots:
         env->prompter.answer = Answer(answer);
         QCOMPARE(ChooseSaveFile(), result.isEmpty() ? QString() : env->file(result));
         QCOMPARE(env->prompter.questions, questions);
+        // The overwrite question asks for the operator's choice: the question icon.
+        QCOMPARE(env->prompter.questionIcons, QList<QuestionIcon>(questions.size(), QuestionIcon::Question));
         QCOMPARE(env->prompter.messages, messages);
         QCOMPARE(env->prompter.dialogFolders, QStringList{env->setdata()});
         QVERIFY(env->prompter.dialogFilters.value(0).contains(QStringLiteral("*.dat")));
+        QCOMPARE(env->prompter.dialogSuffixes, QStringList{QStringLiteral("dat")});
+    }
+
+    void openDialogSteps_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("cancelled") << "" << "";
+        QTest::newRow("typed name gets .dat") << "old" << "old.dat";
+        QTest::newRow("name with .dat") << "old.dat" << "old.dat";
+        QTest::newRow("own extension kept") << "old.txt" << "old.txt";
+    }
+    void openDialogSteps()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, result);
+        QVERIFY(WriteBytes(env->file(QStringLiteral("old.dat")), "x"));
+        env->prompter.openNames << (chosen.isEmpty() ? QString() : env->file(chosen));
+        QCOMPARE(ChooseOpenFile(), result.isEmpty() ? QString() : env->file(result));
+        QVERIFY(env->prompter.questions.isEmpty());
+        QCOMPARE(env->prompter.dialogFolders, QStringList{env->setdata()});
+        QCOMPARE(env->prompter.dialogSuffixes, QStringList{QStringLiteral("dat")});
     }
 
     void factoryAdjustmentData_data()

@@ -2,10 +2,12 @@
 // place, all or nothing, and the scaling kept as preferences; block and all-channel records
 // onto fitted channels only.
 #include "ChannelFile.h"
+#include "DataFileKind.h"
 #include "FilesTestEnvironment.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "RecordFile.h"
+#include "SettingFileIo.h"
 #include "SettingSend.h"
 
 #include <QtTest>
@@ -122,6 +124,64 @@ private slots:
         QVERIFY(!StoreChannelRows(rowsWith(mainSetting, QStringLiteral("XX.XX"), scaleHigh), ch));
         QVERIFY(stateOf(ch) == before);
         QCOMPARE(Prefs::get(QStringLiteral("DP062")), Prefs::defaultFor(QStringLiteral("DP062")));
+    }
+
+    // Units with characters beyond ASCII: written here as the plant's Windows PCs write them,
+    // read back from such a file or from the same file saved as UTF-8 by a Linux editor, and
+    // kept as preferences when sent.
+    void unitsTravelInEitherCodePage_data()
+    {
+        QTest::addColumn<bool>("blockFile");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QByteArray>("windowsBytes");
+        QTest::addColumn<bool>("savedAsUtf8");
+        const QString degrees = QStringLiteral("\u00b0C");
+        const QString micro = QStringLiteral("\u00b5" "A");
+        QTest::newRow("block file with deg C written here") << true << degrees << QByteArray("\xb0" "C") << false;
+        QTest::newRow("block file with deg C from a Linux editor") << true << degrees << QByteArray("\xb0" "C") << true;
+        QTest::newRow("channel file with micro A written here") << false << micro << QByteArray("\xb5" "A") << false;
+        QTest::newRow("channel file with micro A from a Linux editor") << false << micro << QByteArray("\xb5" "A") << true;
+    }
+    void unitsTravelInEitherCodePage()
+    {
+        QFETCH(bool, blockFile);
+        QFETCH(QString, unit);
+        QFETCH(QByteArray, windowsBytes);
+        QFETCH(bool, savedAsUtf8);
+        const QString path = env->file(QStringLiteral("units.dat"));
+        const int ch = 25; // block 1, channel 5
+        linearChannel(ch, 1);
+        if (blockFile) {
+            std::vector<RawSettingRecord> records(20);
+            for (RawSettingRecord &r : records) {
+                r.values[kConnectedIndex] = 1;
+                r.values[31] = 1;
+                r.unit = unit;
+            }
+            QVERIFY(SaveRecordFile(path, records));
+        } else {
+            ChannelRows rows = rowsWith(QStringLiteral("100"), QStringLiteral("XXXX."));
+            rows[31] = unit;
+            QVERIFY(SaveChannelFile(path, rows));
+        }
+        QByteArray bytes = ReadBytes(path);
+        QCOMPARE(bytes.count("\"" + windowsBytes + "\"\r\n"), blockFile ? 20 : 1);
+        if (savedAsUtf8)
+            QVERIFY(WriteBytes(path, bytes.replace(windowsBytes, unit.toUtf8())));
+
+        if (blockFile) {
+            std::vector<RawSettingRecord> records;
+            QCOMPARE(LoadRecordFile(path, kBlockFileKind, 20, records), LoadStatus::Ok);
+            QCOMPARE(records[5].unit, unit);
+            QCOMPARE(ApplyBlockRecords(records, 1), 20);
+        } else {
+            ChannelRows rows;
+            QCOMPARE(LoadChannelFile(path, rows), LoadStatus::Ok);
+            QCOMPARE(rows[31], unit);
+            QVERIFY(StoreChannelRows(rows, ch));
+        }
+        QCOMPARE(UnitText[ch], unit);
+        QCOMPARE(Prefs::get(QStringLiteral("UNIT") + ChannelDigits(ch)), unit);
     }
 
     void recordsGoOnlyToChannelsThatWereFitted()

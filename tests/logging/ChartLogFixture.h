@@ -7,6 +7,7 @@
 #include "DataFolder.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
+#include "DiskWriter.h"
 #include "Prompter.h"
 
 #include <QDir>
@@ -21,25 +22,29 @@ public:
         messages << text;
         kinds << kind;
     }
-    PLM_INC::Answer question(const QString &text) override
+    PLM_INC::Answer question(const QString &text, PLM_INC::QuestionIcon icon = PLM_INC::QuestionIcon::Exclamation) override
     {
         questions << text;
+        questionIcons << icon;
         return answer;
     }
-    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString anyFileName(const QString &, const QString &folder, const QString &) override
+    QString openFileName(const QString &, const QString &, const QString &, const QString & = QString()) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &, const QString & = QString()) override { return {}; }
+    QString anyFileName(const QString &, const QString &folder, const QString &, const QString &suffix = QString()) override
     {
         dialogFolder = folder;
+        dialogSuffix = suffix;
         return chosenFile;
     }
 
     QStringList messages;
     QStringList kinds;
     QStringList questions;
+    QList<PLM_INC::QuestionIcon> questionIcons;
     PLM_INC::Answer answer = PLM_INC::Answer::No;
     QString chosenFile;
     QString dialogFolder;
+    QString dialogSuffix;
 };
 
 class SetClock : public PLM_INC::Clock {
@@ -80,8 +85,10 @@ public:
         QSettings settings(Prefs::storePath(), QSettings::IniFormat);
         return settings.contains(key) ? settings.value(key).toString() : QStringLiteral("(none)");
     }
+    // The file once every line handed to the disk writer is written.
     static QByteArray bytes(const QString &path)
     {
+        PLM_INC::diskWriter().waitUntilWritten();
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
     }

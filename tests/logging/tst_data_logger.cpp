@@ -3,6 +3,7 @@
 // after a restart. Files are compared byte by byte.
 #include "ChartLogFixture.h"
 #include "DataLogger.h"
+#include "DiskWriter.h"
 #include "LogFile.h"
 
 #include <QtTest>
@@ -119,12 +120,25 @@ private slots:
         run.logger.start();
         const bool running = content.endsWith(line("2026/12/06 09:05:07"));
         QCOMPARE(env.prompter.questions.size(), questions);
+        // The overwrite question asks for the operator's choice: the question icon.
+        QCOMPARE(env.prompter.questionIcons, QList<QuestionIcon>(questions, QuestionIcon::Question));
         QCOMPARE(env.prompter.messages, messages);
         QCOMPARE(run.logger.running(), running);
         QCOMPARE(run.view.running, running);
         QCOMPARE(run.view.status, running ? QStringLiteral("Logging run") : QStringLiteral("Logging standby"));
         QCOMPARE(ChartLogFixture::stored(QStringLiteral("log_start")), running ? QStringLiteral("1") : QStringLiteral("(none)"));
         QCOMPARE(ChartLogFixture::bytes(env.logFolder() + QStringLiteral("/run.txt")), content);
+    }
+
+    void channelNamesReachTheFileInWindows1252()
+    {
+        ChartLogFixture env;
+        Logging run(env);
+        Prefs::set(QStringLiteral("Chname021"), QStringLiteral("Zone \u00e41"));
+        Prefs::set(QStringLiteral("Chname022"), QStringLiteral("Zone \u01422")); // stored before names were checked
+        run.logger.start();
+        QVERIFY(run.logger.running());
+        QVERIFY(run.file().contains("\"Time\",\"Zone \xe4" "1\",\"Zone ?2\",\"Ch023\","));
     }
 
     void linesAtTheirDueTimesAcrossMidnight_data()
@@ -171,6 +185,7 @@ private slots:
         QVERIFY(QDir().mkdir(run.view.name)); // another program holds the file
         env.clock.at = QDateTime(QDate(2026, 12, 6), QTime(9, 5, 17, 100));
         run.logger.lineWriterTick();
+        diskWriter().waitUntilWritten(); // the writer reports the failure back
         QCOMPARE(env.prompter.messages, QStringList{DataLogger::cannotWriteText()});
         QCOMPARE(env.prompter.kinds, QStringList{QStringLiteral("logging")}); // not stacked while open
         QVERIFY(run.logger.running());
@@ -238,6 +253,7 @@ private slots:
         run.logger.browse();
         QCOMPARE(run.view.name, name);
         QCOMPARE(env.prompter.dialogFolder, env.logFolder());
+        QCOMPARE(env.prompter.dialogSuffix, QStringLiteral("txt"));
     }
 
     // "Continue" ticked while the label shows A, Browse to B, Start: the next start resumes

@@ -1,7 +1,9 @@
 // The log file's pieces byte by byte: its name, the time stamps per locale, the lines, and
 // the column titles and values of the checked blocks.
 #include "ChartLogFixture.h"
+#include "FileStamps.h"
 #include "LogColumns.h"
+#include "FileCodePage.h"
 #include "LogFile.h"
 
 #include <QtTest>
@@ -36,14 +38,16 @@ private slots:
         QTest::newRow("US: month first, AM, no zone") << QLocale(QStringLiteral("en_US")) << "7/4/03 9:05:00 AM";
         QTest::newRow("German") << QLocale(QStringLiteral("de_DE")) << "04.07.03 09:05:00";
         QTest::newRow("Japanese") << QLocale(QStringLiteral("ja_JP")) << QStringLiteral("2003/07/04 9\u664205\u520600\u79d2");
+        QTest::newRow("Spanish: zone and its brackets gone") << QLocale(QStringLiteral("es_ES")) << "4/7/03 9:05:00";
+        QTest::newRow("Taiwan: day period Qt cannot write") << QLocale(QStringLiteral("zh_TW")) << "2003/7/4 09:05:00";
     }
     void stampsAsTheLocaleWritesThem()
     {
         QFETCH(QLocale, locale);
         QFETCH(QString, stamp);
         const QDateTime at(QDate(2003, 7, 4), QTime(9, 5, 0));
-        QCOMPARE(LogStampText(at, locale), stamp);
-        QCOMPARE(LogDateLine(at.date(), locale), "\"Data  : " + stamp.section(QLatin1Char(' '), 0, 0).toLocal8Bit() + "\"\r\n");
+        QCOMPARE(FileStampText(at, locale), stamp);
+        QCOMPARE(LogDateLine(at.date(), locale), "\"Data  : " + ToFileCodePage(stamp.section(QLatin1Char(' '), 0, 0)) + "\"\r\n");
     }
 
     void lines_data()
@@ -55,8 +59,10 @@ private slots:
         QTest::newRow("data, a comma after each field") << LogDataLine(QStringLiteral("s"), {"123.4", "-5", ""})
                                                        << QByteArray("\"s\",\"123.4\",\"-5\",\"\",\r\n");
         QTest::newRow("quotes are not escaped") << LogColumnLine({"a\"b"}) << QByteArray("\"Time\",\"a\"b\",\r\n");
-        QTest::newRow("the local 8-bit code page") << LogColumnLine({QStringLiteral("Ofen \u00c4")})
-                                                    << "\"Time\",\"" + QStringLiteral("Ofen \u00c4").toLocal8Bit() + "\",\r\n";
+        QTest::newRow("Windows-1252") << LogColumnLine({QStringLiteral("Zone \u00e41"), QStringLiteral("\u00b5A")})
+                                      << QByteArray("\"Time\",\"Zone \xe4" "1\",\"\xb5" "A\",\r\n");
+        QTest::newRow("a name stored with a character outside the page") << LogColumnLine({QStringLiteral("Zone \u01421")})
+                                                                        << QByteArray("\"Time\",\"Zone ?1\",\r\n");
     }
     void lines()
     {

@@ -3,6 +3,7 @@
 // nobody is at the desk: one box, and logging goes on.
 #include "ChartLogFixture.h"
 #include "DataLogger.h"
+#include "DiskWriter.h"
 #include "LogFile.h"
 #include "LoggingPage.h"
 #include "MainDisp.h"
@@ -10,6 +11,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -100,6 +102,35 @@ private slots:
         QCOMPARE(m_win->statusPanelText(2), QStringLiteral("Logging standby"));
     }
 
+    // The boxes as the operator sees them: the overwrite question with the question icon.
+    void theOverwriteQuestionShowsTheQuestionIcon()
+    {
+        startOn(QStringLiteral("plant"));
+        QTest::mouseClick(page().Command1[1], Qt::LeftButton); // the file exists now
+        WidgetPrompter boxes;
+        setPrompter(&boxes);
+        QList<QPair<QString, QMessageBox::Icon>> seen;
+        QTimer operatorAnswers;
+        operatorAnswers.setInterval(20);
+        connect(&operatorAnswers, &QTimer::timeout, this, [&seen] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            seen << qMakePair(box->text(), box->icon());
+            QAbstractButton *no = box->button(QMessageBox::No);
+            (no ? no : box->button(QMessageBox::Ok))->click();
+        });
+        operatorAnswers.start();
+        QTest::mouseClick(page().Command1[0], Qt::LeftButton);
+        operatorAnswers.stop();
+        setPrompter(&m_env->prompter);
+        const QList<QPair<QString, QMessageBox::Icon>> expected = {
+            {QStringLiteral("The same file name exists. Do you want to overwrite?"), QMessageBox::Question},
+            {QStringLiteral("Designate a new file name."), QMessageBox::Information}};
+        QCOMPARE(seen, expected);
+        QVERIFY(!page().Timer1->isActive());
+    }
+
     void continueChoice_data()
     {
         QTest::addColumn<bool>("byClick");
@@ -133,6 +164,7 @@ private slots:
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkdir(path)); // another program holds the file
         runFor(60); // six lines due, none written
+        diskWriter().waitUntilWritten(); // the writer reports the failures back
         const QString text = DataLogger::cannotWriteText();
         QList<QMessageBox *> open = openBoxes(text);
         QCOMPARE(open.size(), 1);
@@ -142,12 +174,14 @@ private slots:
         open.first()->close();
         QTRY_COMPARE(openBoxes(text).size(), 0);
         runFor(10);
+        diskWriter().waitUntilWritten();
         QCOMPARE(openBoxes(text).size(), 1);
         openBoxes(text).first()->close();
         QTRY_COMPARE(openBoxes(text).size(), 0);
         // The file comes free: lines go in again, without a box.
         QVERIFY(QDir().rmdir(path));
         runFor(10);
+        diskWriter().waitUntilWritten();
         QCOMPARE(openBoxes(text).size(), 0);
         QVERIFY(ChartLogFixture::bytes(path).startsWith("\"2026/12/06 09:06:"));
         setPrompter(&m_env->prompter);

@@ -14,13 +14,13 @@
 class RecordingPrompter : public PLM_INC::Prompter {
 public:
     void message(const QString &text, const QString &) override { messages << text; }
-    PLM_INC::Answer question(const QString &text) override
+    PLM_INC::Answer question(const QString &text, PLM_INC::QuestionIcon = PLM_INC::QuestionIcon::Exclamation) override
     {
         messages << text;
         return PLM_INC::Answer::Yes;
     }
-    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString openFileName(const QString &, const QString &, const QString &, const QString & = QString()) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &, const QString & = QString()) override { return {}; }
 
     QStringList messages;
 };

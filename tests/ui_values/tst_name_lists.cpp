@@ -1,11 +1,14 @@
 // Block and channel names: the lists, captions and row labels that show them, and the two name
 // dialogs driven as the operator would (typing, moving to the block list, OK and Cancel).
 #include "MainDisp.h"
+#include "NameFieldCodePage.h"
 #include "SubDisp_Block.h"
 #include "SubDisp_Chname.h"
 #include "UiValuesFixture.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -225,6 +228,60 @@ private slots:
         QCOMPARE(channelField->text(), QStringLiteral("123456789012"));
         QTest::mouseClick(control<QPushButton>(dialog, QStringLiteral("Command1")), Qt::LeftButton);
         QCOMPARE(Prefs::channelName(19), QStringLiteral("123456789012"));
+    }
+
+    // Names go into files written in Windows-1252: a character outside it is taken out again
+    // with one message, the rest of what was typed or pasted stays and is stored.
+    void nameFieldsRefuseCharactersOutsideTheFilesCodePage_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("refused");
+        QTest::newRow("euro sign typed") << QStringLiteral("Preis \u20ac5") << false << QStringLiteral("Preis \u20ac5") << QString();
+        QTest::newRow("umlaut and micro typed") << QStringLiteral("Zone \u00e4 \u00b5") << false << QStringLiteral("Zone \u00e4 \u00b5")
+                                                << QString();
+        QTest::newRow("l with stroke typed") << QStringLiteral("Zone \u01421") << false << QStringLiteral("Zone 1")
+                                             << QStringLiteral("\u0142");
+        QTest::newRow("two refused characters pasted at once") << QStringLiteral("\u0141\u00f3d\u017a 2") << true
+                                                               << QStringLiteral("\u00f3d 2") << QStringLiteral("\u0141\u017a");
+    }
+    void nameFieldsRefuseCharactersOutsideTheFilesCodePage()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, pasted);
+        QFETCH(QString, kept);
+        QFETCH(QString, refused);
+        const QStringList message = refused.isEmpty() ? QStringList{} : QStringList{NameCharactersRefusedText(refused)};
+        auto enter = [&](QLineEdit *field) {
+            field->selectAll();
+            QTest::keyClick(field, Qt::Key_Delete);
+            if (pasted) {
+                QGuiApplication::clipboard()->setText(typed);
+                field->paste();
+            } else {
+                for (const QChar c : typed) // one key each, as a keyboard of that language gives them
+                    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            }
+        };
+
+        m_win->mnuDevno_Click();
+        auto *blockDialog = control<SubDisp_Block>(m_win.get(), QStringLiteral("SubDisp_Block"));
+        auto *blockField = control<QLineEdit>(blockDialog, QStringLiteral("DvtoN_2"));
+        enter(blockField);
+        QCOMPARE(blockField->text(), kept);
+        QCOMPARE(m_env->prompter.messages, message);
+        QTest::mouseClick(control<QPushButton>(blockDialog, QStringLiteral("DvOK")), Qt::LeftButton);
+        QCOMPARE(Prefs::blockName(2), kept);
+
+        m_env->prompter.messages.clear();
+        SubDisp_Chname *dialog = openChannelDialog();
+        auto *channelField = control<QLineEdit>(dialog, QStringLiteral("ChName_3"));
+        enter(channelField);
+        QCOMPARE(channelField->text(), kept);
+        QCOMPARE(m_env->prompter.messages, message);
+        QTest::mouseClick(control<QPushButton>(dialog, QStringLiteral("Command1")), Qt::LeftButton);
+        QCOMPARE(Prefs::channelName(3), kept);
     }
 
     void movingToTheBlockListSavesTypedNames()

@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 
 #include "AlarmHistory.h"
+#include "DiskWriter.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "Protocol.h"
@@ -48,7 +49,7 @@ void RecordingPrompter::message(const QString &text, const QString &kind)
         duringMessage();
 }
 
-PLM_INC::Answer RecordingPrompter::question(const QString &)
+PLM_INC::Answer RecordingPrompter::question(const QString &, PLM_INC::QuestionIcon)
 {
     return PLM_INC::Answer::No;
 }
@@ -75,6 +76,7 @@ CommTestEnvironment::~CommTestEnvironment()
 
 QByteArray CommTestEnvironment::historyFileBytes() const
 {
+    PLM_INC::diskWriter().waitUntilWritten();
     QFile f(PLM_INC::HistoryFileName);
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray();

@@ -54,9 +54,9 @@ public:
 class RecordingPrompter : public PLM_INC::Prompter {
 public:
     void message(const QString &text, const QString &kind = QString()) override;
-    PLM_INC::Answer question(const QString &text) override;
-    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    PLM_INC::Answer question(const QString &text, PLM_INC::QuestionIcon icon = PLM_INC::QuestionIcon::Exclamation) override;
+    QString openFileName(const QString &, const QString &, const QString &, const QString & = QString()) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &, const QString & = QString()) override { return {}; }
 
     QList<QPair<QString, QString>> messages; // text, kind
     std::function<void()> duringMessage;     // what runs while the "box" is open

@@ -13,23 +13,26 @@ void FilePrompter::message(const QString &text, const QString &)
     messages << text;
 }
 
-PLM_INC::Answer FilePrompter::question(const QString &text)
+PLM_INC::Answer FilePrompter::question(const QString &text, PLM_INC::QuestionIcon icon)
 {
     questions << text;
+    questionIcons << icon;
     return answers.isEmpty() ? answer : answers.takeFirst();
 }
 
-QString FilePrompter::openFileName(const QString &, const QString &folder, const QString &filter)
+QString FilePrompter::openFileName(const QString &, const QString &folder, const QString &filter, const QString &suffix)
 {
     dialogFolders << folder;
     dialogFilters << filter;
+    dialogSuffixes << suffix;
     return openNames.isEmpty() ? QString() : openNames.takeFirst();
 }
 
-QString FilePrompter::saveFileName(const QString &, const QString &folder, const QString &filter)
+QString FilePrompter::saveFileName(const QString &, const QString &folder, const QString &filter, const QString &suffix)
 {
     dialogFolders << folder;
     dialogFilters << filter;
+    dialogSuffixes << suffix;
     return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
 }
 

@@ -14,9 +14,11 @@
 class FilePrompter : public PLM_INC::Prompter {
 public:
     void message(const QString &text, const QString &kind = QString()) override;
-    PLM_INC::Answer question(const QString &text) override;
-    QString openFileName(const QString &title, const QString &folder, const QString &filter) override;
-    QString saveFileName(const QString &title, const QString &folder, const QString &filter) override;
+    PLM_INC::Answer question(const QString &text, PLM_INC::QuestionIcon icon = PLM_INC::QuestionIcon::Exclamation) override;
+    QString openFileName(const QString &title, const QString &folder, const QString &filter,
+                         const QString &suffix = QString()) override;
+    QString saveFileName(const QString &title, const QString &folder, const QString &filter,
+                         const QString &suffix = QString()) override;
 
     QStringList openNames;             // answered in turn; "" (cancel) when empty
     QStringList saveNames;
@@ -25,8 +27,10 @@ public:
 
     QStringList messages;
     QStringList questions;
+    QList<PLM_INC::QuestionIcon> questionIcons;
     QStringList dialogFolders;
     QStringList dialogFilters;
+    QStringList dialogSuffixes;
 };
 
 class FilesTestEnvironment {

@@ -12,7 +12,7 @@ void UiPrompter::message(const QString &text, const QString &)
     messages << text;
 }
 
-PLM_INC::Answer UiPrompter::question(const QString &text)
+PLM_INC::Answer UiPrompter::question(const QString &text, PLM_INC::QuestionIcon)
 {
     questions << text;
     return answer;

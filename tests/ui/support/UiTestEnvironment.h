@@ -13,9 +13,9 @@
 class UiPrompter : public PLM_INC::Prompter {
 public:
     void message(const QString &text, const QString &kind = QString()) override;
-    PLM_INC::Answer question(const QString &text) override;
-    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
-    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    PLM_INC::Answer question(const QString &text, PLM_INC::QuestionIcon icon = PLM_INC::QuestionIcon::Exclamation) override;
+    QString openFileName(const QString &, const QString &, const QString &, const QString & = QString()) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &, const QString & = QString()) override { return {}; }
 
     QStringList messages;
     QStringList questions;
