@@ -117,7 +117,9 @@ int main(int argc, char **argv)
     qint64 nextDueNs = 0;
     std::printf("%d presses of OK while polling 16 blocks at 9600 baud ...\n", presses);
     std::fflush(stdout);
+    bool pauseWhenScheduled = false;
     std::function<void()> schedule = [&] {
+        pauseWhenScheduled = comm.timer3(0).isActive();
         // A different phase of the transaction under way for every press.
         const int gap = kGapMs + (made * 37) % 107;
         nextDueNs = clock.nsecsElapsed() + qint64(gap) * 1000000;
@@ -133,9 +135,10 @@ int main(int argc, char **argv)
             app.quit();
             return;
         }
-        if (duringPause && !comm.timer3(0).isActive()) {
-            // A block send of block 16 first; the presses fall in its pause.
-            if (PLM_INC::PendingRequests.empty())
+        if (duringPause && !(comm.timer3(0).isActive() && pauseWhenScheduled)) {
+            // A block send of block 16 first; the presses fall in its pause (a press due while
+            // its first phase held the window is not one).
+            if (!comm.transferInProgress())
                 PLM_INC::PendingRequests.push(PLM_INC::BlockSendRequest(15));
             schedule();
             return;
