@@ -3,7 +3,6 @@
 #include "Controls.h"
 #include "DataFolder.h"
 #include "InstallLayout.h"
-#include "FileWindows.h"
 #include "MonitorComm.h"
 #include "OpeningScreen.h"
 #include "PLM_INC.h"
@@ -74,7 +73,7 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     subDispChname = new SubDisp_Chname(*this);
     settingEditor = new SettingEditor(*this);
     setToolbar3Visible(false); // shown by the version window's access code
-    FileWindows::Build(*this);
+    buildFileWindows();
     setStatusPanel(2, QStringLiteral("Logging standby"));
     setStatusPanel(3, QStringLiteral("Chart standby"));
 }
@@ -383,10 +382,10 @@ void MainDisp::setTransferProgress(int value, bool visible)
     ProgressBar1->repaint();
 }
 
-void MainDisp::transferFinished(bool allBlocks)
+void MainDisp::transferFinished(bool)
 {
-    if (onTransferFinished)
-        onTransferFinished(allBlocks);
+    // Whichever window started the transfer, its second phase makes every file window usable.
+    setFileTransferRunning(false);
 }
 
 void MainDisp::refreshDisplay()

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "LinkView.h"
+#include "WindowHost.h"
 #include "OpeningScreen.h"
 
 #include <QMainWindow>
@@ -53,7 +54,7 @@ namespace tobrel {
 class STDComm;
 }
 
-class MainDisp : public QMainWindow, public LinkView {
+class MainDisp : public QMainWindow, public LinkView, public WindowHost {
     Q_OBJECT
 public:
     // The load handler: creates the link driver and its PLMCom (which fills ItemCodeTable and
@@ -107,15 +108,10 @@ public:
     void SelectDispItem();
     // Refills the block and channel name lists (mode 0 blocks, 1 channels, 2 both) and the row
     // labels; the lists keep their selections.
-    void SetNameLists(int mode);
+    void SetNameLists(int mode) override;
     // Name lists and captions of the windows built later (chart setup, setting files, factory
     // adjustment): each window puts its controls here when it is built, SetNameLists fills them.
-    struct NameListPeers {
-        QPointer<QComboBox> SaveLoad_CHname;
-        QPointer<QComboBox> Factory_Bname;
-        std::array<QPointer<QComboBox>, 4> Chart_CHName;
-        std::array<QPointer<QAbstractButton>, 16> Block_Option1;
-    } nameListPeers;
+    NameListPeers &nameListPeers() override { return m_nameListPeers; }
     // Channel 0..319 and data kind 0..3 (none, PV, SV, MV) of chart pen 0..3, for the pen
     // legends. The chart settings install their own; until then the stored pens are shown.
     struct ChartPen {
@@ -124,13 +120,16 @@ public:
     };
     std::function<ChartPen(int pen)> chartPen;
     static ChartPen storedChartPen(int pen);
+    // WindowHost
+    QWidget *hostWindow() override { return this; }
+    void showGroupBlockNames() override;
+    void showGroupChannelNames() override;
+    void startLoadTransfer(bool allBlocks, int block) override;
     // The "Block name" and "Channel name" menu entries.
     void mnuDevno_Click();
     void mnuCHname_Click();
     // Runs at the end of regRead: the windows that come later restore their own choices.
     std::function<void()> afterRegRead;
-    // The second phase of a setting transfer ran; the setting file windows install it.
-    std::function<void(bool allBlocks)> onTransferFinished;
 
     // --- LinkView ---
     void setStatusPanel(int panel, const QString &text) override;
@@ -334,9 +333,14 @@ private:
     void restoreListIndex(QComboBox *list, const QString &key);
 
     void showPanel4();
+    // The setting file, factory adjustment and version windows, and the file windows' buttons
+    // while a load transfer runs.
+    void buildFileWindows();
+    void setFileTransferRunning(bool running);
 
     MonitorComm *m_comm = nullptr;
     QPointer<OpeningScreen> m_openingScreen;
+    NameListPeers m_nameListPeers;
     QString m_panel4Text;   // what the transfers put into panel 4
     int m_waitingWrites = 0; // shown in panel 4 over it while the controller cannot be reached
     std::map<QComboBox *, std::function<void()>> m_selectorHandlers;

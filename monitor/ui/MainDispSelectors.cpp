@@ -84,19 +84,29 @@ void MainDisp::Form_Activate()
     tb2_BName_Click();
 }
 
+void MainDisp::showGroupBlockNames()
+{
+    for (int k = 0; k < 4; ++k)
+        Frame_Block[size_t(k)]->setTitle(Prefs::blockName(GroupIndex * 4 + k));
+}
+
+void MainDisp::showGroupChannelNames()
+{
+    for (int n = 0; n < 80; ++n) {
+        const QString name = Prefs::channelName(GroupIndex * 80 + n);
+        Label1[size_t(n)]->setText(name);
+        Para_Text[size_t(n)]->setAccessibleName(QStringLiteral("Value ") + name);
+    }
+}
+
 void MainDisp::Toolbar1_ButtonClick(int index)
 {
     if (index >= 1 && index <= 4)
         GroupIndex = int16_t(index - 1);
     if (GroupIndex >= 0 && GroupIndex < 4)
         Toolbar1_Button[size_t(GroupIndex + 1)]->setChecked(true);
-    for (int k = 0; k < 4; ++k)
-        Frame_Block[size_t(k)]->setTitle(Prefs::blockName(GroupIndex * 4 + k));
-    for (int n = 0; n < 80; ++n) {
-        const QString name = Prefs::channelName(GroupIndex * 80 + n);
-        Label1[size_t(n)]->setText(name);
-        Para_Text[size_t(n)]->setAccessibleName(QStringLiteral("Value ") + name);
-    }
+    showGroupBlockNames();
+    showGroupChannelNames();
     Combo1_Click();
 }
 

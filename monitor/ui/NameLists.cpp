@@ -78,19 +78,19 @@ void MainDisp::SetNameLists(int mode)
 
     if (blocks) {
         const QStringList names = blockNames();
-        for (QComboBox *list : {tb1_BName[0], tb1_BName[1], tb2_BName, tb4_BName, nameListPeers.Factory_Bname.data()})
+        for (QComboBox *list : {tb1_BName[0], tb1_BName[1], tb2_BName, tb4_BName, nameListPeers().Factory_Bname.data()})
             refill(list, names);
         for (int b = 0; b < kBlocks; ++b) {
             loggingPage->log_Check1[size_t(b)]->setText(names[b]);
-            if (QAbstractButton *option = nameListPeers.Block_Option1[size_t(b)])
+            if (QAbstractButton *option = nameListPeers().Block_Option1[size_t(b)])
                 option->setText(names[b]);
         }
     }
     if (channels) {
         const QStringList names = channelNames();
         refill(tb3_CHName, names);
-        refill(nameListPeers.SaveLoad_CHname, names);
-        for (const QPointer<QComboBox> &list : nameListPeers.Chart_CHName)
+        refill(nameListPeers().SaveLoad_CHname, names);
+        for (const QPointer<QComboBox> &list : nameListPeers().Chart_CHName)
             refill(list, names);
     }
 
@@ -116,7 +116,7 @@ void MainDisp::setPenLegends()
         try {
             const ChartPen pen = chartPen ? chartPen(k) : storedChartPen(k);
             QString name = Prefs::channelName(pen.channel);
-            if (QComboBox *list = nameListPeers.Chart_CHName[size_t(k)]) {
+            if (QComboBox *list = nameListPeers().Chart_CHName[size_t(k)]) {
                 const QSignalBlocker blocker(list);
                 list->setCurrentIndex(pen.channel);
                 name = list->currentText();

@@ -1,7 +1,7 @@
 #include "SubDisp_Block.h"
 
 #include "Controls.h"
-#include "MainDisp.h"
+#include "WindowHost.h"
 #include "NameFieldCodePage.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
@@ -26,7 +26,7 @@ QString instrumentNumber(int block)
 
 } // namespace
 
-SubDisp_Block::SubDisp_Block(MainDisp &main) : QDialog(&main), m_main(main)
+SubDisp_Block::SubDisp_Block(WindowHost &host) : QDialog(host.hostWindow()), m_host(host)
 {
     setObjectName(QStringLiteral("SubDisp_Block"));
     setWindowTitle(QStringLiteral("Block Name"));
@@ -70,14 +70,13 @@ void SubDisp_Block::DvOK_Click()
 {
     for (int b = 0; b < kBlocks; ++b)
         Prefs::set(QStringLiteral("DvtoN") + BlockDigits(b), DvtoN[size_t(b)]->text());
-    for (int k = 0; k < 4; ++k)
-        m_main.Frame_Block[size_t(k)]->setTitle(Prefs::blockName(GroupIndex * 4 + k));
-    m_main.SetNameLists(2);
+    m_host.showGroupBlockNames();
+    m_host.SetNameLists(2);
     hide();
 }
 
 void SubDisp_Block::DvCan_Click()
 {
-    m_main.SetNameLists(0);
+    m_host.SetNameLists(0);
     hide();
 }

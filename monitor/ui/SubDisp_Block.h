@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <array>
 
-class MainDisp;
+class WindowHost;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -13,7 +13,7 @@ class QPushButton;
 class SubDisp_Block : public QDialog {
     Q_OBJECT
 public:
-    explicit SubDisp_Block(MainDisp &main);
+    explicit SubDisp_Block(WindowHost &host);
 
     // Fills the fields with the stored block names.
     void loadNames();
@@ -29,5 +29,5 @@ public:
     QPushButton *DvCan = nullptr;
 
 private:
-    MainDisp &m_main;
+    WindowHost &m_host;
 };

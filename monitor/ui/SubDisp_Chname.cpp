@@ -1,7 +1,7 @@
 #include "SubDisp_Chname.h"
 
 #include "Controls.h"
-#include "MainDisp.h"
+#include "WindowHost.h"
 #include "NameFieldCodePage.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
@@ -24,7 +24,7 @@ namespace {
 constexpr int kNameLength = 12;
 }
 
-SubDisp_Chname::SubDisp_Chname(MainDisp &main) : QDialog(&main), m_main(main)
+SubDisp_Chname::SubDisp_Chname(WindowHost &host) : QDialog(host.hostWindow()), m_host(host)
 {
     setObjectName(QStringLiteral("SubDisp_Chname"));
     setWindowTitle(QStringLiteral("Channel Name"));
@@ -118,15 +118,14 @@ void SubDisp_Chname::Command1_Click()
 {
     prompter().message(QStringLiteral("Registers the channel name."));
     saveNames();
-    for (int i = 0; i < 80; ++i)
-        m_main.Label1[size_t(i)]->setText(Prefs::channelName(GroupIndex * 80 + i));
-    m_main.SetNameLists(2);
+    m_host.showGroupChannelNames();
+    m_host.SetNameLists(2);
     hide();
 }
 
 void SubDisp_Chname::Command2_Click()
 {
-    m_main.SetNameLists(1);
+    m_host.SetNameLists(1);
     hide();
 }
 

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <array>
 
-class MainDisp;
+class WindowHost;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -16,7 +16,7 @@ class QPushButton;
 class SubDisp_Chname : public QDialog {
     Q_OBJECT
 public:
-    explicit SubDisp_Chname(MainDisp &main);
+    explicit SubDisp_Chname(WindowHost &host);
 
     // The block list filled and set to the first block, its 20 names in the fields.
     void loadNames();
@@ -40,5 +40,5 @@ private:
     // Stores the 20 fields as the names of the channels of the selected block.
     void saveNames();
 
-    MainDisp &m_main;
+    WindowHost &m_host;
 };

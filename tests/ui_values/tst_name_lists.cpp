@@ -104,12 +104,12 @@ private slots:
             c = new QComboBox(&m_peerWindow);
         for (auto &o : m_blockOptions)
             o = new QRadioButton(&m_peerWindow);
-        m_win->nameListPeers.SaveLoad_CHname = m_saveLoad;
-        m_win->nameListPeers.Factory_Bname = m_factory;
+        m_win->nameListPeers().SaveLoad_CHname = m_saveLoad;
+        m_win->nameListPeers().Factory_Bname = m_factory;
         for (size_t k = 0; k < 4; ++k)
-            m_win->nameListPeers.Chart_CHName[k] = m_chart[k];
+            m_win->nameListPeers().Chart_CHName[k] = m_chart[k];
         for (size_t b = 0; b < 16; ++b)
-            m_win->nameListPeers.Block_Option1[b] = m_blockOptions[b];
+            m_win->nameListPeers().Block_Option1[b] = m_blockOptions[b];
         m_win->SetNameLists(2);
         m_win->show();
     }

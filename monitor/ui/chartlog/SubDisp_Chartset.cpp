@@ -2,7 +2,7 @@
 
 #include "ChartPage.h"
 #include "Controls.h"
-#include "MainDisp.h"
+#include "WindowHost.h"
 #include "Preferences.h"
 #include "ValueText.h"
 
@@ -42,7 +42,7 @@ QSpinBox *upDown(QWidget *parent, int index, int low, int high, int step, int in
 
 } // namespace
 
-SubDisp_Chartset::SubDisp_Chartset(MainDisp &main, ChartPage &chart) : QDialog(&main), m_main(main), m_chart(chart)
+SubDisp_Chartset::SubDisp_Chartset(WindowHost &host, ChartPage &chart) : QDialog(host.hostWindow()), m_host(host), m_chart(chart)
 {
     setObjectName(QStringLiteral("SubDisp_Chartset"));
     setWindowTitle(QStringLiteral("Chart condition setting"));
@@ -84,7 +84,7 @@ SubDisp_Chartset::SubDisp_Chartset(MainDisp &main, ChartPage &chart) : QDialog(&
             Plot_Option(k)[size_t(i)] = option;
         }
         pens->addWidget(Plot_Frame[size_t(k)], k, 2);
-        m_main.nameListPeers.Chart_CHName[size_t(k)] = Chart_CHName[size_t(k)];
+        m_host.nameListPeers().Chart_CHName[size_t(k)] = Chart_CHName[size_t(k)];
     }
     pens->setColumnStretch(2, 1);
     layout->addLayout(pens);

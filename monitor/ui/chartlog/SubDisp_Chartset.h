@@ -7,7 +7,7 @@
 #include <array>
 
 class ChartPage;
-class MainDisp;
+class WindowHost;
 class QComboBox;
 class QGroupBox;
 class QPushButton;
@@ -17,7 +17,7 @@ class QSpinBox;
 class SubDisp_Chartset : public QDialog {
     Q_OBJECT
 public:
-    SubDisp_Chartset(MainDisp &main, ChartPage &chart);
+    SubDisp_Chartset(WindowHost &host, ChartPage &chart);
 
     // Each time the window comes to the front it shows the chart settings in force.
     void Form_Activate();
@@ -43,6 +43,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    MainDisp &m_main;
+    WindowHost &m_host;
     ChartPage &m_chart;
 };

@@ -6,7 +6,7 @@
 #include "FileChoice.h"
 #include "FileMessages.h"
 #include "FileWindows.h"
-#include "MainDisp.h"
+#include "WindowHost.h"
 #include "PLM_INC.h"
 #include "Prompter.h"
 #include "RecordFile.h"
@@ -32,7 +32,7 @@ QString text(const char *latin1)
 
 } // namespace
 
-SubDisp_AllSaveLoad::SubDisp_AllSaveLoad(MainDisp &main) : QDialog(&main), m_main(main)
+SubDisp_AllSaveLoad::SubDisp_AllSaveLoad(WindowHost &host) : QDialog(host.hostWindow()), m_host(host)
 {
     setObjectName(QStringLiteral("SubDisp_AllSaveLoad"));
     setWindowTitle(QStringLiteral("Setting value Save / Load (All channels)"));
@@ -144,11 +144,11 @@ void SubDisp_AllSaveLoad::loadAndSend()
     if (prompter().question(text(FileMessages::kSendToAll)) != Answer::Yes)
         return;
     ApplyAllRecords(records);
-    FileWindows::StartLoadTransfer(m_main, true, 0);
+    m_host.startLoadTransfer(true, 0);
 }
 
 void SubDisp_AllSaveLoad::closeWindow()
 {
-    m_main.SetNameLists(2);
+    m_host.SetNameLists(2);
     hide();
 }

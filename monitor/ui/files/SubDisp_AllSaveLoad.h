@@ -6,14 +6,14 @@
 #include <QDialog>
 #include <array>
 
-class MainDisp;
+class WindowHost;
 class QLabel;
 class QPushButton;
 
 class SubDisp_AllSaveLoad : public QDialog {
     Q_OBJECT
 public:
-    explicit SubDisp_AllSaveLoad(MainDisp &main);
+    explicit SubDisp_AllSaveLoad(WindowHost &host);
 
     // The menu entry "All channels(&A)".
     void mnuSave_ALL_Click();
@@ -29,6 +29,6 @@ private:
     void loadAndSend();
     void closeWindow();
 
-    MainDisp &m_main;
+    WindowHost &m_host;
     bool m_transferRunning = false;
 };

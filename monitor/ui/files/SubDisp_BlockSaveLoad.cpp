@@ -6,7 +6,7 @@
 #include "FileChoice.h"
 #include "FileMessages.h"
 #include "FileWindows.h"
-#include "MainDisp.h"
+#include "WindowHost.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "Prompter.h"
@@ -35,8 +35,8 @@ QString text(const char *latin1)
 
 } // namespace
 
-SubDisp_BlockSaveLoad::SubDisp_BlockSaveLoad(MainDisp &main)
-    : QDialog(&main), m_main(main), m_work(static_cast<size_t>(kChannelsPerBlock))
+SubDisp_BlockSaveLoad::SubDisp_BlockSaveLoad(WindowHost &host)
+    : QDialog(host.hostWindow()), m_host(host), m_work(static_cast<size_t>(kChannelsPerBlock))
 {
     setObjectName(QStringLiteral("SubDisp_BlockSaveLoad"));
     setWindowTitle(QStringLiteral("Setting value Save / Load (Block)"));
@@ -54,7 +54,7 @@ SubDisp_BlockSaveLoad::SubDisp_BlockSaveLoad(MainDisp &main)
         option->setAccessibleName(QStringLiteral("Block %1").arg(BlockDigits(b)));
         group->addButton(option, b);
         Block_Option1[size_t(b)] = option;
-        m_main.nameListPeers.Block_Option1[size_t(b)] = option;
+        m_host.nameListPeers().Block_Option1[size_t(b)] = option;
         blockGrid->addWidget(option, b % 8, b / 8);
     }
     Block_Option1[0]->setChecked(true);
@@ -129,7 +129,7 @@ int SubDisp_BlockSaveLoad::selectedBlock() const
 
 void SubDisp_BlockSaveLoad::mnuSave_BLK_Click()
 {
-    m_main.SetNameLists(2);
+    m_host.SetNameLists(2);
     show();
     raise();
     activateWindow();
@@ -197,7 +197,7 @@ void SubDisp_BlockSaveLoad::sendToBlock()
         return;
     }
     ApplyBlockRecords(m_work, b);
-    FileWindows::StartLoadTransfer(m_main, false, b);
+    m_host.startLoadTransfer(false, b);
 }
 
 void SubDisp_BlockSaveLoad::saveToFile()
@@ -242,6 +242,6 @@ void SubDisp_BlockSaveLoad::loadFromFile()
 
 void SubDisp_BlockSaveLoad::closeWindow()
 {
-    m_main.SetNameLists(2);
+    m_host.SetNameLists(2);
     hide();
 }

@@ -9,7 +9,7 @@
 #include <array>
 #include <vector>
 
-class MainDisp;
+class WindowHost;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -18,7 +18,7 @@ class QRadioButton;
 class SubDisp_BlockSaveLoad : public QDialog {
     Q_OBJECT
 public:
-    explicit SubDisp_BlockSaveLoad(MainDisp &main);
+    explicit SubDisp_BlockSaveLoad(WindowHost &host);
 
     // The menu entry "Block(&B)": block and channel names refilled, shown.
     void mnuSave_BLK_Click();
@@ -42,7 +42,7 @@ private:
     void closeWindow();
     void updateButtons();
 
-    MainDisp &m_main;
+    WindowHost &m_host;
     std::vector<PLM_INC::RawSettingRecord> m_work;
     bool m_workFilled = false;
     bool m_transferRunning = false;

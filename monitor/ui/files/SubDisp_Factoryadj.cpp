@@ -5,7 +5,7 @@
 #include "FactoryAdjData.h"
 #include "FileMessages.h"
 #include "FileWindows.h"
-#include "MainDisp.h"
+#include "WindowHost.h"
 #include "MonitorComm.h"
 #include "LinkRequests.h"
 #include "PLM_INC.h"
@@ -51,7 +51,7 @@ QFrame *unitPicture(QWidget *parent, const QString &objectName, const QString &n
 
 } // namespace
 
-SubDisp_Factoryadj::SubDisp_Factoryadj(MainDisp &main) : QDialog(&main), m_main(main)
+SubDisp_Factoryadj::SubDisp_Factoryadj(WindowHost &host) : QDialog(host.hostWindow()), m_host(host)
 {
     setObjectName(QStringLiteral("SubDisp_Factoryadj"));
     setWindowTitle(QStringLiteral("Factory adjsusted value"));
@@ -62,7 +62,7 @@ SubDisp_Factoryadj::SubDisp_Factoryadj(MainDisp &main) : QDialog(&main), m_main(
     top->addWidget(Controls::caption(this, QStringLiteral("Label_block"), QStringLiteral("Block name")));
     Factory_Bname = Controls::selector(this, QStringLiteral("Factory_Bname"), QStringLiteral("Block to initialise"));
     Factory_Bname->setMinimumContentsLength(12);
-    m_main.nameListPeers.Factory_Bname = Factory_Bname;
+    m_host.nameListPeers().Factory_Bname = Factory_Bname;
     top->addWidget(Factory_Bname);
     top->addStretch(1);
     layout->addLayout(top);
@@ -105,7 +105,7 @@ SubDisp_Factoryadj::SubDisp_Factoryadj(MainDisp &main) : QDialog(&main), m_main(
 
 void SubDisp_Factoryadj::mnuFactory_Click()
 {
-    m_main.SetNameLists(0);
+    m_host.SetNameLists(0);
     Factory_Bname->setCurrentIndex(0);
     show();
     raise();

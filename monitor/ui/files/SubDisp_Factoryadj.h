@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <array>
 
-class MainDisp;
+class WindowHost;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -14,7 +14,7 @@ class QPushButton;
 class SubDisp_Factoryadj : public QDialog {
     Q_OBJECT
 public:
-    explicit SubDisp_Factoryadj(MainDisp &main);
+    explicit SubDisp_Factoryadj(WindowHost &host);
 
     // The menu entry "Factory adjusted value(&K)": block lists refilled, the first block
     // chosen, shown and brought to the front.
@@ -32,5 +32,5 @@ public:
 private:
     void setFactoryValues();
 
-    MainDisp &m_main;
+    WindowHost &m_host;
 };

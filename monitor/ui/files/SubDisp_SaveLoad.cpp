@@ -5,7 +5,7 @@
 #include "FileChoice.h"
 #include "FileMessages.h"
 #include "FileWindows.h"
-#include "MainDisp.h"
+#include "WindowHost.h"
 #include "PLM_INC.h"
 #include "Prompter.h"
 #include "SettingFileIo.h"
@@ -37,7 +37,7 @@ QString text(const char *latin1)
 
 } // namespace
 
-SubDisp_SaveLoad::SubDisp_SaveLoad(MainDisp &main) : QDialog(&main), m_main(main)
+SubDisp_SaveLoad::SubDisp_SaveLoad(WindowHost &host) : QDialog(host.hostWindow()), m_host(host)
 {
     setObjectName(QStringLiteral("SubDisp_SaveLoad"));
     setWindowTitle(QStringLiteral("Setting value Save / Load (Channel)"));
@@ -49,7 +49,7 @@ SubDisp_SaveLoad::SubDisp_SaveLoad(MainDisp &main) : QDialog(&main), m_main(main
     top->addWidget(Controls::caption(this, QStringLiteral("Label_channel"), QStringLiteral("Channel name")));
     SaveLoad_CHname = Controls::selector(this, QStringLiteral("SaveLoad_CHname"), QStringLiteral("Channel of the current values"));
     SaveLoad_CHname->setMinimumContentsLength(12);
-    m_main.nameListPeers.SaveLoad_CHname = SaveLoad_CHname;
+    m_host.nameListPeers().SaveLoad_CHname = SaveLoad_CHname;
     top->addWidget(SaveLoad_CHname);
     top->addSpacing(24);
     auto *options = new QButtonGroup(this);
@@ -149,7 +149,7 @@ int SubDisp_SaveLoad::channel() const
 
 void SubDisp_SaveLoad::mnuSave_CH_Click()
 {
-    m_main.SetNameLists(1);
+    m_host.SetNameLists(1);
     SaveLoad_CHname->setCurrentIndex(0);
     show();
     raise();
@@ -293,11 +293,11 @@ void SubDisp_SaveLoad::sendToChannel()
     }
     for (int r = 0; r < kChannelRows; ++r)
         Labeldata[size_t(r)]->setText(WorkData[size_t(r)]); // what is being sent
-    FileWindows::StartLoadTransfer(m_main, false, c / kChannelsPerBlock);
+    m_host.startLoadTransfer(false, c / kChannelsPerBlock);
 }
 
 void SubDisp_SaveLoad::closeWindow()
 {
-    m_main.SetNameLists(2);
+    m_host.SetNameLists(2);
     hide();
 }

@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <array>
 
-class MainDisp;
+class WindowHost;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -19,7 +19,7 @@ class QStackedWidget;
 class SubDisp_SaveLoad : public QDialog {
     Q_OBJECT
 public:
-    explicit SubDisp_SaveLoad(MainDisp &main);
+    explicit SubDisp_SaveLoad(WindowHost &host);
 
     // The menu entry "Channel(&C)": channel lists refilled, the first channel chosen, shown.
     void mnuSave_CH_Click();
@@ -53,7 +53,7 @@ private:
     void showWorkArea();
     void updateButtons();
 
-    MainDisp &m_main;
+    WindowHost &m_host;
     PLM_INC::ChannelRows WorkData;
     bool m_workFilled = false;
     bool m_transferRunning = false;
