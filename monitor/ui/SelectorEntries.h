@@ -34,5 +34,5 @@ private:
     mutable std::map<int, QAccessible::Id> m_items; // row -> registered item
 };
 
-// The view of a selector's list, or nullptr when `object` is not one.
+// The selector whose popup list view `object` is, or nullptr when it is none.
 QComboBox *SelectorOfListView(QObject *object);
