@@ -74,6 +74,9 @@ BenchRun::BenchRun(const QString &base) : m_dir(templateUnder(base))
 BenchRun::~BenchRun()
 {
     PLM_INC::setPrompter(nullptr);
+    // The preferences are written now, while the folder is still there, not at the program's
+    // end into a folder made again.
+    Prefs::reopen();
 }
 
 PacedSimulator::PacedSimulator(int blocks, int baud, bool live, const std::function<void(sim::DeviceModel &)> &shape)
