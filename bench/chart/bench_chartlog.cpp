@@ -5,6 +5,7 @@
 // The log is written in PLM870_BENCH_DIR (default: a temporary folder under the current one,
 // so on the disk the program would write to). The platform is Qt's: offscreen, or xcb on a
 // real or virtual X display.
+#include "BenchSupport.h"
 #include "ChartPage.h"
 #include "DataLogger.h"
 #include "FileStamps.h"
@@ -17,11 +18,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QTabWidget>
 #include <QTimer>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -153,16 +152,14 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QString base = qEnvironmentVariable("PLM870_BENCH_DIR", QDir::currentPath());
-    QTemporaryDir dir(base + QStringLiteral("/bench_chartlog_XXXXXX"));
-    if (!dir.isValid()) {
-        std::fprintf(stderr, "cannot make a folder in %s\n", qPrintable(base));
+    bench::BenchRun run(base);
+    if (!run.ok())
         return 1;
-    }
     std::printf("== bench_chartlog (platform %s, log in %s)\n", qPrintable(QGuiApplication::platformName()),
                 qPrintable(base));
-    report("log line of 320 channels, appended, flushed, synced", logLines(dir.path(), 300), 2.0);
-    report("  of which the line built (320 values and the stamp)", logLinesWithoutSync(dir.path(), 300, false), 2.0);
-    report("  of which built, appended and flushed, not synced", logLinesWithoutSync(dir.path(), 300, true), 2.0);
+    report("log line of 320 channels, appended, flushed, synced", logLines(run.folder(), 300), 2.0);
+    report("  of which the line built (320 values and the stamp)", logLinesWithoutSync(run.folder(), 300, false), 2.0);
+    report("  of which built, appended and flushed, not synced", logLinesWithoutSync(run.folder(), 300, true), 2.0);
 
     Tobrel_ChartCtl chart;
     chart.resize(1920, 1080);
@@ -178,8 +175,6 @@ int main(int argc, char **argv)
     chart.hide();
 
     // The chart page of the main window, as the program runs it.
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
-    qputenv("PLM870_HOME", QFile::encodeName(dir.path()));
     MainDisp window;
     window.resize(1920, 1080);
     window.SSTab1->setCurrentIndex(5);

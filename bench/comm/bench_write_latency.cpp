@@ -6,41 +6,30 @@
 // it was due, so the wait for the transaction under way when it came is included.
 // PLM870_BENCH_WRITES sets the number of presses (default 40). PLM870_BENCH_DURING_PAUSE=1
 // presses "Control ON/OFF" only while a block send's 15-second pause runs instead.
-#include "AlarmHistory.h"
+#include "BenchSupport.h"
+#include "ChangeRules.h"
+#include "LinkRequests.h"
 #include "LinkView.h"
 #include "MonitorComm.h"
 #include "PLM_INC.h"
-#include "Preferences.h"
-#include "Prompter.h"
-#include "PtyServer.h"
-#include "STDComm.h"
-#include "ChangeRules.h"
-#include "LinkRequests.h"
 #include "SettingWrite.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QElapsedTimer>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <thread>
 #include <vector>
 
 namespace {
 
-constexpr double kBaud = 9600;
-constexpr double kReadSeconds = (11 + 91) * 10 / kBaud;
+constexpr int kBaud = 9600;
+constexpr double kReadSeconds = bench::blockReadSeconds(kBaud);
 constexpr int kGapMs = 1300;
-
-class QuietPrompter : public PLM_INC::ConsolePrompter {
-public:
-    void message(const QString &, const QString & = QString()) override {}
-};
 
 const char *gItem = "0001"; // the item the presses write
 
@@ -54,41 +43,23 @@ bool isWriteOfPressedItem(const std::string &frame)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
-    Prefs::reopen();
-    QuietPrompter prompter;
-    PLM_INC::setPrompter(&prompter);
-    CreateHistoryFile(dir.path(), QDateTime::currentDateTime());
-
-    sim::DeviceModel model = sim::DeviceModel::allBlocks(16);
-    model.setLive(false);
-    sim::ServeOptions options;
-    options.baud = int(kBaud);
-    sim::PtyServer server(std::move(model), options);
-    std::string error;
-    if (!server.start(&error)) {
-        std::fprintf(stderr, "simulator: %s\n", error.c_str());
+    bench::BenchRun run;
+    bench::PacedSimulator simulator(16, kBaud);
+    if (!run.ok() || !simulator.start())
         return 1;
-    }
-    qputenv("PLM870_COM1", QByteArray::fromStdString(server.slavePath()));
+    sim::PtyServer &server = simulator.server();
 
     NullLinkView view;
     MonitorComm comm;
     comm.setView(&view);
-    comm.PLMCom().setEventsCheck(true);
-    if (comm.ProbePort(QStringLiteral("COM1"), QStringLiteral("9600")) != QLatin1String("ok")) {
-        std::fprintf(stderr, "the simulator did not answer the probe\n");
+    if (!bench::probeCom1(comm, kBaud))
         return 1;
-    }
     PLM_INC::BlockAbsent.fill(0);
     PLM_INC::LinkRequest = 1;
     const bool duringPause = qEnvironmentVariableIntValue("PLM870_BENCH_DURING_PAUSE") == 1;
     if (duringPause)
         gItem = "0009";
-    const int presses = qEnvironmentVariableIntValue("PLM870_BENCH_WRITES") > 0
-        ? qEnvironmentVariableIntValue("PLM870_BENCH_WRITES")
-        : 40;
+    const int presses = bench::setting("PLM870_BENCH_WRITES", 40);
 
     QElapsedTimer clock;
     clock.start();
@@ -161,7 +132,6 @@ int main(int argc, char **argv)
     watcher.join();
     comm.timer4().stop();
     comm.closePort();
-    server.stop();
     if (rc != 0 || waits.empty())
         return 1;
 

@@ -7,26 +7,20 @@
 //   the simulator paced at the line rate: time / line-limited time, goal <= 1.02
 // PLM870_BENCH_BAUD (9600 or 19200, default 9600) and PLM870_BENCH_BLOCKS (1..16, default
 // 16) set the transfer's line and size.
-#include "AlarmHistory.h"
+#include "BenchSupport.h"
 #include "DataFileKind.h"
 #include "LinkView.h"
 #include "MonitorComm.h"
 #include "LinkRequests.h"
 #include "PLM_INC.h"
-#include "Preferences.h"
-#include "Prompter.h"
-#include "PtyServer.h"
 #include "RecordFile.h"
 #include "STDComm.h"
 #include "SettingFileIo.h"
 #include "SettingSend.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -38,11 +32,6 @@ namespace {
 constexpr double kFileGoalMs = 20;
 constexpr int kRuns = 40;
 constexpr double kReplyCharacters = 11; // ACK, address, blank, command, item, checksum, ETX
-
-class QuietPrompter : public ConsolePrompter {
-public:
-    void message(const QString &, const QString & = QString()) override {}
-};
 
 void fillImage()
 {
@@ -82,17 +71,10 @@ int transferBench()
     const int baud = qEnvironmentVariableIntValue("PLM870_BENCH_BAUD") == 19200 ? 19200 : 9600;
     const int blocks = qBound(1, qEnvironmentVariableIsSet("PLM870_BENCH_BLOCKS")
                                      ? qEnvironmentVariableIntValue("PLM870_BENCH_BLOCKS") : kBlocks, kBlocks);
-    sim::DeviceModel model = sim::DeviceModel::allBlocks(blocks);
-    model.setLive(false);
-    sim::ServeOptions options;
-    options.baud = baud;
-    sim::PtyServer server(std::move(model), options);
-    std::string error;
-    if (!server.start(&error)) {
-        std::fprintf(stderr, "simulator: %s\n", error.c_str());
+    bench::PacedSimulator simulator(blocks, baud);
+    if (!simulator.start())
         return 1;
-    }
-    qputenv("PLM870_COM1", QByteArray::fromStdString(server.slavePath()));
+    sim::PtyServer &server = simulator.server();
     NullLinkView view;
     MonitorComm comm;
     comm.setView(&view);
@@ -141,15 +123,12 @@ int transferBench()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
-    Prefs::reopen();
-    QuietPrompter prompter;
-    setPrompter(&prompter);
-    CreateHistoryFile(dir.path(), QDateTime::currentDateTime());
+    bench::BenchRun run;
+    if (!run.ok())
+        return 1;
     fillImage();
 
-    const QString path = dir.path() + QStringLiteral("/all.dat");
+    const QString path = run.folder() + QStringLiteral("/all.dat");
     const Figures save = timeRuns([&] {
         std::vector<RawSettingRecord> records;
         records.reserve(size_t(kChannels));

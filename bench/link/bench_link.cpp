@@ -1,18 +1,15 @@
 // Back-to-back block reads against the simulator paced at the line rate: how close the link
 // comes to the line's limit, and what the waiting costs the calling thread.
-#include "PtyServer.h"
+#include "BenchSupport.h"
 #include "STDComm.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 #include <ctime>
-#include <memory>
 
 namespace {
 
 constexpr double kSecondsPerSpeed = 4.0;
-constexpr int kCharactersPerRead = 11 + 91;
-constexpr int kBitsPerCharacter = 10;
 
 double seconds(clockid_t clock)
 {
@@ -24,16 +21,9 @@ double seconds(clockid_t clock)
 // Returns false when the run could not be made.
 bool runAt(int baud)
 {
-    sim::DeviceModel model = sim::DeviceModel::allBlocks(1);
-    sim::ServeOptions options;
-    options.baud = baud;
-    sim::PtyServer server(std::move(model), options);
-    std::string error;
-    if (!server.start(&error)) {
-        std::fprintf(stderr, "bench_link: simulator: %s\n", error.c_str());
+    bench::PacedSimulator simulator(1, baud, true);
+    if (!simulator.start())
         return false;
-    }
-    qputenv("PLM870_COM1", QByteArray::fromStdString(server.slavePath()));
 
     tobrel::STDComm link;
     link.setPort(QStringLiteral("COM1"));
@@ -64,7 +54,7 @@ bool runAt(int baud)
     link.PortClose();
 
     const double perSecond = good / wall;
-    const double limit = static_cast<double>(baud) / (kBitsPerCharacter * kCharactersPerRead);
+    const double limit = 1.0 / bench::blockReadSeconds(baud);
     std::printf("link %5d baud: %d reads (%d failed) in %.2f s: %.2f reads/s, line limit %.2f reads/s, "
                 "ratio %.3f (goal >= 0.98)\n",
                 baud, good, failed, wall, perSecond, limit, perSecond / limit);

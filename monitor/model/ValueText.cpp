@@ -141,13 +141,25 @@ QString FormatByDivisor(int raw, int divisor)
     const DivisorFormat *format = divisorFormat(divisor);
     if (!format)
         return QString();
-    const qint64 magnitude = raw < 0 ? -qint64(raw) : qint64(raw);
-    QString text = QString::number(magnitude / divisor);
+    // Written backwards into one buffer and made a string once: the pages format every value
+    // they show after every poll step.
+    char reversed[24];
+    int n = 0;
+    qint64 magnitude = raw < 0 ? -qint64(raw) : qint64(raw);
+    for (int place = 0; place < format->places; ++place, magnitude /= 10)
+        reversed[n++] = char('0' + magnitude % 10);
     if (format->places > 0)
-        text += QLatin1Char('.')
-            + QStringLiteral("%1").arg(magnitude % divisor, format->places, 10, QLatin1Char('0'));
+        reversed[n++] = '.';
+    do {
+        reversed[n++] = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude > 0);
     if (raw < 0)
-        text.prepend(QLatin1Char('-'));
+        reversed[n++] = '-';
+    QString text(n, Qt::Uninitialized);
+    QChar *out = text.data();
+    for (int i = 0; i < n; ++i)
+        out[i] = QLatin1Char(reversed[n - 1 - i]);
     return text;
 }
 

@@ -1,5 +1,7 @@
 #include "AccessibleControls.h"
 
+#include "SelectorEntries.h"
+
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -61,6 +63,17 @@ public:
         return s;
     }
 
+    // The list of entries (SelectorEntries.h), as Qt's own combo box interface has it.
+    int childCount() const override { return 1; }
+    QAccessibleInterface *child(int index) const override
+    {
+        return index == 0 ? QAccessible::queryAccessibleInterface(combo()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child && child->object() == combo()->view() ? 0 : -1;
+    }
+
     QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
 
     void doAction(const QString &action) override
@@ -81,11 +94,14 @@ QAccessibleInterface *controlsFactory(const QString &className, QObject *object)
         return new ValueFieldAccessible(widget);
     if (className == QLatin1String("Selector"))
         return new SelectorAccessible(widget);
+    if (className == QLatin1String("QComboBoxListView"))
+        if (QComboBox *box = SelectorOfListView(object))
+            return new SelectorEntriesAccessible(static_cast<QAbstractItemView *>(object), box);
     return nullptr;
 }
 
-// Qt asks the factories by class name, most derived first, so these two classes get their
-// own interfaces while every other control keeps Qt's.
+// Qt asks the factories by class name, most derived first, so these classes (and the list
+// view of a selector's popup) get their own interfaces while every other control keeps Qt's.
 void installFactoryOnce()
 {
     static const bool installed = [] {

@@ -1,6 +1,8 @@
 // Value fields and selectors as a screen reader meets them. A value field says what it is in
 // its name and what it shows in its value and description; a selector keeps its own name
-// (Qt's combo box would be named after its current entry) and gives the entry as its value.
+// (Qt's combo box would be named after its current entry), gives the entry as its value, and
+// lists its entries (in the box and in its open popup) with the current one selected.
+// A value field also carries its stale mark (greyed while its block does not answer).
 #pragma once
 
 #include <QComboBox>
@@ -10,6 +12,14 @@ class ValueField : public QLabel {
     Q_OBJECT
 public:
     explicit ValueField(QWidget *parent = nullptr);
+
+    // The page refresh sets this after every poll step: it costs nothing unless the mark
+    // changes, and then the field is styled again (StaleFieldStyle()).
+    void setStale(bool stale);
+    bool isStale() const { return m_stale; }
+
+private:
+    bool m_stale = false;
 };
 
 class Selector : public QComboBox {

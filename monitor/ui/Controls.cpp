@@ -23,7 +23,7 @@ QLabel *caption(QWidget *parent, const QString &objectName, const QString &text)
     return l;
 }
 
-QLabel *valueField(QWidget *parent, const QString &objectName, const QString &accessible, int minWidth)
+ValueField *valueField(QWidget *parent, const QString &objectName, const QString &accessible, int minWidth)
 {
     auto *l = new ValueField(parent);
     l->setObjectName(objectName);

@@ -3,6 +3,8 @@
 // shared by all value fields.
 #pragma once
 
+#include "AccessibleControls.h"
+
 #include <QString>
 #include <initializer_list>
 
@@ -24,7 +26,7 @@ QLabel *caption(QWidget *parent, const QString &objectName, const QString &text)
 QLabel *stateText(QWidget *parent, const QString &objectName, const QString &accessible, const QString &text = QString());
 // A value field: sunken, white, right-aligned; `accessible` says what it shows, and a screen
 // reader gets the shown text as its value.
-QLabel *valueField(QWidget *parent, const QString &objectName, const QString &accessible, int minWidth = 64);
+ValueField *valueField(QWidget *parent, const QString &objectName, const QString &accessible, int minWidth = 64);
 // The look of every value field, set once on a window.
 QString valueFieldStyle();
 QPushButton *button(QWidget *parent, const QString &objectName, const QString &text, const QString &accessible = QString());

@@ -5,6 +5,7 @@
 #include "InstallLayout.h"
 #include "MonitorComm.h"
 #include "OpeningScreen.h"
+#include "PageTabs.h"
 #include "PLM_INC.h"
 #include "Prompter.h"
 #include "SubDisp_About.h"
@@ -101,7 +102,7 @@ void MainDisp::buildFrame()
     layout->setContentsMargins(4, 4, 4, 2);
     layout->setSpacing(2);
 
-    SSTab1 = new QTabWidget(central);
+    SSTab1 = new PageTabs(central);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setAccessibleName(QStringLiteral("Display pages"));
     SSTab1->addTab(buildPage0FourBlock(), QStringLiteral("4-Block Disp"));

@@ -7,6 +7,7 @@
 // entry (QComboBox::activated) and when code sets a list index through setListIndex().
 #pragma once
 
+#include "AccessibleControls.h"
 #include "LinkView.h"
 #include "WindowHost.h"
 #include "OpeningScreen.h"
@@ -184,15 +185,15 @@ public:
     std::array<QAction *, 5> Toolbar1_Button{}; // buttons 1..4
     std::array<QGroupBox *, 4> Frame_Block{};
     std::array<QLabel *, 80> Label1{};
-    std::array<QLabel *, 80> Para_Text{};
+    std::array<ValueField *, 80> Para_Text{};
 
     // --- page 1 "2-Block Disp" (row k = 20 * half + channel) ---
     std::array<QGroupBox *, 4> Frame_Block1{}; // 0 and 1 on page 1, 3 on page 2; 2 unused
     std::array<QComboBox *, 2> tb1_BName{};
     std::array<QComboBox *, 2> tb1_Block_P{};
     std::array<QLabel *, 40> tb1_label{};
-    std::array<QLabel *, 40> tb1_PV{};
-    std::array<QLabel *, 40> tb1_Para{};
+    std::array<ValueField *, 40> tb1_PV{};
+    std::array<ValueField *, 40> tb1_Para{};
     std::array<QLabel *, 20> Tab1_Label_CF1{}; // unit labels of half 0, by channel
     std::array<QLabel *, 20> Tab1_Label_CF2{}; // unit labels of half 1, by channel
     std::array<QPushButton *, 40> Comm_OUT{};
@@ -209,11 +210,11 @@ public:
     QComboBox *tb2_BName = nullptr;
     std::array<QComboBox *, 3> tb2_Block_P{};
     std::array<QLabel *, 20> tb2_label{};
-    std::array<QLabel *, 20> tb2_PV{};
-    std::array<QLabel *, 20> tb2_SV{};
-    std::array<QLabel *, 20> tb2_Para1{};
-    std::array<QLabel *, 20> tb2_Para2{};
-    std::array<QLabel *, 20> tb2_Para3{};
+    std::array<ValueField *, 20> tb2_PV{};
+    std::array<ValueField *, 20> tb2_SV{};
+    std::array<ValueField *, 20> tb2_Para1{};
+    std::array<ValueField *, 20> tb2_Para2{};
+    std::array<ValueField *, 20> tb2_Para3{};
     std::array<QLabel *, 20> Tab2_Label_CF{};
     std::array<QPushButton *, 20> tb2_OUT{};
     std::array<Lamp *, 20> tb2_staCONT{};
@@ -230,11 +231,11 @@ public:
     std::array<QLabel *, 2> Label14{};
     std::array<QLabel *, 11> Label_CF{};
     QLabel *Label11 = nullptr;
-    QLabel *Text_PV = nullptr;
-    QLabel *Text_SV = nullptr;
+    ValueField *Text_PV = nullptr;
+    ValueField *Text_SV = nullptr;
     Lamp *Lamp_up = nullptr;
     Lamp *Lamp_down = nullptr;
-    std::array<QLabel *, 2> Text_MV{};
+    std::array<ValueField *, 2> Text_MV{};
     MV_BerGraph *MV_BerGraph1 = nullptr;
     MV_BerGraph *MV_BerGraph2 = nullptr;
     QLabel *Text_HLIM = nullptr;

@@ -23,12 +23,12 @@ constexpr int kUnitWidth = 36;
 // what it shows (a screen reader says the caption once, then this name and the value).
 // The line's caption, value and unit go into columns col .. col + 2, so the lines of two
 // sets side by side share their rows.
-QLabel *addValueLine(QGridLayout *grid, int row, int col, QWidget *frame, const QString &captionText, const QString &name,
-                     const QString &accessible, QLabel *unit = nullptr, const QString &fixedUnit = QString())
+ValueField *addValueLine(QGridLayout *grid, int row, int col, QWidget *frame, const QString &captionText, const QString &name,
+                         const QString &accessible, QLabel *unit = nullptr, const QString &fixedUnit = QString())
 {
     QLabel *caption = Controls::caption(frame, name + QStringLiteral("_caption"), captionText);
     grid->addWidget(caption, row, col);
-    QLabel *value = Controls::valueField(frame, name, accessible, kValueWidth);
+    ValueField *value = Controls::valueField(frame, name, accessible, kValueWidth);
     value->setFixedWidth(kValueWidth);
     caption->setBuddy(value);
     grid->addWidget(value, row, col + 1);

@@ -7,7 +7,6 @@
 #include "MainDisp.h"
 #include "MV_BerGraph.h"
 #include "PLM_INC.h"
-#include "StaleMark.h"
 #include "ValueText.h"
 
 #include <QComboBox>
@@ -69,6 +68,14 @@ void lampOn(Lamp *lamp, bool on, const QColor &color)
 void setText(QLabel *label, const QString &text)
 {
     need(label)->setText(text);
+}
+
+// A value of a polled block: its text, greyed while the block does not answer. A field whose
+// text and mark are as they were is left alone (QLabel::setText compares the text).
+void showValue(ValueField *field, const QString &text, bool stale)
+{
+    need(field)->setText(text);
+    field->setStale(stale);
 }
 
 void showIf(QWidget *w, bool visible)
@@ -153,8 +160,7 @@ void MainDisp::refreshFourBlockPage()
     step([&] { item = selectionOf(Combo1); });
     for (int row = 0; row < 80; ++row) {
         const int channel = group * 80 + row;
-        step([&] { setText(need(Para_Text, row), MakeItemText(item, channel)); });
-        step([&] { MarkStale(need(Para_Text, row), blockStale(channel)); });
+        step([&] { showValue(need(Para_Text, row), MakeItemText(item, channel), blockStale(channel)); });
     }
 }
 
@@ -177,10 +183,9 @@ void MainDisp::refreshTwoBlockPage()
             int item = 0;
             step([&] { channel = selectionOf(need(tb1_BName, h)) * 20 + row; });
             step([&] { item = selectionOf(need(tb1_Block_P, h)); });
-            step([&] { setText(need(tb1_PV, k), MakeItemText(0, channel)); });
-            step([&] { setText(need(tb1_Para, k), MakeItemText(item, channel)); });
-            for (QLabel *field : {tb1_PV[size_t(k)], tb1_Para[size_t(k)]})
-                MarkStale(field, blockStale(channel));
+            const bool stale = blockStale(channel);
+            step([&] { showValue(need(tb1_PV, k), MakeItemText(0, channel), stale); });
+            step([&] { showValue(need(tb1_Para, k), MakeItemText(item, channel), stale); });
             step([&] { lampOn(need(tb1_staA1, k), hasStatus(channel, kStatusAlarm1), Lamp::red()); });
             step([&] { lampOn(need(tb1_staA2, k), hasStatus(channel, kStatusAlarm2), Lamp::red()); });
             if (thirdLampBits != 0)
@@ -197,13 +202,12 @@ void MainDisp::refreshOneBlockPage()
     for (int row = 0; row < kChannelsPerBlock; ++row) {
         int channel = row;
         step([&] { channel = selectionOf(tb2_BName) * 20 + row; });
-        step([&] { setText(need(tb2_PV, row), MakeItemText(0, channel)); });
-        step([&] { setText(need(tb2_SV, row), MakeItemText(3, channel)); });
-        step([&] { setText(need(tb2_Para1, row), MakeItemText(items[0], channel)); });
-        step([&] { setText(need(tb2_Para2, row), MakeItemText(items[1], channel)); });
-        step([&] { setText(need(tb2_Para3, row), MakeItemText(items[2], channel)); });
-        for (QLabel *field : {tb2_PV[size_t(row)], tb2_SV[size_t(row)], tb2_Para1[size_t(row)], tb2_Para2[size_t(row)], tb2_Para3[size_t(row)]})
-            MarkStale(field, blockStale(channel));
+        const bool stale = blockStale(channel);
+        step([&] { showValue(need(tb2_PV, row), MakeItemText(0, channel), stale); });
+        step([&] { showValue(need(tb2_SV, row), MakeItemText(3, channel), stale); });
+        step([&] { showValue(need(tb2_Para1, row), MakeItemText(items[0], channel), stale); });
+        step([&] { showValue(need(tb2_Para2, row), MakeItemText(items[1], channel), stale); });
+        step([&] { showValue(need(tb2_Para3, row), MakeItemText(items[2], channel), stale); });
         step([&] { lampOn(need(tb2_staCONT, row), hasStatus(channel, kStatusControl), Lamp::green()); });
         step([&] { lampOn(need(tb2_staA1, row), hasStatus(channel, kStatusAlarm1), Lamp::red()); });
         step([&] { lampOn(need(tb2_staA2, row), hasStatus(channel, kStatusAlarm2), Lamp::red()); });
@@ -220,12 +224,15 @@ void MainDisp::refreshOneChannelPage()
     step([&] { ch = selectionOf(tb3_CHName); });
     const auto text = [&ch](int item) { return MakeItemText(item, ch); };
 
-    // 1. Frames and the two messages. Shown frames cover both messages.
+    // 1. Frames and the two messages. Shown frames cover both messages. The heater burnout
+    // frame is decided by the option alone. Each frame is set once: showing a frame and hiding
+    // it again in one refresh would lay out and repaint the page every time.
     step([&] {
         const bool connected = ChannelConnected[ch] != 0;
         const bool ineffective = connected && (OptionWord[ch] & kOptionHeatCool) != 0 && ch % 2 == 1;
+        const bool hb = (OptionWord[ch] & kOptionHeaterBurnout) != 0;
         for (int f = 1; f <= 7; ++f)
-            step([&] { showIf(need(Frame, f), connected && !ineffective); });
+            step([&] { showIf(need(Frame, f), f == 5 ? hb : connected && !ineffective); });
         step([&] { showIf(need(Label14, 0), !connected); });
         step([&] { showIf(need(Label14, 1), ineffective); });
     });
@@ -234,14 +241,13 @@ void MainDisp::refreshOneChannelPage()
         step([&] { setText(need(Label_CF, i), unitOf(ch)); });
     // 3. Range, PV, SV, scale lamps.
     step([&] { setText(Label11, MakeRange(ch)); });
-    step([&] { setText(Text_PV, text(0)); });
-    step([&] { setText(Text_SV, text(3)); });
-    for (QLabel *field : {Text_PV, Text_SV, Text_MV[0], Text_MV[1]})
-        MarkStale(field, blockStale(ch));
+    const bool stale = blockStale(ch);
+    step([&] { showValue(Text_PV, text(0), stale); });
+    step([&] { showValue(Text_SV, text(3), stale); });
     step([&] { lampOn(Lamp_up, hasStatus(ch, kStatusOverscale), Lamp::red()); });
     step([&] { lampOn(Lamp_down, hasStatus(ch, kStatusUnderscale), Lamp::red()); });
     // 4. Output.
-    step([&] { setText(need(Text_MV, 0), text(1)); });
+    step([&] { showValue(need(Text_MV, 0), text(1), stale); });
     step([&] { need(MV_BerGraph1)->setMvValue(OutputValue[ch]); });
     step([&] { setText(Text_HLIM, text(18)); });
     step([&] { setText(Text_LLIM, text(19)); });
@@ -263,9 +269,10 @@ void MainDisp::refreshOneChannelPage()
         step([&] { showIf(need(Lamp_CONT, 1), cooling); });
         step([&] { showIf(MV_BerGraph2, cooling); });
         step([&] { showIf(need(MV_BerGraph2)->parentWidget(), cooling); }); // the bar's panel
+        step([&] { need(Text_MV, 1)->setStale(stale); });
         if (!cooling)
             return;
-        step([&] { setText(need(Text_MV, 1), MakeItemText(1, ch + 1)); });
+        step([&] { showValue(need(Text_MV, 1), MakeItemText(1, ch + 1), stale); });
         step([&] { lampOn(need(Lamp_CONT, 1), hasStatus(ch + 1, kStatusControl), Lamp::yellow()); });
         step([&] { need(MV_BerGraph2)->setMvColor(Lamp::yellow()); });
         step([&] { need(MV_BerGraph2)->setMvValue(OutputValue[ch + 1]); });
@@ -279,11 +286,9 @@ void MainDisp::refreshOneChannelPage()
     step([&] { setText(Text_A2HYS, text(15)); });
     step([&] { setText(Text_A2ACT, AlarmTypeName(Alarm2Action[ch])); });
     step([&] { lampOn(Lamp_A2, hasStatus(ch, kStatusAlarm2), Lamp::red()); });
-    // 8. Heater burnout, decided by the option alone.
+    // 8. Heater burnout (its frame is set in 1).
     step([&] {
-        const bool hb = (OptionWord[ch] & kOptionHeaterBurnout) != 0;
-        showIf(need(Frame, 5), hb);
-        if (!hb)
+        if ((OptionWord[ch] & kOptionHeaterBurnout) == 0)
             return;
         step([&] { setText(Text_MHB, text(2)); });
         step([&] { setText(Text_SHB, text(6)); });

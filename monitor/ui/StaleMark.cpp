@@ -1,17 +1,19 @@
 #include "StaleMark.h"
 
+#include "AccessibleControls.h"
+
 #include <QStyle>
 #include <QVariant>
-#include <QWidget>
 
-void MarkStale(QWidget *field, bool stale)
+void ValueField::setStale(bool stale)
 {
-    if (!field || field->property("stale").toBool() == stale)
+    if (stale == m_stale)
         return;
-    field->setProperty("stale", stale);
+    m_stale = stale;
+    setProperty("stale", stale);
     // A dynamic property takes effect in the style sheet only after a re-polish.
-    field->style()->unpolish(field);
-    field->style()->polish(field);
+    style()->unpolish(this);
+    style()->polish(this);
 }
 
 QString StaleFieldStyle()

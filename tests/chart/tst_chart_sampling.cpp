@@ -33,7 +33,12 @@ public:
     void setLegend(int pen, const QString &text) override { legends[size_t(pen)] = text; }
     void setLegendEnabled(int pen, bool enabled) override { legendEnabled[size_t(pen)] = enabled; }
     void setChartButtonEnabled(int index, bool enabled) override { buttons[size_t(index)] = enabled; }
-    void setProtEndVisible(bool visible) override { protEndShown += visible ? 1 : 0; }
+    void setProtEndVisible(bool visible) override
+    {
+        protEndShown += visible ? 1 : 0;
+        if (visible)
+            protEndAfter = points.isEmpty() ? -1 : points.last();
+    }
     void setSampling(bool on, int intervalMs) override { interval = on ? intervalMs : 0; }
     void setChartStatus(const QString &text) override { status = text; }
 
@@ -43,6 +48,7 @@ public:
     std::array<bool, 4> legendEnabled{true, true, true, true};
     std::array<bool, 3> buttons{false, false, true}; // as the window is created
     int protEndShown = 0;
+    int protEndAfter = -2; // the last point plotted when "Prot end" came up
     int interval = 0; // 0 = sampling off
     QString status;
 };
@@ -181,12 +187,19 @@ private slots:
         RecordingChartView view;
         ChartSampling chart(view);
         chart.start();
-        for (int tick = 0; tick < 1002; ++tick)
+        for (int tick = 0; tick < 998; ++tick)
+            chart.sample();
+        // Point 998 plotted: one more to go, the chart still runs.
+        QCOMPARE(view.points.last(), 998);
+        QCOMPARE(view.protEndShown, 0);
+        QCOMPARE(view.status, QStringLiteral("Chart run"));
+        for (int tick = 998; tick < 1002; ++tick)
             chart.sample();
         // Points 0..999, then 999 on every tick until Stop; the control ignores the repeats.
         QCOMPARE(view.points.size(), 1003);
         QCOMPARE(view.points.mid(998), (QList<int>{998, 999, 999, 999, 999}));
         QCOMPARE(view.protEndShown, 1);
+        QCOMPARE(view.protEndAfter, 999);
         QCOMPARE(view.status, QStringLiteral("Prot end"));
         QCOMPARE(view.interval, 5000);
         chart.stop();

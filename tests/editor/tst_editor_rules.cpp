@@ -233,6 +233,9 @@ private slots:
         QTest::newRow("12 whole degrees input in tenths") << 12 << 0 << 1 << "1.5" << 15;
         QTest::newRow("12 linear /100") << 12 << 12 << 100 << "1.5" << 150;
         QTest::newRow("3 whole degrees") << 3 << 0 << 1 << " 150" << 150;
+        QTest::newRow("3 last whole-degree input (N)") << 3 << 5 << 1 << "150" << 150;
+        QTest::newRow("5 alarm 2 on the last whole-degree input") << 5 << 5 << 1 << "-20" << -20;
+        QTest::newRow("3 first tenths input (K 0.0)") << 3 << 6 << 1 << "150" << 1500;
         QTest::newRow("3 tenths input") << 3 << 8 << 1 << "25.5" << 255;
         QTest::newRow("3 negative linear") << 3 << 10 << 10 << "-15" << -150;
         QTest::newRow("7 rule F half to even") << 7 << 0 << 1 << "2.25" << 22;
@@ -282,27 +285,28 @@ private slots:
         QTest::addColumn<int>("option");
         QTest::addColumn<int>("type");
         QTest::addColumn<bool>("acts");
-        QTest::newRow("editor SV") << "numeric" << 1 << 0 << 0 << 0 << 0 << 0 << true;
-        QTest::newRow("editor while AT on") << "numeric" << 1 << 1 << 1 << 0 << 0 << 0 << false;
-        QTest::newRow("editor while AT running") << "numeric" << 1 << 1 << 0 << 0x0080 << 0 << 0 << false;
-        QTest::newRow("editor alarm without action") << "numeric" << 2 << 0 << 0 << 0 << 0 << 0 << false;
-        QTest::newRow("editor HB without option") << "numeric" << 4 << 0 << 0 << 0 << 0 << 0 << false;
-        QTest::newRow("editor cooling without pair") << "numeric" << 26 << 0 << 0 << 0 << 0 << 0 << false;
-        QTest::newRow("editor cooling on a pair") << "numeric" << 26 << 0 << 0 << 0 << 0x0400 << 0 << true;
-        QTest::newRow("editor scaling on temperature") << "numeric" << 33 << 0 << 0 << 0 << 0 << 9 << false;
-        QTest::newRow("editor scaling on linear") << "numeric" << 33 << 0 << 0 << 0 << 0 << 10 << true;
-        QTest::newRow("editor nothing chosen") << "numeric" << 0 << 0 << 0 << 0 << 0 << 0 << false;
-        QTest::newRow("one-channel SV ignores running AT") << "mainSV" << 1 << 1 << 0 << 0x0080 << 0 << 0 << true;
-        QTest::newRow("selection cool mode without pair") << "selection" << 28 << 0 << 0 << 0 << 0 << 0 << false;
-        QTest::newRow("selection DP on temperature") << "selection" << 34 << 0 << 0 << 0 << 0 << 0 << false;
-        QTest::newRow("selection unit on linear") << "selection" << 35 << 0 << 0 << 0 << 0 << 13 << true;
-        QTest::newRow("selection while AT on") << "selection" << 14 << 1 << 1 << 0 << 0 << 0 << false;
-        QTest::newRow("output on setting page") << "outSetting" << 24 << 0 << 0 << 0x0080 << 0 << 0 << true;
-        QTest::newRow("output on setting page with AT") << "outSetting" << 24 << 1 << 1 << 0 << 0 << 0 << false;
-        QTest::newRow("AT with output off") << "at" << 24 << 0 << 0 << 0 << 0 << 0 << false;
-        QTest::newRow("AT with output on") << "at" << 24 << 1 << 0 << 0 << 0 << 0 << true;
-        QTest::newRow("output on monitor page, AT running") << "outMonitor" << 0 << 0 << 0 << 0x0080 << 0 << 0 << false;
-        QTest::newRow("output on monitor page") << "outMonitor" << 0 << 0 << 1 << 0 << 0 << 0 << true;
+        QTest::addColumn<QString>("queued"); // the item of the one write queued; empty: none
+        QTest::newRow("editor SV") << "numeric" << 1 << 0 << 0 << 0 << 0 << 0 << true << "";
+        QTest::newRow("editor while AT on") << "numeric" << 1 << 1 << 1 << 0 << 0 << 0 << false << "";
+        QTest::newRow("editor while AT running") << "numeric" << 1 << 1 << 0 << 0x0080 << 0 << 0 << false << "";
+        QTest::newRow("editor alarm without action") << "numeric" << 2 << 0 << 0 << 0 << 0 << 0 << false << "";
+        QTest::newRow("editor HB without option") << "numeric" << 4 << 0 << 0 << 0 << 0 << 0 << false << "";
+        QTest::newRow("editor cooling without pair") << "numeric" << 26 << 0 << 0 << 0 << 0 << 0 << false << "";
+        QTest::newRow("editor cooling on a pair") << "numeric" << 26 << 0 << 0 << 0 << 0x0400 << 0 << true << "";
+        QTest::newRow("editor scaling on temperature") << "numeric" << 33 << 0 << 0 << 0 << 0 << 9 << false << "";
+        QTest::newRow("editor scaling on linear") << "numeric" << 33 << 0 << 0 << 0 << 0 << 10 << true << "";
+        QTest::newRow("editor nothing chosen") << "numeric" << 0 << 0 << 0 << 0 << 0 << 0 << false << "";
+        QTest::newRow("one-channel SV ignores running AT") << "mainSV" << 1 << 1 << 0 << 0x0080 << 0 << 0 << true << "";
+        QTest::newRow("selection cool mode without pair") << "selection" << 28 << 0 << 0 << 0 << 0 << 0 << false << "";
+        QTest::newRow("selection DP on temperature") << "selection" << 34 << 0 << 0 << 0 << 0 << 0 << false << "";
+        QTest::newRow("selection unit on linear") << "selection" << 35 << 0 << 0 << 0 << 0 << 13 << true << "";
+        QTest::newRow("selection while AT on") << "selection" << 14 << 1 << 1 << 0 << 0 << 0 << false << "";
+        QTest::newRow("output on setting page") << "outSetting" << 24 << 0 << 0 << 0x0080 << 0 << 0 << true << "0009";
+        QTest::newRow("output on setting page with AT") << "outSetting" << 24 << 1 << 1 << 0 << 0 << 0 << false << "";
+        QTest::newRow("AT with output off") << "at" << 24 << 0 << 0 << 0 << 0 << 0 << false << "";
+        QTest::newRow("AT with output on") << "at" << 24 << 1 << 0 << 0 << 0 << 0 << true << "000A";
+        QTest::newRow("output on monitor page, AT running") << "outMonitor" << 0 << 0 << 0 << 0x0080 << 0 << 0 << false << "";
+        QTest::newRow("output on monitor page") << "outMonitor" << 0 << 0 << 1 << 0 << 0 << 0 << true << "0009";
     }
 
     void changeButtons()
@@ -315,40 +319,45 @@ private slots:
         QFETCH(int, option);
         QFETCH(int, type);
         QFETCH(bool, acts);
-        OutputOnOff[kCh] = int16_t(output);
-        AutoTuning[kCh] = int16_t(autoTuning);
-        StatusWord[kCh] = int16_t(status);
-        OptionWord[kCh] = int16_t(option);
-        InputType[kCh] = int16_t(type);
-        Alarm1Action[kCh] = 0;
+        QFETCH(QString, queued);
+        const int ch = 2 * kChannelsPerBlock + 13; // block 2: a write carries its block
+        OutputOnOff[ch] = int16_t(output);
+        AutoTuning[ch] = int16_t(autoTuning);
+        StatusWord[ch] = int16_t(status);
+        OptionWord[ch] = int16_t(option);
+        InputType[ch] = int16_t(type);
+        Alarm1Action[ch] = 0;
         bool acted = false;
         if (button == QLatin1String("numeric"))
-            acted = NumericEditorOpens(item, kCh);
+            acted = NumericEditorOpens(item, ch);
         else if (button == QLatin1String("mainSV"))
-            acted = MainSettingEditorOpens(kCh);
+            acted = MainSettingEditorOpens(ch);
         else if (button == QLatin1String("selection"))
-            acted = SelectionOpens(item, kCh);
+            acted = SelectionOpens(item, ch);
         else if (button == QLatin1String("outSetting"))
-            acted = ToggleOutputOnSettingPage(kCh);
+            acted = ToggleOutputOnSettingPage(ch);
         else if (button == QLatin1String("at"))
-            acted = ToggleAutoTuning(kCh);
+            acted = ToggleAutoTuning(ch);
         else if (button == QLatin1String("outMonitor"))
-            acted = ToggleOutputOnMonitorPage(kCh);
+            acted = ToggleOutputOnMonitorPage(ch);
         QCOMPARE(acted, acts);
         const bool toggles = button.startsWith(QLatin1String("out")) || button == QLatin1String("at");
         if (toggles) {
             ChannelTable &field = button == QLatin1String("at") ? AutoTuning : OutputOnOff;
             const int before = button == QLatin1String("at") ? autoTuning : output;
-            QCOMPARE(int(field[kCh]), acts ? (before == 1 ? 0 : 1) : before);
-            QCOMPARE(PendingRequests.size(), acts ? 1 : 0);
-            if (acts) {
-                const LinkRequestJob &write = *PendingRequests.front();
-                QCOMPARE(write.item, QString::fromLatin1(button == QLatin1String("at") ? "000A" : "0009"));
-                QCOMPARE(write.block, kCh / kChannelsPerBlock);
-                QCOMPARE(write.values.size(), size_t(1));
-                QCOMPARE(write.values.front().channel, kCh);
-                QCOMPARE(write.values.front().value, field[kCh]);
-            }
+            QCOMPARE(int(field[ch]), acts ? (before == 1 ? 0 : 1) : before);
+        }
+        // Opening an editor queues nothing; a toggle queues its one item for the channel's block.
+        if (queued.isEmpty()) {
+            QVERIFY(PendingRequests.empty());
+        } else {
+            const std::optional<LinkRequestJob> write = PendingRequests.pop();
+            QVERIFY(write);
+            QCOMPARE(write->item, queued);
+            QCOMPARE(write->block, 2);
+            QCOMPARE(write->values.size(), size_t(1));
+            QCOMPARE(write->values.front().channel, ch);
+            QVERIFY(PendingRequests.empty());
         }
     }
 

@@ -38,8 +38,16 @@ private slots:
                                                     << QStringList{"09:00:10", "09:00:20"};
         QTest::newRow("30 sec carries into the minute") << 1 << at("09:59:45.000") << ticks(at("09:59:45.000"), 61)
                                                         << QStringList{"10:00:15", "10:00:45"};
+        QTest::newRow("1 min") << 2 << at("09:00:30.000") << ticks(at("09:00:30.000"), 121)
+                               << QStringList{"09:01:30", "09:02:30"};
         QTest::newRow("5 min carries into the hour") << 3 << at("09:58:30.000") << ticks(at("09:58:30.000"), 301)
                                                      << QStringList{"10:03:30"};
+        QTest::newRow("10 min") << 4 << at("09:55:00.000") << ticks(at("09:55:00.000"), 1801)
+                                << QStringList{"10:05:00", "10:15:00", "10:25:00"};
+        QTest::newRow("15 min") << 5 << at("09:55:00.000") << ticks(at("09:55:00.000"), 1801)
+                                << QStringList{"10:10:00", "10:25:00"};
+        QTest::newRow("30 min") << 6 << at("23:45:00.000") << ticks(at("23:45:00.000"), 3601)
+                                << QStringList{"00:15:00", "00:45:00"};
         QTest::newRow("1 h wraps at midnight") << 7 << at("23:30:00.000") << ticks(at("23:30:00.000"), 3601)
                                                << QStringList{"00:30:00"};
         QTest::newRow("unlisted index is 10 sec") << 8 << t << ticks(t, 20) << QStringList{"09:00:10", "09:00:20"};

@@ -129,6 +129,31 @@ private slots:
             {QStringLiteral("Designate a new file name."), QMessageBox::Information}};
         QCOMPARE(seen, expected);
         QVERIFY(!page().Timer1->isActive());
+
+    // Each entry of the interval list schedules the interval its text names.
+    void intervalListEntries_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("10 sec") << "10 sec" << 10;
+        QTest::newRow("30 sec") << "30 sec" << 30;
+        QTest::newRow("1 min") << "1 min" << 60;
+        QTest::newRow("5 min") << "5 min" << 300;
+        QTest::newRow("10 min") << "10 min" << 600;
+        QTest::newRow("15 min") << "15 min" << 900;
+        QTest::newRow("30 min") << "30 min" << 1800;
+        QTest::newRow("1 h") << "1 h" << 3600;
+    }
+    void intervalListEntries()
+    {
+        QFETCH(QString, entry);
+        QFETCH(int, seconds);
+        const int index = page().Logging_time->findText(entry);
+        QVERIFY(index >= 0);
+        page().Logging_time->setCurrentIndex(index);
+        startOn(QStringLiteral("interval"));
+        QVERIFY(page().Timer1->isActive());
+        QCOMPARE(page().logger().schedule().LogInterval.secondOfDay(), seconds);
     }
 
     void continueChoice_data()

@@ -8,6 +8,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QtTest>
 
@@ -200,23 +201,47 @@ private slots:
         QCOMPARE(o.value(QStringLiteral("clock")).toString(), QStringLiteral("9:05:07 AM"));
     }
 
+    // A block's link health; the share of polls answered in the last minute with three decimals
+    // as the payload writes it (a consumer that reads the text sees 0.667, not 0.67).
+    void healthPayload_data()
+    {
+        QTest::addColumn<int>("answered");
+        QTest::addColumn<int>("failed");
+        QTest::addColumn<QByteArray>("share");
+        QTest::newRow("nothing polled yet") << 0 << 0 << QByteArray("null");
+        QTest::newRow("one of two") << 1 << 1 << QByteArray("0.500");
+        QTest::newRow("two of three") << 2 << 1 << QByteArray("0.667");
+        QTest::newRow("one of eight") << 1 << 7 << QByteArray("0.125");
+        QTest::newRow("all") << 3 << 0 << QByteArray("1.000");
+        QTest::newRow("none") << 0 << 2 << QByteArray("0.000");
+    }
     void healthPayload()
     {
+        QFETCH(int, answered);
+        QFETCH(int, failed);
+        QFETCH(QByteArray, share);
         LinkHealth health;
         const QJsonObject fresh = parse(HealthPayload(health, 3, true, kAt));
         QCOMPARE(fresh.value(QStringLiteral("block")).toInt(), 4);
-        QVERIFY(fresh.value(QStringLiteral("answered_1min")).isNull());
         QVERIFY(fresh.value(QStringLiteral("last_good_reply")).isNull());
-        health.noteTransaction(3, ReplyKind::Ack);
-        health.notePoll(3, ReplyKind::Ack);
-        health.noteTransaction(3, ReplyKind::ChecksumFailure);
-        health.notePoll(3, ReplyKind::ChecksumFailure);
-        const QJsonObject o = parse(HealthPayload(health, 3, true, kAt));
-        QCOMPARE(o.value(QStringLiteral("replies")).toInt(), 1);
-        QCOMPARE(o.value(QStringLiteral("checksum_errors")).toInt(), 1);
+        for (int i = 0; i < answered; ++i) {
+            health.noteTransaction(3, ReplyKind::Ack);
+            health.notePoll(3, ReplyKind::Ack);
+        }
+        for (int i = 0; i < failed; ++i) {
+            health.noteTransaction(3, ReplyKind::ChecksumFailure);
+            health.notePoll(3, ReplyKind::ChecksumFailure);
+        }
+        const QByteArray payload = HealthPayload(health, 3, true, kAt);
+        const QJsonObject o = parse(payload);
+        QCOMPARE(o.value(QStringLiteral("replies")).toInt(), answered);
+        QCOMPARE(o.value(QStringLiteral("checksum_errors")).toInt(), failed);
         QCOMPARE(o.value(QStringLiteral("timeouts")).toInt(), 0);
-        QCOMPARE(o.value(QStringLiteral("answered_1min")).toDouble(), 0.5);
         QCOMPARE(o.value(QStringLiteral("stale")).toBool(), false);
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\"answered_1min\":([^,}]*)"))
+                                              .match(QString::fromUtf8(payload));
+        QVERIFY2(m.hasMatch(), payload.constData());
+        QCOMPARE(m.captured(1).toUtf8(), share);
     }
 
     void brokerSettings_data()

@@ -152,11 +152,18 @@ private slots:
         plant.ticks(9);
         QVERIFY(sub.waitFor([](const QList<ReceivedMessage> &ms) { return ms.size() >= 60; }));
         plant.ticks(9); // the same values again
+        // A field the payload does not show: the heater current of a channel without the heater
+        // burnout option. Polled (every other cycle), it changes the image but not ch/026.
+        plant.line.server().withModel([](sim::DeviceModel &m) { m.value(1, "0082", 5) = 250; });
+        plant.ticks(18);
+        QCOMPARE(HeaterCurrent[25], int16_t(250));
         plant.line.server().withModel([](sim::DeviceModel &m) { m.value(1, "0080", 4) = 777; });
         plant.ticks(9);
+        // Messages arrive in the order they were sent: anything sent for ch/026 came before this.
         QVERIFY(sub.waitFor([](const QList<ReceivedMessage> &ms) { return count(ms, kPrefix + QStringLiteral("/ch/025")) == 2; }));
         QCOMPARE(json(sub.on(kPrefix + QStringLiteral("/ch/025")).last().payload).value(QStringLiteral("pv")).toDouble(), 77.7);
         QCOMPARE(count(sub.messages(), kPrefix + QStringLiteral("/ch/001")), 1);
+        QCOMPARE(count(sub.messages(), kPrefix + QStringLiteral("/ch/026")), 1);
         QCOMPARE(sub.messages().size(), 61);
     }
 

@@ -1,13 +1,19 @@
 // The windows as a screen reader reads them: every value field says what it is and what it
-// shows, every selector keeps its own name whatever entry is chosen, and the one-channel
-// page names each field by what it shows, apart from the captions beside it.
+// shows, every selector keeps its own name whatever entry is chosen and lists its entries,
+// and the one-channel page names each field by what it shows, apart from the captions beside it.
 #include "AccessibleControls.h"
+#include "ChartPage.h"
 #include "MainDisp.h"
+#include "SubDisp_Chartset.h"
 #include "SubDisp_Chname.h"
 #include "SubDisp_comm.h"
+#include "SubDisp_Factoryadj.h"
+#include "SubDisp_SaveLoad.h"
 #include "UiValuesFixture.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QSet>
@@ -24,6 +30,32 @@ QAccessibleInterface *accessible(QObject *o)
     if (!iface)
         qFatal("no accessible interface for %s", qPrintable(o->objectName()));
     return iface;
+}
+
+// What a screen reader finds wrong with the entries `list` gives through `iface` (its list
+// child): one item per entry with the entry's text, entry `selected` alone selected.
+QString entryProblems(QComboBox *list, QAccessibleInterface *iface, int selected)
+{
+    QAccessibleInterface *entries = nullptr;
+    for (int i = 0; i < iface->childCount(); ++i)
+        if (QAccessibleInterface *child = iface->child(i); child && child->role() == QAccessible::List)
+            entries = child;
+    if (!entries)
+        return QStringLiteral("no list child");
+    if (entries->childCount() != list->count())
+        return QStringLiteral("%1 items for %2 entries").arg(entries->childCount()).arg(list->count());
+    for (int i = 0; i < list->count(); ++i) {
+        QAccessibleInterface *item = entries->child(i);
+        if (!item || item->text(QAccessible::Name) != list->itemText(i))
+            return QStringLiteral("item %1 is not \"%2\"").arg(i).arg(list->itemText(i));
+        if (item->state().selected != (i == selected))
+            return QStringLiteral("item %1 %2").arg(i).arg(item->state().selected ? QStringLiteral("selected") : QStringLiteral("not selected"));
+        if (entries->indexOfChild(item) != i)
+            return QStringLiteral("item %1 found at %2").arg(i).arg(entries->indexOfChild(item));
+    }
+    if (entries->parent() == nullptr || entries->parent()->object() != list)
+        return QStringLiteral("the list's parent is not the box");
+    return QString();
 }
 
 // The captions that label this selector for a screen reader.
@@ -123,6 +155,65 @@ private slots:
         };
         for (const auto &[list, caption] : captioned)
             QCOMPARE(labelsOf(accessible(list)), QStringList{caption});
+    }
+
+    // Every list of every window offers its entries to a screen reader, with the current entry
+    // selected, in the box and in its open popup; the box keeps its own name meanwhile.
+    void listsGiveTheirEntries_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("lists");
+        QTest::newRow("main window") << "main" << 12; // pages 0..4 and the logging interval
+        QTest::newRow("port") << "port" << 2;
+        QTest::newRow("channel names") << "channel names" << 1;
+        QTest::newRow("chart setting") << "chart setting" << 4;
+        QTest::newRow("channel file") << "channel file" << 1;
+        QTest::newRow("factory adjustment") << "factory adjustment" << 1;
+        QTest::newRow("every other window") << "other" << 0;
+    }
+    void listsGiveTheirEntries()
+    {
+        QFETCH(QString, window);
+        QFETCH(int, lists);
+        const QList<QWidget *> listed = {m_win.get(), m_win->subDispComm, m_win->subDispChname,
+                                         m_win->chartPage->subDispChartset, m_win->subDispSaveLoad, m_win->subDispFactoryadj};
+        QWidget *shown = nullptr;
+        if (window == QLatin1String("channel names"))
+            m_win->mnuCHname_Click(); // fills its list
+        const QStringList names = {QStringLiteral("main"), QStringLiteral("port"), QStringLiteral("channel names"),
+                                   QStringLiteral("chart setting"), QStringLiteral("channel file"),
+                                   QStringLiteral("factory adjustment")};
+        if (names.contains(window)) {
+            shown = listed[names.indexOf(window)];
+            shown->show();
+        }
+        QList<QComboBox *> boxes;
+        for (QWidget *w : QApplication::allWidgets())
+            if (auto *box = qobject_cast<QComboBox *>(w); box && (shown ? box->window() == shown : !listed.contains(box->window())))
+                boxes << box;
+        QCOMPARE(boxes.size(), lists);
+        for (QComboBox *box : boxes) {
+            QVERIFY2(box->count() > 1, qPrintable(box->objectName()));
+            box->setCurrentIndex(box->count() - 1);
+            box->setCurrentIndex((box->count() - 1) / 2); // an entry with another below it
+            QAccessibleInterface *iface = accessible(box);
+            const QString name = iface->text(QAccessible::Name);
+            QString problem = entryProblems(box, iface, box->currentIndex());
+            QVERIFY2(problem.isEmpty(), qPrintable(box->objectName() + QStringLiteral(", closed: ") + problem));
+
+            // Open, the highlighted entry is the selected one; it starts at the chosen entry.
+            box->showPopup();
+            QVERIFY2(box->view()->isVisible(), qPrintable(box->objectName()));
+            QVERIFY(iface->state().expanded);
+            problem = entryProblems(box, iface, box->currentIndex());
+            QVERIFY2(problem.isEmpty(), qPrintable(box->objectName() + QStringLiteral(", open: ") + problem));
+            QTest::keyClick(box->view(), Qt::Key_Down);
+            problem = entryProblems(box, iface, box->currentIndex() + 1);
+            QVERIFY2(problem.isEmpty(), qPrintable(box->objectName() + QStringLiteral(", moved down: ") + problem));
+            QCOMPARE(accessible(box->view())->parent()->object(), box);
+            QCOMPARE(iface->text(QAccessible::Name), name);
+            box->hidePopup();
+        }
     }
 
     // On the one-channel page no two fields share a name, and no field is named like a

@@ -1,5 +1,6 @@
 // The page refresh as the operator sees it: values set in the controller image, SelectDispItem
 // run, and the texts, lamp colours, frames and notes of the page read back by control name.
+#include "LinkHealth.h"
 #include "Lamp.h"
 #include "MainDisp.h"
 #include "MV_BerGraph.h"
@@ -7,12 +8,40 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QSet>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QtTest>
 
 using namespace PLM_INC;
+
+namespace {
+
+// Records the name of every widget that gets painted while it is installed.
+class PaintRecorder : public QObject {
+public:
+    PaintRecorder() { qApp->installEventFilter(this); }
+    ~PaintRecorder() override { qApp->removeEventFilter(this); }
+    QSet<QWidget *> painted;
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && object->isWidgetType())
+            painted.insert(static_cast<QWidget *>(object));
+        return false;
+    }
+};
+
+// Every pending layout and repaint done: a layout request climbs one parent per pass.
+void settle()
+{
+    for (int pass = 0; pass < 12; ++pass)
+        QCoreApplication::processEvents();
+}
+
+} // namespace
 
 class TestPageRefresh : public QObject {
     Q_OBJECT
@@ -83,6 +112,76 @@ private slots:
     {
         m_win.reset();
         m_env.reset();
+    }
+
+    // A refresh repaints the fields whose text or colour changed and nothing else: no new value
+    // lays the window out and paints it whole, and a refresh with nothing new paints nothing.
+    // Every item list shows the output, so a new process value shows in its PV fields alone.
+    void refreshRepaintsOnlyWhatChanged_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("repainted");
+        QTest::newRow("overview, nothing new") << 0 << "none" << QStringList();
+        QTest::newRow("overview, one output") << 0 << "output of channel 3" << QStringList{"Para_Text_3"};
+        QStringList block1;
+        for (int row = 20; row < 40; ++row)
+            block1 << QStringLiteral("Para_Text_%1").arg(row);
+        QTest::newRow("overview, a block stops answering") << 0 << "block 1 silent" << block1; // greyed
+        QTest::newRow("two blocks, one PV") << 1 << "PV of channel 3" << QStringList{"tb1_PV_3"};
+        QTest::newRow("two blocks, one lamp") << 1 << "alarm 2 of channel 3" << QStringList{"tb1_staA2_3"};
+        QTest::newRow("one block, nothing new") << 2 << "none" << QStringList();
+        QTest::newRow("one block, one PV") << 2 << "PV of channel 3" << QStringList{"tb2_PV_3"};
+        QTest::newRow("one block, one lamp") << 2 << "alarm 2 of channel 3" << QStringList{"tb2_staA2_3"};
+        QTest::newRow("one block, one output") << 2 << "output of channel 3"
+                                               << QStringList{"tb2_Para1_3", "tb2_Para2_3", "tb2_Para3_3"};
+        QTest::newRow("one channel, nothing new") << 3 << "none" << QStringList();
+        QTest::newRow("one channel, PV") << 3 << "PV of channel 0" << QStringList{"Text_PV"};
+    }
+    void refreshRepaintsOnlyWhatChanged()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, change);
+        QFETCH(QStringList, repainted);
+        for (const char *list : {"Combo1", "tb1_Block_P_0", "tb1_Block_P_1", "tb2_Block_P_0", "tb2_Block_P_1", "tb2_Block_P_2"})
+            select(QString::fromLatin1(list), 1); // output
+        select(QStringLiteral("tb1_BName_1"), 1);
+        for (int n = 0; n < kChannels; ++n) {
+            ProcessValue[n] = int16_t(100 + n);
+            OutputValue[n] = int16_t(n);
+        }
+        QVERIFY(QTest::qWaitForWindowExposed(m_win.get()));
+        showTab(tab);
+        m_win->SelectDispItem();
+        settle();
+
+        PaintRecorder recorder;
+        if (change == QLatin1String("output of channel 3"))
+            OutputValue[3] = 555;
+        else if (change.startsWith(QLatin1String("PV of channel ")))
+            ProcessValue[change.mid(14).toInt()] = 4321;
+        else if (change == QLatin1String("alarm 2 of channel 3"))
+            StatusWord[3] = kStatusAlarm2;
+        else if (change == QLatin1String("block 1 silent"))
+            for (int i = 0; i < 9; ++i)
+                m_win->linkHealth->notePoll(1, ReplyKind::NoReply);
+        m_win->SelectDispItem();
+        settle();
+
+        // The changed fields, and the frames behind them, are painted; nothing beside them.
+        QSet<QWidget *> expected;
+        QStringList others;
+        for (const QString &name : repainted)
+            expected.insert(control<QWidget>(name));
+        for (QWidget *w : std::as_const(recorder.painted)) {
+            const bool behind = std::any_of(expected.begin(), expected.end(), [w](QWidget *e) { return w->isAncestorOf(e); });
+            if (!expected.contains(w) && !behind)
+                others << w->objectName();
+        }
+        others.sort();
+        QVERIFY2(others.isEmpty(), qPrintable(QStringLiteral("also painted: ") + others.join(QLatin1Char(' '))));
+        for (QWidget *w : std::as_const(expected))
+            QVERIFY2(recorder.painted.contains(w), qPrintable(w->objectName() + QStringLiteral(" not painted")));
     }
 
     void overviewShowsTheChosenItemOfTheGroup()
