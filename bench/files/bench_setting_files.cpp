@@ -154,7 +154,7 @@ int main(int argc, char **argv)
     const QByteArray windowsUnits = QByteArray(bytes).replace("\"kPa\"", "\"\xb0" "C\"");
     const QByteArray utf8Units = QByteArray(bytes).replace("\"kPa\"", "\"\xc2\xb0" "C\"");
     auto loadBytes = [&](const QByteArray &content) {
-        const QString other = dir.path() + QStringLiteral("/units.dat");
+        const QString other = run.folder() + QStringLiteral("/units.dat");
         QFile out(other);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(content) != content.size())
             std::abort();

@@ -129,6 +129,7 @@ private slots:
             {QStringLiteral("Designate a new file name."), QMessageBox::Information}};
         QCOMPARE(seen, expected);
         QVERIFY(!page().Timer1->isActive());
+    }
 
     // Each entry of the interval list schedules the interval its text names.
     void intervalListEntries_data()
