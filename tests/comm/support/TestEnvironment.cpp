@@ -68,6 +68,8 @@ CommTestEnvironment::CommTestEnvironment()
 
 CommTestEnvironment::~CommTestEnvironment()
 {
+    // Lines still on their way, and their failures, belong to this test, not the next one.
+    PLM_INC::diskWriter().waitUntilWritten();
     setHistoryListener({});
     PLM_INC::setClock(nullptr);
     PLM_INC::setPrompter(nullptr);
