@@ -360,7 +360,8 @@ QString Session::finish()
     }
     for (const auto &[block, text] : model_.factory) {
         std::string stored;
-        line_.server().withModel([&](sim::DeviceModel &m) { stored = m.factoryData(block); });
+        const int target = block;
+        line_.server().withModel([&](sim::DeviceModel &m) { stored = m.factoryData(target); });
         if (QString::fromStdString(stored) != text)
             faults << QStringLiteral("block %1 lacks its factory adjustment data").arg(block);
     }
