@@ -98,12 +98,13 @@ QString STDComm::Impl::SendRecv(const std::string &frame)
     outputBuffer = fromWire(frame);
     line->write(QByteArray(frame.data(), static_cast<qsizetype>(frame.size())));
 
+    // Each pass ends in the wait, which returns at once while characters are still held, so
+    // a character costs one pass: one yield to the host, one wake-up and one read.
     ReplyAssembler reply;
     for (;;) {
         if (!eventsCheck)
             yieldToHost();
-        const bool waiting = line->inWaiting() > 0;
-        if (waiting) {
+        if (line->inWaiting() > 0) {
             const QByteArray c = line->read();
             if (!c.isEmpty() && reply.feed(c.at(0)))
                 break;
@@ -111,10 +112,8 @@ QString STDComm::Impl::SendRecv(const std::string &frame)
         const qint64 remaining = deadline - nowMs();
         if (remaining <= 0)
             return {};
-        if (!waiting) {
-            const qint64 slice = eventsCheck ? remaining : std::min<qint64>(remaining, kYieldSliceMs);
-            line->waitForReadable(static_cast<int>(slice));
-        }
+        const qint64 slice = eventsCheck ? remaining : std::min<qint64>(remaining, kYieldSliceMs);
+        line->waitForReadable(static_cast<int>(slice));
     }
     return fromWire(CheckReply(reply.text()));
 }

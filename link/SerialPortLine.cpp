@@ -145,7 +145,7 @@ void SerialPortLine::applyFraming()
     applied = port_.setStopBits(f.stopBits) && applied;
     applied = port_.setFlowControl(flowOfHandshaking(handshaking_)) && applied;
     const QString why = port_.errorString();
-    port_.clearError();
+    clearPortError();
     // A pseudo-terminal keeps its own framing (there are no bits on a wire to shape), and
     // having no modem lines is how it shows; a real port that refuses a setting is an error.
     if (!applied && hasModemLines())
@@ -154,10 +154,10 @@ void SerialPortLine::applyFraming()
 
 bool SerialPortLine::hasModemLines()
 {
-    port_.clearError();
+    clearPortError();
     port_.pinoutSignals();
     const bool answered = port_.error() == QSerialPort::NoError;
-    port_.clearError();
+    clearPortError();
     return answered;
 }
 
@@ -170,7 +170,7 @@ void SerialPortLine::open()
     if (!port_.open(QIODevice::ReadWrite)) {
         const bool missing = port_.error() == QSerialPort::DeviceNotFoundError;
         const QString why = port_.errorString();
-        port_.clearError();
+        clearPortError();
         raise(missing ? LineErrorInvalidPort : LineErrorOpenFailed, why);
     }
     try {
@@ -186,17 +186,17 @@ void SerialPortLine::close()
     deviceLost_ = false;
     if (port_.isOpen())
         port_.close();
-    port_.clearError();
+    clearPortError();
 }
 
 Line::Cts SerialPortLine::cts()
 {
     requireOpen();
-    port_.clearError();
+    clearPortError();
     const QSerialPort::PinoutSignals pins = port_.pinoutSignals();
     if (port_.error() != QSerialPort::NoError) {
         // A pseudo-terminal or a converter without modem lines cannot say.
-        port_.clearError();
+        clearPortError();
         return Cts::Unsupported;
     }
     return pins.testFlag(QSerialPort::ClearToSendSignal) ? Cts::Asserted : Cts::Low;
@@ -243,13 +243,19 @@ void SerialPortLine::requireOpen() const
         throw CommError(LineErrorPortNotOpen, QStringLiteral("Operation valid only when the port is open"));
 }
 
+void SerialPortLine::clearPortError()
+{
+    if (port_.error() != QSerialPort::NoError)
+        port_.clearError();
+}
+
 void SerialPortLine::raisePortFailure(int number)
 {
     const QSerialPort::SerialPortError error = port_.error();
     if (error == QSerialPort::NoError)
         return;
     const QString why = port_.errorString();
-    port_.clearError();
+    clearPortError();
     if (error == QSerialPort::TimeoutError)
         return;
     // A device that is gone (an unplugged adapter, a peer that closed its terminal) keeps
@@ -270,7 +276,7 @@ void SerialPortLine::takeWaiting()
     if (::ioctl(static_cast<int>(port_.handle()), FIONREAD, &queued) == 0 && queued == 0)
         return;
 #endif
-    port_.clearError();
+    clearPortError();
     port_.waitForReadyRead(0);
     raisePortFailure(LineErrorReadFailed);
 }
@@ -324,7 +330,7 @@ void SerialPortLine::reopenLostDevice()
         return;
     port_.setPortName(systemDevice());
     if (!port_.open(QIODevice::ReadWrite)) {
-        port_.clearError();
+        clearPortError();
         return; // still gone: the write below reports the closed port
     }
     deviceLost_ = false;
@@ -341,10 +347,10 @@ void SerialPortLine::write(const QByteArray &bytes)
 {
     reopenLostDevice();
     requireOpen();
-    port_.clearError();
+    clearPortError();
     if (port_.write(bytes) != bytes.size()) {
         const QString why = port_.errorString();
-        port_.clearError();
+        clearPortError();
         raise(LineErrorWriteFailed, why);
     }
     // Hand the characters to the driver now: the caller may never return to an event loop.
@@ -365,7 +371,7 @@ bool SerialPortLine::waitForReadable(int msecs)
     requireOpen();
     if (port_.bytesAvailable() > 0)
         return true;
-    port_.clearError();
+    clearPortError();
     port_.waitForReadyRead(qMax(0, msecs));
     raisePortFailure(LineErrorReadFailed);
     return port_.bytesAvailable() > 0;
@@ -377,7 +383,7 @@ bool SerialPortLine::waitForWritten(int msecs)
     QElapsedTimer clock;
     clock.start();
     if (port_.bytesToWrite() > 0) {
-        port_.clearError();
+        clearPortError();
         port_.waitForBytesWritten(qMax(0, msecs));
         raisePortFailure(LineErrorWriteFailed);
     }

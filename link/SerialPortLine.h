@@ -60,6 +60,9 @@ private:
     void takeWaiting();
     // Raises the port's read or write failure, if it has one, and forgets harmless ones.
     void raisePortFailure(int number);
+    // Forgets the port's last error; costs nothing when there is none (it is called before
+    // every wait for a character).
+    void clearPortError();
     int driverOutWaiting() const;
     // A device that vanished is opened again by the next write, so polling picks up by
     // itself when the adapter is plugged back in.

@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QDir>
@@ -36,6 +37,21 @@ public:
     {
         if (e->type() == QEvent::Show && o->objectName() == QLatin1String("SubDisp_comm"))
             ++shows;
+        return false;
+    }
+};
+
+// Layout requests of the status bar and repaints of its first panel.
+class StatusBarEvents : public QObject {
+public:
+    int layoutRequests = 0;
+    int panelPaints = 0;
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::LayoutRequest)
+            ++layoutRequests;
+        if (e->type() == QEvent::Paint && o->objectName() == QLatin1String("StatusBar1_Panel1"))
+            ++panelPaints;
         return false;
     }
 };
@@ -129,6 +145,19 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(countReads(line.summary(), QStringLiteral("R 15 0080")) > 0, 20000);
         QTRY_VERIFY_WITH_TIMEOUT(!w.Para_Text[0]->text().isEmpty(), 10000);
         QCOMPARE(w.statusPanelText(1).isEmpty() || w.statusPanelText(1) == QStringLiteral("OK"), true);
+
+        // Every poll blanks panel 1 and sets it again; a poll that ends as the one before it
+        // ("OK" again) leaves the status bar's layout and its panels alone.
+        QTRY_COMPARE_WITH_TIMEOUT(w.statusPanelText(1), QStringLiteral("OK"), 10000);
+        StatusBarEvents statusBar;
+        w.statusBar()->installEventFilter(&statusBar);
+        w.StatusBar1_Panel[0]->installEventFilter(&statusBar);
+        line.clear();
+        QTRY_VERIFY_WITH_TIMEOUT(countReads(line.summary(), QStringLiteral("R 3 0080")) >= 2, 20000);
+        QCOMPARE(w.statusPanelText(1), QStringLiteral("OK"));
+        QCOMPARE(w.StatusBar1_Panel[0]->text(), QStringLiteral("OK"));
+        QCOMPARE(statusBar.layoutRequests, 0);
+        QCOMPARE(statusBar.panelPaints, 0);
         w.endProgram();
     }
 

@@ -37,6 +37,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUrl>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -286,7 +287,16 @@ void MainDisp::setStatusPanel(int panel, const QString &text)
     if (panel == 4) {
         m_panel4Text = text;
         showPanel4();
-    } else if (panel >= 1 && panel <= 3) {
+    } else if (panel == 1) {
+        m_panel1Text = text;
+        if (!m_panel1Show) {
+            m_panel1Show = new QTimer(this);
+            m_panel1Show->setSingleShot(true);
+            m_panel1Show->setInterval(0);
+            connect(m_panel1Show, &QTimer::timeout, this, &MainDisp::showPanel1);
+        }
+        m_panel1Show->start();
+    } else if (panel >= 2 && panel <= 3) {
         StatusBar1_Panel[size_t(panel - 1)]->setText(text);
     }
 }
@@ -305,9 +315,16 @@ void MainDisp::showPanel4()
                                      : m_panel4Text);
 }
 
+void MainDisp::showPanel1()
+{
+    StatusBar1_Panel[0]->setText(m_panel1Text);
+}
+
 QString MainDisp::statusPanelText(int panel) const
 {
-    if (panel >= 1 && panel <= 4)
+    if (panel == 1)
+        return m_panel1Text;
+    if (panel >= 2 && panel <= 4)
         return StatusBar1_Panel[size_t(panel - 1)]->text();
     return QString();
 }

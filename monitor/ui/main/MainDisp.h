@@ -334,6 +334,7 @@ private:
     void restoreListIndex(QComboBox *list, const QString &key);
 
     void showPanel4();
+    void showPanel1();
     // The setting file, factory adjustment and version windows, and the file windows' buttons
     // while a load transfer runs.
     void buildFileWindows();
@@ -343,6 +344,11 @@ private:
     QPointer<OpeningScreen> m_openingScreen;
     NameListPeers m_nameListPeers;
     QString m_panel4Text;   // what the transfers put into panel 4
+    // Panel 1 is blanked before each poll and then says how the poll went. No window event
+    // runs inside a link tick, so the blank is never seen; the panel takes the text the tick
+    // ends with, and a tick that ends as it began ("OK" again) costs no layout and no repaint.
+    QString m_panel1Text;
+    QTimer *m_panel1Show = nullptr;
     int m_waitingWrites = 0; // shown in panel 4 over it while the controller cannot be reached
     std::map<QComboBox *, std::function<void()>> m_selectorHandlers;
     bool m_quit = false;
