@@ -8,6 +8,10 @@ cmake --build build/release -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 for b in build/release/bin/bench_*; do
   [ -x "$b" ] || continue
+  [ "$(basename "$b")" = bench_program_load ] && continue # below, on each platform
   echo "== $(basename "$b")"
   "$b"
 done
+# The whole program under an operator's load, offscreen and (with Xvfb) on an X window.
+command -v xvfb-run >/dev/null || export PLM870_BENCH_PLATFORMS=offscreen
+bash bench/ui/program_load.sh build/release/bin

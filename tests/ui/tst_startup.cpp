@@ -148,7 +148,8 @@ private slots:
 
         // Every poll blanks panel 1 and sets it again; a poll that ends as the one before it
         // ("OK" again) leaves the status bar's layout and its panels alone.
-        QTRY_COMPARE_WITH_TIMEOUT(w.statusPanelText(1), QStringLiteral("OK"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.StatusBar1_Panel[0]->text(), QStringLiteral("OK"), 10000);
+        QCoreApplication::sendPostedEvents(); // the layout and the repaint of that "OK"
         StatusBarEvents statusBar;
         w.statusBar()->installEventFilter(&statusBar);
         w.StatusBar1_Panel[0]->installEventFilter(&statusBar);
