@@ -149,6 +149,10 @@ void MainDisp::buildStatusBar()
         bar->addWidget(panel, i == 3 ? 1 : 0);
         StatusBar1_Panel[size_t(i)] = panel;
     }
+    m_panel1Show = new QTimer(this);
+    m_panel1Show->setSingleShot(true);
+    m_panel1Show->setInterval(0);
+    connect(m_panel1Show, &QTimer::timeout, this, &MainDisp::showPanel1);
     ProgressBar1 = new QProgressBar(bar);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setAccessibleName(QStringLiteral("Transfer progress"));
@@ -289,12 +293,6 @@ void MainDisp::setStatusPanel(int panel, const QString &text)
         showPanel4();
     } else if (panel == 1) {
         m_panel1Text = text;
-        if (!m_panel1Show) {
-            m_panel1Show = new QTimer(this);
-            m_panel1Show->setSingleShot(true);
-            m_panel1Show->setInterval(0);
-            connect(m_panel1Show, &QTimer::timeout, this, &MainDisp::showPanel1);
-        }
         m_panel1Show->start();
     } else if (panel >= 2 && panel <= 3) {
         StatusBar1_Panel[size_t(panel - 1)]->setText(text);
