@@ -4,6 +4,8 @@
 #include "Clock.h"
 #include "DataFolder.h"
 #include "LinkHealth.h"
+#include "ModbusServer.h"
+#include "ModbusBlockLink.h"
 #include "MonitorComm.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
@@ -29,6 +31,7 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     if (port.startsWith(QLatin1Char('/'))) {
         qputenv("PLM870_COM1", QFile::encodeName(port));
         port = QStringLiteral("COM1");
+        view_.device = options.port;
     }
     // Stored like the port dialog stores them, so that a restart without options finds them.
     if (!port.isEmpty())
@@ -53,12 +56,19 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     publisher_ = std::make_unique<Publisher>(*comm_, *health_);
     if (options.broker.enabled() && !publisher_->start(options.broker.settings, error))
         return false;
+    if (options.modbus.enabled()) {
+        modbus_ = std::make_unique<modbus::ModbusServer>(
+            [this](int block) { return LinkOfBlock(block, view_.startedUp, *health_); });
+        if (!modbus_->listen(options.modbus, error))
+            return false;
+    }
     comm_->communicate();
     return true;
 }
 
 void Gateway::stop()
 {
+    modbus_.reset();
     if (comm_)
         comm_->closePort();
     if (publisher_)

@@ -11,6 +11,9 @@
 class LinkHealth;
 class MonitorComm;
 class Publisher;
+namespace modbus {
+class ModbusServer;
+}
 
 class Gateway {
 public:
@@ -27,5 +30,6 @@ private:
     std::unique_ptr<MonitorComm> comm_;
     std::unique_ptr<LinkHealth> health_;
     std::unique_ptr<Publisher> publisher_;
+    std::unique_ptr<modbus::ModbusServer> modbus_;
     QString historyFile_;
 };

@@ -1,6 +1,7 @@
 #include "GatewayOptions.h"
 
 #include "Preferences.h"
+#include "SecretFile.h"
 
 namespace {
 
@@ -21,9 +22,14 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
     QString user = stored(kMqttUserKey);
     QString password = stored(kMqttPasswordKey);
     QString caFile = stored(kMqttCaFileKey);
-    const Named named[] = {{"--port", &o.port},     {"--speed", &o.speed},       {"--broker", &broker},
-                           {"--prefix", &prefix},   {"--user", &user},           {"--password", &password},
-                           {"--ca-file", &caFile}};
+    QString modbusListen = stored(modbus::kModbusListenKey);
+    QString passwordGiven;
+    QString passwordFile;
+    const Named named[] = {{"--port", &o.port},       {"--speed", &o.speed},
+                           {"--broker", &broker},     {"--prefix", &prefix},
+                           {"--user", &user},         {"--password", &passwordGiven},
+                           {"--password-file", &passwordFile}, {"--ca-file", &caFile},
+                           {"--modbus", &modbusListen}};
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
@@ -46,6 +52,25 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
             return o;
         }
     }
+    o.passwordOnCommandLine = !passwordGiven.isEmpty();
+    if (o.passwordOnCommandLine)
+        password = passwordGiven;
+    if (!passwordFile.isEmpty()) {
+        QString fromFile;
+        if (!ReadSecretFile(passwordFile, &fromFile, &o.error))
+            return o;
+        // An empty file (the service's credential when no password is set) leaves the password
+        // as the preferences give it.
+        if (!fromFile.isEmpty() && o.passwordOnCommandLine) {
+            o.error = QStringLiteral("The broker password is given twice (--password and --password-file); "
+                                     "keep it in the file only.");
+            return o;
+        }
+        if (!fromFile.isEmpty())
+            password = fromFile;
+    }
+    if (!modbus::ParseModbusListen(modbusListen, &o.modbus, &o.error))
+        return o;
     // --broker host:port names both at once.
     const int colon = broker.lastIndexOf(QLatin1Char(':'));
     if (colon > 0 && !broker.contains(QLatin1Char(']')) && broker.count(QLatin1Char(':')) == 1) {
@@ -67,8 +92,12 @@ QString GatewayUsage()
     return QStringLiteral(
         "Usage: plm870-gateway [--port COM1|COM2|DEVICE] [--speed 9600|19200]\n"
         "                      [--broker HOST[:PORT]] [--prefix PREFIX]\n"
-        "                      [--user USER] [--password PASSWORD] [--ca-file FILE]\n"
-        "Polls the PLM-870 installation on the serial port, keeps the alarm history file and\n"
-        "publishes values, alarms and link health to the broker. Options not given are read from\n"
-        "the monitor's preferences. Stops cleanly on SIGTERM or SIGINT.\n");
+        "                      [--user USER] [--password-file FILE] [--ca-file FILE]\n"
+        "                      [--modbus [HOST:]PORT]\n"
+        "Polls the PLM-870 installation on the serial port, keeps the alarm history file,\n"
+        "publishes values, alarms and link health to the broker and, with --modbus, answers\n"
+        "Modbus TCP reads from its image (read-only; default port 502). --password-file reads the\n"
+        "broker password from a file only its owner can read (--password PASSWORD works too, but\n"
+        "every user of the machine can see it). Options not given are read from the monitor's\n"
+        "preferences. Stops cleanly on SIGTERM or SIGINT.\n");
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BrokerSettings.h"
+#include "ModbusListen.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,6 +11,8 @@ struct GatewayOptions {
     QString port;   // "COM1", "COM2" or a device path; empty: the stored port
     QString speed;  // "9600" / "19200"; empty: the stored speed
     BrokerSettingsResult broker;
+    modbus::ModbusListen modbus; // not enabled: no Modbus TCP server
+    bool passwordOnCommandLine = false; // --password: every user sees it in the process list
     bool help = false;
     QString error; // one line for the operator; the gateway does not start
 };

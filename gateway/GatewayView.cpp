@@ -1,8 +1,23 @@
 #include "GatewayView.h"
 
+#include <QFile>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
+
+const GatewayView *g_view = nullptr;
+QtMessageHandler g_previousHandler = nullptr;
+
+void leaveOutEarlyLinkWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (g_view && !g_view->startedUp && type == QtWarningMsg && message.startsWith(QLatin1String("link: ")))
+        return;
+    if (g_previousHandler)
+        g_previousHandler(type, context, message);
+}
 
 void say(const QString &line)
 {
@@ -11,6 +26,18 @@ void say(const QString &line)
 }
 
 } // namespace
+
+GatewayView::GatewayView()
+{
+    g_view = this;
+    g_previousHandler = qInstallMessageHandler(leaveOutEarlyLinkWarnings);
+}
+
+GatewayView::~GatewayView()
+{
+    qInstallMessageHandler(g_previousHandler);
+    g_view = nullptr;
+}
 
 void GatewayView::setCommErrorNoticeVisible(bool visible)
 {
@@ -23,12 +50,25 @@ void GatewayView::setCommErrorNoticeVisible(bool visible)
 void GatewayView::startupFinished()
 {
     startedUp = true;
+    problemShown_.clear();
     say(QStringLiteral("Start-up read done; polling"));
 }
 
-void GatewayView::showPortDialog(const QString &port, const QString &speed)
+void GatewayView::showPortDialog(const QString &, const QString &)
 {
-    say(QStringLiteral("No answer from block 1 on %1 at %2; retrying").arg(port, speed));
+    // setPortProblem has said why, with the device's name.
+}
+
+void GatewayView::setPortProblem(const QString &text)
+{
+    // Told on every failed attempt; a line only when the reason changes.
+    if (text == problemShown_)
+        return;
+    problemShown_ = text;
+    QString reason;
+    if (!device.isEmpty() && ::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0)
+        reason = QStringLiteral(" (%1: %2)").arg(device, QString::fromLocal8Bit(std::strerror(errno)));
+    say(QStringLiteral("%1%2 Trying again until the controller answers; polling starts then.").arg(text, reason));
 }
 
 void GatewayView::setStartupProgress(int count)

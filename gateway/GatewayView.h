@@ -5,11 +5,22 @@
 
 class GatewayView : public NullLinkView {
 public:
+    // While it lives, the link's own warnings before the first start-up read are left out:
+    // until then setPortProblem tells the same failure with the device and the system's reason.
+    GatewayView();
+    ~GatewayView() override;
+
     void setCommErrorNoticeVisible(bool visible) override;
     void startupFinished() override;
     void showPortDialog(const QString &port, const QString &speed) override;
     void setStartupProgress(int count) override;
+    void setPortProblem(const QString &text) override;
 
     bool startedUp = false;
     bool errorShown = false;
+    // The device the port stands for, named in messages instead of "COM1".
+    QString device;
+
+private:
+    QString problemShown_;
 };

@@ -6,12 +6,27 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+// The process list shows the command line to every user: a password given there is blanked
+// out once it has been read (ps then shows "--password ********").
+void hidePasswordArgument(int argc, char **argv)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--password") == 0)
+            std::memset(argv[i + 1], '*', std::strlen(argv[i + 1]));
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("plm870-gateway"));
     const GatewayOptions options = ParseGatewayOptions(app.arguments().mid(1));
+    hidePasswordArgument(argc, argv);
     if (options.help) {
         std::fputs(qPrintable(GatewayUsage()), stdout);
         return 0;
@@ -20,6 +35,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", qPrintable(options.error));
         return 2;
     }
+    if (options.passwordOnCommandLine)
+        std::fprintf(stderr, "The broker password was given with --password, which every user of this machine "
+                             "could read in the process list until now; put it in a file of mode 0600 and give "
+                             "--password-file instead.\n");
     if (!InstallStopSignals(app))
         std::fprintf(stderr, "The stop signals cannot be caught; stop with SIGKILL only as a last resort.\n");
     Gateway gateway;

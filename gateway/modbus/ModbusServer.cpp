@@ -1,0 +1,215 @@
+#include "ModbusServer.h"
+
+#include "ModbusReplier.h"
+
+#include <QSocketNotifier>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <modbus/modbus.h>
+#include <netdb.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace modbus {
+
+namespace {
+
+constexpr int kDeadlineCheckMs = 500;
+constexpr int kRefusalReportMs = 60000;
+
+void say(const QString &line)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+    std::fflush(stderr);
+}
+
+QString peerOf(int socket)
+{
+    sockaddr_storage addr{};
+    socklen_t length = sizeof addr;
+    char host[NI_MAXHOST] = "?";
+    char port[NI_MAXSERV] = "?";
+    if (::getpeername(socket, reinterpret_cast<sockaddr *>(&addr), &length) == 0)
+        ::getnameinfo(reinterpret_cast<sockaddr *>(&addr), length, host, sizeof host, port, sizeof port,
+                      NI_NUMERICHOST | NI_NUMERICSERV);
+    return QStringLiteral("%1 port %2").arg(QString::fromLatin1(host), QString::fromLatin1(port));
+}
+
+} // namespace
+
+ModbusServer::ModbusServer(BlockLinkOf linkOf, QObject *parent) : QObject(parent), linkOf_(std::move(linkOf))
+{
+    clock_.start();
+    deadlines_.setInterval(kDeadlineCheckMs);
+    connect(&deadlines_, &QTimer::timeout, this, &ModbusServer::dropOverdueClients);
+}
+
+ModbusServer::~ModbusServer()
+{
+    close();
+}
+
+bool ModbusServer::listen(const ModbusListen &where, QString *error)
+{
+    close();
+    const QByteArray host = where.host.toUtf8();
+    const QByteArray port = QByteArray::number(where.port);
+    // libmodbus reports a name it cannot resolve as a refused connection: asked here first.
+    addrinfo hints{};
+    hints.ai_flags = AI_PASSIVE;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    const int resolved = ::getaddrinfo(host.isEmpty() ? nullptr : host.constData(), port.constData(), &hints, &found);
+    if (resolved != 0) {
+        *error = QStringLiteral("Modbus TCP cannot listen on %1: %2.").arg(where.text(), QString::fromLocal8Bit(::gai_strerror(resolved)));
+        return false;
+    }
+    ::freeaddrinfo(found);
+    ctx_ = modbus_new_tcp_pi(host.isEmpty() ? nullptr : host.constData(), port.constData());
+    if (ctx_)
+        listenSocket_ = modbus_tcp_pi_listen(ctx_, kMaxClients);
+    if (listenSocket_ < 0) {
+        const int reason = errno;
+        QString hint;
+        if (reason == EACCES && where.port < 1024)
+            hint = QStringLiteral(" (a port below 1024 needs root or CAP_NET_BIND_SERVICE; see plm870-gateway(1))");
+        *error = QStringLiteral("Modbus TCP cannot listen on %1: %2%3.")
+                     .arg(where.text(), QString::fromLocal8Bit(modbus_strerror(reason)), hint);
+        close();
+        return false;
+    }
+    ::fcntl(listenSocket_, F_SETFL, ::fcntl(listenSocket_, F_GETFL) | O_NONBLOCK);
+    replier_ = std::make_unique<ModbusReplier>(ctx_);
+    listenNotifier_ = std::make_unique<QSocketNotifier>(listenSocket_, QSocketNotifier::Read);
+    connect(listenNotifier_.get(), &QSocketNotifier::activated, this, &ModbusServer::acceptClients);
+    say(QStringLiteral("Modbus TCP: listening on %1 (unit id 1..16 = block 01..16, read-only)").arg(where.text()));
+    return true;
+}
+
+void ModbusServer::close()
+{
+    while (!clients_.empty())
+        dropClient(clients_.begin()->first, QString());
+    listenNotifier_.reset();
+    replier_.reset();
+    if (listenSocket_ >= 0)
+        ::close(listenSocket_);
+    listenSocket_ = -1;
+    if (ctx_)
+        modbus_free(ctx_);
+    ctx_ = nullptr;
+    deadlines_.stop();
+}
+
+void ModbusServer::acceptClients()
+{
+    for (;;) {
+        const int socket = ::accept4(listenSocket_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (socket < 0)
+            return; // EAGAIN: every waiting connection is taken
+        if (clients() >= kMaxClients) {
+            // Refused at once rather than queued: a waiting client would only time out later.
+            ::close(socket);
+            ++refused_;
+            sayRefused();
+            continue;
+        }
+        Client &c = clients_[socket];
+        c.peer = peerOf(socket);
+        c.lastByteMs = clock_.elapsed();
+        c.notifier = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+        connect(c.notifier.get(), &QSocketNotifier::activated, this, [this, socket] { readClient(socket); });
+        if (!deadlines_.isActive())
+            deadlines_.start();
+    }
+}
+
+void ModbusServer::sayRefused()
+{
+    const qint64 now = clock_.elapsed();
+    if (refusalToldMs_ >= 0 && now - refusalToldMs_ < kRefusalReportMs)
+        return;
+    refusalToldMs_ = now;
+    say(QStringLiteral("Modbus TCP: a client was refused: %1 are connected already (%2 refused so far)")
+            .arg(kMaxClients)
+            .arg(refused_));
+}
+
+void ModbusServer::readClient(int socket)
+{
+    auto it = clients_.find(socket);
+    if (it == clients_.end())
+        return;
+    uint8_t bytes[4096];
+    const ssize_t n = ::recv(socket, bytes, sizeof bytes, 0);
+    if (n == 0) {
+        dropClient(socket, QString()); // the client closed the connection
+        return;
+    }
+    if (n < 0) {
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            dropClient(socket, QString::fromLocal8Bit(std::strerror(errno)));
+        return;
+    }
+    Client &c = it->second;
+    c.lastByteMs = clock_.elapsed();
+    c.framer.append(bytes, size_t(n));
+    answerFrames(socket, c);
+}
+
+bool ModbusServer::answerFrames(int socket, Client &client)
+{
+    std::vector<uint8_t> frame;
+    for (;;) {
+        switch (client.framer.next(frame)) {
+        case ModbusFramer::Status::Incomplete:
+            return true;
+        case ModbusFramer::Status::Garbage:
+            dropClient(socket, QStringLiteral("it sent bytes that are not Modbus TCP"));
+            return false;
+        case ModbusFramer::Status::Frame:
+            break;
+        }
+        const Answer answer = AnswerRequest(frame.data(), int(frame.size()), linkOf_);
+        if (!replier_->reply(socket, frame, answer)) {
+            dropClient(socket, QStringLiteral("its answer could not be sent: %1")
+                                   .arg(QString::fromLocal8Bit(modbus_strerror(errno))));
+            return false;
+        }
+        ++answered_;
+    }
+}
+
+void ModbusServer::dropClient(int socket, const QString &why)
+{
+    auto it = clients_.find(socket);
+    if (it == clients_.end())
+        return;
+    if (!why.isEmpty())
+        say(QStringLiteral("Modbus TCP: client %1 dropped: %2").arg(it->second.peer, why));
+    it->second.notifier.reset();
+    ::close(socket);
+    clients_.erase(it);
+    if (clients_.empty())
+        deadlines_.stop();
+}
+
+void ModbusServer::dropOverdueClients()
+{
+    const qint64 now = clock_.elapsed();
+    std::vector<std::pair<int, QString>> overdue;
+    for (const auto &[socket, c] : clients_) {
+        const qint64 quiet = now - c.lastByteMs;
+        if (c.framer.midFrame() && quiet > kMidFrameMs)
+            overdue.emplace_back(socket, QStringLiteral("it stopped in the middle of a frame"));
+        else if (quiet > kIdleMs)
+            overdue.emplace_back(socket, QStringLiteral("it sent nothing for %1 s").arg(kIdleMs / 1000));
+    }
+    for (const auto &[socket, why] : overdue)
+        dropClient(socket, why);
+}
+
+} // namespace modbus
