@@ -1,5 +1,7 @@
 #include "FileStamps.h"
 
+#include "FileCodePage.h"
+
 #include <QRegularExpression>
 
 namespace PLM_INC {
@@ -59,6 +61,13 @@ bool hasSurrogates(const QString &text)
     return false;
 }
 
+// What a reader of the file gets back: the stamp is judged on the bytes the file holds, where
+// each character Windows-1252 has not became a "?" (a Japanese hour mark, a Chinese day period).
+QString asTheFileHoldsIt(const QString &text)
+{
+    return FromFileCodePage(ToFileCodePage(text));
+}
+
 // Qt 6.4 cannot read characters beyond 16 bits back (its parser even reads past the text),
 // so such text is never given to it.
 bool readsBack(const QString &text)
@@ -78,8 +87,9 @@ bool timeReadsBack(const QLocale &locale, const QString &format)
     const bool dayHalf = mask.contains(QLatin1Char('a')) || mask.contains(QLatin1Char('A'));
     if (dayHalf && locale.amText().size() != locale.pmText().size())
         return false;
+    // One time in each half of the day: a day period the file cannot hold reads back as neither.
     for (const QTime &probe : {QTime(15, 9, 11), QTime(3, 49, 51)}) {
-        const QString text = locale.toString(probe, format);
+        const QString text = asTheFileHoldsIt(locale.toString(probe, format));
         if (!readsBack(text) || locale.toTime(text, format) != probe) // readsBack first: see there
             return false;
     }
@@ -93,7 +103,7 @@ bool dateReadsBack(const QLocale &locale, const QString &format)
         || !mask.contains(QLatin1Char('M')) || !mask.contains(QLatin1Char('y')))
         return false;
     const QDate probe(2026, 12, 7);
-    const QString text = locale.toString(probe, format);
+    const QString text = asTheFileHoldsIt(locale.toString(probe, format));
     if (!readsBack(text))
         return false;
     const QDate back = locale.toDate(text, format);
@@ -124,9 +134,9 @@ QString withSeconds(const QString &format)
     return out;
 }
 
-// The locale whose digits write the stamps: the locale's own, unless Qt cannot read them back
-// (digits beyond 16 bits, such as Chakma or Adlam); then the ASCII digits, which those
-// locales read as well.
+// The locale whose digits write the stamps: the locale's own, unless they cannot be read back
+// (digits beyond 16 bits, such as Chakma or Adlam, or outside the code page, such as
+// Arabic-Indic or Bengali); then the ASCII digits, which those locales read as well.
 QLocale writingLocale(const QLocale &locale)
 {
     if (isPosixLocale(locale) || timeReadsBack(locale, kPlainTime))

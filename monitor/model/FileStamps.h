@@ -1,11 +1,15 @@
 // Dates and times in the log and history files, as the locale writes them and as a
 // spreadsheet of the same locale reads them back: the locale's short date, and its long time
 // without the time-zone field (with the zone go its brackets and the blanks around it).
+// A stamp is judged on the bytes the file holds (Windows-1252, FileCodePage.h), where a
+// character the page has not is a "?": it must read back from those bytes to the same second,
+// in the right half of the day.
 // Where the long time cannot be read back (a field Qt cannot write, such as a day period; an
-// AM/PM field Qt 6.4 cannot read safely; a time that does not parse back to the same second),
-// the short time with seconds is used,
-// and where that fails too "HH:mm:ss". Digits Qt cannot read back (beyond 16 bits) are
-// written as ASCII digits with "yyyy/MM/dd" and "HH:mm:ss". The C/POSIX locale of a service has no date order of
+// AM/PM field Qt 6.4 cannot read safely; an hour mark or day period the code page cannot hold;
+// a time that does not parse back to the same second), the short time with seconds is used,
+// and where that fails too "HH:mm:ss". Digits that cannot be read back (beyond 16 bits, or
+// outside the code page, such as Arabic-Indic digits) are written as ASCII digits with
+// "yyyy/MM/dd" and "HH:mm:ss". The C/POSIX locale of a service has no date order of
 // its own: there the files use "yyyy/MM/dd" and "HH:mm:ss".
 #pragma once
 

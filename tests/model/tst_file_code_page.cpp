@@ -4,7 +4,36 @@
 
 #include <QtTest>
 
+#if __has_include(<iconv.h>)
+#include <iconv.h>
+#define PLM_HAVE_ICONV 1
+#endif
+
 using namespace PLM_INC;
+
+namespace {
+
+#ifdef PLM_HAVE_ICONV
+// The system's own Windows-1252 converter (glibc's, independent of the program's table): the
+// character of one byte, or an empty text where the page defines none.
+QString systemWindows1252(uchar byte)
+{
+    iconv_t cd = iconv_open("UTF-8", "WINDOWS-1252");
+    if (cd == iconv_t(-1))
+        return QStringLiteral("(no converter)");
+    char in[1] = {char(byte)};
+    char out[8] = {};
+    char *inp = in;
+    char *outp = out;
+    size_t inLeft = 1;
+    size_t outLeft = sizeof out;
+    const bool converted = iconv(cd, &inp, &inLeft, &outp, &outLeft) != size_t(-1);
+    iconv_close(cd);
+    return converted ? QString::fromUtf8(out, outp - out) : QString();
+}
+#endif
+
+} // namespace
 
 class TestFileCodePage : public QObject {
     Q_OBJECT
@@ -47,6 +76,33 @@ private slots:
         }
         QCOMPARE(FromFileCodePage("\x80\x9f\xb0"), QStringLiteral("\u20ac\u0178\u00b0"));
         QCOMPARE(FromFileCodePage("\x81\x8d\x8f\x90\x9d"), QStringLiteral("\u0081\u008d\u008f\u0090\u009d"));
+    }
+
+    // Every byte of 0x80..0x9F, read and written, against the system's converter. The five
+    // bytes the page leaves undefined read as the control character of the same number.
+    void highControlBytesAsTheSystemReadsThem_data()
+    {
+#ifdef PLM_HAVE_ICONV
+        QTest::addColumn<QByteArray>("byte");
+        QTest::addColumn<QString>("text");
+        for (int b = 0x80; b <= 0x9F; ++b) {
+            const QString system = systemWindows1252(uchar(b));
+            QTest::addRow("byte %X", b) << QByteArray(1, char(b)) << (system.isEmpty() ? QString(QChar(b)) : system);
+        }
+#endif
+    }
+    void highControlBytesAsTheSystemReadsThem()
+    {
+#ifdef PLM_HAVE_ICONV
+        QFETCH(QByteArray, byte);
+        QFETCH(QString, text);
+        QCOMPARE(text.size(), 1);
+        QCOMPARE(FromFileCodePage(byte), text);
+        QCOMPARE(ToFileCodePage(text), byte);
+        QCOMPARE(FromFileCodePage("a" + byte + "b"), QLatin1Char('a') + text + QLatin1Char('b'));
+#else
+        QSKIP("no system Windows-1252 converter to compare with");
+#endif
     }
 
     void eachFileReadAsItWasWritten_data()
