@@ -3,7 +3,7 @@
 #include "FileCodePage.h"
 #include "FileStamps.h"
 
-#include <QSaveFile>
+#include "WholeFile.h"
 
 QString HistoryFileBaseName(const QDateTime &start)
 {
@@ -26,11 +26,8 @@ QByteArray HistoryFileLine(const QStringList &fields)
 
 bool WriteHistoryFileHeader(const QString &path, const QDate &startDate, const QLocale &locale)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     const QString date = PLM_INC::FileDateText(startDate, locale);
-    file.write(HistoryFileLine({QStringLiteral("PLM-870 Alarm hystory"), QStringLiteral("    Data  : "), date}));
-    file.write(HistoryFileLine({QStringLiteral("Time"), QStringLiteral("Channel"), QStringLiteral("Contain")}));
-    return file.commit();
+    return PLM_INC::WriteWholeFile(
+        path, HistoryFileLine({QStringLiteral("PLM-870 Alarm hystory"), QStringLiteral("    Data  : "), date})
+                  + HistoryFileLine({QStringLiteral("Time"), QStringLiteral("Channel"), QStringLiteral("Contain")}));
 }

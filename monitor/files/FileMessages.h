@@ -29,6 +29,9 @@ constexpr const char kDataChanging[] = "Data changing now.";
 
 // Message line texts of the failures a file or a value can cause.
 constexpr const char kFileUnreadable[] = "The selected data file could not be read. Nothing has been changed.";
+constexpr const char kFileUtf16[] =
+    "The selected data file is saved as Unicode (UTF-16), which the program does not read. Save it as UTF-8 or ANSI "
+    "and select it again. Nothing has been changed.";
 constexpr const char kFileNotSaved[] = "The data file could not be saved. An existing file of that name is unchanged.";
 constexpr const char kValueDoesNotFit[] =
     "A value of the work area does not fit this channel. Nothing has been changed or sent.";

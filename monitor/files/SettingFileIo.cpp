@@ -3,7 +3,7 @@
 #include "DataFileKind.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include "WholeFile.h"
 
 namespace PLM_INC {
 
@@ -16,11 +16,16 @@ LoadStatus ReadSettingFileBytes(const QString &path, int kind, QByteArray &bytes
     // reported as unreadable rather than as a file of the wrong kind.
     if (!file.open(QIODevice::ReadOnly) || file.isSequential())
         return LoadStatus::Unreadable;
-    const qint64 length = file.size();
+    const QByteArray start = file.peek(3);
+    if (start.startsWith("\xFF\xFE") || start.startsWith("\xFE\xFF"))
+        return LoadStatus::Utf16;
+    const qint64 mark = start == "\xEF\xBB\xBF" ? 3 : 0;
+    const qint64 length = file.size() - mark;
     if (DataFileKind(length) != kind)
         return LoadStatus::WrongKind;
     if (length > kMaxSettingFileBytes)
         return LoadStatus::Unreadable;
+    file.skip(mark);
     bytes = file.read(length); // never more than the length the kind was judged by
     const bool complete = bytes.size() == length && file.error() == QFileDevice::NoError;
     file.close();
@@ -57,12 +62,7 @@ bool SaveSettingFileBytes(const QString &path, const QByteArray &bytes)
 {
     if (path.isEmpty())
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size())
-        return false; // the unfinished copy is discarded; the old file stays as it was
-    return file.commit();
+    return WriteWholeFile(path, bytes);
 }
 
 bool SaveChannelFile(const QString &path, const ChannelRows &rows)

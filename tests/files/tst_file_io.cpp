@@ -5,6 +5,7 @@
 #include "DataFileKind.h"
 #include "FactoryAdjData.h"
 #include "FileChoice.h"
+#include "FileCodePage.h"
 #include "FileMessages.h"
 #include "FilesTestEnvironment.h"
 #include "PLM_INC.h"
@@ -163,6 +164,52 @@ private slots:
         }
     }
 
+    // Files Windows writes: Notepad's and Excel's "UTF-8" begins with a byte-order mark, which
+    // is no part of the text or of the length; "Unicode" (UTF-16) is refused as such.
+    void filesWindowsWrites_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<PLM_INC::LoadStatus>("status");
+        QTest::addColumn<QString>("unit");
+        const QByteArray mark = "\xEF\xBB\xBF";
+        ChannelRows rows;
+        rows.fill(QStringLiteral("1"));
+        rows[31] = QStringLiteral("\u00b0C \u20ac");
+        const QString channelText = FromFileCodePage(ChannelFileBytes(rows));
+        const QString blockText = FromFileCodePage(RecordFileBytes(records(20, QStringLiteral("\u00b5A"))));
+        QByteArray le(reinterpret_cast<const char *>(channelText.utf16()), channelText.size() * 2);
+        QByteArray be = le;
+        for (qsizetype i = 0; i + 1 < be.size(); i += 2)
+            std::swap(be[i], be[i + 1]);
+        QTest::newRow("UTF-8 with a mark") << mark + channelText.toUtf8() << 0 << LoadStatus::Ok << rows[31];
+        QTest::newRow("UTF-8 with a mark, ASCII only, 1000 bytes after it")
+            << mark + channelFileOfLength(1000) << 0 << LoadStatus::Ok << ReadChannelFile(channelFileOfLength(1000)).value()[31];
+        QTest::newRow("block file in UTF-8 with a mark") << mark + blockText.toUtf8() << 1 << LoadStatus::Ok << "\u00b5A";
+        QTest::newRow("UTF-16 little-endian") << "\xFF\xFE" + le << 0 << LoadStatus::Utf16 << QString();
+        QTest::newRow("UTF-16 big-endian") << "\xFE\xFF" + be << 0 << LoadStatus::Utf16 << QString();
+        QTest::newRow("UTF-16 block file offered as a channel file") << "\xFF\xFE" + le + le << 0 << LoadStatus::Utf16 << QString();
+    }
+    void filesWindowsWrites()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, kind);
+        QFETCH(PLM_INC::LoadStatus, status);
+        QFETCH(QString, unit);
+        const QString path = env->file(QStringLiteral("windows.dat"));
+        QVERIFY(WriteBytes(path, bytes));
+        if (kind == kChannelFileKind) {
+            ChannelRows rows = sentinelRows();
+            QCOMPARE(LoadChannelFile(path, rows), status);
+            QCOMPARE(rows[31], status == LoadStatus::Ok ? unit : QStringLiteral("untouched"));
+            QCOMPARE(rows[0], status == LoadStatus::Ok ? QStringLiteral("1") : QStringLiteral("untouched"));
+        } else {
+            std::vector<RawSettingRecord> read;
+            QCOMPARE(LoadRecordFile(path, kind, 20, read), status);
+            QCOMPARE(read.back().unit, unit);
+        }
+    }
+
     void aFileThatIsGoneIsUnreadable()
     {
         const QString path = env->file(QStringLiteral("gone.dat"));
@@ -193,15 +240,25 @@ private slots:
         QVERIFY(!SaveChannelFile(QString(), rows));
     }
 
+    // Whether the new file is larger than the writer's buffer or not: on a full disk the save
+    // fails and the old file stays, with no half-written copy beside it.
+    void aFullDiskLeavesTheOldFileIntact_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("all-channel file") << RecordFileBytes(records(320));
+        QTest::newRow("block file") << RecordFileBytes(records(20));
+        QTest::newRow("channel file") << channelFileOfLength(900);
+    }
     void aFullDiskLeavesTheOldFileIntact()
     {
+        QFETCH(QByteArray, bytes);
         const QString path = env->file(QStringLiteral("all.dat"));
-        const QByteArray good = RecordFileBytes(records(20));
+        const QByteArray good = "old contents, larger than the disk's room: " + QByteArray(600, 'x');
         QVERIFY(WriteBytes(path, good));
         bool saved = true;
         {
-            FullDisk disk(4096);
-            saved = SaveRecordFile(path, records(320));
+            FullDisk disk(512);
+            saved = SaveSettingFileBytes(path, bytes);
         }
         QVERIFY(!saved);
         QCOMPARE(ReadBytes(path), good);

@@ -131,8 +131,8 @@ void SubDisp_AllSaveLoad::loadAndSend()
         prompter().message(text(FileMessages::kLoadDuringAutoTuning));
         return;
     }
-    if (status == LoadStatus::Unreadable) {
-        Msg_Label->setText(text(FileMessages::kFileUnreadable));
+    if (status == LoadStatus::Unreadable || status == LoadStatus::Utf16) {
+        Msg_Label->setText(text(status == LoadStatus::Utf16 ? FileMessages::kFileUtf16 : FileMessages::kFileUnreadable));
         return;
     }
     const QString refusal = FileWindows::TransferRefusal();

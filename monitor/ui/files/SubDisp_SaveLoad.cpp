@@ -260,6 +260,9 @@ void SubDisp_SaveLoad::loadFromFile()
     case LoadStatus::Unreadable:
         Msg_Label->setText(text(FileMessages::kFileUnreadable));
         return;
+    case LoadStatus::Utf16:
+        Msg_Label->setText(text(FileMessages::kFileUtf16));
+        return;
     case LoadStatus::Ok:
         break;
     }
