@@ -100,8 +100,9 @@ void Hystory_Write(const QString &ALM, int ch, bool State)
 
     // The line goes to the disk on the writer thread, so a slow disk never holds the poll cycle.
     // The entry stays in the window and the buffer even when the file refuses it.
-    PLM_INC::diskWriter().append(HistoryFileName, HistoryFileLine({entry[1], entry[2], entry[3]}), [] {
-        PLM_INC::prompter().message(QString::fromLatin1(kHistoryWriteFailedText), QStringLiteral("history"));
+    PLM_INC::diskWriter().append(HistoryFileName, HistoryFileLine({entry[1], entry[2], entry[3]}), [](const QString &why) {
+        PLM_INC::prompter().message(PLM_INC::WithFailureReason(QString::fromLatin1(kHistoryWriteFailedText), why),
+                                    QStringLiteral("history"));
     });
 }
 

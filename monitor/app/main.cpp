@@ -6,6 +6,8 @@
 #include "WidgetPrompter.h"
 
 #include <QApplication>
+#include <chrono>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -21,8 +23,13 @@ int main(int argc, char *argv[])
     ScreenshotOnce screenshot(program.mainDisp());
 
     const int rc = app.exec();
-    // The history and log lines still on their way reach the disk while the application exists.
-    PLM_INC::diskWriter().waitUntilWritten();
+    // The window is gone: a failure of the last lines goes to standard error, not into a box
+    // that would vanish with the program.
     PLM_INC::setPrompter(nullptr);
+    // The history and log lines still on their way reach the disk while the application
+    // exists; a disk that does not answer (a network share gone) holds the end 5 s at most,
+    // and what it did not take is written out where it can still be read.
+    for (const QString &lost : PLM_INC::diskWriter().finish(std::chrono::seconds(5)))
+        std::fprintf(stderr, "%s\n", lost.toLocal8Bit().constData());
     return screenshot.active() ? screenshot.exitCode() : rc;
 }

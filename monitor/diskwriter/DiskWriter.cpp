@@ -1,8 +1,16 @@
 #include "DiskWriter.h"
 
+#include "FileCodePage.h"
+#include "LineAppend.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QMetaObject>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -12,16 +20,123 @@
 
 namespace PLM_INC {
 
-DiskWriter::DiskWriter() : m_thread([this] { run(); }) {}
+struct DiskWriter::State : std::enable_shared_from_this<DiskWriter::State> {
+    struct Job {
+        QString path;
+        QByteArray line;
+        Failure failed;
+        bool *result = nullptr; // appendAndWait
+        QString *why = nullptr;
+    };
+    struct Report {
+        Failure failed;
+        QString why;
+    };
+
+    std::mutex mutex;
+    std::condition_variable queued; // a job, or the end
+    std::condition_variable idle;   // the queue empty and nothing being written
+    std::deque<Job> jobs;
+    std::deque<Report> failures; // to run on the application's thread
+    Job current;                  // the line with the disk while busy
+    bool busy = false;
+    bool ending = false;
+    bool abandoned = false; // finish() ran out of time: nobody waits for the thread any more
+    DiskSync sync;
+
+    void run();
+    void runFailures();
+};
+
+namespace {
+
+// A line of the file as text for standard error, without its line end.
+QString lineText(const QByteArray &line)
+{
+    QByteArray bare = line;
+    while (bare.endsWith('\n') || bare.endsWith('\r'))
+        bare.chop(1);
+    return FromFileCodePage(bare);
+}
+
+} // namespace
+
+void DiskWriter::State::runFailures()
+{
+    std::deque<Report> reports;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        reports.swap(failures);
+    }
+    for (const Report &report : reports)
+        if (report.failed)
+            report.failed(report.why);
+}
+
+void DiskWriter::State::run()
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+        queued.wait(lock, [this] { return !jobs.empty() || ending; });
+        if (jobs.empty())
+            return; // ending, and everything handed over is written
+        current = std::move(jobs.front());
+        jobs.pop_front();
+        busy = true;
+        const DiskSync step = sync;
+        lock.unlock();
+        const QString why = AppendLineToDisk(current.path, current.line, step ? step : DiskWriter::syncToDisk);
+        lock.lock();
+        busy = false;
+        Job job = std::move(current);
+        if (job.result) {
+            *job.result = why.isEmpty();
+            if (job.why)
+                *job.why = why;
+            job.failed(why); // marks the waiting caller's job done
+        } else if (!why.isEmpty()) {
+            if (abandoned) {
+                // The program is ending without waiting for the disk: the journal or the
+                // terminal is the one place left to say it.
+                std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+            } else {
+                failures.push_back(Report{std::move(job.failed), why});
+            }
+            // The failure reaches the window by itself, without anyone waiting for the writer.
+            if (QCoreApplication *app = QCoreApplication::instance(); app && !abandoned) {
+                std::weak_ptr<State> self = weak_from_this();
+                QMetaObject::invokeMethod(
+                    app,
+                    [self] {
+                        if (const std::shared_ptr<State> state = self.lock())
+                            state->runFailures();
+                    },
+                    Qt::QueuedConnection);
+            }
+        }
+        idle.notify_all();
+    }
+}
+
+DiskWriter::DiskWriter() : m_state(std::make_shared<State>())
+{
+    m_thread = std::thread([state = m_state] { state->run(); });
+}
 
 DiskWriter::~DiskWriter()
 {
+    bool leave = false;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_ending = true;
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->ending = true;
+        leave = m_state->abandoned && m_state->busy;
     }
-    m_queued.notify_all();
-    m_thread.join();
+    m_state->queued.notify_all();
+    // The thread holds its own share of the state; a disk that never answers keeps it, not us.
+    if (leave)
+        m_thread.detach();
+    else
+        m_thread.join();
 }
 
 bool DiskWriter::syncToDisk(QFile &file)
@@ -37,98 +152,72 @@ bool DiskWriter::syncToDisk(QFile &file)
 
 void DiskWriter::setDiskSync(DiskSync sync)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_sync = std::move(sync);
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->sync = std::move(sync);
 }
 
 void DiskWriter::append(const QString &path, const QByteArray &line, Failure failed)
 {
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_jobs.push_back(Job{path, line, std::move(failed)});
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->jobs.push_back(State::Job{path, line, std::move(failed)});
     }
-    m_queued.notify_one();
+    m_state->queued.notify_one();
 }
 
-bool DiskWriter::appendAndWait(const QString &path, const QByteArray &line)
+bool DiskWriter::appendAndWait(const QString &path, const QByteArray &line, QString *why)
 {
     bool result = false;
     bool done = false;
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_jobs.push_back(Job{path, line, [&done] { done = true; }, &result});
-    m_queued.notify_one();
-    m_idle.wait(lock, [&done] { return done; });
+    std::unique_lock<std::mutex> lock(m_state->mutex);
+    m_state->jobs.push_back(State::Job{path, line, [&done](const QString &) { done = true; }, &result, why});
+    m_state->queued.notify_one();
+    m_state->idle.wait(lock, [&done] { return done; });
     return result;
 }
 
 void DiskWriter::waitUntilWritten()
 {
     {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+        std::unique_lock<std::mutex> lock(m_state->mutex);
+        m_state->idle.wait(lock, [this] { return m_state->jobs.empty() && !m_state->busy; });
     }
-    runFailures();
+    m_state->runFailures();
 }
 
-void DiskWriter::runFailures()
+QStringList DiskWriter::finish(std::chrono::milliseconds limit)
 {
-    std::deque<Failure> failures;
+    QStringList notWritten;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        failures.swap(m_failures);
-    }
-    for (const Failure &failed : failures)
-        if (failed)
-            failed();
-}
-
-bool DiskWriter::write(const Job &job)
-{
-    DiskSync sync;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        sync = m_sync;
-    }
-    if (job.path.isEmpty())
-        return false;
-    QFile file(job.path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const bool written = file.write(job.line) == job.line.size() && file.flush() && (sync ? sync(file) : syncToDisk(file));
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
-}
-
-void DiskWriter::run()
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    for (;;) {
-        m_queued.wait(lock, [this] { return !m_jobs.empty() || m_ending; });
-        if (m_jobs.empty())
-            return; // ending, and everything handed over is written
-        Job job = std::move(m_jobs.front());
-        m_jobs.pop_front();
-        m_busy = true;
-        lock.unlock();
-        const bool written = write(job);
-        lock.lock();
-        m_busy = false;
-        if (job.result) {
-            *job.result = written;
-            job.failed(); // marks the waiting caller's job done
-        } else if (!written) {
-            m_failures.push_back(std::move(job.failed));
-            if (QCoreApplication *app = QCoreApplication::instance())
-                QMetaObject::invokeMethod(app, [this] { runFailures(); }, Qt::QueuedConnection);
+        std::unique_lock<std::mutex> lock(m_state->mutex);
+        const bool written =
+            m_state->idle.wait_for(lock, limit, [this] { return m_state->jobs.empty() && !m_state->busy; });
+        if (!written) {
+            m_state->abandoned = true;
+            const QString seconds = QString::number(double(limit.count()) / 1000.0);
+            if (m_state->busy)
+                notWritten << QStringLiteral("Perhaps not written to %1 (the disk did not answer within %2 s): %3")
+                                  .arg(QDir::toNativeSeparators(m_state->current.path), seconds,
+                                       lineText(m_state->current.line));
+            for (const State::Job &job : m_state->jobs)
+                notWritten << QStringLiteral("Not written to %1 (the disk did not answer within %2 s): %3")
+                                  .arg(QDir::toNativeSeparators(job.path), seconds, lineText(job.line));
+            m_state->jobs.clear();
         }
-        m_idle.notify_all();
     }
+    m_state->runFailures();
+    return notWritten;
 }
 
 DiskWriter &diskWriter()
 {
     static DiskWriter writer;
     return writer;
+}
+
+QString WithFailureReason(const QString &message, const QString &why)
+{
+    return why.isEmpty() ? message : message + QLatin1Char('\n') + why;
 }
 
 } // namespace PLM_INC

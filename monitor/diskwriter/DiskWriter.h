@@ -4,15 +4,17 @@
 // writer thread, so a slow disk (an SD card, a USB stick, a network share) never holds the
 // poll cycle or the windows. One thread and one queue: lines reach their files in the order
 // they were handed over. A failed line is reported back on the thread that handed it over
-// (the window's), through the failure function given with it.
+// (the window's), through the failure function given with it, with what failed and the
+// system's reason; the part of it that reached the file is cut off again, so the next line
+// never joins it.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
-#include <condition_variable>
-#include <deque>
+#include <QStringList>
+#include <chrono>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <thread>
 
 class QFile;
@@ -21,53 +23,50 @@ namespace PLM_INC {
 
 class DiskWriter {
 public:
-    using Failure = std::function<void()>;
+    // `why` says what failed and the system's reason, for example
+    // "Cannot write to "/data/logging/run.txt": No space left on device."
+    using Failure = std::function<void(const QString &why)>;
     using DiskSync = std::function<bool(QFile &)>;
 
     DiskWriter();
-    ~DiskWriter(); // writes what is still queued, then ends the thread
+    // Writes what is still queued, then ends the thread; after a finish() that ran out of time
+    // it leaves the thread to the ending process instead of waiting for a disk that does not
+    // answer.
+    ~DiskWriter();
     DiskWriter(const DiskWriter &) = delete;
     DiskWriter &operator=(const DiskWriter &) = delete;
 
     // Queues the line for appending to the file and returns at once. When the line cannot be
     // written, `failed` runs later on the thread of the application object (the window's).
     void append(const QString &path, const QByteArray &line, Failure failed);
-    // Appends after everything queued before it and waits for the result.
-    bool appendAndWait(const QString &path, const QByteArray &line);
+    // Appends after everything queued before it and waits for the result; `why` as for Failure.
+    bool appendAndWait(const QString &path, const QByteArray &line, QString *why = nullptr);
     // Blocks until every queued line is written and runs the failures of those that were not
-    // (tests that read the files; the program's end, before the application object goes, so
-    // the writer never reports to an application that is being destroyed).
+    // (tests that read the files; a new log file, which must not receive the lines of the old).
     void waitUntilWritten();
+    // The program's end: waits at most `limit` for the queued lines, then runs the failures
+    // found meanwhile and takes back the lines not written by then. Gives one text for each
+    // such line (the line that was still with the disk, then the queued ones), for standard
+    // error: nobody is left to read a box.
+    QStringList finish(std::chrono::milliseconds limit);
 
     // The step that puts a written file on the disk; the real one unless a test replaces it
-    // (a slow disk, a disk that does not answer). An empty function restores the real one.
+    // (a slow disk, a disk that does not answer). It sets errno when it fails. An empty
+    // function restores the real one.
     void setDiskSync(DiskSync sync);
     static bool syncToDisk(QFile &file);
 
+    struct State; // shared with the thread, which may outlive the writer at the program's end
+
 private:
-    struct Job {
-        QString path;
-        QByteArray line;
-        Failure failed;
-        bool *result = nullptr; // appendAndWait
-    };
-
-    void run();
-    bool write(const Job &job);
-    void runFailures();
-
-    std::mutex m_mutex;
-    std::condition_variable m_queued; // a job, or the end
-    std::condition_variable m_idle;   // the queue empty and nothing being written
-    std::deque<Job> m_jobs;
-    std::deque<Failure> m_failures;   // to run on the application's thread
-    bool m_busy = false;
-    bool m_ending = false;
-    DiskSync m_sync;
+    std::shared_ptr<State> m_state;
     std::thread m_thread;
 };
 
 // The program's writer.
 DiskWriter &diskWriter();
+
+// The operator's message of a failed line: the program's text, then what failed.
+QString WithFailureReason(const QString &message, const QString &why);
 
 } // namespace PLM_INC

@@ -26,9 +26,9 @@ QString DataLogger::cannotWriteText()
     return QStringLiteral("Cannot write in the file. Check if the logging file is open.");
 }
 
-void DataLogger::reportCannotWrite()
+void DataLogger::reportCannotWrite(const QString &why)
 {
-    PLM_INC::prompter().message(cannotWriteText(), kMessageKind);
+    PLM_INC::prompter().message(PLM_INC::WithFailureReason(cannotWriteText(), why), kMessageKind);
 }
 
 void DataLogger::LogTimeSet()
@@ -71,8 +71,9 @@ void DataLogger::start()
     PLM_INC::diskWriter().waitUntilWritten();
     const QDateTime now = PLM_INC::clock().now();
     if (!continueFile || !exists) {
-        if (!WriteLogHeader(path, now.date(), m_locale, LogColumnTitles(m_view.loggedBlocks()))) {
-            PLM_INC::prompter().message(cannotWriteText(), kMessageKind);
+        QString why;
+        if (!WriteLogHeader(path, now.date(), m_locale, LogColumnTitles(m_view.loggedBlocks()), &why)) {
+            reportCannotWrite(why);
             return;
         }
     }
@@ -80,11 +81,11 @@ void DataLogger::start()
     m_view.setLoggingStatus(kRun);
     // The first line carries the time the schedule starts from.
     logTimeSetAt(now.time());
-    if (!AppendLogLine(m_view.fileName(), lineAt(now))) {
+    if (QString why; !AppendLogLine(m_view.fileName(), lineAt(now), &why)) {
         // No line, no run: the panel and the stored state must not claim one.
         Prefs::set(QStringLiteral("log_start"), 0);
         m_view.setLoggingStatus(kStandby);
-        reportCannotWrite();
+        reportCannotWrite(why);
         return;
     }
     m_running = true;
@@ -126,9 +127,9 @@ void DataLogger::lineWriterTick()
     // The line goes to the disk on the writer thread; a failure comes back here later, and
     // the next line is then due one interval after it.
     std::weak_ptr<DataLogger *> self = m_self;
-    PLM_INC::diskWriter().append(m_view.fileName(), lineAt(now), [self] {
+    PLM_INC::diskWriter().append(m_view.fileName(), lineAt(now), [self](const QString &why) {
         if (const std::shared_ptr<DataLogger *> logger = self.lock()) {
-            (*logger)->reportCannotWrite();
+            (*logger)->reportCannotWrite(why);
             (*logger)->LogTimeSet();
         }
     });

@@ -63,7 +63,8 @@ public:
 private:
     void logTimeSetAt(const QTime &now);
     QByteArray lineAt(const QDateTime &at) const;
-    void reportCannotWrite();
+    // The program's text, then what failed with the system's reason.
+    void reportCannotWrite(const QString &why);
 
     LoggingView &m_view;
     LogSchedule m_schedule;

@@ -6,7 +6,7 @@
 #include "FileCodePage.h"
 #include "FileStamps.h"
 
-#include <QSaveFile>
+#include "WholeFile.h"
 
 namespace {
 
@@ -70,20 +70,15 @@ QByteArray LogDataLine(const QString &stamp, const QStringList &values)
     return fieldsWithCommas(QStringList{stamp} + values);
 }
 
-bool WriteLogHeader(const QString &path, const QDate &date, const QLocale &locale, const QStringList &titles)
+bool WriteLogHeader(const QString &path, const QDate &date, const QLocale &locale, const QStringList &titles,
+                    QString *why)
 {
     if (path.isEmpty())
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(LogTitleLine());
-    file.write(LogDateLine(date, locale));
-    file.write(LogColumnLine(titles));
-    return file.commit();
+    return PLM_INC::WriteWholeFile(path, LogTitleLine() + LogDateLine(date, locale) + LogColumnLine(titles), why);
 }
 
-bool AppendLogLine(const QString &path, const QByteArray &line)
+bool AppendLogLine(const QString &path, const QByteArray &line, QString *why)
 {
-    return PLM_INC::diskWriter().appendAndWait(path, line);
+    return PLM_INC::diskWriter().appendAndWait(path, line, why);
 }

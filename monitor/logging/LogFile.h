@@ -25,8 +25,10 @@ QByteArray LogColumnLine(const QStringList &titles);
 QByteArray LogDataLine(const QString &stamp, const QStringList &values);
 
 // Creates the file complete with its three header lines (an old file of the name is replaced
-// only once the new one is written); false when it cannot.
-bool WriteLogHeader(const QString &path, const QDate &date, const QLocale &locale, const QStringList &titles);
+// only once the new one is written); false, with what failed in `why`, when it cannot.
+bool WriteLogHeader(const QString &path, const QDate &date, const QLocale &locale, const QStringList &titles,
+                    QString *why = nullptr);
 // Appends one line through the disk writer (DiskWriter.h), after the lines handed to it
-// before, and waits until it is on the disk; false when the file cannot be opened or written.
-bool AppendLogLine(const QString &path, const QByteArray &line);
+// before, and waits until it is on the disk; false, with what failed in `why`, when the file
+// cannot be opened or written.
+bool AppendLogLine(const QString &path, const QByteArray &line, QString *why = nullptr);

@@ -196,7 +196,9 @@ private slots:
         QCOMPARE(HistoryBuffer[1][3], QStringLiteral("Alarm 2 was turned on."));
         QCOMPARE(env.prompter.messages.size(), 2);
         for (const auto &m : env.prompter.messages) {
-            QCOMPARE(m.first, QStringLiteral("Cannot write in the file. Check if the alarm history file is open."));
+            QCOMPARE(m.first, QStringLiteral("Cannot write in the file. Check if the alarm history file is open.\n"
+                                             "Cannot open \"%1\" for appending: Is a directory.")
+                                  .arg(QDir::toNativeSeparators(env.folder())));
             QCOMPARE(m.second, QStringLiteral("history")); // one box of this kind at a time
         }
         QCOMPARE(AlarmMemory[0][1], int16_t(-1));

@@ -6,7 +6,14 @@
 #include "DiskWriter.h"
 #include "LogFile.h"
 
+#include <QSemaphore>
 #include <QtTest>
+#include <atomic>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 using namespace PLM_INC;
 
@@ -23,13 +30,19 @@ public:
     void setIntervalIndex(int) override {}
     LoggedBlocks loggedBlocks() const override { return blocks; }
     void setRunning(bool on) override { running = on; }
-    void setLoggingStatus(const QString &text) override { status = text; }
+    void setLoggingStatus(const QString &text) override
+    {
+        status = text;
+        if (releaseWhenRunning && text == QLatin1String("Logging run"))
+            releaseWhenRunning->release();
+    }
 
     QString name;
     bool continueChecked = false;
     LoggedBlocks blocks{};
     bool running = false;
     QString status = QStringLiteral("Logging standby");
+    QSemaphore *releaseWhenRunning = nullptr; // released once a start has written its header
 };
 
 const QByteArray kHead = "\"PLM-870 Process variable data\"\r\n\"Data  : 2026/12/06\"\r\n";
@@ -186,7 +199,10 @@ private slots:
         env.clock.at = QDateTime(QDate(2026, 12, 6), QTime(9, 5, 17, 100));
         run.logger.lineWriterTick();
         diskWriter().waitUntilWritten(); // the writer reports the failure back
-        QCOMPARE(env.prompter.messages, QStringList{DataLogger::cannotWriteText()});
+        QCOMPARE(env.prompter.messages.size(), 1);
+        QCOMPARE(env.prompter.messages[0], DataLogger::cannotWriteText() + QStringLiteral("\nCannot open \"")
+                                               + QDir::toNativeSeparators(run.view.name)
+                                               + QStringLiteral("\" for appending: Is a directory."));
         QCOMPARE(env.prompter.kinds, QStringList{QStringLiteral("logging")}); // not stacked while open
         QVERIFY(run.logger.running());
         run.runFor(9); // due one interval after the failure, not at the old schedule
@@ -199,12 +215,14 @@ private slots:
     void aFailedStartLeavesStandbyAndSaysWhy_data()
     {
         QTest::addColumn<bool>("continueFile");
-        QTest::newRow("header cannot be written") << false;
-        QTest::newRow("first line cannot be appended") << true;
+        QTest::addColumn<QString>("why");
+        QTest::newRow("header cannot be written") << false << "Cannot write the new file \"%1\": ";
+        QTest::newRow("first line cannot be appended") << true << "Cannot open \"%1\" for appending: Is a directory.";
     }
     void aFailedStartLeavesStandbyAndSaysWhy()
     {
         QFETCH(bool, continueFile);
+        QFETCH(QString, why);
         ChartLogFixture env;
         Logging run(env);
         run.view.continueChecked = continueFile;
@@ -216,8 +234,63 @@ private slots:
         QVERIFY(!run.logger.running() && !run.view.running);
         QCOMPARE(run.view.status, QStringLiteral("Logging standby"));
         QVERIFY(ChartLogFixture::stored(QStringLiteral("log_start")) != QStringLiteral("1"));
-        QCOMPARE(env.prompter.messages, QStringList{DataLogger::cannotWriteText()});
+        QCOMPARE(env.prompter.messages.size(), 1);
+        const QString expected = DataLogger::cannotWriteText() + QLatin1Char('\n') + why.arg(QDir::toNativeSeparators(run.view.name));
+        QVERIFY2(env.prompter.messages[0].startsWith(expected), qPrintable(env.prompter.messages[0]));
     }
+
+    // Lines of a run still on their way when Start replaces its file never reach the new file:
+    // the disk is held on another file's line while a line of the old run waits behind it.
+    void aNewFileNeverTakesLinesOfTheRunBefore()
+    {
+        ChartLogFixture env;
+        Logging run(env);
+        run.logger.start();
+        QSemaphore disk;
+        std::atomic<int> syncs{0};
+        diskWriter().setDiskSync([&disk, &syncs](QFile &file) {
+            // The first line waits until the new header is written, or a second at most: a
+            // Start that waits for the writer never writes it while the disk is held.
+            if (syncs++ == 0)
+                disk.tryAcquire(1, 1000);
+            return DiskWriter::syncToDisk(file);
+        });
+        diskWriter().append(env.logFolder() + QStringLiteral("/other.txt"), "held\r\n", {});
+        run.runFor(10); // a line of the old run, queued behind the held one
+        run.logger.stop();
+        env.prompter.answer = Answer::Yes; // overwrite
+        run.view.releaseWhenRunning = &disk;
+        run.logger.start();
+        diskWriter().waitUntilWritten();
+        diskWriter().setDiskSync({});
+        QCOMPARE(run.file(), headerOfBlock2() + line("2026/12/06 09:05:17"));
+    }
+
+#ifdef Q_OS_UNIX
+    // A header that cannot be written whole (here: the file size limit of the process, as a
+    // full disk would) leaves the file of that name as it was.
+    void aHeaderThatCannotBeWrittenLeavesTheOldFileAsItWas()
+    {
+        ChartLogFixture env;
+        Logging run(env);
+        const QByteArray old = kHead + kOld.repeated(8);
+        ChartLogFixture::write(run.view.name, old);
+        env.prompter.answer = Answer::Yes; // overwrite
+        std::signal(SIGXFSZ, SIG_IGN);     // a write beyond the limit fails instead
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = 40;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        run.logger.start();
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        QVERIFY(!run.logger.running());
+        QCOMPARE(run.file(), old);
+        QCOMPARE(env.prompter.messages.size(), 1);
+        QVERIFY2(env.prompter.messages[0].startsWith(DataLogger::cannotWriteText() + QStringLiteral("\nCannot write the new file")),
+                 qPrintable(env.prompter.messages[0]));
+    }
+#endif
 
     void stopOnlyStopsARun()
     {

@@ -7,10 +7,13 @@
 #include "DiskWriter.h"
 #include "PLM_INC.h"
 
+#include <QRandomGenerator>
 #include <QSemaphore>
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
+#include <cerrno>
+#include <cstring>
 #include <mutex>
 
 using namespace PLM_INC;
@@ -156,19 +159,138 @@ private slots:
         QCOMPARE(dataLines(ChartLogFixture::bytes(HistoryFileName), 2).size(), 1);
     }
 
-    // A failed line comes back to the window's thread as the one message of its kind.
+    // A failed line comes back to the window's thread as the one message of its kind, by
+    // itself: nobody waits for the writer, the window's events bring it.
     void aFailedLineComesBackAsItsMessage()
     {
         startLogging();
-        diskWriter().setDiskSync([](QFile &) { return false; }); // the disk refuses
+        diskWriter().setDiskSync([](QFile &) {
+            errno = EIO; // the disk refuses
+            return false;
+        });
         nextLine();
         Hystory_Write(QStringLiteral("NAK"), 0, false);
-        QVERIFY(m_env->prompter.messages.isEmpty()); // nothing waited for the disk
-        diskWriter().waitUntilWritten();
+        QVERIFY(m_env->prompter.messages.isEmpty()); // handed over, not waited for
+        QTRY_COMPARE_WITH_TIMEOUT(m_env->prompter.messages.size(), 2, 60000); // only an upper bound
+        const QString reason = QString::fromLocal8Bit(std::strerror(EIO));
         QCOMPARE(m_env->prompter.messages,
-                 QStringList({DataLogger::cannotWriteText(), QString::fromLatin1(kHistoryWriteFailedText)}));
+                 QStringList({DataLogger::cannotWriteText() + QStringLiteral("\nCannot put \"%1\" on the disk: %2.")
+                                                                  .arg(QDir::toNativeSeparators(m_view->name), reason),
+                              QString::fromLatin1(kHistoryWriteFailedText)
+                                  + QStringLiteral("\nCannot put \"%1\" on the disk: %2.")
+                                        .arg(QDir::toNativeSeparators(HistoryFileName), reason)}));
         QCOMPARE(m_env->prompter.kinds, QStringList({QStringLiteral("logging"), QStringLiteral("history")}));
         QVERIFY(m_logger->running());
+        // What reached the files of the failed lines is cut off again.
+        QCOMPARE(dataLines(ChartLogFixture::bytes(m_view->name), 3).size(), 1);
+        QCOMPARE(dataLines(ChartLogFixture::bytes(HistoryFileName), 2).size(), 0);
+    }
+
+    // The message names what failed with the system's reason.
+    void whatFailedIsSaid_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("why");
+        const QString missing = QDir::temp().filePath(QStringLiteral("plm-no-such-folder/run.txt"));
+        QTest::newRow("missing folder")
+            << missing << QStringLiteral("Cannot open \"%1\" for appending: the folder \"%2\" does not exist (%3).")
+                              .arg(QDir::toNativeSeparators(missing), QDir::toNativeSeparators(QFileInfo(missing).absolutePath()),
+                                   QString::fromLocal8Bit(std::strerror(ENOENT)));
+        QTest::newRow("a folder where the file should be")
+            << QDir::tempPath() << QStringLiteral("Cannot open \"%1\" for appending: %2.")
+                                       .arg(QDir::toNativeSeparators(QDir::tempPath()),
+                                            QString::fromLocal8Bit(std::strerror(EISDIR)));
+#ifdef Q_OS_LINUX
+        QTest::newRow("disk full") << QStringLiteral("/dev/full")
+                                   << QStringLiteral("Cannot write to \"/dev/full\": %1.")
+                                          .arg(QString::fromLocal8Bit(std::strerror(ENOSPC)));
+#endif
+    }
+    void whatFailedIsSaid()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, why);
+        QString said;
+        QVERIFY(!diskWriter().appendAndWait(path, "\"line\",\r\n", &said));
+        QCOMPARE(said, why);
+    }
+
+    // Lines of which some fail, in random order: the file holds exactly the lines reported
+    // written, in the order handed over, each on a line of its own; a line left unfinished
+    // before is ended first; at the sync each line is in the file whole.
+    void failedLinesNeverGlueReorderOrRepeat()
+    {
+        const quint32 seed = QRandomGenerator::global()->generate();
+        qInfo("seed %u", seed);
+        QRandomGenerator random(seed);
+        const QString path = m_env->logFolder() + QStringLiteral("/mixed.txt");
+        ChartLogFixture::write(path, "\"head\"\r\n\"unfinished");
+        QByteArray expected = "\"head\"\r\n\"unfinished\r\n";
+        QList<QByteArray> lines;
+        QList<bool> fails;
+        for (int n = 0; n < 40; ++n) {
+            lines << "\"" + QByteArray::number(n) + "\"," + QByteArray(int(random.bounded(1, 200)), 'x') + "\r\n";
+            fails << (random.bounded(3) == 0);
+        }
+        int synced = 0;
+        QStringList wrongAtSync;
+        diskWriter().setDiskSync([&](QFile &file) {
+            const int n = synced++;
+            QFile onDisk(file.fileName());
+            if (!onDisk.open(QIODevice::ReadOnly) || !onDisk.readAll().endsWith(lines[n]))
+                wrongAtSync << QString::number(n);
+            errno = EIO;
+            return !fails[n] && DiskWriter::syncToDisk(file);
+        });
+        QList<bool> reported(lines.size(), false);
+        for (int n = 0; n < lines.size(); ++n)
+            diskWriter().append(path, lines[n], [&reported, n](const QString &) { reported[n] = true; });
+        diskWriter().waitUntilWritten();
+        for (int n = 0; n < lines.size(); ++n)
+            if (!fails[n])
+                expected += lines[n];
+        QCOMPARE(reported, fails);
+        QVERIFY2(wrongAtSync.isEmpty(), qPrintable(QStringLiteral("seed %1: not whole at the sync: %2")
+                                                       .arg(seed)
+                                                       .arg(wrongAtSync.join(QLatin1Char(' ')))));
+        QCOMPARE(ChartLogFixture::bytes(path), expected);
+    }
+
+    // At the end the writer waits a bounded time: a disk that does not answer leaves the lines
+    // it did not take to be said (standard error), and a failure found meanwhile is still
+    // reported. The waiting never depends on the time chosen: the disk answers only when told.
+    void theEndWaitsABoundedTimeAndSaysWhatWasNotWritten()
+    {
+        const QString path = m_env->logFolder() + QStringLiteral("/end.txt");
+        auto disk = std::make_shared<QSemaphore>();
+        auto entered = std::make_shared<QSemaphore>();
+        QStringList failures;
+        {
+            DiskWriter writer;
+            writer.setDiskSync([disk, entered](QFile &file) {
+                entered->release();
+                disk->tryAcquire(1, 60000); // only an upper bound
+                return DiskWriter::syncToDisk(file);
+            });
+            const QString missing = m_env->logFolder() + QStringLiteral("/gone/end.txt");
+            writer.append(missing, "\"lost\",\r\n", [&failures](const QString &why) { failures << why; });
+            writer.append(path, "\"1\",\r\n", {});
+            writer.append(path, "\"2\",\r\n", {});
+            writer.append(path, "\"3\",\r\n", {});
+            QVERIFY(entered->tryAcquire(1, 60000)); // line 1 is with the disk
+            const QStringList left = writer.finish(std::chrono::milliseconds(50));
+            const QString native = QDir::toNativeSeparators(path);
+            QCOMPARE(left, QStringList({
+                               QStringLiteral("Perhaps not written to %1 (the disk did not answer within 0.05 s): \"1\",").arg(native),
+                               QStringLiteral("Not written to %1 (the disk did not answer within 0.05 s): \"2\",").arg(native),
+                               QStringLiteral("Not written to %1 (the disk did not answer within 0.05 s): \"3\",").arg(native),
+                           }));
+            QCOMPARE(failures.size(), 1);
+            QVERIFY2(failures[0].contains(QStringLiteral("does not exist")), qPrintable(failures[0]));
+            disk->release();
+            writer.waitUntilWritten();
+        }
+        QCOMPARE(ChartLogFixture::bytes(path), QByteArray("\"1\",\r\n")); // the taken-back lines never follow
     }
 };
 

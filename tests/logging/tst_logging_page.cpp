@@ -30,7 +30,7 @@ QList<QMessageBox *> openBoxes(const QString &text)
 {
     QList<QMessageBox *> boxes;
     for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible() && box->text() == text)
+        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible() && box->text().startsWith(text))
             boxes << box;
     return boxes;
 }
