@@ -2,7 +2,7 @@
 # Installs what building, testing, running and packaging need on a Debian 12 machine.
 # Idempotent: with everything there it installs nothing and does not touch the package lists.
 set -euo pipefail
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
+packages=(build-essential ccache cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
           libgl-dev xvfb xauth clang libclang-rt-14-dev fonts-dejavu-core
           libmosquitto-dev mosquitto
           dpkg-dev lintian desktop-file-utils appstream librapidcheck-dev valgrind)

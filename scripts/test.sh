@@ -9,11 +9,18 @@ bash scripts/install-deps.sh
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+# Compiled objects are kept in ccache's own folder (~/.cache/ccache unless CCACHE_DIR says
+# otherwise), outside the checkout, so a later run or a fresh clone on this machine compiles
+# only what changed. Paths are hashed relative to the checkout, and the build folder is left
+# out of the hash of objects with debug information, so a clone in another folder hits too.
+export CCACHE_BASEDIR="$PWD"
+export CCACHE_NOHASHDIR=true
+cache=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 echo "== build (warnings are errors)"
 # Configured for /usr as scripts/package.sh configures it, so packaging builds nothing again.
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLM_WERROR=ON \
-  -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+  -DCMAKE_INSTALL_PREFIX=/usr "${cache[@]}" >/dev/null
 cmake --build build/release -j "$jobs"
 echo "== tests"
 ctest --test-dir build/release --output-on-failure -j "$jobs" --timeout 600
@@ -25,7 +32,7 @@ fi
 
 if [ "${PLM_SKIP_SANITIZERS:-0}" != "1" ]; then
   echo "== build with address and undefined-behaviour sanitizers"
-  cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLM_WERROR=ON -DPLM_SANITIZE=ON >/dev/null
+  cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLM_WERROR=ON -DPLM_SANITIZE=ON "${cache[@]}" >/dev/null
   cmake --build build/asan -j "$jobs"
   echo "== tests under sanitizers"
   ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -34,7 +41,7 @@ fi
 
 if [ "${PLM_SKIP_FUZZ:-0}" != "1" ] && command -v clang++ >/dev/null; then
   echo "== fuzzers (short run)"
-  CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLM_FUZZ=ON >/dev/null
+  CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLM_FUZZ=ON "${cache[@]}" >/dev/null
   cmake --build build/fuzz -j "$jobs" --target fuzzers
   # Inputs that once broke a fuzzer run first; then a fixed seed and a fixed number of runs,
   # so that a run's verdict never depends on luck or on the machine's speed.
@@ -50,4 +57,5 @@ if [ "${PLM_SKIP_FUZZ:-0}" != "1" ] && command -v clang++ >/dev/null; then
       >/dev/null 2>build/fuzz/$name.log || { tail -40 build/fuzz/$name.log; exit 1; }
   done
 fi
+ccache --show-stats 2>/dev/null | grep -E "Hits|Misses" || true
 echo "== all tests passed"
