@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(build-essential ccache cmake ninja-build pkg-config qt6-base-dev qt6-serialport-dev
           libgl-dev xvfb xauth clang libclang-rt-14-dev fonts-dejavu-core
           libmosquitto-dev mosquitto
-          dpkg-dev lintian desktop-file-utils appstream librapidcheck-dev valgrind)
+          dpkg-dev lintian desktop-file-utils appstream librapidcheck-dev valgrind
+          libmodbus-dev mbpoll python3-pymodbus python3-serial-asyncio)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
