@@ -8,6 +8,7 @@
 #include <QString>
 #include <memory>
 
+class BrokerWatch;
 class LinkHealth;
 class MonitorComm;
 class Publisher;
@@ -31,5 +32,6 @@ private:
     std::unique_ptr<LinkHealth> health_;
     std::unique_ptr<Publisher> publisher_;
     std::unique_ptr<modbus::ModbusServer> modbus_;
+    std::unique_ptr<BrokerWatch> brokerWatch_;
     QString historyFile_;
 };

@@ -1,0 +1,190 @@
+// What an administrator meets: the options that carry secrets and addresses, and the gateway's
+// own words when the port, the broker or the Modbus address cannot be used: what failed, the
+// system's reason, once, and no password in the process list.
+#include "GatewayOptions.h"
+#include "ModbusListen.h"
+#include "Preferences.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <sys/stat.h>
+
+namespace {
+
+// Starts the gateway with a home of its own; its standard error is collected.
+struct GatewayRun {
+    QTemporaryDir home;
+    QProcess process;
+    QByteArray err;
+    explicit GatewayRun(const QStringList &args)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PLM870_HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        process.setProcessEnvironment(env);
+        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plm870-gateway"), args);
+    }
+    bool waitFor(const QByteArray &text, int limitMs = 60000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!err.contains(text) && t.elapsed() < limitMs && process.state() != QProcess::NotRunning) {
+            process.waitForReadyRead(200);
+            err += process.readAllStandardError();
+        }
+        err += process.readAllStandardError();
+        return err.contains(text);
+    }
+    ~GatewayRun()
+    {
+        if (process.state() == QProcess::Running) {
+            ::kill(pid_t(process.processId()), SIGTERM);
+            process.waitForFinished(30000);
+        }
+    }
+};
+
+} // namespace
+
+class TestGatewayMessages : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config_.path());
+        Prefs::reopen();
+    }
+
+    void passwordFile_data()
+    {
+        QTest::addColumn<int>("mode"); // -1: no file
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("more");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("password");
+        const QStringList user{QStringLiteral("--broker"), QStringLiteral("127.0.0.1"), QStringLiteral("--user"), QStringLiteral("u")};
+        QTest::newRow("0600, first line") << 0600 << QByteArray("s3cret\nsecond line\n") << user << "" << "s3cret";
+        QTest::newRow("0400, CR LF") << 0400 << QByteArray("pa ss\r\n") << user << "" << "pa ss";
+        QTest::newRow("empty: none") << 0600 << QByteArray() << QStringList() << "" << "";
+        QTest::newRow("empty keeps --password") << 0600 << QByteArray() << user + QStringList{"--password", "cl"} << "" << "cl";
+        QTest::newRow("group may read") << 0640 << QByteArray("x\n") << user << "may be read by others (mode 0640)" << "";
+        QTest::newRow("others may read") << 0604 << QByteArray("x\n") << user << "may be read by others (mode 0604)" << "";
+        QTest::newRow("missing") << -1 << QByteArray() << user << "cannot be read: No such file or directory" << "";
+        QTest::newRow("given twice") << 0600 << QByteArray("a\n") << user + QStringList{"--password", "b"}
+                                     << "given twice" << "";
+    }
+    void passwordFile()
+    {
+        QFETCH(int, mode);
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, more);
+        QFETCH(QString, error);
+        QFETCH(QString, password);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("password"));
+        if (mode >= 0) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+            f.close();
+            QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0);
+        }
+        const GatewayOptions o = ParseGatewayOptions(QStringList{QStringLiteral("--password-file"), path} + more);
+        QVERIFY2(error.isEmpty() ? o.error.isEmpty() : o.error.contains(error), qPrintable(o.error));
+        if (error.isEmpty())
+            QCOMPARE(o.broker.settings.password, password);
+    }
+
+    void modbusAddress_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("off") << "" << "" << 0 << "";
+        QTest::newRow("port alone: every address") << "1502" << "" << 1502 << "";
+        QTest::newRow("colon and port") << ":1502" << "" << 1502 << "";
+        QTest::newRow("host alone: 502") << "192.168.1.5" << "192.168.1.5" << 502 << "";
+        QTest::newRow("host and port") << "127.0.0.1:1502" << "127.0.0.1" << 1502 << "";
+        QTest::newRow("IPv6 in brackets") << "[::1]:1502" << "::1" << 1502 << "";
+        QTest::newRow("IPv6 any, default port") << "[::]" << "::" << 502 << "";
+        QTest::newRow("port 0") << "0" << "" << 0 << "is not a number from 1 to 65535";
+        QTest::newRow("port too big") << "h:65536" << "" << 0 << "is not a number from 1 to 65535";
+        QTest::newRow("port by name") << "h:modbus" << "" << 0 << "is not a number from 1 to 65535";
+        QTest::newRow("bracket not closed") << "[::1:502" << "" << 0 << "is not [IPv6]:PORT";
+        QTest::newRow("no host before the colon") << "[]:502" << "" << 0 << "names no host";
+    }
+    void modbusAddress()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QFETCH(QString, error);
+        const GatewayOptions o = ParseGatewayOptions({QStringLiteral("--modbus"), text});
+        QVERIFY2(error.isEmpty() ? o.error.isEmpty() : o.error.contains(error), qPrintable(o.error));
+        if (!error.isEmpty())
+            return;
+        QCOMPARE(o.modbus.host, host);
+        QCOMPARE(o.modbus.port, port);
+        QCOMPARE(o.modbus.enabled(), port != 0);
+        // the preference key gives the same
+        Prefs::set(QString::fromLatin1(modbus::kModbusListenKey), text);
+        QCOMPARE(ParseGatewayOptions({}).modbus.port, port);
+        Prefs::set(QString::fromLatin1(modbus::kModbusListenKey), QString());
+    }
+
+    // A missing port and an unreachable broker: each told once with the system's reason; the
+    // password given on the command line is not in the process list.
+    void missingPortAndBrokerToldOnce()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+        const quint16 brokerPort = closed.serverPort();
+        closed.close(); // nobody listens there now: the connection is refused
+        GatewayRun run({QStringLiteral("--port"), QStringLiteral("/dev/ttyNOPE"), QStringLiteral("--broker"),
+                        QStringLiteral("127.0.0.1:%1").arg(brokerPort), QStringLiteral("--user"), QStringLiteral("u"),
+                        QStringLiteral("--password"), QStringLiteral("s3cr3t-w0rd")});
+        QVERIFY(run.process.waitForStarted(10000));
+        QVERIFY2(run.waitFor("/dev/ttyNOPE: No such file or directory"), run.err.constData());
+        QVERIFY2(run.waitFor("cannot be reached: Connection refused"), run.err.constData());
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(run.process.processId()));
+        QVERIFY(cmdline.open(QIODevice::ReadOnly));
+        const QByteArray shown = cmdline.readAll();
+        QVERIFY(shown.contains("--password"));
+        QVERIFY2(!shown.contains("s3cr3t-w0rd"), shown.constData());
+        QVERIFY(run.err.contains("--password-file"));
+        // Many more attempts on the port and the broker: still one line each.
+        QTest::qWait(3000);
+        run.err += run.process.readAllStandardError();
+        QCOMPARE(run.err.count("No such file or directory"), 1);
+        QCOMPARE(run.err.count("cannot be reached"), 1);
+        QVERIFY2(!run.err.contains("Operation valid only"), run.err.constData());
+        QVERIFY(!run.err.contains("COM1 at"));
+    }
+
+    void modbusAddressInUse()
+    {
+        QTcpServer taken;
+        QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
+        GatewayRun run({QStringLiteral("--port"), QStringLiteral("/dev/ttyNOPE"), QStringLiteral("--modbus"),
+                        QStringLiteral("127.0.0.1:%1").arg(taken.serverPort())});
+        QVERIFY(run.process.waitForFinished(30000));
+        run.err += run.process.readAllStandardError();
+        QCOMPARE(run.process.exitCode(), 1);
+        QVERIFY2(run.err.contains(QStringLiteral("Modbus TCP cannot listen on 127.0.0.1:%1: Address already in use")
+                                      .arg(taken.serverPort())
+                                      .toUtf8()),
+                 run.err.constData());
+    }
+
+private:
+    QTemporaryDir config_;
+};
+
+QTEST_GUILESS_MAIN(TestGatewayMessages)
+#include "tst_gateway_messages.moc"
