@@ -18,7 +18,33 @@ if(_plm_system_libdir EQUAL -1)
   set(CMAKE_INSTALL_RPATH "$ORIGIN/${_plm_lib_from_bin}")
 endif()
 
+# The id the menu entry, the icon and the AppStream data share; the window names it so that
+# window managers and Wayland match the window to its menu entry.
+set(PLM870_APP_ID com.tobrellumiras.PLM870Monitor)
+
 # The version the version window shows and the packages carry, and the installed layout,
 # for the program's code.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/ProgramBuildInfo.h.in
                ${PROJECT_BINARY_DIR}/generated/ProgramBuildInfo.h @ONLY)
+
+# A tree installed under /usr is what the Debian packages are made of: it is built with the
+# hardening flags Debian builds its packages with (dpkg-buildflags: fortified functions, stack
+# protector, read-only relocations bound at start), the build type keeping its own -O and -g.
+# Sanitizer and fuzzer builds keep theirs alone.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr" AND NOT PLM_SANITIZE AND NOT PLM_FUZZ)
+  find_program(PLM870_DPKG_BUILDFLAGS dpkg-buildflags)
+  if(PLM870_DPKG_BUILDFLAGS)
+    set(ENV{DEB_BUILD_MAINT_OPTIONS} "hardening=+all")
+    foreach(_kind CPPFLAGS CXXFLAGS LDFLAGS)
+      execute_process(COMMAND ${PLM870_DPKG_BUILDFLAGS} --get ${_kind} OUTPUT_VARIABLE _flags
+                      OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+      separate_arguments(_flags UNIX_COMMAND "${_flags}")
+      list(FILTER _flags EXCLUDE REGEX "^-(g|O[0-9s]?)$")
+      if(_kind STREQUAL "LDFLAGS")
+        add_link_options(${_flags})
+      else()
+        add_compile_options(${_flags})
+      endif()
+    endforeach()
+  endif()
+endif()

@@ -56,7 +56,7 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || fail "no project version in $build/CMakeCache.txt"
 
 step "the four packages, each of version $version"
-for package in plm870-monitor plm870-gateway libtobrelcomm3 libtobrelcomm3-dev; do
+for package in plm870-monitor plm870-gateway libtobrelcomm3-3 libtobrelcomm3-dev; do
   deb="dist/${package}_${version}_$(dpkg --print-architecture).deb"
   [ -f "$deb" ] || fail "$deb was not built"
   [ "$(dpkg-deb -f "$deb" Package)" = "$package" ] || fail "$deb is not the package $package"
@@ -67,14 +67,52 @@ done
 depends() { dpkg-deb -f "dist/${1}_${version}_$(dpkg --print-architecture).deb" Depends; }
 # The programs and the library's users depend on the library of the same version.
 for package in plm870-monitor plm870-gateway libtobrelcomm3-dev; do
-  [[ "$(depends $package)" == *"libtobrelcomm3 (= $version)"* ]] \
-    || fail "$package does not depend on libtobrelcomm3 (= $version)"
+  [[ "$(depends $package)" == *"libtobrelcomm3-3 (= $version)"* ]] \
+    || fail "$package does not depend on libtobrelcomm3-3 (= $version)"
 done
 # Dependencies found from the shared libraries actually linked.
 [[ "$(depends plm870-monitor)" == *libqt6widgets6* ]] || fail "plm870-monitor lacks its Qt dependencies"
 [[ "$(depends plm870-gateway)" == *libmosquitto1* ]] || fail "plm870-gateway lacks libmosquitto1"
 [[ "$(depends plm870-gateway)" != *libqt6widgets6* ]] || fail "plm870-gateway depends on Qt Widgets"
-[[ "$(depends libtobrelcomm3)" == *libqt6serialport6* ]] || fail "libtobrelcomm3 lacks libqt6serialport6"
+[[ "$(depends libtobrelcomm3-3)" == *libqt6serialport6* ]] || fail "libtobrelcomm3-3 lacks libqt6serialport6"
+[[ "$(depends plm870-gateway)" == *libmodbus5* ]] || fail "plm870-gateway lacks libmodbus5"
+
+step "maintainer scripts"
+control() { mkdir -p "$tmp/control/$1" && dpkg-deb -e "dist/${1}_${version}_$(dpkg --print-architecture).deb" "$tmp/control/$1"; }
+for package in plm870-gateway libtobrelcomm3-3; do control $package; done
+for script in postinst prerm postrm; do
+  [ -x "$tmp/control/plm870-gateway/$script" ] || fail "plm870-gateway has no $script"
+  sh -n "$tmp/control/plm870-gateway/$script" || fail "the $script of plm870-gateway is not sound shell"
+done
+grep -q "deb-systemd-invoke stop 'plm870-gateway.service'" "$tmp/control/plm870-gateway/prerm" \
+  || fail "removing plm870-gateway does not stop the service"
+grep -q "deb-systemd-helper purge 'plm870-gateway.service'" "$tmp/control/plm870-gateway/postrm" \
+  || fail "purging plm870-gateway leaves the links of systemctl enable"
+! grep -ls ldconfig "$tmp"/control/*/post* "$tmp"/control/*/pre* || fail "a maintainer script calls ldconfig"
+grep -qx 'activate-noawait ldconfig' "$tmp/control/libtobrelcomm3-3/triggers" || fail "the library has no ldconfig trigger"
+
+step "the service across install, enable, removal and purge (in a root of its own)"
+# deb-systemd-helper and the scripts work on DPKG_ROOT, systemctl on --root: nothing of this
+# machine's own systemd is touched.
+sysroot="$tmp/sysroot"
+mkdir -p "$sysroot/lib/systemd/system" "$sysroot/etc/systemd/system" "$sysroot/var/lib/systemd"
+dpkg-deb --fsys-tarfile "dist/plm870-gateway_${version}_$(dpkg --print-architecture).deb" \
+  | tar -x -C "$sysroot" ./lib/systemd/system/plm870-gateway.service
+gw_scripts="$tmp/control/plm870-gateway"
+DPKG_ROOT="$sysroot" DPKG_MAINTSCRIPT_PACKAGE=plm870-gateway DPKG_MAINTSCRIPT_NAME=postinst \
+  sh "$gw_scripts/postinst" configure
+[ "$(stat -c %a "$sysroot/etc/plm870-gateway/mqtt-password" 2>/dev/null)" = 600 ] \
+  || fail "the installed service has no password file of mode 0600"
+systemctl --root="$sysroot" enable plm870-gateway.service >/dev/null 2>&1 || fail "systemctl enable failed"
+[ -L "$sysroot/etc/systemd/system/multi-user.target.wants/plm870-gateway.service" ] || fail "enable made no link"
+DPKG_ROOT="$sysroot" DPKG_MAINTSCRIPT_PACKAGE=plm870-gateway DPKG_MAINTSCRIPT_NAME=prerm \
+  sh "$gw_scripts/prerm" remove
+DPKG_ROOT="$sysroot" DPKG_MAINTSCRIPT_PACKAGE=plm870-gateway DPKG_MAINTSCRIPT_NAME=postrm \
+  sh "$gw_scripts/postrm" remove
+DPKG_ROOT="$sysroot" DPKG_MAINTSCRIPT_PACKAGE=plm870-gateway DPKG_MAINTSCRIPT_NAME=postrm \
+  sh "$gw_scripts/postrm" purge
+left=$(find "$sysroot/etc" -mindepth 1 ! -type d)
+[ -z "$left" ] || fail "the purge left behind: $left"
 
 step "lintian"
 if ! lintian --fail-on error --no-tag-display-limit dist/*.deb >"$tmp/lintian.txt" 2>&1; then
@@ -82,6 +120,8 @@ if ! lintian --fail-on error --no-tag-display-limit dist/*.deb >"$tmp/lintian.tx
   fail "lintian reports errors"
 fi
 grep -E '^[WIEP]:' "$tmp/lintian.txt" | sed 's/^/   /' || echo "   (no tags)"
+! grep -E 'hardening-no-(fortify-functions|bindnow|relro|pie)|package-name-doesnt-match-sonames|maintscript-calls-ldconfig|groff-message' \
+  "$tmp/lintian.txt" || fail "lintian finds the packages not built as Debian's policy asks"
 
 step "unpacked into a temporary root"
 for deb in dist/*.deb; do
@@ -144,9 +184,14 @@ echo "   screenshot of the installed program: dist/screenshot-main-window.png"
 
 step "the -dev package: public headers on their own, pkg-config"
 export PKG_CONFIG_PATH="$libdir/pkgconfig"
-pc_cflags=$(pkg-config --cflags TobrelComm3)
-pc_includedir=$(realpath "$(pkg-config --variable=includedir TobrelComm3)")
-[ "$pc_includedir" = "$root/usr/include" ] || fail "pkg-config does not point into the unpacked root: $pc_includedir"
+[ "$(pkg-config --variable=prefix TobrelComm3)" = /usr ] || fail "the pkg-config file's prefix is not /usr"
+[ "$(pkg-config --variable=includedir TobrelComm3)" = /usr/include ] || fail "the pkg-config file's includedir is not /usr/include"
+# The headers come from the unpacked root; everything else pkg-config names is the system's.
+pc_cflags="-I$root/usr/include $(pkg-config --cflags TobrelComm3)"
+for page in "$root"/usr/share/man/man1/*.1.gz; do
+  zcat "$page" | head -1 | grep -Eq '^\.TH [^ ]+ 1 "[0-9]{4}-[0-9]{2}-[0-9]{2}"' || fail "$(basename "$page") carries no date"
+done
+! grep -rl '[.]example' "$root/usr/share/metainfo" "$root/usr/share/doc"/*/copyright || fail "a placeholder address is installed"
 for header in "$root"/usr/include/TobrelComm3/*.h; do
   echo "#include <TobrelComm3/$(basename "$header")>" \
     | g++ -std=c++17 -fPIC -fsyntax-only -x c++ $pc_cflags - || fail "$(basename "$header") does not stand on its own"

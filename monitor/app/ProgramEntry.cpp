@@ -11,8 +11,12 @@
 #include "PassOver.h"
 #include "Preferences.h"
 
+#include "ProgramBuildInfo.h"
+
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QIcon>
 #include <QLabel>
 #include <exception>
 
@@ -28,6 +32,10 @@ ProgramEntry::~ProgramEntry()
 // before any folder exists.
 void ProgramEntry::loadChartSettings()
 {
+    // Window managers and Wayland match every window to the menu entry by this name; the icon
+    // is the installed one of the same name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(PLM870_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(PLM870_APP_ID)));
     m_mainDisp = std::make_unique<MainDisp>();
     MainDisp &w = *m_mainDisp;
     w.chartPage->LoadChartSettings();
