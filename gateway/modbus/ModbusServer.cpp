@@ -45,6 +45,9 @@ ModbusServer::ModbusServer(BlockLinkOf linkOf, QObject *parent) : QObject(parent
     clock_.start();
     deadlines_.setInterval(kDeadlineCheckMs);
     connect(&deadlines_, &QTimer::timeout, this, &ModbusServer::dropOverdueClients);
+    turn_.setInterval(kTurnMs);
+    turn_.setTimerType(Qt::PreciseTimer);
+    connect(&turn_, &QTimer::timeout, this, &ModbusServer::resumeClients);
 }
 
 ModbusServer::~ModbusServer()
@@ -157,7 +160,18 @@ void ModbusServer::readClient(int socket)
     Client &c = it->second;
     c.lastByteMs = clock_.elapsed();
     c.framer.append(bytes, size_t(n));
-    answerFrames(socket, c);
+    if (answerFrames(socket, c) && !c.framer.midFrame()) {
+        c.notifier->setEnabled(false);
+        if (!turn_.isActive())
+            turn_.start();
+    }
+}
+
+void ModbusServer::resumeClients()
+{
+    turn_.stop();
+    for (auto &[socket, c] : clients_)
+        c.notifier->setEnabled(true);
 }
 
 bool ModbusServer::answerFrames(int socket, Client &client)
@@ -193,8 +207,10 @@ void ModbusServer::dropClient(int socket, const QString &why)
     it->second.notifier.reset();
     ::close(socket);
     clients_.erase(it);
-    if (clients_.empty())
+    if (clients_.empty()) {
         deadlines_.stop();
+        turn_.stop();
+    }
 }
 
 void ModbusServer::dropOverdueClients()
