@@ -39,6 +39,18 @@ if [ "${PLM_SKIP_SANITIZERS:-0}" != "1" ]; then
     ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 900
 fi
 
+if [ "${PLM_SKIP_TSAN:-0}" != "1" ]; then
+  # The tests whose work crosses the line thread, built with the thread sanitizer: any data
+  # race between the window's thread and the line thread fails them.
+  echo "== tests across the line thread under the thread sanitizer"
+  tsan_tests=(tst_comm_line_thread tst_comm_simulated_time tst_ui_screen_follows_line tst_ui_setting_editor tst_gateway)
+  cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLM_WERROR=ON -DPLM_SANITIZE_THREAD=ON "${cache[@]}" >/dev/null
+  cmake --build build/tsan -j "$jobs" --target "${tsan_tests[@]}"
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+    ctest --test-dir build/tsan --output-on-failure -j "$jobs" --timeout 900 \
+      -R '^(comm_line_thread|comm_simulated_time|ui_screen_follows_line|ui_setting_editor|gateway_gateway)$'
+fi
+
 if [ "${PLM_SKIP_FUZZ:-0}" != "1" ] && command -v clang++ >/dev/null; then
   echo "== fuzzers (short run)"
   CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLM_FUZZ=ON "${cache[@]}" >/dev/null

@@ -5,6 +5,7 @@
 // per transaction of each run, the history lines written, and the slow run's figures over the
 // normal run's (1.00 = the slow disk costs the poll cycle nothing).
 // PLM870_BENCH_POLL_SECONDS sets the length of each run (default 15).
+#include "BenchSupport.h"
 #include "AlarmHistory.h"
 #include "DiskWriter.h"
 #include "LinkView.h"
@@ -98,12 +99,10 @@ int main(int argc, char **argv)
     NullLinkView view;
     MonitorComm comm;
     comm.setView(&view);
-    comm.PLMCom().setEventsCheck(true);
-    if (comm.ProbePort(QStringLiteral("COM1"), QStringLiteral("9600")) != QLatin1String("ok")) {
-        std::fprintf(stderr, "the simulator did not answer the probe\n");
+    if (!bench::probeCom1(comm, 9600))
         return 1;
-    }
     comm.Setdata_read();
+    bench::runUntilIdle(comm);
 
     const int seconds = qEnvironmentVariableIntValue("PLM870_BENCH_POLL_SECONDS") > 0
         ? qEnvironmentVariableIntValue("PLM870_BENCH_POLL_SECONDS")

@@ -78,15 +78,8 @@ int transferBench()
     NullLinkView view;
     MonitorComm comm;
     comm.setView(&view);
-    tobrel::STDComm &link = comm.PLMCom();
-    link.setPort(QStringLiteral("COM1"));
-    link.setBaudRate(QString::number(baud));
-    if (!link.PortOpen()) {
-        std::fprintf(stderr, "the port did not open\n");
+    if (!bench::openCom1(comm, baud, 300))
         return 1;
-    }
-    link.setEventsCheck(true);
-    link.setTimeOut(300);
     BlockAbsent.fill(1);
     for (int b = 0; b < blocks; ++b) {
         BlockAbsent[b] = 0;
@@ -99,11 +92,13 @@ int transferBench()
     PendingRequests.push(AllSendRequest());
     t.start();
     comm.Timer4_Timer();
+    bench::runUntilIdle(comm);
     const double firstPhase = double(t.nsecsElapsed()) / 1e9;
     for (int i = 0; i < 15; ++i)
         comm.Timer3_Timer(1); // the pause between the phases is not part of the line's work
     t.restart();
     comm.Timer4_Timer();
+    bench::runUntilIdle(comm);
     const double secondPhase = double(t.nsecsElapsed()) / 1e9;
 
     const std::vector<std::string> frames = server.receivedFrames();

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -139,12 +140,47 @@ bool SimulatorProcess::start()
 
 bool probeCom1(MonitorComm &comm, int baud)
 {
-    comm.PLMCom().setEventsCheck(true);
-    if (comm.ProbePort(QStringLiteral("COM1"), QString::number(baud)) != QLatin1String("ok")) {
+    QEventLoop loop;
+    QString answer;
+    comm.probePort(QStringLiteral("COM1"), QString::number(baud), [&](const QString &result) {
+        answer = result;
+        loop.quit();
+    });
+    loop.exec();
+    if (answer != QLatin1String("ok")) {
         std::fprintf(stderr, "the simulator did not answer the probe\n");
         return false;
     }
     return true;
+}
+
+bool openCom1(MonitorComm &comm, int baud, int timeOutMs)
+{
+    QEventLoop loop;
+    bool opened = false;
+    comm.configureLink(
+        [&opened, baud, timeOutMs](tobrel::STDComm &link) {
+            link.setPort(QStringLiteral("COM1"));
+            link.setBaudRate(QString::number(baud));
+            link.setTimeOut(timeOutMs);
+            try {
+                opened = link.PortOpen();
+            } catch (const std::exception &) {
+            }
+        },
+        [&loop] { loop.quit(); });
+    loop.exec();
+    if (!opened)
+        std::fprintf(stderr, "the port did not open\n");
+    return opened;
+}
+
+void runUntilIdle(MonitorComm &comm)
+{
+    QEventLoop loop;
+    QObject::connect(&comm, &MonitorComm::idle, &loop, &QEventLoop::quit);
+    if (comm.busy())
+        loop.exec();
 }
 
 void CountingView::refreshDisplay()

@@ -73,9 +73,12 @@ private:
     QStringList m_arguments;
 };
 
-// The link driver on COM1 at `baud`, with events processed while waiting; false (printed) when
-// the simulator did not answer.
+// The link driver on COM1 at `baud`; false (printed) when the simulator did not answer.
 bool probeCom1(MonitorComm &comm, int baud);
+// COM1 opened at `baud` with the reply time-out, without a probe; false (printed) when it did not open.
+bool openCom1(MonitorComm &comm, int baud, int timeOutMs);
+// Runs the application's event loop until the driver has nothing waiting and nothing on the line.
+void runUntilIdle(MonitorComm &comm);
 
 // Counts the polls (every poll ends with a refresh) and times the first and the last, so a
 // rate leaves out the partial transactions at both ends of a run.

@@ -15,66 +15,38 @@ constexpr int kTickMs = 0;               // back to back: the line sets the pace
 // faster than a silent one would time out, so a dead line never spins the processor.
 constexpr int kIdleTickMs = 300;
 
-// Clears a flag when the scope ends, however it ends.
-class ReentryGuard {
-public:
-    explicit ReentryGuard(bool &flag) : flag_(flag) { flag_ = true; }
-    ~ReentryGuard() { flag_ = false; }
-    ReentryGuard(const ReentryGuard &) = delete;
-    ReentryGuard &operator=(const ReentryGuard &) = delete;
-
-private:
-    bool &flag_;
-};
-
 } // namespace
 
 void MonitorComm::communicate()
 {
-    try {
-        link_->setEventsCheck(true);
-    } catch (const std::exception &e) {
-        qWarning("link: %s", e.what());
-    }
-    QString connected;
-    try {
-        connected = ConnectStoredPort();
-    } catch (const std::exception &e) {
-        qWarning("port: %s", e.what());
-    }
-    LinkRequest = connected.isEmpty() ? 9 : 0;
-    paceLinkTimer();
-    timer4_.start();
+    connectStoredPort([this](const QString &connected) {
+        LinkRequest = connected.isEmpty() ? 9 : 0;
+        paceLinkTimer();
+        timer4_.start();
+    });
 }
 
 void MonitorComm::Timer4_Timer()
 {
-    // A message box opened by the work below runs a nested event loop in which this timer
-    // keeps firing; the work of a tick must never start inside itself.
+    // A tick whose transactions are still on the line ends before the next one starts.
     if (inTick_)
         return;
-    ReentryGuard guard(inTick_);
-    try {
-        runRequest();
-    } catch (const std::exception &e) {
-        qWarning("link timer: %s", e.what());
-        if (LinkRequest != 1 && LinkRequest != 9)
-            LinkRequest = 1;
-    }
+    inTick_ = true;
+    runner_.add([this] { runRequest(); });
+    runner_.add([this] { endTick(); });
+}
+
+void MonitorComm::endTick()
+{
     updateNotices();
     paceLinkTimer();
+    inTick_ = false;
+    timer4_.workDone();
+    emit tickEnded();
 }
 
 void MonitorComm::linkTimerFired()
 {
-    // A transaction keeps the user-interface thread for its whole length. The timer's firing
-    // that comes first after it only yields, so what came in meanwhile (an OK, a click,
-    // another timer) is handled before the next transaction starts; the next firing starts
-    // it at once. A change waits for the transaction in flight, not for the one after it.
-    // (At the idle pace there is time enough between ticks.)
-    yieldedBeforeTick_ = timer4_.interval() == kTickMs && !yieldedBeforeTick_;
-    if (yieldedBeforeTick_)
-        return;
     Timer4_Timer();
 }
 
@@ -108,13 +80,12 @@ void MonitorComm::runJob(const LinkRequestJob &request)
     if (request.block >= 0)
         RequestBlock = int16_t(request.block);
     RequestItem = request.item;
+    runningRequest_ = request.kind;
+    const quint64 before = transactionCount_;
     switch (request.kind) {
-    case RequestKind::ItemWrite: {
-        const quint64 before = transactionCount_;
+    case RequestKind::ItemWrite:
         WriteOneItem(request);
-        wroteLastTick_ = transactionCount_ != before;
         break;
-    }
     case RequestKind::BlockSend:
         WriteBlockSetdata(request);
         break;
@@ -135,7 +106,12 @@ void MonitorComm::runJob(const LinkRequestJob &request)
         ReadPara_setflg(request.block);
         break;
     }
-    PendingRequests.showWaitingValues();
+    runner_.add([this, kind = request.kind, before] {
+        if (kind == RequestKind::ItemWrite)
+            wroteLastTick_ = transactionCount_ != before;
+        runningRequest_.reset();
+        PendingRequests.showWaitingValues();
+    });
 }
 
 void MonitorComm::runRequest()
@@ -143,27 +119,30 @@ void MonitorComm::runRequest()
     switch (LinkRequest) {
     case 0:
         Setdata_read();
-        PendingRequests.showWaitingValues();
-        LinkRequest = 1;
-        view_->startupFinished();
+        runner_.add([this] {
+            PendingRequests.showWaitingValues();
+            LinkRequest = 1;
+            view_->startupFinished();
+            showWaitingRequest();
+        });
         break;
     case 9:
-        if (!ConnectStoredPort().isEmpty())
-            LinkRequest = 0;
-        else
-            view_->processEvents();
-        return;
+        connectStoredPort([](const QString &connected) {
+            if (!connected.isEmpty())
+                LinkRequest = 0;
+        });
+        break;
     default:
         LinkRequest = 1;
         if (std::optional<LinkRequestJob> request = takeRequest()) {
             runJob(*request);
         } else {
             PollMonitorData();
-            view_->refreshDisplay();
+            runner_.add([this] { view_->refreshDisplay(); });
         }
+        runner_.add([this] { showWaitingRequest(); });
         break;
     }
-    showWaitingRequest();
 }
 
 void MonitorComm::showWaitingRequest()
@@ -179,7 +158,7 @@ void MonitorComm::Timer3_Timer(int Index)
     view_->setTransferProgress(timer3Count_ * 10, true);
     if (timer3Count_ >= kTransferDelayTicks) {
         timer3Count_ = 0;
-        timer3_[static_cast<size_t>(Index)].stop();
+        timer3_[static_cast<size_t>(Index)]->stop();
         std::optional<LinkRequestJob> &paused = pausedTransfer_[static_cast<size_t>(Index)];
         if (paused) {
             PendingRequests.push(std::move(*paused));

@@ -1,5 +1,5 @@
 // What the link driver shows on the windows. The main window implements it; tests record it.
-// Every call is made on the user-interface thread from inside a link timer tick.
+// Every call is made on the window's thread, from a step of the link driver.
 #pragma once
 
 #include <QString>
@@ -34,8 +34,6 @@ public:
     virtual void setWaitingWrites(int count) = 0;
     // SelectDispItem: refresh the page in front.
     virtual void refreshDisplay() = 0;
-    // Let the window system handle pending events (the retry pause of the port probe).
-    virtual void processEvents() = 0;
 };
 
 // A view that shows nothing; used before a window exists and by tools without one.
@@ -54,5 +52,4 @@ public:
     void transferFinished(bool) override {}
     void setWaitingWrites(int) override {}
     void refreshDisplay() override {}
-    void processEvents() override {}
 };

@@ -1,41 +1,83 @@
 #include "MonitorComm.h"
 
 #include "AlarmHistory.h"
+#include "LineThread.h"
 #include "PLM_INC.h"
 #include "ReplyDecoder.h"
 #include "ReplyKind.h"
 #include "Line.h"
 #include "STDComm.h"
+#include "SameThreadLink.h"
 #include "WriteData.h"
 
 #include <QDebug>
+#include <QTimer>
 
 using namespace PLM_INC;
 
-MonitorComm::MonitorComm(QObject *parent) : MonitorComm(nullptr, parent)
+MonitorComm::MonitorComm(QObject *parent)
+    : MonitorComm(std::make_unique<LineThread>([] { return std::make_unique<tobrel::STDComm>(); }),
+                  MakeQtEngineClock(), parent)
 {
 }
 
 MonitorComm::MonitorComm(std::unique_ptr<tobrel::Line> line, QObject *parent)
-    : QObject(parent), link_(std::make_unique<tobrel::STDComm>(std::move(line)))
+    : MonitorComm(std::make_unique<SameThreadLink>(std::make_unique<tobrel::STDComm>(std::move(line))),
+                  MakeQtEngineClock(), parent)
+{
+}
+
+MonitorComm::MonitorComm(std::unique_ptr<LinkService> service, std::unique_ptr<EngineClock> clock, QObject *parent)
+    : QObject(parent),
+      clock_(std::move(clock)),
+      service_(std::move(service)),
+      runner_(*service_),
+      timer4_(*clock_, true)
 {
     FillItemCodeTable();
     PollBlock = 0;
     PollItem = 0;
-    timer4_.setInterval(1);
-    connect(&timer4_, &QTimer::timeout, this, &MonitorComm::linkTimerFired);
+    runner_.setErrorHandler([this](const std::exception &e) {
+        qWarning("link timer: %s", e.what());
+        if (LinkRequest != 1 && LinkRequest != 9)
+            LinkRequest = 1;
+    });
+    runner_.setIdleHandler([this] { emit idle(); });
+    timer4_.setInterval(0);
+    connect(&timer4_, &PacedTimer::timeout, this, &MonitorComm::linkTimerFired);
     for (int index = 0; index < 2; ++index) {
-        QTimer &t = timer3_[static_cast<size_t>(index)];
-        t.setInterval(1000);
-        connect(&t, &QTimer::timeout, this, [this, index] { Timer3_Timer(index); });
+        auto &t = timer3_[static_cast<size_t>(index)];
+        t = std::make_unique<PacedTimer>(*clock_, false);
+        t->setInterval(1000);
+        connect(t.get(), &PacedTimer::timeout, this, [this, index] { Timer3_Timer(index); });
     }
 }
 
-MonitorComm::~MonitorComm() = default;
+MonitorComm::~MonitorComm()
+{
+    runner_.stop();
+    // The line thread ends before the runner it reports to.
+    service_.reset();
+}
 
 tobrel::STDComm &MonitorComm::PLMCom()
 {
-    return *link_;
+    tobrel::STDComm *link = service_->sameThreadLink();
+    Q_ASSERT(link); // only where the link lives on this thread
+    return *link;
+}
+
+void MonitorComm::configureLink(std::function<void(tobrel::STDComm &)> f, std::function<void()> done)
+{
+    service_->run(
+        [f = std::move(f)](tobrel::STDComm &link) {
+            f(link);
+            return LinkOutcome();
+        },
+        [done = std::move(done)](const LinkOutcome &) {
+            if (done)
+                done();
+        });
 }
 
 void MonitorComm::setView(LinkView *view)
@@ -46,69 +88,113 @@ void MonitorComm::setView(LinkView *view)
     waitingNoticeShown_ = -1;
 }
 
-QTimer &MonitorComm::timer3(int index)
+void MonitorComm::setMessageHandler(std::function<void(const QString &)> handler)
 {
-    return timer3_.at(static_cast<size_t>(index));
+    messageHandler_ = std::move(handler);
+}
+
+PacedTimer &MonitorComm::timer3(int index)
+{
+    return *timer3_.at(static_cast<size_t>(index));
 }
 
 bool MonitorComm::transferInProgress() const
 {
     if (pausedTransfer_[0] || pausedTransfer_[1])
         return true;
+    const auto isTransfer = [](RequestKind kind) {
+        return kind >= RequestKind::BlockSend && kind <= RequestKind::AllAlarms;
+    };
+    if (runningRequest_ && isTransfer(*runningRequest_))
+        return true;
     for (const LinkRequestJob &waiting : PendingRequests.waiting())
-        if (waiting.kind >= RequestKind::BlockSend && waiting.kind <= RequestKind::AllAlarms)
+        if (isTransfer(waiting.kind))
             return true;
     return false;
 }
 
-QString MonitorComm::sendUnclassified(int block, Command command, const QString &item, const QString &data)
+void MonitorComm::lineWork(LinkService::Work work, std::function<void(const LinkOutcome &)> then)
+{
+    runner_.add([this, work = std::move(work), then = std::move(then)] {
+        runner_.send(work, [this, then](const LinkOutcome &outcome) {
+            showLinkMessages(outcome.messages);
+            if (then)
+                then(outcome);
+        });
+    });
+}
+
+void MonitorComm::showLinkMessages(const QStringList &messages)
+{
+    for (const QString &text : messages) {
+        if (!messageHandler_) {
+            qWarning("%s", qPrintable(text));
+            continue;
+        }
+        // A box opened here would hold the driver inside its step until it is closed.
+        QTimer::singleShot(0, this, [this, text] {
+            if (messageHandler_)
+                messageHandler_(text);
+        });
+    }
+}
+
+void MonitorComm::sendUnclassified(int block, Command command, const QString &item, const QString &data,
+                                   ReplyHandler then)
 {
     ++transactionCount_;
-    try {
-        const QString reply = link_->RWcomm(BlockAddressText(block), QStringLiteral(" "),
-                                            QString(QLatin1Char(char(command))), item, data, 1);
-        lineFailing_ = false;
-        return reply;
-    } catch (const std::exception &e) {
-        // A line that fails (a closed or vanished port) is a transaction without a reply.
-        noteLineError("link", e);
-        return QString();
-    }
+    const QString address = BlockAddressText(block);
+    const QString commandText = QString(QLatin1Char(char(command)));
+    runner_.send(
+        [address, commandText, item, data](tobrel::STDComm &link) {
+            LinkOutcome outcome;
+            outcome.reply = link.RWcomm(address, QStringLiteral(" "), commandText, item, data, 1);
+            return outcome;
+        },
+        [this, then = std::move(then)](const LinkOutcome &outcome) {
+            if (outcome.failed)
+                noteLineError("link", outcome.error);
+            else
+                lineFailing_ = false;
+            then(outcome.failed ? QString() : outcome.reply);
+        });
 }
 
 // Told once when the line starts failing, not once per tick while it stays down.
-void MonitorComm::noteLineError(const char *where, const std::exception &e)
+void MonitorComm::noteLineError(const char *where, const QString &error)
 {
     if (!lineFailing_)
-        qWarning("%s: %s", where, e.what());
+        qWarning("%s: %s", where, qPrintable(error));
     lineFailing_ = true;
 }
 
-QString MonitorComm::transact(int block, Command command, const QString &item, const QString &data)
+void MonitorComm::transact(int block, Command command, const QString &item, const QString &data, ReplyHandler then)
 {
-    const QString reply = sendUnclassified(block, command, item, data);
-    CommError = 0;
-    const ReplyKind kind = ClassifyReply(reply);
-    emit transactionDone(block, kind);
-    switch (kind) {
-    case ReplyKind::Ack:
-        view_->setStatusPanel(1, QStringLiteral("OK"));
-        if (command == Command::Read)
-            ReadDataSet(reply);
-        break;
-    case ReplyKind::Nak:
-        view_->setStatusPanel(1, QStringLiteral("NG"));
-        Hystory_Write(QStringLiteral("NAK"), 0, false);
-        break;
-    case ReplyKind::ChecksumFailure:
-        Hystory_Write(QStringLiteral("CHKSUM"), 0, false);
-        break;
-    case ReplyKind::NoReply:
-        setCommErrorNotice(true);
-        CommError = -1;
-        break;
-    }
-    return reply;
+    sendUnclassified(block, command, item, data, [this, block, command, then = std::move(then)](const QString &reply) {
+        CommError = 0;
+        const ReplyKind kind = ClassifyReply(reply);
+        emit transactionDone(block, kind);
+        switch (kind) {
+        case ReplyKind::Ack:
+            view_->setStatusPanel(1, QStringLiteral("OK"));
+            if (command == Command::Read)
+                ReadDataSet(reply);
+            break;
+        case ReplyKind::Nak:
+            view_->setStatusPanel(1, QStringLiteral("NG"));
+            Hystory_Write(QStringLiteral("NAK"), 0, false);
+            break;
+        case ReplyKind::ChecksumFailure:
+            Hystory_Write(QStringLiteral("CHKSUM"), 0, false);
+            break;
+        case ReplyKind::NoReply:
+            setCommErrorNotice(true);
+            CommError = -1;
+            break;
+        }
+        if (then)
+            then(reply);
+    });
 }
 
 void MonitorComm::ReadDataSet(const QString &tt)
@@ -118,12 +204,16 @@ void MonitorComm::ReadDataSet(const QString &tt)
 
 void MonitorComm::clearLinkBuffers()
 {
-    try {
-        link_->RecvBufClear();
-        link_->SendBufClear();
-    } catch (const std::exception &e) {
-        noteLineError("link", e);
-    }
+    lineWork(
+        [](tobrel::STDComm &link) {
+            link.RecvBufClear();
+            link.SendBufClear();
+            return LinkOutcome();
+        },
+        [this](const LinkOutcome &outcome) {
+            if (outcome.failed)
+                noteLineError("link", outcome.error);
+        });
 }
 
 void MonitorComm::setCommErrorNotice(bool visible)

@@ -1,18 +1,24 @@
 // The link driver of the monitor: the commands it sends to the controller, how their replies
 // are decoded into the image, the poll cycle and the link requests, the setting writes and
-// the port probe. Everything runs on the user-interface thread; the link timer Timer4 starts
-// every transaction, one per tick, and a tick never runs inside another.
+// the port probe. The driver and the controller image live on the window's thread; every
+// transaction is handed to the line (a line thread of its own in the program) as one step, and
+// the driver carries on when its reply or its time-out comes back. The link timer Timer4
+// starts a tick when the tick before it has ended; a tick never runs inside another.
 #pragma once
 
+#include "EngineClock.h"
 #include "LinkRequests.h"
+#include "LinkService.h"
 #include "LinkView.h"
+#include "PacedTimer.h"
 #include "ReplyKind.h"
+#include "StepRunner.h"
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -24,27 +30,42 @@ class STDComm;
 class MonitorComm : public QObject {
     Q_OBJECT
 public:
-    // Creates the link object PLMCom, fills ItemCodeTable, PollBlock = PollItem = 0.
+    // The program's driver: the serial port named by the stored port, on a line thread, and
+    // the steady clock. Creates the link object, fills ItemCodeTable, PollBlock = PollItem = 0.
     explicit MonitorComm(QObject *parent = nullptr);
-    // The same over a line of the caller's (a test's in-process controller); nullptr: the
-    // serial port named by the stored port.
+    // The link over a line of the caller's (a test's pseudo-terminal or mock line), carried on
+    // the caller's own thread: each operation has sent its frames when it returns. nullptr:
+    // the serial port.
     explicit MonitorComm(std::unique_ptr<tobrel::Line> line, QObject *parent = nullptr);
+    // Time and line given from outside (a simulated installation in simulated time).
+    MonitorComm(std::unique_ptr<LinkService> service, std::unique_ptr<EngineClock> clock, QObject *parent = nullptr);
     ~MonitorComm() override;
 
+    // The link itself, where it lives on this thread (the line-of-the-caller constructor).
     tobrel::STDComm &PLMCom();
+    // Runs f on the link after the work handed over before it, on the thread that owns the
+    // link (set-up of tests and tools: a clock, a time-out); then `done` on this thread.
+    void configureLink(std::function<void(tobrel::STDComm &)> f, std::function<void()> done = {});
     void setView(LinkView *view); // nullptr: a view that shows nothing
+    // Where the link's own messages go (the port refusal); shown after the step that raised
+    // them, never inside it. Without one they go to the log.
+    void setMessageHandler(std::function<void(const QString &)> handler);
 
-    // The main loop's start: EventsCheck true, open the stored port (LinkRequest 0 when the
-    // controller answered, else 9) and start Timer4. The Qt event loop is the loop itself.
+    // The main loop's start: open the stored port (LinkRequest 0 when the controller answered,
+    // else 9), then start Timer4. The Qt event loop is the loop itself.
     void communicate();
 
     // One tick of the link timer: in the start-up and port states their work, otherwise the
-    // oldest waiting request or one poll step; then the notices.
+    // oldest waiting request or one poll step; then the notices. Ignored while a tick runs.
     void Timer4_Timer();
     // One tick of the delay timer Index (0: block transfer, 1: all-blocks transfer).
     void Timer3_Timer(int Index);
 
-    // "ok" when block 0 answered the probe on the stored port, else "".
+    // The probe of the stored port (repaired first) and of a given one; `done` gets "ok" when
+    // block 0 answered, else "". The returning forms give the result where the link lives on
+    // this thread, "" otherwise.
+    void connectStoredPort(std::function<void(const QString &)> done);
+    void probePort(const QString &port, const QString &speed, std::function<void(const QString &)> done);
     QString ConnectStoredPort();
     QString ProbePort(const QString &port, const QString &speed);
     // OK of the port dialog (which stores the keys itself): a later failure shows it again.
@@ -69,13 +90,18 @@ public:
     bool transferInProgress() const;
 
     // --- state a window or a test may look at ---
-    QTimer &timer4() { return timer4_; }
-    QTimer &timer3(int index);
+    PacedTimer &timer4() { return timer4_; }
+    PacedTimer &timer3(int index);
     int16_t portDialogShown() const { return portDialogShown_; }
     bool heaterMvTurn() const { return heaterMvTurn_; }
     // True while the line raises errors instead of carrying transactions (a vanished device,
     // a port that will not open); cleared by the next transaction the line carries.
     bool lineFailing() const { return lineFailing_; }
+    // True while the driver's own code runs (a step or a reply being taken in): anything the
+    // window's thread handles then would run inside the driver.
+    bool insideStep() const { return runner_.insideStep(); }
+    // Work waiting or on the line.
+    bool busy() const { return runner_.busy(); }
 
 signals:
     void quitRequested();
@@ -83,19 +109,29 @@ signals:
     // and the publisher follow the line through these.
     void transactionDone(int block, ReplyKind kind);
     void blockPolled(int block, int pollItem, ReplyKind kind);
+    // A tick has ended (its transactions are done and the notices are up to date).
+    void tickEnded();
+    // The last step has ended and nothing is on the line.
+    void idle();
 
 private:
     enum class Command : char { Read = 0x22, Write = 0x52 };
+    using ReplyHandler = std::function<void(const QString &reply)>;
 
     // The transaction procedure: one attempt, CommError 0, the reply classified (status
-    // panel, history entry or the communication error notice); a read's ACK is decoded.
-    QString transact(int block, Command command, const QString &item, const QString &data = QString());
+    // panel, history entry or the communication error notice); a read's ACK is decoded. Each
+    // of these is the last act of the step that calls it; `then` runs with the reply.
+    void transact(int block, Command command, const QString &item, const QString &data, ReplyHandler then = {});
     // One attempt whose reply nobody classifies (the start-up "00A1" read, the probe);
     // "" when the link raised an error.
-    QString sendUnclassified(int block, Command command, const QString &item, const QString &data = QString());
+    void sendUnclassified(int block, Command command, const QString &item, const QString &data, ReplyHandler then);
+    // Work on the link that carries no frame (buffers, opening, closing), as one step.
+    void lineWork(LinkService::Work work, std::function<void(const LinkOutcome &)> then = {});
+    // Adds a step that reads one item of a block.
     void blockRead(int block, const QString &item);
-    // The write's reply kind; NoReply also when nothing was sent (a value without a count).
-    ReplyKind writeItem(int block, const QString &item);
+    // Adds a step that writes an item; `then` gets the reply kind, NoReply also when nothing
+    // was sent (a value without a count).
+    void writeItem(int block, const QString &item, std::function<void(ReplyKind)> then = {});
     void writeChain(int block);
     void writeAlarmValues(int block);
     void startTransferPause(int index, const PLM_INC::LinkRequestJob &send);
@@ -104,7 +140,8 @@ private:
     void loadPresentationFields();
     void advancePoll();
     void runRequest();
-    void linkTimerFired(); // Timer4's timeout: every other one runs a tick
+    void endTick();
+    void linkTimerFired();
     // The request this tick carries out in place of a poll step, if any.
     std::optional<PLM_INC::LinkRequestJob> takeRequest();
     void runJob(const PLM_INC::LinkRequestJob &request);
@@ -114,22 +151,27 @@ private:
     void setCommErrorNotice(bool visible);
     void setReadingNotice(bool visible);
     void paceLinkTimer();
-    void noteLineError(const char *where, const std::exception &e);
+    void noteLineError(const char *where, const QString &error);
+    void showLinkMessages(const QStringList &messages);
 
-    std::unique_ptr<tobrel::STDComm> link_;
+    std::unique_ptr<EngineClock> clock_;
+    std::unique_ptr<LinkService> service_;
+    StepRunner runner_;
+    std::function<void(const QString &)> messageHandler_;
     NullLinkView nullView_;
     LinkView *view_ = &nullView_;
-    QTimer timer4_;
-    std::array<QTimer, 2> timer3_;
+    PacedTimer timer4_;
+    std::array<std::unique_ptr<PacedTimer>, 2> timer3_;
     int timer3Count_ = 0;
     bool heaterMvTurn_ = false;
     bool inTick_ = false;
     bool wroteLastTick_ = false; // a one-item write went on the line in the last tick
     quint64 transactionCount_ = 0;
-    bool yieldedBeforeTick_ = false;
     bool lineFailing_ = false;
     // A write could not reach the controller (no port, a failing line, no reply): writes wait.
     bool writesHeld_ = false;
+    // The kind of the request whose steps are running, if any.
+    std::optional<PLM_INC::RequestKind> runningRequest_;
     // The second phase of each delay timer's transfer, made with the first phase.
     std::array<std::optional<PLM_INC::LinkRequestJob>, 2> pausedTransfer_;
     int16_t portDialogShown_ = 0;

@@ -8,6 +8,8 @@
 #include "ReplyKind.h"
 #include "STDComm.h"
 
+#include <memory>
+
 using namespace PLM_INC;
 
 namespace {
@@ -16,48 +18,90 @@ constexpr qint32 kLinkTimeOutMs = 300;
 
 } // namespace
 
+void MonitorComm::connectStoredPort(std::function<void(const QString &)> done)
+{
+    runner_.add([this, done = std::move(done)] {
+        QString speed = Prefs::get(QStringLiteral("Speed"));
+        QString port = Prefs::get(QStringLiteral("Port"));
+        bool repaired = false;
+        if (speed != QLatin1String("19200") && speed != QLatin1String("9600")) {
+            speed = QStringLiteral("9600");
+            Prefs::set(QStringLiteral("Speed"), speed);
+            repaired = true;
+        }
+        // COM1..COM8 keep their meaning; an adapter chosen in the dialog is stored by its device.
+        if (!IsStorablePort(port)) {
+            port = QStringLiteral("COM1");
+            Prefs::set(QStringLiteral("Port"), port);
+            repaired = true;
+        }
+        if (repaired)
+            view_->setPortDialogSelection(port, speed);
+        probePort(port, speed, done);
+    });
+}
+
+void MonitorComm::probePort(const QString &port, const QString &speed, std::function<void(const QString &)> done)
+{
+    // Closing, the settings and the open are one piece of work: each part that fails is
+    // passed over and the next runs, as the probe always did.
+    lineWork(
+        [port, speed](tobrel::STDComm &link) {
+            PassOver([&] { link.PortClose(); });
+            PassOver([&] { link.setTimeOut(kLinkTimeOutMs); });
+            PassOver([&] {
+                link.setPort(port);
+                link.setBaudRate(speed);
+            });
+            LinkOutcome outcome;
+            outcome.result = int(PortOpenResult::Failed);
+            PassOver([&] {
+                outcome.result = int(link.PortOpen() ? PortOpenResult::Opened : PortOpenResult::CtsNotAsserted);
+            });
+            return outcome;
+        },
+        [this, port, done = std::move(done)](const LinkOutcome &opened) {
+            const auto open = PortOpenResult(opened.result);
+            runner_.add([this, port, open, done] {
+                sendUnclassified(0, Command::Read, ItemCodeTable[0], QString(), [this, port, open, done](const QString &reply) {
+                    if (ClassifyReply(reply) == ReplyKind::Ack) {
+                        if (done)
+                            done(QStringLiteral("ok"));
+                        return;
+                    }
+                    // Told on every failed attempt, so the dialog's line follows a replugged adapter.
+                    PassOver([&] { view_->setPortProblem(DescribePortProblem(port, open)); });
+                    if (portDialogShown_ == 0) {
+                        portDialogShown_ = -1;
+                        lineWork([](tobrel::STDComm &link) {
+                            PassOver([&] { link.PortClose(); });
+                            return LinkOutcome();
+                        });
+                        runner_.add([this] {
+                            view_->showPortDialog(Prefs::get(QStringLiteral("Port")), Prefs::get(QStringLiteral("Speed")));
+                        });
+                    }
+                    runner_.add([done] {
+                        if (done)
+                            done(QString());
+                    });
+                });
+            });
+        });
+}
+
 QString MonitorComm::ConnectStoredPort()
 {
-    QString speed = Prefs::get(QStringLiteral("Speed"));
-    QString port = Prefs::get(QStringLiteral("Port"));
-    bool repaired = false;
-    if (speed != QLatin1String("19200") && speed != QLatin1String("9600")) {
-        speed = QStringLiteral("9600");
-        Prefs::set(QStringLiteral("Speed"), speed);
-        repaired = true;
-    }
-    // COM1..COM8 keep their meaning; an adapter chosen in the dialog is stored by its device.
-    if (!IsStorablePort(port)) {
-        port = QStringLiteral("COM1");
-        Prefs::set(QStringLiteral("Port"), port);
-        repaired = true;
-    }
-    if (repaired)
-        view_->setPortDialogSelection(port, speed);
-    return ProbePort(port, speed);
+    auto result = std::make_shared<QString>();
+    connectStoredPort([result](const QString &connected) { *result = connected; });
+    return *result;
 }
 
 QString MonitorComm::ProbePort(const QString &port, const QString &speed)
 {
-    PassOver([&] { link_->PortClose(); });
-    PassOver([&] { link_->setTimeOut(kLinkTimeOutMs); });
-    PassOver([&] {
-        link_->setPort(port);
-        link_->setBaudRate(speed);
-    });
-    PortOpenResult open = PortOpenResult::Failed;
-    PassOver([&] { open = link_->PortOpen() ? PortOpenResult::Opened : PortOpenResult::CtsNotAsserted; });
-    const QString reply = sendUnclassified(0, Command::Read, ItemCodeTable[0]);
-    if (ClassifyReply(reply) == ReplyKind::Ack)
-        return QStringLiteral("ok");
-    // Told on every failed attempt, so the dialog's line follows a replugged adapter.
-    PassOver([&] { view_->setPortProblem(DescribePortProblem(port, open)); });
-    if (portDialogShown_ == 0) {
-        portDialogShown_ = -1;
-        PassOver([&] { link_->PortClose(); });
-        view_->showPortDialog(Prefs::get(QStringLiteral("Port")), Prefs::get(QStringLiteral("Speed")));
-    }
-    return QString();
+    auto result = std::make_shared<QString>();
+    probePort(port, speed, [result](const QString &connected) { *result = connected; });
+    return *result;
 }
 
 void MonitorComm::commDialogOk()
@@ -67,9 +111,16 @@ void MonitorComm::commDialogOk()
 
 void MonitorComm::closePort()
 {
-    // The program is ending: no tick may find the port closed.
+    // The program is ending: no tick may find the port closed, and what has not started
+    // will not.
     timer4_.stop();
-    for (QTimer &t : timer3_)
-        t.stop();
-    PassOver([&] { link_->PortClose(); });
+    for (auto &t : timer3_)
+        t->stop();
+    runner_.stop();
+    service_->run(
+        [](tobrel::STDComm &link) {
+            PassOver([&] { link.PortClose(); });
+            return LinkOutcome();
+        },
+        [](const LinkOutcome &) {});
 }

@@ -7,6 +7,7 @@
 #include "STDComm.h"
 
 #include <limits>
+#include <memory>
 
 using namespace PLM_INC;
 
@@ -48,54 +49,63 @@ const QString &pollItemCode(int pollItem, bool heaterMvTurn)
 
 void MonitorComm::blockRead(int block, const QString &item)
 {
-    transact(block, Command::Read, item);
+    runner_.add([this, block, item] { transact(block, Command::Read, item, QString()); });
 }
 
 void MonitorComm::Setdata_read()
 {
     clearLinkBuffers();
     // The scaling of linear inputs converts the values read below, so it is loaded first.
-    loadPresentationFields();
-    int progress = 0;
+    runner_.add([this] { loadPresentationFields(); });
+    auto progress = std::make_shared<int>(0);
     for (int b = 0; b < kBlocks; ++b) {
-        const QString reply = sendUnclassified(b, Command::Read, ItemCodeTable[1]);
-        BlockAbsent[b] = reply.isEmpty() ? 1 : 0;
-        const std::string text = reply.toLatin1().toStdString();
-        for (int k = 0; k < kChannelsPerBlock / 2; ++k) {
-            const int16_t type = configField(text, 2 * k + 1);
-            const int16_t option = configField(text, 2 * k + 2);
-            for (int ch : {b * kChannelsPerBlock + 2 * k, b * kChannelsPerBlock + 2 * k + 1}) {
-                InputType[ch] = type;
-                OptionWord[ch] = option;
+        runner_.add([this, b, progress] {
+            sendUnclassified(b, Command::Read, ItemCodeTable[1], QString(), [this, b, progress](const QString &reply) {
+                BlockAbsent[b] = reply.isEmpty() ? 1 : 0;
+                const std::string text = reply.toLatin1().toStdString();
+                for (int k = 0; k < kChannelsPerBlock / 2; ++k) {
+                    const int16_t type = configField(text, 2 * k + 1);
+                    const int16_t option = configField(text, 2 * k + 2);
+                    for (int ch : {b * kChannelsPerBlock + 2 * k, b * kChannelsPerBlock + 2 * k + 1}) {
+                        InputType[ch] = type;
+                        OptionWord[ch] = option;
+                    }
+                }
+                view_->setStartupProgress(++*progress);
+                if (BlockAbsent[b] == 0)
+                    blockRead(b, ItemCodeTable[0]);
+            });
+        });
+    }
+    runner_.add([this] {
+        for (int b = 0; b < kBlocks; ++b) {
+            bool cooling = false;
+            for (int c = 0; c < kChannelsPerBlock; ++c)
+                cooling = cooling || (OptionWord[b * kChannelsPerBlock + c] & kOptionHeatCool) != 0;
+            BlockHasCooling[b] = cooling ? -1 : 0;
+        }
+        // The alarm action codes first: the alarm values are converted by them.
+        for (int b = 0; b < kBlocks; ++b) {
+            if (BlockAbsent[b] != 1) {
+                blockRead(b, QStringLiteral("0013"));
+                blockRead(b, QStringLiteral("0014"));
             }
         }
-        view_->setStartupProgress(++progress);
-        if (BlockAbsent[b] == 0)
-            blockRead(b, ItemCodeTable[0]);
-    }
+    });
     for (int b = 0; b < kBlocks; ++b) {
-        bool cooling = false;
-        for (int c = 0; c < kChannelsPerBlock; ++c)
-            cooling = cooling || (OptionWord[b * kChannelsPerBlock + c] & kOptionHeatCool) != 0;
-        BlockHasCooling[b] = cooling ? -1 : 0;
+        runner_.add([this, b] {
+            if (BlockAbsent[b] != 1) {
+                for (int entry = 1; entry <= kBlockReadItems; ++entry)
+                    if (entry < kFirstCoolingEntry || BlockHasCooling[b] != 0)
+                        blockRead(b, ItemCodeTable[static_cast<size_t>(entry)]);
+            }
+        });
+        runner_.add([this, progress] {
+            *progress += kBlockReadItems;
+            view_->setStartupProgress(*progress);
+        });
     }
-    // The alarm action codes first: the alarm values are converted by them.
-    for (int b = 0; b < kBlocks; ++b) {
-        if (BlockAbsent[b] != 1) {
-            blockRead(b, QStringLiteral("0013"));
-            blockRead(b, QStringLiteral("0014"));
-        }
-    }
-    for (int b = 0; b < kBlocks; ++b) {
-        if (BlockAbsent[b] != 1) {
-            for (int entry = 1; entry <= kBlockReadItems; ++entry)
-                if (entry < kFirstCoolingEntry || BlockHasCooling[b] != 0)
-                    blockRead(b, ItemCodeTable[static_cast<size_t>(entry)]);
-        }
-        progress += kBlockReadItems;
-        view_->setStartupProgress(progress);
-    }
-    Q_ASSERT(progress == kStartupSteps);
+    runner_.add([progress] { Q_ASSERT(*progress == kStartupSteps); });
 }
 
 void MonitorComm::loadPresentationFields()
@@ -116,26 +126,41 @@ void MonitorComm::ReadPara_setflg(int block)
         for (int entry = 1; entry <= kBlockReadItems; ++entry)
             blockRead(block, ItemCodeTable[static_cast<size_t>(entry)]);
     }
-    SelectedItem = 0;
-    view_->resetSettingEditor();
+    runner_.add([this] {
+        SelectedItem = 0;
+        view_->resetSettingEditor();
+    });
 }
 
 void MonitorComm::PollMonitorData()
 {
-    // With no block present there is nothing to poll and no next position to find.
-    if (!AnyBlockPresent())
-        return;
-    view_->setStatusPanel(1, QString());
-    if (PollBlock < 0 || PollBlock >= kBlocks || PollItem < 0 || PollItem > 2) {
-        PollBlock = 0;
-        PollItem = 0;
-    }
-    const QString &item = pollItemCode(PollItem, heaterMvTurn_);
-    if (BlockAbsent[PollBlock] == 0)
-        emit blockPolled(PollBlock, PollItem, ClassifyReply(transact(PollBlock, Command::Read, item)));
-    if (PollItem == 1)
-        statecomchk(PollBlock);
-    advancePoll();
+    runner_.add([this] {
+        // With no block present there is nothing to poll and no next position to find.
+        if (!AnyBlockPresent())
+            return;
+        // Panel 1 stays empty until this poll is answered.
+        view_->setStatusPanel(1, QString());
+        if (PollBlock < 0 || PollBlock >= kBlocks || PollItem < 0 || PollItem > 2) {
+            PollBlock = 0;
+            PollItem = 0;
+        }
+        const int block = PollBlock;
+        const int pollItem = PollItem;
+        const auto finish = [this, block, pollItem] {
+            if (pollItem == 1)
+                statecomchk(block);
+            advancePoll();
+        };
+        if (BlockAbsent[block] != 0) {
+            finish();
+            return;
+        }
+        transact(block, Command::Read, pollItemCode(pollItem, heaterMvTurn_), QString(),
+                 [this, block, pollItem, finish](const QString &reply) {
+                     emit blockPolled(block, pollItem, ClassifyReply(reply));
+                     finish();
+                 });
+    });
 }
 
 void MonitorComm::advancePoll()

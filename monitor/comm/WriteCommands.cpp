@@ -24,90 +24,109 @@ bool blockPresent(int block)
 
 // One write of an item's 20 values, classified. A value without a 16-bit device count
 // sends nothing of the item: a half-converted block would overwrite the controller.
-ReplyKind MonitorComm::writeItem(int block, const QString &item)
+void MonitorComm::writeItem(int block, const QString &item, std::function<void(ReplyKind)> then)
 {
-    const auto data = WriteDataOf(item, block);
-    if (!data) {
-        qWarning("write of item %s to block %d skipped: a value has no device count", qPrintable(item), block);
-        return ReplyKind::NoReply;
-    }
-    return ClassifyReply(transact(block, Command::Write, item, *data));
+    runner_.add([this, block, item, then = std::move(then)] {
+        const auto data = WriteDataOf(item, block);
+        if (!data) {
+            qWarning("write of item %s to block %d skipped: a value has no device count", qPrintable(item), block);
+            if (then)
+                then(ReplyKind::NoReply);
+            return;
+        }
+        transact(block, Command::Write, item, *data, [then](const QString &reply) {
+            if (then)
+                then(ClassifyReply(reply));
+        });
+    });
 }
 
 void MonitorComm::WriteOneItem(const LinkRequestJob &request)
 {
-    const int block = request.block;
-    const QString &item = request.item;
-    if (!blockPresent(block))
-        return;
-    if (IsCoolingItem(item) && BlockHasCooling[block] == 0)
-        return;
-    // The operator's values go out even when a re-read brought the controller's old ones
-    // into the image after the request was made.
-    request.restoreValues();
-    if (!WriteDataOf(item, block)) {
-        writeItem(block, item);  // says why nothing is sent
-        blockRead(block, item);  // the page shows what the controller kept
-        return;
-    }
-    const bool lineWasFailing = lineFailing_;
-    const ReplyKind kind = writeItem(block, item);
-    if (kind == ReplyKind::NoReply || (!lineWasFailing && lineFailing_)) {
-        // The controller may not have the value: the write waits and goes again after a poll
-        // step has found the block answering; writing the same values twice is harmless.
-        writesHeld_ = true;
-        PendingRequests.pushFront(request);
-        return;
-    }
-    writesHeld_ = false;
-    blockRead(block, item); // whatever the write's reply was
+    runner_.add([this, request] {
+        const int block = request.block;
+        const QString &item = request.item;
+        if (!blockPresent(block))
+            return;
+        if (IsCoolingItem(item) && BlockHasCooling[block] == 0)
+            return;
+        // The operator's values go out even when a re-read brought the controller's old ones
+        // into the image after the request was made.
+        request.restoreValues();
+        if (!WriteDataOf(item, block)) {
+            writeItem(block, item);  // says why nothing is sent
+            blockRead(block, item);  // the page shows what the controller kept
+            return;
+        }
+        const bool lineWasFailing = lineFailing_;
+        writeItem(block, item, [this, request, block, item, lineWasFailing](ReplyKind kind) {
+            if (kind == ReplyKind::NoReply || (!lineWasFailing && lineFailing_)) {
+                // The controller may not have the value: the write waits and goes again after
+                // a poll step has found the block answering; writing the same values twice is
+                // harmless.
+                writesHeld_ = true;
+                PendingRequests.pushFront(request);
+                return;
+            }
+            writesHeld_ = false;
+            blockRead(block, item); // whatever the write's reply was
+        });
+    });
 }
 
 void MonitorComm::writeChain(int block)
 {
     for (const QString &item : TransferChainItems()) {
-        if (!blockPresent(block))
-            return;
-        if (IsCoolingItem(item) && BlockHasCooling[block] == 0)
-            continue;
-        writeItem(block, item);
+        runner_.add([this, block, item] {
+            if (!blockPresent(block))
+                return;
+            if (IsCoolingItem(item) && BlockHasCooling[block] == 0)
+                return;
+            writeItem(block, item);
+        });
     }
 }
 
 void MonitorComm::writeAlarmValues(int block)
 {
-    if (!blockPresent(block))
-        return;
-    writeItem(block, QStringLiteral("0005"));
-    writeItem(block, QStringLiteral("0006"));
+    runner_.add([this, block] {
+        if (!blockPresent(block))
+            return;
+        writeItem(block, QStringLiteral("0005"));
+        writeItem(block, QStringLiteral("0006"));
+    });
 }
 
 // The second phase writes the alarm values the first phase carried, whatever a re-read
 // brought into the image in the pause.
 void MonitorComm::startTransferPause(int index, const LinkRequestJob &send)
 {
-    std::optional<LinkRequestJob> &paused = pausedTransfer_[size_t(index)];
-    if (paused) {
-        // A transfer whose pause has not ended yet finishes first.
-        const LinkRequestJob earlier = std::move(*paused);
-        paused.reset();
-        runJob(earlier);
-    }
-    paused = AlarmsRequestAfter(send);
-    timer3Count_ = 0;
-    timer3_[size_t(index)].start();
+    runner_.add([this, index, send] {
+        std::optional<LinkRequestJob> &paused = pausedTransfer_[size_t(index)];
+        if (paused) {
+            // A transfer whose pause has not ended yet finishes first.
+            const LinkRequestJob earlier = std::move(*paused);
+            paused.reset();
+            runJob(earlier);
+        }
+        runner_.add([this, index, send] {
+            pausedTransfer_[size_t(index)] = AlarmsRequestAfter(send);
+            timer3Count_ = 0;
+            timer3_[size_t(index)]->start();
+        });
+    });
 }
 
 void MonitorComm::WriteBlockSetdata(const LinkRequestJob &request)
 {
-    request.restoreValues();
+    runner_.add([request] { request.restoreValues(); });
     writeChain(request.block);
     startTransferPause(0, request);
 }
 
 void MonitorComm::WriteAllSetdata(const LinkRequestJob &request)
 {
-    request.restoreValues();
+    runner_.add([request] { request.restoreValues(); });
     for (int b = 0; b < kBlocks; ++b)
         writeChain(b);
     startTransferPause(1, request);
@@ -115,23 +134,26 @@ void MonitorComm::WriteAllSetdata(const LinkRequestJob &request)
 
 void MonitorComm::endTransfer(bool allBlocks)
 {
-    view_->transferFinished(allBlocks);
-    if (!transferInProgress()) {
-        view_->setTransferProgress(0, false);
-        view_->setStatusPanel(4, QString());
-    }
+    runner_.add([this, allBlocks] {
+        runningRequest_.reset(); // the second phase is done
+        view_->transferFinished(allBlocks);
+        if (!transferInProgress()) {
+            view_->setTransferProgress(0, false);
+            view_->setStatusPanel(4, QString());
+        }
+    });
 }
 
 void MonitorComm::WriteBlockAlarmdata(const LinkRequestJob &request)
 {
-    request.restoreValues();
+    runner_.add([request] { request.restoreValues(); });
     writeAlarmValues(request.block);
     endTransfer(false);
 }
 
 void MonitorComm::WriteAllAlarmdata(const LinkRequestJob &request)
 {
-    request.restoreValues();
+    runner_.add([request] { request.restoreValues(); });
     for (int b = 0; b < kBlocks; ++b)
         writeAlarmValues(b);
     endTransfer(true);
@@ -139,7 +161,9 @@ void MonitorComm::WriteAllAlarmdata(const LinkRequestJob &request)
 
 void MonitorComm::WriteFactoryAdj(const LinkRequestJob &request)
 {
-    if (!blockPresent(request.block))
-        return;
-    transact(request.block, Command::Write, QStringLiteral("0040"), request.text);
+    runner_.add([this, request] {
+        if (!blockPresent(request.block))
+            return;
+        transact(request.block, Command::Write, QStringLiteral("0040"), request.text);
+    });
 }

@@ -4,6 +4,7 @@
 #include "DeviceModel.h"
 #include "MainDisp.h"
 #include "MonitorComm.h"
+#include "NameFieldCodePage.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "STDComm.h"
@@ -91,11 +92,13 @@ private slots:
             DecimalDivisor[n] = 1;
             ScaleHigh[n] = 10000;
         }
-        tobrel::STDComm &link = w->PLMCom();
-        link.setPort(QStringLiteral("COM1"));
-        link.setBaudRate(QStringLiteral("9600"));
-        QVERIFY(link.PortOpen());
-        link.setEventsCheck(true);
+        bool opened = false;
+        runOnLink(w->comm(), [&opened](tobrel::STDComm &link) {
+            link.setPort(QStringLiteral("COM1"));
+            link.setBaudRate(QStringLiteral("9600"));
+            opened = link.PortOpen();
+        });
+        QVERIFY(opened);
         w->show();
         w->SSTab1->setCurrentIndex(4);
         w->comm().timer4().start();
@@ -130,9 +133,12 @@ private slots:
         const QString expected = QStringLiteral("W 0 0001 ") + blockData(MainSetting, 0);
         QTRY_VERIFY_WITH_TIMEOUT(writes(*line).contains(expected), kWait);
         // The write is read back at once.
-        const QStringList trace = line->summary();
-        const int at = int(trace.indexOf(QStringLiteral("W 0 0001")));
-        QCOMPARE(trace.value(at + 1), QStringLiteral("R 0 0001"));
+        const auto frameAfterWrite = [this] {
+            const QStringList trace = line->summary();
+            return trace.value(int(trace.indexOf(QStringLiteral("W 0 0001"))) + 1);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!frameAfterWrite().isEmpty(), kWait);
+        QCOMPARE(frameAfterWrite(), QStringLiteral("R 0 0001"));
         QCOMPARE(MainSetting[0], int16_t(150));
     }
 
@@ -235,6 +241,19 @@ private slots:
         QCOMPARE(DisplayUnit[6], int16_t(1));
         QCOMPARE(DisplayUnit[7], int16_t(1));
         QTRY_VERIFY_WITH_TIMEOUT(writes(*line).contains(QStringLiteral("W 0 0011 ") + blockData(UnitSelect, 0)), kWait);
+    }
+
+    // The unit text goes into the setting files as the names do: a character Windows-1252 has
+    // not is taken out again with the names' message.
+    void unitTextRefusesCharactersOutsideTheFilesCodePage()
+    {
+        Select_Disp &select = editor().selectDialog();
+        select.openFor(35, 4);
+        select.Text_unit->clear();
+        for (const QChar c : QStringLiteral("k\u03a9\u00b5"))
+            QTest::sendKeyEvent(QTest::Click, select.Text_unit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QCOMPARE(select.Text_unit->text(), QStringLiteral("k\u00b5"));
+        QCOMPARE(messages(), QStringList{NameCharactersRefusedText(QStringLiteral("\u03a9"))});
     }
 
     void toolbarsMarkTheItemAndLoopBreakTwoNeedsTheAccessCode()

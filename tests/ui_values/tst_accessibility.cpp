@@ -52,6 +52,19 @@ QString entryProblems(QComboBox *list, QAccessibleInterface *iface, int selected
             return QStringLiteral("item %1 %2").arg(i).arg(item->state().selected ? QStringLiteral("selected") : QStringLiteral("not selected"));
         if (entries->indexOfChild(item) != i)
             return QStringLiteral("item %1 found at %2").arg(i).arg(entries->indexOfChild(item));
+        // Showing exactly when it is in the visible part of the open list, and then where it is.
+        QAbstractItemView *view = list->view();
+        const QRect onView = view->isVisible()
+            ? view->visualRect(view->model()->index(i, list->modelColumn(), view->rootIndex())).intersected(view->viewport()->rect())
+            : QRect();
+        const QRect onScreen = onView.isEmpty() ? QRect() : QRect(view->viewport()->mapToGlobal(onView.topLeft()), onView.size());
+        if (item->state().invisible != onScreen.isEmpty() || item->rect() != onScreen)
+            return QStringLiteral("item %1 %2 at (%3, %4), on the screen: %5")
+                .arg(i)
+                .arg(item->state().invisible ? QStringLiteral("not showing") : QStringLiteral("showing"))
+                .arg(item->rect().x())
+                .arg(item->rect().y())
+                .arg(onScreen.isEmpty() ? QStringLiteral("no") : QStringLiteral("yes"));
     }
     if (entries->parent() == nullptr || entries->parent()->object() != list)
         return QStringLiteral("the list's parent is not the box");

@@ -30,12 +30,14 @@ public:
         return m_list->box()->itemText(m_row);
     }
 
+    // Where the entry is on the screen; empty while the list is closed or the entry is
+    // scrolled out of its visible part, where no click could reach it.
     QRect rect() const override
     {
-        QAbstractItemView *view = m_list->view();
-        if (!isValid() || !view || !view->isVisible())
+        const QRect r = rectInViewport();
+        if (r.isEmpty())
             return QRect();
-        const QRect r = view->visualRect(view->model()->index(m_row, m_list->box()->modelColumn(), view->rootIndex()));
+        QAbstractItemView *view = m_list->view();
         return QRect(view->viewport()->mapToGlobal(r.topLeft()), r.size());
     }
 
@@ -49,13 +51,25 @@ public:
         const bool open = m_list->view() && m_list->view()->isVisible();
         s.selectable = true;
         s.focusable = true;
-        s.invisible = !open; // a closed list is not on the screen
+        // A closed list, or an entry scrolled out of the open list's visible part, is not on
+        // the screen.
+        s.invisible = !open || rectInViewport().isEmpty();
+        s.offscreen = s.invisible;
         s.selected = m_row == m_list->selectedRow();
         s.focused = open && s.selected;
         return s;
     }
 
 private:
+    QRect rectInViewport() const
+    {
+        QAbstractItemView *view = m_list->view();
+        if (!isValid() || !view || !view->isVisible())
+            return QRect();
+        const QRect r = view->visualRect(view->model()->index(m_row, m_list->box()->modelColumn(), view->rootIndex()));
+        return r.intersected(view->viewport()->rect());
+    }
+
     const SelectorEntriesAccessible *m_list;
     int m_row;
 };

@@ -50,7 +50,7 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     m_comm->setView(this);
     connect(m_comm, &MonitorComm::quitRequested, this, &MainDisp::endProgram);
     // The port's own message (CTS not asserted) comes from timer-driven work: one box at a time.
-    m_comm->PLMCom().setMessageHandler([](const QString &text) { PLM_INC::prompter().message(text, QStringLiteral("port")); });
+    m_comm->setMessageHandler([](const QString &text) { PLM_INC::prompter().message(text, QStringLiteral("port")); });
     linkHealth = new LinkHealth(this);
     connect(m_comm, &MonitorComm::transactionDone, linkHealth, &LinkHealth::noteTransaction);
     connect(m_comm, &MonitorComm::blockPolled, linkHealth,
@@ -90,10 +90,6 @@ bool MainDisp::blockStale(int channel) const
     return linkHealth && linkHealth->isStale(channel / PLM_INC::kChannelsPerBlock);
 }
 
-tobrel::STDComm &MainDisp::PLMCom()
-{
-    return m_comm->PLMCom();
-}
 
 void MainDisp::buildFrame()
 {
@@ -149,10 +145,6 @@ void MainDisp::buildStatusBar()
         bar->addWidget(panel, i == 3 ? 1 : 0);
         StatusBar1_Panel[size_t(i)] = panel;
     }
-    m_panel1Show = new QTimer(this);
-    m_panel1Show->setSingleShot(true);
-    m_panel1Show->setInterval(0);
-    connect(m_panel1Show, &QTimer::timeout, this, &MainDisp::showPanel1);
     ProgressBar1 = new QProgressBar(bar);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setAccessibleName(QStringLiteral("Transfer progress"));
@@ -292,8 +284,7 @@ void MainDisp::setStatusPanel(int panel, const QString &text)
         m_panel4Text = text;
         showPanel4();
     } else if (panel == 1) {
-        m_panel1Text = text;
-        m_panel1Show->start();
+        StatusBar1_Panel[0]->setText(text);
     } else if (panel >= 2 && panel <= 3) {
         StatusBar1_Panel[size_t(panel - 1)]->setText(text);
     }
@@ -313,16 +304,9 @@ void MainDisp::showPanel4()
                                      : m_panel4Text);
 }
 
-void MainDisp::showPanel1()
-{
-    StatusBar1_Panel[0]->setText(m_panel1Text);
-}
-
 QString MainDisp::statusPanelText(int panel) const
 {
-    if (panel == 1)
-        return m_panel1Text;
-    if (panel >= 2 && panel <= 4)
+    if (panel >= 1 && panel <= 4)
         return StatusBar1_Panel[size_t(panel - 1)]->text();
     return QString();
 }
@@ -407,11 +391,6 @@ void MainDisp::transferFinished(bool)
 void MainDisp::refreshDisplay()
 {
     SelectDispItem();
-}
-
-void MainDisp::processEvents()
-{
-    QCoreApplication::processEvents();
 }
 
 // --- window events ---

@@ -1,6 +1,6 @@
 // The main window: seven pages, the menu bar, the status bar with its progress bar and the two
-// communication notices. It owns the link driver (MonitorComm with its PLMCom) and shows what
-// the driver reports through LinkView.
+// communication notices. It owns the link driver (MonitorComm, whose link lives on the line
+// thread) and shows what the driver reports through LinkView.
 //
 // Control arrays are public and indexed like the original control index, so the page refresh
 // and the dialogs write into them directly. Selector handlers run when the operator picks an
@@ -65,7 +65,6 @@ public:
     ~MainDisp() override;
 
     MonitorComm &comm() { return *m_comm; }
-    tobrel::STDComm &PLMCom();
 
     // --- start-up and end ---
     void regRead();
@@ -146,7 +145,6 @@ public:
     void transferFinished(bool allBlocks) override;
     void setWaitingWrites(int count) override;
     void refreshDisplay() override;
-    void processEvents() override;
 
     // Status bar panel 1..4 text.
     QString statusPanelText(int panel) const;
@@ -334,7 +332,6 @@ private:
     void restoreListIndex(QComboBox *list, const QString &key);
 
     void showPanel4();
-    void showPanel1();
     // The setting file, factory adjustment and version windows, and the file windows' buttons
     // while a load transfer runs.
     void buildFileWindows();
@@ -347,8 +344,6 @@ private:
     // Panel 1 is blanked before each poll and then says how the poll went. No window event
     // runs inside a link tick, so the blank is never seen; the panel takes the text the tick
     // ends with, and a tick that ends as it began ("OK" again) costs no layout and no repaint.
-    QString m_panel1Text;
-    QTimer *m_panel1Show = nullptr;
     int m_waitingWrites = 0; // shown in panel 4 over it while the controller cannot be reached
     std::map<QComboBox *, std::function<void()>> m_selectorHandlers;
     bool m_quit = false;

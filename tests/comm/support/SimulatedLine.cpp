@@ -4,7 +4,10 @@
 #include "PLM_INC.h"
 #include "Protocol.h"
 #include "PtyServer.h"
+#include "Line.h"
 #include "STDComm.h"
+
+#include <QTest>
 
 RequestFrame parseFrame(const std::string &frame)
 {
@@ -87,9 +90,23 @@ void SimulatedLine::driveDeadlineOf(tobrel::STDComm &link)
     link.setMillisecondClock([server] { return qint64(server->unansweredFrames()) * kSilenceMs; });
 }
 
+void runOnLink(MonitorComm &comm, const std::function<void(tobrel::STDComm &)> &f)
+{
+    bool done = false;
+    comm.configureLink(f, [&done] { done = true; });
+    // Far beyond what any set-up takes: a hung line fails the test instead of hanging it.
+    QVERIFY2(QTest::qWaitFor([&done] { return done; }, 120000), "the link did not take its set-up");
+}
+
+bool waitUntilIdle(MonitorComm &comm)
+{
+    return QTest::qWaitFor([&comm] { return !comm.busy(); }, 120000);
+}
+
 std::unique_ptr<MonitorComm> connectedComm(SimulatedLine &line, RecordingLinkView &view, int timeOutMs)
 {
-    auto comm = std::make_unique<MonitorComm>();
+    // Frames are counted tick by tick: the link lives on this thread.
+    auto comm = std::make_unique<MonitorComm>(std::unique_ptr<tobrel::Line>());
     comm->setView(&view);
     tobrel::STDComm &link = comm->PLMCom();
     link.setPort(QStringLiteral("COM1"));

@@ -6,6 +6,7 @@
 #include <QString>
 #include <initializer_list>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +58,11 @@ sim::DeviceModel presentBlocks(std::initializer_list<int> present);
 // The image as the start-up read leaves it for these blocks, without its 600 reads; polling
 // starts at block 0's process values.
 void markPresent(std::initializer_list<int> present);
+
+// Runs f on the driver's link, on whichever thread owns it, and waits for it (a test's set-up).
+void runOnLink(MonitorComm &comm, const std::function<void(tobrel::STDComm &)> &f);
+// Waits until the driver has no step waiting and nothing on the line; false after 120 s.
+bool waitUntilIdle(MonitorComm &comm);
 
 // A link driver with a recording view and its port open on the simulator (without the probe,
 // which needs block 0), its reply deadline driven by the simulator (driveDeadlineOf).

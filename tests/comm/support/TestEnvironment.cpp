@@ -40,7 +40,6 @@ void RecordingLinkView::refreshDisplay()
     if (onRefresh)
         onRefresh();
 }
-void RecordingLinkView::processEvents() { ++processEventsCount; }
 
 void RecordingPrompter::message(const QString &text, const QString &kind)
 {

@@ -30,7 +30,6 @@ public:
     void transferFinished(bool allBlocks) override;
     void setWaitingWrites(int count) override { waitingWrites << count; }
     void refreshDisplay() override;
-    void processEvents() override;
 
     QString panel[5];                   // panels 1..4
     QStringList panel1History;          // every text put into panel 1
@@ -40,7 +39,6 @@ public:
     int startupFinishedCount = 0;
     int resetEditorCount = 0;
     int refreshCount = 0;
-    int processEventsCount = 0;
     QList<QPair<QString, QString>> portSelections;
     QList<QPair<QString, QString>> portDialogs;
     QStringList portProblems;

@@ -39,13 +39,15 @@ bool FileWindowFixture::start(sim::DeviceModel model)
     line = std::make_unique<SimulatedLine>(std::move(model));
     if (!line->start())
         return false;
-    tobrel::STDComm &link = w->PLMCom();
-    link.setPort(QStringLiteral("COM1"));
-    link.setBaudRate(QStringLiteral("9600"));
-    if (!link.PortOpen())
+    bool opened = false;
+    runOnLink(w->comm(), [&opened](tobrel::STDComm &link) {
+        link.setPort(QStringLiteral("COM1"));
+        link.setBaudRate(QStringLiteral("9600"));
+        opened = link.PortOpen();
+        link.setTimeOut(80); // absent blocks cost little
+    });
+    if (!opened)
         return false;
-    link.setEventsCheck(true);
-    link.setTimeOut(80); // absent blocks cost little
     PLM_INC::LinkRequest = 0;
     tick(); // the start-up read of every block
     line->clear();
@@ -55,6 +57,7 @@ bool FileWindowFixture::start(sim::DeviceModel model)
 void FileWindowFixture::tick()
 {
     w->comm().Timer4_Timer();
+    waitUntilIdle(w->comm());
 }
 
 void FileWindowFixture::finishTransfer(bool allBlocks)

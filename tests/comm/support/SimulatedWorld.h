@@ -1,0 +1,127 @@
+// A simulated installation in simulated time: the link driver's clock, timers and line come
+// from here, the controllers are the in-process device model, and nothing waits for real. A
+// transaction takes the time its characters take on the line at the chosen speed (10 bits a
+// character), a frame nobody answers takes the link's time-out. Runs are reproducible.
+#pragma once
+
+#include "DeviceModel.h"
+#include "EngineClock.h"
+#include "Line.h"
+#include "LinkService.h"
+
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class SimulatedWorld;
+
+// The engine's clock: an agenda of timers run in the order they fall due.
+class SimulatedClock final : public EngineClock {
+public:
+    qint64 nowMs() const override { return now_; }
+    std::unique_ptr<EngineTimer> makeTimer(std::function<void()> fired) override;
+
+    // Runs everything due up to `until` in time order, then stands at `until`.
+    void runUntil(qint64 until);
+    // The next thing due at `at` (the end of a transaction); ids order things due together.
+    quint64 schedule(qint64 at, std::function<void()> f);
+    void cancel(quint64 id);
+    bool scheduled(quint64 id) const;
+
+private:
+    qint64 now_ = 0;
+    quint64 nextId_ = 1;
+    std::map<std::pair<qint64, quint64>, std::function<void()>> agenda_;
+    std::map<quint64, qint64> dueOf_;
+};
+
+// The line to the device model: a write is taken by the model at once, its reply arrives a
+// character at a time at the line's pace. Unplugged, nothing answers.
+class ModelLine final : public tobrel::Line {
+public:
+    ModelLine(sim::DeviceModel &model, int baud);
+
+    qint64 now() const { return now_; }
+    void setNow(qint64 ms) { now_ = ms; }
+    void setUnplugged(bool unplugged) { unplugged_ = unplugged; }
+    // Every request frame written, as the device received it.
+    const std::vector<std::string> &frames() const { return frames_; }
+    // Called at every write, read and wait of the link (a test that looks at which thread waits).
+    void setOnUse(std::function<void()> onUse) { onUse_ = std::move(onUse); }
+
+    void setPortNumber(int number) override { port_ = number; }
+    int portNumber() const override { return port_; }
+    void setSettings(const QString &settings) override { settings_ = settings; }
+    QString settings() const override { return settings_; }
+    void setHandshaking(int) override {}
+    int handshaking() const override { return 0; }
+    void open() override { open_ = true; }
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+    Cts cts() override { return Cts::Unsupported; }
+    qint32 handle() const override { return open_ ? 3 : -1; }
+    void setInBufferSize(int) override {}
+    int inBufferSize() const override { return 1024; }
+    void setOutBufferSize(int) override {}
+    int outBufferSize() const override { return 512; }
+    void setReceiveThreshold(int) override {}
+    int receiveThreshold() const override { return 0; }
+    void setReadLength(int count) override { readLength_ = count; }
+    int readLength() const override { return readLength_; }
+    int inWaiting() override;
+    int outWaiting() override { return 0; }
+    void clearInBuffer() override { pending_.clear(); }
+    void clearOutBuffer() override {}
+    void write(const QByteArray &bytes) override;
+    QByteArray read() override;
+    bool waitForReadable(int msecs) override;
+    bool waitForWritten(int) override { return true; }
+
+private:
+    struct Arriving {
+        qint64 at;
+        char c;
+    };
+    double characterMs() const { return 10000.0 / baud_; }
+
+    sim::DeviceModel &model_;
+    int baud_;
+    qint64 now_ = 0;
+    bool unplugged_ = false;
+    bool open_ = false;
+    int port_ = 1;
+    int readLength_ = 0;
+    QString settings_;
+    std::vector<Arriving> pending_;
+    std::vector<std::string> frames_;
+    std::function<void()> onUse_;
+};
+
+// The link on the simulated line: each work runs at once on the model, and its outcome comes
+// back when the line would have finished it.
+class SimulatedWorld final : public LinkService {
+public:
+    SimulatedWorld(sim::DeviceModel model, int baud);
+    ~SimulatedWorld() override;
+
+    void run(Work work, Done done) override;
+    tobrel::STDComm *sameThreadLink() override { return nullptr; }
+
+    // The clock the driver is given; hand it over with takeClock() and keep using clock().
+    std::unique_ptr<EngineClock> takeClock();
+    SimulatedClock &clock() { return *clock_; }
+    sim::DeviceModel &model() { return model_; }
+    ModelLine &line() { return *line_; }
+    void runFor(qint64 ms) { clock_->runUntil(clock_->nowMs() + ms); }
+
+private:
+    sim::DeviceModel model_;
+    std::unique_ptr<SimulatedClock> ownedClock_;
+    SimulatedClock *clock_;
+    ModelLine *line_;
+    std::unique_ptr<LinkHost> host_;
+};

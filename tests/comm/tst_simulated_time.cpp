@@ -1,0 +1,160 @@
+// The link driver in simulated time against the in-process installation: ten minutes of
+// polling 16 blocks, a block transfer with its 15 s pause and a dead line of 30 s, with what
+// the screen shows at every step. Nothing waits for real; the run is the same every time.
+#include "DeviceModel.h"
+#include "ItemTable.h"
+#include "LinkRequests.h"
+#include "MonitorComm.h"
+#include "PLM_INC.h"
+#include "SimulatedLine.h"
+#include "SimulatedWorld.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTest>
+#include <algorithm>
+
+using namespace PLM_INC;
+
+namespace {
+
+constexpr int kBaud = 9600;
+constexpr qint64 kMinute = 60 * 1000;
+
+// What the screen showed, in order, with the simulated time it was shown at.
+class TimedView : public RecordingLinkView {
+public:
+    explicit TimedView(SimulatedClock &clock) : clock_(clock) {}
+    void setStatusPanel(int panel, const QString &text) override
+    {
+        RecordingLinkView::setStatusPanel(panel, text);
+        if (panel == 1)
+            panel1.push_back({clock_.nowMs(), text});
+    }
+    void setCommErrorNoticeVisible(bool visible) override
+    {
+        RecordingLinkView::setCommErrorNoticeVisible(visible);
+        notice.push_back({clock_.nowMs(), visible});
+    }
+    std::vector<std::pair<qint64, QString>> panel1;
+    std::vector<std::pair<qint64, bool>> notice;
+
+private:
+    SimulatedClock &clock_;
+};
+
+QStringList summaryFrom(const std::vector<std::string> &frames, size_t from)
+{
+    return frameSummary(std::vector<std::string>(frames.begin() + qMin(from, frames.size()), frames.end()));
+}
+
+} // namespace
+
+class SimulatedTimeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void tenMinutesOfPollingATransferAndADeadLine()
+    {
+        CommTestEnvironment env;
+        QElapsedTimer real;
+        real.start();
+        auto *simulated = new SimulatedWorld(sim::DeviceModel::allBlocks(16), kBaud);
+        SimulatedWorld &world = *simulated;
+        SimulatedClock &clock = world.clock();
+        TimedView view(clock);
+        std::unique_ptr<EngineClock> engineClock = world.takeClock();
+        MonitorComm comm(std::unique_ptr<LinkService>(simulated), std::move(engineClock));
+        auto release = qScopeGuard([&comm] { comm.closePort(); });
+        comm.setView(&view);
+        const std::vector<std::string> &frames = world.line().frames();
+
+        // The probe and the start-up read: 16 x (00A1, 00A0), 16 x (0013, 0014), 16 x 37.
+        comm.communicate();
+        world.runFor(2 * kMinute); // 624 reads of about 107 ms
+        QCOMPARE(view.startupFinishedCount, 1);
+        QCOMPARE(LinkRequest, int16_t(1));
+        const QStringList startup = summaryFrom(frames, 0);
+        QCOMPARE(startup.first(), QStringLiteral("R 0 00A0"));
+        QCOMPARE(startup.mid(1, 2), QStringList({"R 0 00A1", "R 0 00A0"}));
+        int startupFrames = 1 + 16 * 2 + 16 * 2;
+        for (int b = 0; b < 16; ++b)
+            startupFrames += BlockHasCooling[b] ? 37 : 32;
+        QCOMPARE(startup.mid(startupFrames, 3), QStringList({"R 0 0080", "R 1 0080", "R 2 0080"}));
+
+        // Ten minutes of polling go at the pace of the line: no time is lost between frames.
+        size_t mark = frames.size();
+        const qint64 pollStart = clock.nowMs();
+        world.runFor(10 * kMinute);
+        const QStringList polls = summaryFrom(frames, mark);
+        const double pollMs = 10000.0 / kBaud * (11 + 91); // request and reply characters
+        const double lineLimit = double(clock.nowMs() - pollStart) / pollMs;
+        QVERIFY2(polls.size() >= lineLimit * 0.99 && polls.size() <= lineLimit + 1,
+                 qPrintable(QStringLiteral("%1 polls, line limit %2").arg(polls.size()).arg(lineLimit)));
+        const QStringList pollItems = {"0080", "0083", "0081", "0082"};
+        const int firstBlock = polls.first().section(QLatin1Char(' '), 1, 1).toInt();
+        for (int i = 0; i < polls.size(); ++i) { // block after block, every block polled
+            QCOMPARE(polls[i].section(QLatin1Char(' '), 1, 1).toInt(), (firstBlock + i) % 16);
+            QVERIFY(pollItems.contains(polls[i].section(QLatin1Char(' '), 2, 2)));
+        }
+        QCOMPARE(view.notice.empty() || !view.notice.back().second, true);
+
+        // A block transfer: the chain, a pause of 15 s in which polling goes on, the alarms.
+        mark = frames.size();
+        PendingRequests.push(BlockSendRequest(4));
+        QVERIFY(comm.transferInProgress());
+        world.runFor(5000);
+        QStringList transfer = summaryFrom(frames, mark);
+        int chainLength = 0;
+        for (const QString &item : TransferChainItems())
+            chainLength += BlockHasCooling[4] || !IsCoolingItem(item) ? 1 : 0;
+        const int chainStart = int(transfer.indexOf(QRegularExpression(QStringLiteral("W 4 .*"))));
+        QVERIFY2(chainStart >= 0 && chainStart <= 1, qPrintable(transfer.mid(0, 6).join(", "))); // at most the poll on the line when it was asked
+        QCOMPARE(transfer.mid(chainStart, chainLength).filter(QStringLiteral("W 4 ")).size(), chainLength);
+        QVERIFY(comm.transferInProgress());
+        QVERIFY(comm.timer3(0).isActive());
+        world.runFor(10000); // 15 s since the request: the chain's 2 s and 13 s of its pause
+        QVERIFY(summaryFrom(frames, mark).lastIndexOf(QStringLiteral("W 4 0005")) < chainStart + chainLength);
+        world.runFor(4000);
+        transfer = summaryFrom(frames, mark);
+        const int second = int(transfer.lastIndexOf(QStringLiteral("W 4 0005")));
+        QVERIFY2(second > chainStart + chainLength, qPrintable(QString::number(second) + ": " + transfer.join(", ").left(600)));
+        QCOMPARE(transfer.mid(second, 2), QStringList({"W 4 0005", "W 4 0006"}));
+        // Polling only in the pause.
+        QVERIFY(transfer.mid(chainStart + chainLength, second - chainStart - chainLength).filter(QStringLiteral("W ")).isEmpty());
+        QVERIFY(!comm.transferInProgress());
+
+        // The line dies for 30 s: the notice comes with the first unanswered poll, panel 1 is
+        // never "OK" while nothing answers, and both recover at the first answer.
+        world.runFor(1000);
+        view.panel1.clear();
+        view.notice.clear();
+        world.line().setUnplugged(true);
+        const qint64 cut = clock.nowMs();
+        mark = frames.size();
+        world.runFor(30000);
+        const qint64 back = clock.nowMs();
+        world.line().setUnplugged(false);
+        world.runFor(2000);
+        QVERIFY(!view.notice.empty());
+        QCOMPARE(view.notice.front().second, true);
+        QVERIFY2(view.notice.front().first - cut <= 1000, "the notice is shown within a second");
+        for (const auto &[at, text] : view.panel1)
+            if (at > cut + 300 && at <= back)
+                QVERIFY2(text.isEmpty(), qPrintable(QStringLiteral("panel 1 read %1 at %2 ms").arg(text).arg(at - cut)));
+        QCOMPARE(view.notice.back().second, false);
+        QVERIFY(view.notice.back().first - back <= 1000);
+        QVERIFY(std::any_of(view.panel1.begin(), view.panel1.end(), [back](const auto &shown) {
+            return shown.first > back && shown.first <= back + 1000 && shown.second == QLatin1String("OK");
+        }));
+        const int deadFrames = int(summaryFrom(frames, mark).size());
+        QVERIFY2(deadFrames >= 30000 / 310 && deadFrames <= 30000 / 300 + 30,
+                 qPrintable(QString::number(deadFrames) + " frames in the dead line's 30 s and 2 s after"));
+
+        qInfo("%lld simulated s in %lld ms of real time, %zu frames", clock.nowMs() / 1000, real.elapsed(),
+              frames.size());
+    }
+};
+
+QTEST_GUILESS_MAIN(SimulatedTimeTest)
+#include "tst_simulated_time.moc"
