@@ -56,9 +56,8 @@ public:
     void setDiskSync(DiskSync sync);
     static bool syncToDisk(QFile &file);
 
-    struct State; // shared with the thread, which may outlive the writer at the program's end
-
 private:
+    struct State; // shared with the thread, which may outlive the writer at the program's end
     std::shared_ptr<State> m_state;
     std::thread m_thread;
 };

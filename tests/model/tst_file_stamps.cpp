@@ -34,7 +34,7 @@ QString faultsOf(const QLocale &locale, const QDateTime &at)
     if (faults.isEmpty())
         return QString();
     return QStringLiteral("%1 %2 (%3): %4")
-        .arg(locale.name(), QString::fromLatin1(bytes.toPercentEncoding(" /:.,-")), format,
+        .arg(locale.name(), QString::fromLatin1(bytes.toPercentEncoding(" /:.,-?")), format,
              faults.join(QStringLiteral(", ")));
 }
 

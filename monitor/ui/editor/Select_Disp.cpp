@@ -2,6 +2,7 @@
 
 #include "ChangeRules.h"
 #include "Controls.h"
+#include "NameFieldCodePage.h"
 #include "PLM_INC.h"
 #include "SettingWrite.h"
 #include "ValueText.h"
@@ -77,6 +78,8 @@ Select_Disp::Select_Disp(QWidget *parent) : QDialog(parent)
     Text_unit = new QLineEdit(Select_unit);
     Text_unit->setObjectName(QStringLiteral("Text_unit"));
     Text_unit->setAccessibleName(QStringLiteral("Range unit"));
+    // The unit text goes into the setting files as the names do.
+    RefuseCharactersOutsideFileCodePage(Text_unit);
     unitLayout->addWidget(Text_unit);
     for (QGroupBox *frame : {Select_alarm, Select_hc, Select_cf, Select_cool, Select_dp, Select_unit}) {
         frame->setMinimumWidth(320);
