@@ -5,7 +5,6 @@
 #include "MainDisp.h"
 #include "MonitorComm.h"
 #include "NameFieldCodePage.h"
-#include "NameFieldCodePage.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "STDComm.h"
@@ -242,19 +241,6 @@ private slots:
         QCOMPARE(DisplayUnit[6], int16_t(1));
         QCOMPARE(DisplayUnit[7], int16_t(1));
         QTRY_VERIFY_WITH_TIMEOUT(writes(*line).contains(QStringLiteral("W 0 0011 ") + blockData(UnitSelect, 0)), kWait);
-    }
-
-    // The unit text goes into the setting files as the names do: a character Windows-1252 has
-    // not is taken out again with the names' message.
-    void unitTextRefusesCharactersOutsideTheFilesCodePage()
-    {
-        Select_Disp &select = editor().selectDialog();
-        select.openFor(35, 4);
-        select.Text_unit->clear();
-        for (const QChar c : QStringLiteral("k\u03a9\u00b5"))
-            QTest::sendKeyEvent(QTest::Click, select.Text_unit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        QCOMPARE(select.Text_unit->text(), QStringLiteral("k\u00b5"));
-        QCOMPARE(messages(), QStringList{NameCharactersRefusedText(QStringLiteral("\u03a9"))});
     }
 
     // The unit text goes into the setting files as the names do: a character Windows-1252 has
