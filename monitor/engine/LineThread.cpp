@@ -29,6 +29,10 @@ LineThread::~LineThread()
     }
     queued_.notify_one();
     thread_->wait();
+    // Outcomes that came back after the engine stopped listening are dropped with the lock
+    // held, after the line thread's last touch of them.
+    std::lock_guard<std::mutex> lock(mutex_);
+    finished_.clear();
 }
 
 void LineThread::run(Work work, Done done)
@@ -53,10 +57,28 @@ void LineThread::serve(const LinkFactory &makeLink)
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }
-        const LinkOutcome outcome = host.run(job.work);
-        // A receiver deleted before the call arrives drops it: no outcome reaches an engine
-        // that has gone.
-        QMetaObject::invokeMethod(
-            &receiver_, [done = std::move(job.done), outcome] { done(outcome); }, Qt::QueuedConnection);
+        LinkOutcome outcome = host.run(job.work);
+        job.work = nullptr; // what it held goes on this thread, with the link's other work
+        bool wake = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            wake = finished_.empty();
+            finished_.emplace_back(std::move(job.done), std::move(outcome));
+        }
+        // One queued call takes every outcome waiting by then; a receiver deleted before it
+        // arrives drops it.
+        if (wake)
+            QMetaObject::invokeMethod(&receiver_, "deliver", Qt::QueuedConnection);
     }
+}
+
+void LineThread::deliverFinished()
+{
+    std::deque<std::pair<Done, LinkOutcome>> ready;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ready.swap(finished_);
+    }
+    for (auto &[done, outcome] : ready)
+        done(outcome);
 }

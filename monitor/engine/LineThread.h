@@ -11,6 +11,19 @@
 #include <deque>
 #include <mutex>
 
+// Takes the outcomes on the engine's thread when the line thread says some are waiting. The
+// line thread calls it by name, so the call is made inside Qt and nothing of it is built there.
+class OutcomeReceiver : public QObject {
+    Q_OBJECT
+public:
+    explicit OutcomeReceiver(std::function<void()> deliver) : deliver_(std::move(deliver)) {}
+public slots:
+    void deliver() { deliver_(); }
+
+private:
+    std::function<void()> deliver_;
+};
+
 class LineThread final : public LinkService {
 public:
     using LinkFactory = std::function<std::unique_ptr<tobrel::STDComm>()>;
@@ -33,11 +46,16 @@ private:
     class Thread;
 
     void serve(const LinkFactory &makeLink);
+    // On the engine's thread: the outcomes that have come back, in order.
+    void deliverFinished();
 
-    QObject receiver_; // lives on the engine's thread: outcomes are delivered to it
+    OutcomeReceiver receiver_{[this] { deliverFinished(); }}; // lives on the engine's thread
+    // Work and outcomes change hands under this lock only, so each side sees what the other
+    // wrote before it handed over.
     std::mutex mutex_;
     std::condition_variable queued_;
     std::deque<Job> jobs_;
+    std::deque<std::pair<Done, LinkOutcome>> finished_;
     bool ending_ = false;
     std::unique_ptr<QThread> thread_;
 };

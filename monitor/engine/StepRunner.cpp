@@ -8,7 +8,7 @@ void StepRunner::add(Step step)
 {
     // A step that handed work to the line adds nothing after it: what follows the work
     // belongs in its outcome.
-    Q_ASSERT(!sentThisStep_);
+    Q_ASSERT(!(running_ && sentThisStep_));
     if (stopped_)
         return;
     if (running_) {
@@ -45,7 +45,7 @@ void StepRunner::runOne(const std::function<void()> &f)
             onError_(e);
     }
     running_ = outer;
-    if (!outer && !waiting_)
+    if (!outer)
         sentThisStep_ = false;
     // What the step added runs next, in the order it was added.
     steps_.insert(steps_.begin(), std::make_move_iterator(added_.begin()), std::make_move_iterator(added_.end()));
