@@ -46,7 +46,7 @@ if [ "${PLM_SKIP_TSAN:-0}" != "1" ]; then
   tsan_tests=(tst_comm_line_thread tst_comm_simulated_time tst_ui_screen_follows_line tst_ui_setting_editor tst_gateway)
   cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLM_WERROR=ON -DPLM_SANITIZE_THREAD=ON "${cache[@]}" >/dev/null
   cmake --build build/tsan -j "$jobs" --target "${tsan_tests[@]}"
-  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
+  TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
     ctest --test-dir build/tsan --output-on-failure -j "$jobs" --timeout 900 \
       -R '^(comm_line_thread|comm_simulated_time|ui_screen_follows_line|ui_setting_editor|gateway_gateway)$'
 fi
