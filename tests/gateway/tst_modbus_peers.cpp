@@ -354,7 +354,8 @@ private slots:
         stuck.connectToHost(QHostAddress::LocalHost, quint16(port_));
         QVERIFY(stuck.waitForConnected(10000));
         stuck.write(request.left(9));
-        QVERIFY(stuck.waitForBytesWritten(10000));
+        // Written already (then there is nothing left to wait for), or written within the wait.
+        QVERIFY(stuck.bytesToWrite() == 0 || stuck.waitForBytesWritten(10000) || stuck.bytesToWrite() == 0);
         QCOMPARE(one(QStringLiteral("1:ir:0:20")), okLine(Table::InputRegisters, 0, 0, 20));
         QVERIFY(stuck.state() == QAbstractSocket::UnconnectedState || stuck.waitForDisconnected(30000));
         QVERIFY(sim_->receivedFrames().size() > framesBefore);
