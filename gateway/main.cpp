@@ -5,6 +5,7 @@
 #include "StopSignals.h"
 
 #include <QCoreApplication>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -49,8 +50,11 @@ int main(int argc, char **argv)
     }
     const int rc = app.exec();
     gateway.stop();
-    // The history lines still on their way reach the disk while the application exists.
-    PLM_INC::diskWriter().waitUntilWritten();
+    // The history lines still on their way reach the disk while the application exists; a
+    // disk that does not answer holds the end 5 s at most, and what it did not take goes to
+    // standard error (the journal), where it can still be read.
+    for (const QString &lost : PLM_INC::diskWriter().finish(std::chrono::seconds(5)))
+        std::fprintf(stderr, "%s\n", lost.toLocal8Bit().constData());
     std::fprintf(stderr, "Stopped\n");
     return rc;
 }
