@@ -7,12 +7,14 @@
 #include "MonitorComm.h"
 #include "PLM_INC.h"
 #include "SimulatedLine.h"
+#include "STDComm.h"
 #include "SimulatedWorld.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
 #include <algorithm>
+#include <functional>
 
 using namespace PLM_INC;
 
@@ -43,9 +45,47 @@ private:
     SimulatedClock &clock_;
 };
 
+// The same operator script, tick by tick: the start-up read, polling, a block send with its
+// pause and second phase, a one-item write.
+void runScript(MonitorComm &comm, const std::function<void()> &settle)
+{
+    const auto ticks = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            comm.Timer4_Timer();
+            settle();
+        }
+    };
+    LinkRequest = 0;
+    ticks(1);
+    ticks(12);
+    PendingRequests.push(BlockSendRequest(2));
+    ticks(1);
+    for (int second = 0; second < 15; ++second)
+        comm.Timer3_Timer(0);
+    ticks(3);
+    MainSetting[45] = 77;
+    PendingRequests.push(ItemWriteRequest(QStringLiteral("0001"), {45}));
+    ticks(3);
+}
+
 QStringList summaryFrom(const std::vector<std::string> &frames, size_t from)
 {
     return frameSummary(std::vector<std::string>(frames.begin() + qMin(from, frames.size()), frames.end()));
+}
+
+// The port opened on the simulated line as connectedComm opens it on the pseudo-terminal.
+void runOnLinkOf(MonitorComm &comm, SimulatedClock &clock)
+{
+    bool done = false;
+    comm.configureLink(
+        [](tobrel::STDComm &link) {
+            link.setPort(QStringLiteral("COM1"));
+            link.PortOpen();
+            link.setTimeOut(300); // the program's: a reply at 9600 baud takes about 100 ms
+        },
+        [&done] { done = true; });
+    while (!done)
+        clock.runUntil(clock.nowMs() + 1);
 }
 
 } // namespace
@@ -54,6 +94,37 @@ class SimulatedTimeTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The engine puts the same frames on the line in simulated time as on the pseudo-terminal.
+    void sameFramesAsOnThePseudoTerminal()
+    {
+        QStringList onPty;
+        {
+            CommTestEnvironment env;
+            SimulatedLine line(presentBlocks({0, 2}));
+            QVERIFY(line.start());
+            RecordingLinkView view;
+            auto comm = connectedComm(line, view);
+            QVERIFY(comm);
+            runScript(*comm, [] {});
+            onPty = line.summary();
+        }
+        CommTestEnvironment env;
+        auto *simulated = new SimulatedWorld(presentBlocks({0, 2}), kBaud);
+        SimulatedClock &clock = simulated->clock();
+        std::unique_ptr<EngineClock> engineClock = simulated->takeClock();
+        MonitorComm comm(std::unique_ptr<LinkService>(simulated), std::move(engineClock));
+        RecordingLinkView view;
+        comm.setView(&view);
+        runOnLinkOf(comm, clock);
+        runScript(comm, [&] {
+            while (comm.busy())
+                clock.runUntil(clock.nowMs() + 1);
+        });
+        const QStringList inSimulatedTime = frameSummary(simulated->line().frames());
+        QVERIFY(onPty.size() > 100);
+        QCOMPARE(inSimulatedTime, onPty);
+    }
+
     void tenMinutesOfPollingATransferAndADeadLine()
     {
         CommTestEnvironment env;
