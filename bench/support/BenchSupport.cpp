@@ -16,6 +16,7 @@
 #include <QSettings>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <sys/resource.h>
@@ -136,6 +137,14 @@ bool SimulatorProcess::start()
     }
     qputenv("PLM870_COM1", QFile::encodeName(m_link));
     return true;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5))];
 }
 
 bool probeCom1(MonitorComm &comm, int baud)

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class MonitorComm;
 
@@ -25,6 +26,9 @@ constexpr double blockReadSeconds(int baud) { return kCharactersPerRead * 10 / b
 
 // A whole number from the environment (PLM870_BENCH_...), or the fallback when unset or not positive.
 int setting(const char *name, int fallback);
+
+// The value below which the share p (0..1) of the values lie; 0 for none.
+double percentile(std::vector<double> values, double p);
 
 double threadCpuSeconds();
 double processCpuSeconds(); // every thread of the program

@@ -26,14 +26,6 @@ namespace {
 constexpr int kBaud = 9600;
 constexpr int kBlocks = 16;
 
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5))];
-}
-
 // Posts a click on the tab of the page not in front; the page's first paint ends the timing.
 class ClickToPaint : public QObject {
 public:
@@ -98,8 +90,8 @@ private:
 void report(const char *phase, const std::vector<double> &ms)
 {
     std::printf("%s: %zu clicks, click to repaint p50 %.2f ms, p99 %.2f ms, worst %.2f ms (goal p99 < 20 ms: ratio %.2f)\n",
-                phase, ms.size(), percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 1.0),
-                percentile(ms, 0.99) / 20.0);
+                phase, ms.size(), bench::percentile(ms, 0.5), bench::percentile(ms, 0.99), bench::percentile(ms, 1.0),
+                bench::percentile(ms, 0.99) / 20.0);
 }
 
 } // namespace

@@ -129,15 +129,6 @@ private:
     QHash<QString, long> m_counts;
 };
 
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t at = std::min(values.size() - 1, size_t(p * double(values.size() - 1) + 0.5));
-    return values[at];
-}
-
 void presetPreferences(int brokerPort)
 {
     Prefs::set(QStringLiteral("Speed"), kBaud);
@@ -228,8 +219,8 @@ int main(int argc, char **argv)
     std::printf("program CPU: %.2f s in %.1f s -> %.4f CPU s per wall s (goal <= 0.008: ratio %.2f)\n", cpu, wallSeconds,
                 cpu / wallSeconds, cpu / wallSeconds / 0.008);
     std::printf("input latency of %zu posted clicks: p50 %.2f ms, p99 %.2f ms, worst %.2f ms (goal p99 < 20 ms: ratio %.2f)\n",
-                latencies.size(), percentile(latencies, 0.5), percentile(latencies, 0.99), percentile(latencies, 1.0),
-                percentile(latencies, 0.99) / 20.0);
+                latencies.size(), bench::percentile(latencies, 0.5), bench::percentile(latencies, 0.99), bench::percentile(latencies, 1.0),
+                bench::percentile(latencies, 0.99) / 20.0);
     if (countEvents) {
         std::printf("events during the steady run (kind, class, name without its number):\n");
         events.print();
