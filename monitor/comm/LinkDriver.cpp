@@ -62,7 +62,9 @@ std::optional<LinkRequestJob> MonitorComm::takeRequest()
 {
     const bool wroteLastTick = wroteLastTick_;
     wroteLastTick_ = false;
-    const LinkRequestJob *next = PendingRequests.next();
+    // A block that left a write unanswered holds only its own requests, until a poll step
+    // finds it answering.
+    const LinkRequestJob *next = PendingRequests.next(heldBlocks_);
     if (!next)
         return std::nullopt;
     // While the line fails, the poll step finds out when it is back; the requests wait.
@@ -71,7 +73,7 @@ std::optional<LinkRequestJob> MonitorComm::takeRequest()
     // One poll step between two one-item writes keeps the pages live.
     if (next->kind == RequestKind::ItemWrite && wroteLastTick)
         return std::nullopt;
-    return PendingRequests.pop();
+    return PendingRequests.pop(heldBlocks_);
 }
 
 void MonitorComm::runJob(const LinkRequestJob &request)
@@ -159,11 +161,8 @@ void MonitorComm::Timer3_Timer(int Index)
     if (timer3Count_ >= kTransferDelayTicks) {
         timer3Count_ = 0;
         timer3_[static_cast<size_t>(Index)]->stop();
-        std::optional<LinkRequestJob> &paused = pausedTransfer_[static_cast<size_t>(Index)];
-        if (paused) {
-            PendingRequests.push(std::move(*paused));
-            paused.reset();
-        }
+        if (std::optional<LinkRequestJob> second = PendingRequests.unpark(Index))
+            PendingRequests.push(std::move(*second));
         if (LinkRequest != 0 && LinkRequest != 9)
             showWaitingRequest();
     }

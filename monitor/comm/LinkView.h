@@ -31,7 +31,10 @@ public:
     // The second transfer phase ran: the setting file windows' buttons are usable again.
     virtual void transferFinished(bool allBlocks) = 0;
     // How many setting writes wait because the controller cannot be reached now; 0: none.
-    virtual void setWaitingWrites(int count) = 0;
+    // `blocks` names the blocks they wait for ("02, 05"), empty when the whole line is down.
+    virtual void setWaitingWrites(int count, const QString &blocks) = 0;
+    // A write that did not arrive, or could not be sent, and what the operator may do.
+    virtual void showWriteProblem(const QString &text) = 0;
     // SelectDispItem: refresh the page in front.
     virtual void refreshDisplay() = 0;
 };
@@ -50,6 +53,7 @@ public:
     void setPortProblem(const QString &) override {}
     void setTransferProgress(int, bool) override {}
     void transferFinished(bool) override {}
-    void setWaitingWrites(int) override {}
+    void setWaitingWrites(int, const QString &) override {}
+    void showWriteProblem(const QString &) override {}
     void refreshDisplay() override {}
 };

@@ -9,11 +9,16 @@
 #include "STDComm.h"
 #include "SameThreadLink.h"
 #include "WriteData.h"
+#include "WriteProblemText.h"
 
 #include <QDebug>
 #include <QTimer>
 
 using namespace PLM_INC;
+
+namespace {
+constexpr int kReplyTimeOutMs = 300; // the link's, set by the port probe
+}
 
 MonitorComm::MonitorComm(QObject *parent)
     : MonitorComm(std::make_unique<LineThread>([] { return std::make_unique<tobrel::STDComm>(); }),
@@ -43,6 +48,7 @@ MonitorComm::MonitorComm(std::unique_ptr<LinkService> service, std::unique_ptr<E
             LinkRequest = 1;
     });
     runner_.setIdleHandler([this] { emit idle(); });
+    quietTimer_ = clock_->makeTimer([this] { runner_.resume(); });
     timer4_.setInterval(0);
     connect(&timer4_, &PacedTimer::timeout, this, &MonitorComm::linkTimerFired);
     for (int index = 0; index < 2; ++index) {
@@ -100,7 +106,7 @@ PacedTimer &MonitorComm::timer3(int index)
 
 bool MonitorComm::transferInProgress() const
 {
-    if (pausedTransfer_[0] || pausedTransfer_[1])
+    if (PendingRequests.anyParked())
         return true;
     const auto isTransfer = [](RequestKind kind) {
         return kind >= RequestKind::BlockSend && kind <= RequestKind::AllAlarms;
@@ -170,10 +176,15 @@ void MonitorComm::noteLineError(const char *where, const QString &error)
 
 void MonitorComm::transact(int block, Command command, const QString &item, const QString &data, ReplyHandler then)
 {
-    sendUnclassified(block, command, item, data, [this, block, command, then = std::move(then)](const QString &reply) {
+    sendUnclassified(block, command, item, data, [this, block, command, item, then = std::move(then)](const QString &reply) {
         CommError = 0;
         const ReplyKind kind = ClassifyReply(reply);
         emit transactionDone(block, kind);
+        const bool own = AnswersRequest(reply, block, item);
+        if (own && (kind == ReplyKind::Ack || kind == ReplyKind::Nak))
+            heldBlocks_ &= BlockMask(~BlockBit(block)); // the block answers: its writes may go
+        if (!own)
+            resyncLine();
         switch (kind) {
         case ReplyKind::Ack:
             view_->setStatusPanel(1, QStringLiteral("OK"));
@@ -192,8 +203,24 @@ void MonitorComm::transact(int block, Command command, const QString &item, cons
             CommError = -1;
             break;
         }
+        // A reply of another request is no answer to this one.
         if (then)
-            then(reply);
+            then(own ? reply : QString());
+    });
+}
+
+// A reply that belongs to an earlier request (it came after its time-out) means the line is a
+// reply behind: one time-out of quiet lets what is still on its way arrive, and emptying the
+// receive buffer puts the next request back in step with its reply.
+void MonitorComm::resyncLine()
+{
+    runner_.add([this] {
+        quietTimer_->start(kReplyTimeOutMs);
+        runner_.hold();
+    });
+    lineWork([](tobrel::STDComm &link) {
+        link.RecvBufClear();
+        return LinkOutcome();
     });
 }
 
@@ -238,10 +265,12 @@ void MonitorComm::updateNotices()
     setReadingNotice(LinkRequest == 8);
     if (CommError == 0)
         setCommErrorNotice(false);
-    const bool linkDown = LinkRequest == 0 || LinkRequest == 9 || lineFailing_ || writesHeld_;
-    const int waiting = linkDown ? PendingRequests.waitingWrites() : 0;
-    if (waiting != waitingNoticeShown_) {
+    const bool linkDown = LinkRequest == 0 || LinkRequest == 9 || lineFailing_;
+    const BlockMask waitedFor = linkDown ? 0 : PendingRequests.blocksWaitedFor(heldBlocks_);
+    const int waiting = linkDown ? PendingRequests.waitingWrites() : PendingRequests.waitingWrites(waitedFor);
+    if (waiting != waitingNoticeShown_ || waitedFor != waitingBlocksShown_) {
         waitingNoticeShown_ = waiting;
-        view_->setWaitingWrites(waiting);
+        waitingBlocksShown_ = waitedFor;
+        view_->setWaitingWrites(waiting, BlockListText(waitedFor));
     }
 }

@@ -97,6 +97,8 @@ public:
     // True while the line raises errors instead of carrying transactions (a vanished device,
     // a port that will not open); cleared by the next transaction the line carries.
     bool lineFailing() const { return lineFailing_; }
+    // Blocks whose writes wait for a poll that finds them answering.
+    PLM_INC::BlockMask heldBlocks() const { return heldBlocks_; }
     // True while the driver's own code runs (a step or a reply being taken in): anything the
     // window's thread handles then would run inside the driver.
     bool insideStep() const { return runner_.insideStep(); }
@@ -113,6 +115,10 @@ signals:
     void tickEnded();
     // The last step has ended and nothing is on the line.
     void idle();
+    // A one-item write (or factory data) stayed unanswered after its last try and was dropped.
+    void writeGivenUp(int block, const QString &item);
+    // A write of a transfer to this block got no reply: its second phase is not sent there.
+    void transferCut(int block);
 
 private:
     enum class Command : char { Read = 0x22, Write = 0x52 };
@@ -134,7 +140,15 @@ private:
     void writeItem(int block, const QString &item, std::function<void(ReplyKind)> then = {});
     void writeChain(int block);
     void writeAlarmValues(int block);
-    void startTransferPause(int index, const PLM_INC::LinkRequestJob &send);
+    void beginTransfer(int index, const PLM_INC::LinkRequestJob &send);
+    void endFirstPhase(int index);
+    // A one-item write or factory data that got no reply: tried again after a poll step has
+    // found its block answering, up to its last try.
+    void retryLater(PLM_INC::LinkRequestJob request);
+    void holdBlock(int block);
+    // A reply that answers another request: the line is left to go quiet, then emptied.
+    void resyncLine();
+    void tellWriteProblem(const QString &text);
     void endTransfer(bool allBlocks);
     void clearLinkBuffers();
     void loadPresentationFields();
@@ -168,14 +182,16 @@ private:
     bool wroteLastTick_ = false; // a one-item write went on the line in the last tick
     quint64 transactionCount_ = 0;
     bool lineFailing_ = false;
-    // A write could not reach the controller (no port, a failing line, no reply): writes wait.
-    bool writesHeld_ = false;
+    // Blocks that left a write unanswered: their requests wait until a poll finds them answering.
+    PLM_INC::BlockMask heldBlocks_ = 0;
+    // Writes of the running first phase that got no reply, per block.
+    std::array<int, 16> unansweredInPhase_{};
+    std::unique_ptr<EngineTimer> quietTimer_;
     // The kind of the request whose steps are running, if any.
     std::optional<PLM_INC::RequestKind> runningRequest_;
-    // The second phase of each delay timer's transfer, made with the first phase.
-    std::array<std::optional<PLM_INC::LinkRequestJob>, 2> pausedTransfer_;
     int16_t portDialogShown_ = 0;
     int commErrorNoticeShown_ = -1; // -1: not told to the view yet
     int readingNoticeShown_ = -1;
     int waitingNoticeShown_ = -1;
+    PLM_INC::BlockMask waitingBlocksShown_ = 0;
 };

@@ -17,3 +17,12 @@ ReplyKind ClassifyReply(const QString &reply)
         return ReplyKind::NoReply;
     }
 }
+
+bool AnswersRequest(const QString &reply, int block, const QString &item)
+{
+    if (reply.size() < 2)
+        return true;
+    if (reply.at(1).unicode() != char16_t(tobrel::BlockAddress(block)))
+        return false;
+    return reply.size() < 8 || reply.mid(4, 4) == item;
+}

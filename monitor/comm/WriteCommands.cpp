@@ -5,10 +5,15 @@
 #include "ItemTable.h"
 #include "PLM_INC.h"
 #include "WriteData.h"
+#include "WriteProblemText.h"
 
 using namespace PLM_INC;
 
 namespace {
+
+// Sends of a one-item write (or factory data) that may go unanswered before it is dropped. A
+// block that answers its polls but not its writes must not hold its writes for ever.
+constexpr int kWriteTries = 3;
 
 bool validBlock(int block)
 {
@@ -22,16 +27,19 @@ bool blockPresent(int block)
 
 } // namespace
 
-// One write of an item's 20 values, classified. A value without a 16-bit device count
-// sends nothing of the item: a half-converted block would overwrite the controller.
+// One write of an item's 20 values, classified. A value without a 16-bit device count sends
+// nothing of the item (a half-converted block would overwrite the controller) and says so;
+// `then` gets Nak then, as for a write the controller refused.
 void MonitorComm::writeItem(int block, const QString &item, std::function<void(ReplyKind)> then)
 {
     runner_.add([this, block, item, then = std::move(then)] {
-        const auto data = WriteDataOf(item, block);
+        WriteRefusal refusal;
+        const auto data = WriteDataOf(item, block, &refusal);
         if (!data) {
-            qWarning("write of item %s to block %d skipped: a value has no device count", qPrintable(item), block);
+            if (refusal.channel >= 0)
+                tellWriteProblem(ValueRefusedText(refusal.channel, item, block, refusal.why));
             if (then)
-                then(ReplyKind::NoReply);
+                then(ReplyKind::Nak);
             return;
         }
         transact(block, Command::Write, item, *data, [then](const QString &reply) {
@@ -39,6 +47,30 @@ void MonitorComm::writeItem(int block, const QString &item, std::function<void(R
                 then(ClassifyReply(reply));
         });
     });
+}
+
+void MonitorComm::tellWriteProblem(const QString &text)
+{
+    view_->showWriteProblem(text);
+}
+
+void MonitorComm::holdBlock(int block)
+{
+    heldBlocks_ |= BlockBit(block);
+}
+
+void MonitorComm::retryLater(LinkRequestJob request)
+{
+    holdBlock(request.block);
+    if (++request.tries < kWriteTries) {
+        // The controller may not have the value: the write goes again once a poll has found
+        // the block answering; writing the same values twice is harmless.
+        PendingRequests.pushFront(std::move(request));
+        return;
+    }
+    const QString item = request.kind == RequestKind::FactoryAdjust ? QStringLiteral("0040") : request.item;
+    tellWriteProblem(WriteGivenUpText(request.block, item, request.tries));
+    emit writeGivenUp(request.block, item);
 }
 
 void MonitorComm::WriteOneItem(const LinkRequestJob &request)
@@ -53,23 +85,13 @@ void MonitorComm::WriteOneItem(const LinkRequestJob &request)
         // The operator's values go out even when a re-read brought the controller's old ones
         // into the image after the request was made.
         request.restoreValues();
-        if (!WriteDataOf(item, block)) {
-            writeItem(block, item);  // says why nothing is sent
-            blockRead(block, item);  // the page shows what the controller kept
-            return;
-        }
-        const bool lineWasFailing = lineFailing_;
-        writeItem(block, item, [this, request, block, item, lineWasFailing](ReplyKind kind) {
-            if (kind == ReplyKind::NoReply || (!lineWasFailing && lineFailing_)) {
-                // The controller may not have the value: the write waits and goes again after
-                // a poll step has found the block answering; writing the same values twice is
-                // harmless.
-                writesHeld_ = true;
-                PendingRequests.pushFront(request);
-                return;
+        writeItem(block, item, [this, request, block, item](ReplyKind kind) {
+            if (kind == ReplyKind::NoReply) {
+                retryLater(request);
+                if (request.tries + 1 < kWriteTries)
+                    return;
             }
-            writesHeld_ = false;
-            blockRead(block, item); // whatever the write's reply was
+            blockRead(block, item); // whatever the write's reply was: the page shows the controller's
         });
     });
 }
@@ -82,7 +104,12 @@ void MonitorComm::writeChain(int block)
                 return;
             if (IsCoolingItem(item) && BlockHasCooling[block] == 0)
                 return;
-            writeItem(block, item);
+            writeItem(block, item, [this, block](ReplyKind kind) {
+                if (kind == ReplyKind::NoReply) {
+                    holdBlock(block);
+                    ++unansweredInPhase_[size_t(block)];
+                }
+            });
         });
     }
 }
@@ -92,49 +119,85 @@ void MonitorComm::writeAlarmValues(int block)
     runner_.add([this, block] {
         if (!blockPresent(block))
             return;
-        writeItem(block, QStringLiteral("0005"));
-        writeItem(block, QStringLiteral("0006"));
+        for (const char *item : {"0005", "0006"}) {
+            writeItem(block, QString::fromLatin1(item), [this, block](ReplyKind kind) {
+                if (kind == ReplyKind::NoReply) {
+                    holdBlock(block);
+                    ++unansweredInPhase_[size_t(block)];
+                }
+            });
+        }
     });
 }
 
-// The second phase writes the alarm values the first phase carried, whatever a re-read
-// brought into the image in the pause.
-void MonitorComm::startTransferPause(int index, const LinkRequestJob &send)
+// The second phase is kept from the start of the first: an alarm value the operator sets
+// while the chain goes out or in the pause goes into it, and so ends on the controller.
+void MonitorComm::beginTransfer(int index, const LinkRequestJob &send)
 {
     runner_.add([this, index, send] {
-        std::optional<LinkRequestJob> &paused = pausedTransfer_[size_t(index)];
-        if (paused) {
+        if (std::optional<LinkRequestJob> earlier = PendingRequests.unpark(index)) {
             // A transfer whose pause has not ended yet finishes first.
-            const LinkRequestJob earlier = std::move(*paused);
-            paused.reset();
-            runJob(earlier);
+            timer3_[size_t(index)]->stop();
+            runJob(*earlier);
         }
         runner_.add([this, index, send] {
-            pausedTransfer_[size_t(index)] = AlarmsRequestAfter(send);
-            timer3Count_ = 0;
-            timer3_[size_t(index)]->start();
+            PendingRequests.park(index, AlarmsRequestAfter(send));
+            unansweredInPhase_ = {};
+            send.restoreValues();
         });
+    });
+}
+
+// A block that left a write of the chain unanswered may lack action codes its alarm values
+// are converted by: its second phase is not sent, and the operator is told once.
+void MonitorComm::endFirstPhase(int index)
+{
+    runner_.add([this, index] {
+        BlockMask cut = 0;
+        for (int b = 0; b < kBlocks; ++b)
+            if (unansweredInPhase_[size_t(b)] > 0)
+                cut |= BlockBit(b);
+        if (LinkRequestJob *second = PendingRequests.parked(index))
+            second->cutBlocks |= cut;
+        if (cut) {
+            tellWriteProblem(TransferCutText(cut, false));
+            for (int b = 0; b < kBlocks; ++b)
+                if (cut & BlockBit(b))
+                    emit transferCut(b);
+        }
+        timer3Count_ = 0;
+        timer3_[size_t(index)]->start();
     });
 }
 
 void MonitorComm::WriteBlockSetdata(const LinkRequestJob &request)
 {
-    runner_.add([request] { request.restoreValues(); });
+    beginTransfer(0, request);
     writeChain(request.block);
-    startTransferPause(0, request);
+    endFirstPhase(0);
 }
 
 void MonitorComm::WriteAllSetdata(const LinkRequestJob &request)
 {
-    runner_.add([request] { request.restoreValues(); });
+    beginTransfer(1, request);
     for (int b = 0; b < kBlocks; ++b)
         writeChain(b);
-    startTransferPause(1, request);
+    endFirstPhase(1);
 }
 
 void MonitorComm::endTransfer(bool allBlocks)
 {
     runner_.add([this, allBlocks] {
+        BlockMask cut = 0;
+        for (int b = 0; b < kBlocks; ++b)
+            if (unansweredInPhase_[size_t(b)] > 0)
+                cut |= BlockBit(b);
+        if (cut) {
+            tellWriteProblem(TransferCutText(cut, true));
+            for (int b = 0; b < kBlocks; ++b)
+                if (cut & BlockBit(b))
+                    emit transferCut(b);
+        }
         runningRequest_.reset(); // the second phase is done
         view_->transferFinished(allBlocks);
         if (!transferInProgress()) {
@@ -144,18 +207,28 @@ void MonitorComm::endTransfer(bool allBlocks)
     });
 }
 
+// The second phase writes the alarm values the first phase carried (with what the operator
+// set since), whatever a re-read brought into the image in the pause.
 void MonitorComm::WriteBlockAlarmdata(const LinkRequestJob &request)
 {
-    runner_.add([request] { request.restoreValues(); });
-    writeAlarmValues(request.block);
+    runner_.add([this, request] {
+        unansweredInPhase_ = {};
+        request.restoreValues();
+        if (request.writesBlock(request.block))
+            writeAlarmValues(request.block);
+    });
     endTransfer(false);
 }
 
 void MonitorComm::WriteAllAlarmdata(const LinkRequestJob &request)
 {
-    runner_.add([request] { request.restoreValues(); });
-    for (int b = 0; b < kBlocks; ++b)
-        writeAlarmValues(b);
+    runner_.add([this, request] {
+        unansweredInPhase_ = {};
+        request.restoreValues();
+        for (int b = 0; b < kBlocks; ++b)
+            if (request.writesBlock(b))
+                writeAlarmValues(b);
+    });
     endTransfer(true);
 }
 
@@ -164,6 +237,9 @@ void MonitorComm::WriteFactoryAdj(const LinkRequestJob &request)
     runner_.add([this, request] {
         if (!blockPresent(request.block))
             return;
-        transact(request.block, Command::Write, QStringLiteral("0040"), request.text);
+        transact(request.block, Command::Write, QStringLiteral("0040"), request.text, [this, request](const QString &reply) {
+            if (ClassifyReply(reply) == ReplyKind::NoReply)
+                retryLater(request);
+        });
     });
 }

@@ -34,6 +34,24 @@ void StepRunner::send(LinkService::Work work, Then then)
     });
 }
 
+void StepRunner::hold()
+{
+    Q_ASSERT(running_ && !waiting_ && added_.empty());
+    if (stopped_)
+        return;
+    waiting_ = true;
+    sentThisStep_ = true;
+}
+
+void StepRunner::resume()
+{
+    if (!waiting_)
+        return;
+    waiting_ = false;
+    sentThisStep_ = false;
+    pump();
+}
+
 void StepRunner::runOne(const std::function<void()> &f)
 {
     const bool outer = running_;

@@ -25,6 +25,11 @@ public:
     // outcome, and the next step after that.
     void send(LinkService::Work work, Then then);
 
+    // From inside a step, as its last act: the steps after it wait until resume() (a pause on
+    // the engine's clock, the line left to go quiet).
+    void hold();
+    void resume();
+
     // Steps waiting, or work on the line.
     bool busy() const { return waiting_ || !steps_.empty(); }
     // True while a step or an outcome runs.

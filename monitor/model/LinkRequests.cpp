@@ -37,6 +37,17 @@ bool isWrite(RequestKind kind)
     return kind != RequestKind::ReRead;
 }
 
+bool isAlarmValue(const QString &item)
+{
+    return item == QLatin1String("0005") || item == QLatin1String("0006");
+}
+
+// A request of one block that goes only while its block answers.
+bool waitsForHeld(const LinkRequestJob &job, BlockMask held)
+{
+    return !isTransferPhase(job.kind) && (held & BlockBit(job.block)) != 0;
+}
+
 // Later values of the same field and channel replace earlier ones; new channels are added.
 void mergeValues(std::vector<FieldValue> &into, const std::vector<FieldValue> &newer)
 {
@@ -55,7 +66,8 @@ void mergeValues(std::vector<FieldValue> &into, const std::vector<FieldValue> &n
 void LinkRequestJob::restoreValues() const
 {
     for (const FieldValue &v : values)
-        (*v.field)[v.channel] = v.value;
+        if ((cutBlocks & BlockBit(v.channel / kChannelsPerBlock)) == 0)
+            (*v.field)[v.channel] = v.value;
 }
 
 LinkRequestJob ItemWriteRequest(const QString &item, const std::vector<int> &channels)
@@ -129,15 +141,19 @@ void LinkRequestQueue::push(LinkRequestJob job)
     if (job.kind == RequestKind::ItemWrite) {
         if (job.block < 0 || job.block >= kBlocks || job.item.isEmpty())
             return;
-        // The newest waiting write of this block and item, unless a transfer phase of the
-        // block comes after it: the operator's value must not be sent before the transfer's.
+        if (isAlarmValue(job.item))
+            carryAlarmValues(job);
+        // The newest waiting write of this block and item, unless another write of the block
+        // comes after it: the operator's value must not go before a transfer's, nor before an
+        // action code it was converted for.
         for (auto it = waiting_.rbegin(); it != waiting_.rend(); ++it) {
-            if (isTransferPhase(it->kind) && it->coversBlock(job.block))
-                break;
-            if (it->kind == RequestKind::ItemWrite && it->block == job.block && it->item == job.item) {
+            const bool sameWrite = it->kind == RequestKind::ItemWrite && it->block == job.block && it->item == job.item;
+            if (sameWrite) {
                 mergeValues(it->values, job.values);
                 return;
             }
+            if (isWrite(it->kind) && it->coversBlock(job.block))
+                break;
         }
     } else if (job.kind == RequestKind::ReRead) {
         const bool waits = std::any_of(waiting_.begin(), waiting_.end(), [&](const LinkRequestJob &o) {
@@ -145,9 +161,39 @@ void LinkRequestQueue::push(LinkRequestJob job)
         });
         if (waits)
             return;
+    } else if (job.kind == RequestKind::BlockSend || job.kind == RequestKind::AllSend) {
+        dropSupersededBy(job);
     }
     waiting_.push_back(std::move(job));
     showFirst();
+}
+
+void LinkRequestQueue::carryAlarmValues(const LinkRequestJob &write)
+{
+    const auto carry = [&](LinkRequestJob &phase) {
+        if (!isTransferPhase(phase.kind) || !phase.coversBlock(write.block))
+            return;
+        for (FieldValue &v : phase.values)
+            for (const FieldValue &w : write.values)
+                if (v.field == w.field && v.channel == w.channel)
+                    v.value = w.value;
+    };
+    for (LinkRequestJob &waiting : waiting_)
+        carry(waiting);
+    for (std::optional<LinkRequestJob> &phase : parked_)
+        if (phase)
+            carry(*phase);
+}
+
+void LinkRequestQueue::dropSupersededBy(const LinkRequestJob &send)
+{
+    const std::vector<QString> &chain = TransferChainItems();
+    waiting_.erase(std::remove_if(waiting_.begin(), waiting_.end(),
+                                  [&](const LinkRequestJob &w) {
+                                      return w.kind == RequestKind::ItemWrite && send.coversBlock(w.block)
+                                          && (std::find(chain.begin(), chain.end(), w.item) != chain.end() || isAlarmValue(w.item));
+                                  }),
+                   waiting_.end());
 }
 
 void LinkRequestQueue::pushFront(LinkRequestJob job)
@@ -156,34 +202,51 @@ void LinkRequestQueue::pushFront(LinkRequestJob job)
     showFirst();
 }
 
-std::deque<LinkRequestJob>::const_iterator LinkRequestQueue::nextPosition() const
+std::deque<LinkRequestJob>::const_iterator LinkRequestQueue::nextPosition(BlockMask held) const
 {
-    if (waiting_.empty() || waiting_.front().kind != RequestKind::ReRead)
-        return waiting_.begin();
-    const int block = waiting_.front().block;
-    for (auto it = waiting_.begin() + 1; it != waiting_.end(); ++it) {
-        if (isTransferPhase(it->kind) && it->coversBlock(block))
-            break;
-        if (it->kind == RequestKind::ItemWrite && it->block == block)
+    const auto first = std::find_if(waiting_.begin(), waiting_.end(),
+                                    [held](const LinkRequestJob &j) { return !waitsForHeld(j, held); });
+    if (first == waiting_.end() || !isWrite(first->kind))
+        return first;
+    for (auto it = first + 1; it != waiting_.end(); ++it)
+        if (it->kind == RequestKind::ReRead && first->coversBlock(it->block) && !waitsForHeld(*it, held))
             return it;
-    }
-    return waiting_.begin();
+    return first;
 }
 
-const LinkRequestJob *LinkRequestQueue::next() const
+const LinkRequestJob *LinkRequestQueue::next(BlockMask held) const
 {
-    return waiting_.empty() ? nullptr : &*nextPosition();
+    const auto at = nextPosition(held);
+    return at == waiting_.end() ? nullptr : &*at;
 }
 
-std::optional<LinkRequestJob> LinkRequestQueue::pop()
+std::optional<LinkRequestJob> LinkRequestQueue::pop(BlockMask held)
 {
-    if (waiting_.empty())
+    const auto at = nextPosition(held);
+    if (at == waiting_.end())
         return std::nullopt;
-    const auto at = nextPosition();
     LinkRequestJob taken = *at;
     waiting_.erase(at);
     showFirst();
     return taken;
+}
+
+void LinkRequestQueue::park(int index, LinkRequestJob secondPhase)
+{
+    parked_.at(size_t(index)) = std::move(secondPhase);
+}
+
+LinkRequestJob *LinkRequestQueue::parked(int index)
+{
+    std::optional<LinkRequestJob> &phase = parked_.at(size_t(index));
+    return phase ? &*phase : nullptr;
+}
+
+std::optional<LinkRequestJob> LinkRequestQueue::unpark(int index)
+{
+    std::optional<LinkRequestJob> phase;
+    std::swap(phase, parked_.at(size_t(index)));
+    return phase;
 }
 
 void LinkRequestQueue::showFirst() const
@@ -210,6 +273,22 @@ void LinkRequestQueue::showWaitingValues() const
 int LinkRequestQueue::waitingWrites() const
 {
     return int(std::count_if(waiting_.begin(), waiting_.end(), [](const LinkRequestJob &j) { return isWrite(j.kind); }));
+}
+
+int LinkRequestQueue::waitingWrites(BlockMask of) const
+{
+    return int(std::count_if(waiting_.begin(), waiting_.end(), [of](const LinkRequestJob &j) {
+        return isWrite(j.kind) && !isTransferPhase(j.kind) && (of & BlockBit(j.block)) != 0;
+    }));
+}
+
+BlockMask LinkRequestQueue::blocksWaitedFor(BlockMask held) const
+{
+    BlockMask blocks = 0;
+    for (const LinkRequestJob &j : waiting_)
+        if (isWrite(j.kind) && !isTransferPhase(j.kind))
+            blocks |= BlockMask(held & BlockBit(j.block));
+    return blocks;
 }
 
 } // namespace PLM_INC

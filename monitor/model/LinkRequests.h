@@ -8,11 +8,17 @@
 #include "PLM_INC.h"
 
 #include <QString>
+#include <array>
+#include <cstdint>
 #include <deque>
 #include <optional>
 #include <vector>
 
 namespace PLM_INC {
+
+// A set of blocks, bit b for block b.
+using BlockMask = uint16_t;
+constexpr BlockMask BlockBit(int block) { return block >= 0 && block < kBlocks ? BlockMask(1u << block) : BlockMask(0); }
 
 // The number each kind has in LinkRequest while it is in progress.
 enum class RequestKind : int16_t {
@@ -38,10 +44,14 @@ struct LinkRequestJob {
     QString item;                   // ItemWrite: the four-character item code
     QString text;                   // FactoryAdjust: the 80 characters sent unchanged
     std::vector<FieldValue> values; // the image values the request sends
+    int tries = 0;                  // ItemWrite, FactoryAdjust: sends that got no reply
+    BlockMask cutBlocks = 0;        // second phase: blocks whose first phase did not all arrive
 
-    // Puts the carried values back into the image, over whatever a re-read brought meanwhile.
+    // Puts the carried values back into the image, over whatever a re-read brought meanwhile
+    // (not those of cut blocks: the controller never got them).
     void restoreValues() const;
     bool coversBlock(int b) const { return block == b || block < 0; }
+    bool writesBlock(int b) const { return coversBlock(b) && (cutBlocks & BlockBit(b)) == 0; }
 };
 
 // A one-item write of the channels' current image values of the item.
@@ -59,34 +69,57 @@ class LinkRequestQueue {
 public:
     // Queues a request in order. A write of a block and item that already waits takes the new
     // values into the waiting write (the operator's last value per channel wins), unless a
-    // phase of a load transfer of that block waits after it. A re-read of a block whose re-read
-    // already waits is not queued twice.
+    // write of another item of that block (a transfer phase, an action code the value is
+    // converted by) waits after it. An alarm value also goes into every transfer of its block
+    // whose second phase is still to come, so that phase ends with it. A load transfer takes
+    // the place of the waiting one-item writes of its blocks whose items it sends. A re-read
+    // of a block whose re-read already waits is not queued twice.
     void push(LinkRequestJob job);
     // Puts a request that could not reach the controller back at the head of the line.
     void pushFront(LinkRequestJob job);
-    // The next request to carry out: the oldest, except that a write of a block waiting behind
-    // a re-read of that block goes first, so the re-read shows the written value.
-    std::optional<LinkRequestJob> pop();
+    // The next request to carry out, with the blocks in `held` waiting for a poll that finds
+    // them answering: the oldest that does not wait for a held block (a transfer never does),
+    // except that a waiting re-read of a block it writes goes first, so that the write carries
+    // the controller's current values of the channels the operator did not set.
+    std::optional<LinkRequestJob> pop(BlockMask held = 0);
     // The request pop() would give, or nullptr.
-    const LinkRequestJob *next() const;
+    const LinkRequestJob *next(BlockMask held = 0) const;
     const LinkRequestJob *front() const { return waiting_.empty() ? nullptr : &waiting_.front(); }
     bool empty() const { return waiting_.empty(); }
     int size() const { return int(waiting_.size()); }
-    // Writes of settings that wait (one-item writes and transfers), for the waiting notice.
+    // Writes of settings that wait (one-item writes, factory data and transfers), for the
+    // waiting notice; of the blocks in `of` only: one-item writes and factory data.
     int waitingWrites() const;
+    int waitingWrites(BlockMask of) const;
+    // The blocks of `held` that writes wait for.
+    BlockMask blocksWaitedFor(BlockMask held) const;
+
+    // The second phase of the transfer of delay timer `index`, kept from the start of its first
+    // phase until its pause is over; alarm values set meanwhile go into it.
+    void park(int index, LinkRequestJob secondPhase);
+    LinkRequestJob *parked(int index);
+    bool anyParked() const { return parked_[0].has_value() || parked_[1].has_value(); }
+    std::optional<LinkRequestJob> unpark(int index);
     const std::deque<LinkRequestJob> &waiting() const { return waiting_; }
     // Puts the values of the waiting requests into the image, oldest first: after a read, the
     // pages show what the operator asked for, not the controller's value it is about to lose.
     void showWaitingValues() const;
-    void clear() { waiting_.clear(); }
+    void clear()
+    {
+        waiting_.clear();
+        parked_ = {};
+    }
     // LinkRequest, RequestBlock and RequestItem show the request waiting first (LinkRequest 1
     // when none waits); in the start-up and port states LinkRequest keeps showing those.
     void showFirst() const;
 
 private:
-    std::deque<LinkRequestJob>::const_iterator nextPosition() const;
+    std::deque<LinkRequestJob>::const_iterator nextPosition(BlockMask held) const;
+    void carryAlarmValues(const LinkRequestJob &write);
+    void dropSupersededBy(const LinkRequestJob &send);
 
     std::deque<LinkRequestJob> waiting_;
+    std::array<std::optional<LinkRequestJob>, 2> parked_;
 };
 
 // The link driver's requests, made by the setting editor, the command buttons, the setting

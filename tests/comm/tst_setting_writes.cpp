@@ -285,8 +285,8 @@ private slots:
             << (writes(2, chainWithoutCooling()) + QStringList{"W 0 0009", "R 0 0009", "W 2 0005", "W 2 0006"});
         QTest::newRow("two writes waiting: one poll step between them")
             << "output 4; output 45" << QStringList{"W 0 0009", "R 0 0009", "R 0 0080", "W 2 0009", "R 2 0009"};
-        QTest::newRow("a re-read waiting before a write of the same block")
-            << "reread 0; output 4" << QStringList{"W 0 0009", "R 0 0009", "R 0 00A1", "R 0 0009", "R 0 0020"};
+        QTest::newRow("a re-read waiting before a write of the same block goes first")
+            << "reread 0; output 4" << QStringList{"R 0 00A1", "R 0 0009", "R 0 0020", "W 0 0009", "R 0 0009"};
     }
 
     void requestsKeepTheirOwnTargets()

@@ -290,18 +290,29 @@ void MainDisp::setStatusPanel(int panel, const QString &text)
     }
 }
 
-void MainDisp::setWaitingWrites(int count)
+void MainDisp::setWaitingWrites(int count, const QString &blocks)
 {
     m_waitingWrites = count;
+    m_waitingBlocks = blocks;
     showPanel4();
+}
+
+void MainDisp::showWriteProblem(const QString &text)
+{
+    PLM_INC::prompter().message(text, QStringLiteral("write"));
 }
 
 void MainDisp::showPanel4()
 {
-    StatusBar1_Panel[3]->setText(m_waitingWrites > 0
-                                     ? QStringLiteral("Waiting for the controller: %1 setting write(s) to send")
-                                           .arg(m_waitingWrites)
-                                     : m_panel4Text);
+    if (m_waitingWrites <= 0) {
+        StatusBar1_Panel[3]->setText(m_panel4Text);
+        return;
+    }
+    QString text = QStringLiteral("Waiting for the controller: %1 setting write(s) to send").arg(m_waitingWrites);
+    if (!m_waitingBlocks.isEmpty())
+        text += (m_waitingBlocks.contains(QLatin1Char(',')) ? QStringLiteral(" (blocks %1)") : QStringLiteral(" (block %1)"))
+                    .arg(m_waitingBlocks);
+    StatusBar1_Panel[3]->setText(text);
 }
 
 QString MainDisp::statusPanelText(int panel) const

@@ -143,7 +143,8 @@ public:
     void setPortProblem(const QString &text) override;
     void setTransferProgress(int value, bool visible) override;
     void transferFinished(bool allBlocks) override;
-    void setWaitingWrites(int count) override;
+    void setWaitingWrites(int count, const QString &blocks) override;
+    void showWriteProblem(const QString &text) override;
     void refreshDisplay() override;
 
     // Status bar panel 1..4 text.
@@ -345,6 +346,7 @@ private:
     // runs inside a link tick, so the blank is never seen; the panel takes the text the tick
     // ends with, and a tick that ends as it began ("OK" again) costs no layout and no repaint.
     int m_waitingWrites = 0; // shown in panel 4 over it while the controller cannot be reached
+    QString m_waitingBlocks;  // the blocks they wait for, "" when the whole line is down
     std::map<QComboBox *, std::function<void()>> m_selectorHandlers;
     bool m_quit = false;
     bool m_started = false;

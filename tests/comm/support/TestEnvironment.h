@@ -28,7 +28,12 @@ public:
     void setPortProblem(const QString &text) override;
     void setTransferProgress(int value, bool visible) override;
     void transferFinished(bool allBlocks) override;
-    void setWaitingWrites(int count) override { waitingWrites << count; }
+    void setWaitingWrites(int count, const QString &blocks) override
+    {
+        waitingWrites << count;
+        waitingBlocks << blocks;
+    }
+    void showWriteProblem(const QString &text) override { writeProblems << text; }
     void refreshDisplay() override;
 
     QString panel[5];                   // panels 1..4
@@ -45,6 +50,8 @@ public:
     QList<QPair<int, bool>> transferProgress;
     QList<bool> transfersFinished;
     QList<int> waitingWrites; // every count of writes waiting for the controller told
+    QStringList waitingBlocks; // with the blocks they waited for
+    QStringList writeProblems; // what the operator was told of writes that did not arrive
     std::function<void()> onRefresh; // runs inside the tick, as a window handler would between ticks
     std::function<void()> onPortDialog; // runs as the port dialog comes up
 };
