@@ -88,9 +88,21 @@ QByteArray channelFileOfLength(int length)
     return ChannelFileBytes(rows);
 }
 
+// The file as Notepad saves it as "Unicode": UTF-16 little-endian after its byte-order mark.
+QByteArray asUtf16(const QByteArray &ascii)
+{
+    QByteArray out = "\xFF\xFE";
+    for (const char c : ascii)
+        out += QByteArray(1, c) + '\0';
+    return out;
+}
+
 // Writes the files the rows offer to the windows.
 void writeFiles(FileWindowFixture &f)
 {
+    QVERIFY(WriteBytes(f.env.file(QStringLiteral("block16.dat")), asUtf16(RecordFileBytes(records(20)))));
+    QVERIFY(WriteBytes(f.env.file(QStringLiteral("all16.dat")), asUtf16(RecordFileBytes(records(320)))));
+    QVERIFY(WriteBytes(f.env.file(QStringLiteral("c16.dat")), asUtf16(channelFileOfLength(800))));
     QVERIFY(WriteBytes(f.env.file(QStringLiteral("block.dat")), RecordFileBytes(records(20))));
     QVERIFY(WriteBytes(f.env.file(QStringLiteral("all.dat")), RecordFileBytes(records(320))));
     QVERIFY(WriteBytes(f.env.file(QStringLiteral("c1000.dat")), channelFileOfLength(1000)));
@@ -199,6 +211,9 @@ private slots:
         QTest::newRow("channel file ending early")
             << none << Step([](FileWindowFixture &x) { open(x, "early.dat"); channelWindow(x, 1).Command1_Click(3); }) << 0
             << M(FileMessages::kFileUnreadable) << noText << noText;
+        QTest::newRow("channel file saved as UTF-16")
+            << none << Step([](FileWindowFixture &x) { open(x, "c16.dat"); channelWindow(x, 1).Command1_Click(3); }) << 0
+            << M(FileMessages::kFileUtf16) << noText << noText;
         QTest::newRow("channel file removed after the dialog")
             << none << Step([](FileWindowFixture &x) { open(x, "gone.dat"); channelWindow(x, 1).Command1_Click(3); }) << 0
             << M(FileMessages::kFileUnreadable) << noText << noText;
@@ -245,6 +260,9 @@ private slots:
         QTest::newRow("block file ending early")
             << none << Step([](FileWindowFixture &x) { open(x, "blockearly.dat"); blockWindow(x, 0).Command1_Click(3); }) << 1
             << M(FileMessages::kFileUnreadable) << noText << noText;
+        QTest::newRow("block file saved as UTF-16")
+            << none << Step([](FileWindowFixture &x) { open(x, "block16.dat"); blockWindow(x, 0).Command1_Click(3); }) << 1
+            << M(FileMessages::kFileUtf16) << noText << noText;
 
         // --- all-channel window ---
         QTest::newRow("block file into the all-channel window")
@@ -262,6 +280,9 @@ private slots:
             << Step([](FileWindowFixture &x) { x.env.prompter.answer = Answer::No; for (int ch = 0; ch < kChannels; ++ch) MainSetting[ch] = 5; })
             << Step([](FileWindowFixture &x) { open(x, "all.dat"); x.w->subDispAllSaveLoad->Command1_Click(1); }) << 2
             << QString() << noText << QStringList{M(FileMessages::kSendToAll)};
+        QTest::newRow("all-channel file saved as UTF-16")
+            << none << Step([](FileWindowFixture &x) { open(x, "all16.dat"); x.w->subDispAllSaveLoad->Command1_Click(1); })
+            << 2 << M(FileMessages::kFileUtf16) << noText << noText;
         QTest::newRow("all-channel file with a number beyond 16 bits")
             << none << Step([](FileWindowFixture &x) { open(x, "allhuge.dat"); x.w->subDispAllSaveLoad->Command1_Click(1); })
             << 2 << M(FileMessages::kFileUnreadable) << noText << noText;

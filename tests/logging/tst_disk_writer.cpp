@@ -190,18 +190,25 @@ private slots:
     void whatFailedIsSaid_data()
     {
         QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("readOnly"); // the test makes the file, readable only
         QTest::addColumn<QString>("why");
         const QString missing = QDir::temp().filePath(QStringLiteral("plm-no-such-folder/run.txt"));
         QTest::newRow("missing folder")
-            << missing << QStringLiteral("Cannot open \"%1\" for appending: the folder \"%2\" does not exist (%3).")
+            << missing << false << QStringLiteral("Cannot open \"%1\" for appending: the folder \"%2\" does not exist (%3).")
                               .arg(QDir::toNativeSeparators(missing), QDir::toNativeSeparators(QFileInfo(missing).absolutePath()),
                                    QString::fromLocal8Bit(std::strerror(ENOENT)));
         QTest::newRow("a folder where the file should be")
-            << QDir::tempPath() << QStringLiteral("Cannot open \"%1\" for appending: %2.")
-                                       .arg(QDir::toNativeSeparators(QDir::tempPath()),
-                                            QString::fromLocal8Bit(std::strerror(EISDIR)));
+            << QDir::tempPath() << false
+            << QStringLiteral("Cannot open \"%1\" for appending: %2.")
+                   .arg(QDir::toNativeSeparators(QDir::tempPath()), QString::fromLocal8Bit(std::strerror(EISDIR)));
+        const QString readOnly =
+            QDir::temp().filePath(QStringLiteral("plm-read-only-%1.txt").arg(QCoreApplication::applicationPid()));
+        QTest::newRow("no permission") << readOnly << true
+                                       << QStringLiteral("Cannot open \"%1\" for appending: %2.")
+                                              .arg(QDir::toNativeSeparators(readOnly),
+                                                   QString::fromLocal8Bit(std::strerror(EACCES)));
 #ifdef Q_OS_LINUX
-        QTest::newRow("disk full") << QStringLiteral("/dev/full")
+        QTest::newRow("disk full") << QStringLiteral("/dev/full") << false
                                    << QStringLiteral("Cannot write to \"/dev/full\": %1.")
                                           .arg(QString::fromLocal8Bit(std::strerror(ENOSPC)));
 #endif
@@ -209,10 +216,23 @@ private slots:
     void whatFailedIsSaid()
     {
         QFETCH(QString, path);
+        QFETCH(bool, readOnly);
         QFETCH(QString, why);
+        const auto removeFile = qScopeGuard([&] {
+            if (readOnly)
+                QFile::remove(path);
+        });
+        if (readOnly) {
+            ChartLogFixture::write(path, "\"head\"\r\n");
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+            if (QFileInfo(path).isWritable())
+                QSKIP("this user may write any file (the superuser)");
+        }
         QString said;
         QVERIFY(!diskWriter().appendAndWait(path, "\"line\",\r\n", &said));
         QCOMPARE(said, why);
+        if (readOnly)
+            QCOMPARE(ChartLogFixture::bytes(path), QByteArray("\"head\"\r\n"));
     }
 
     // Lines of which some fail, in random order: the file holds exactly the lines reported
