@@ -188,8 +188,12 @@ void MonitorComm::transact(int block, Command command, const QString &item, cons
         switch (kind) {
         case ReplyKind::Ack:
             view_->setStatusPanel(1, QStringLiteral("OK"));
-            if (command == Command::Read)
+            if (command == Command::Read) {
                 ReadDataSet(reply);
+                // A read in the middle of a re-read must not show (or let a load made now
+                // take) the controller's old value over a change still on its way.
+                PendingRequests.showWaitingValues();
+            }
             break;
         case ReplyKind::Nak:
             view_->setStatusPanel(1, QStringLiteral("NG"));

@@ -126,9 +126,12 @@ void MonitorComm::ReadPara_setflg(int block)
         for (int entry = 1; entry <= kBlockReadItems; ++entry)
             blockRead(block, ItemCodeTable[static_cast<size_t>(entry)]);
     }
-    runner_.add([this] {
+    runner_.add([this, block] {
         SelectedItem = 0;
         view_->resetSettingEditor();
+        // A change at the unit while the block was read shows in the status words it read:
+        // its values must be read again before a write carries the old ones back.
+        statecomchk(block);
     });
 }
 

@@ -81,8 +81,11 @@ ModelLine::ModelLine(sim::DeviceModel &model, int baud) : model_(model), baud_(b
 int ModelLine::inWaiting()
 {
     int n = 0;
-    for (const Arriving &a : pending_)
-        n += a.at <= now_ ? 1 : 0;
+    for (const Arriving &a : pending_) { // in order of arrival
+        if (a.at > now_)
+            break;
+        ++n;
+    }
     return n;
 }
 
@@ -91,14 +94,23 @@ void ModelLine::write(const QByteArray &bytes)
     if (onUse_)
         onUse_();
     const std::string frame = bytes.toStdString();
+    const size_t index = frames_.size();
     frames_.push_back(frame);
     const double sent = double(now_) + characterMs() * double(frame.size());
     now_ = qint64(std::ceil(sent));
     if (unplugged_)
         return;
-    const std::string reply = model_.handleFrame(frame);
-    for (size_t i = 0; i < reply.size(); ++i)
-        pending_.push_back({qint64(std::ceil(sent + characterMs() * double(i + 1))), reply[i]});
+    FarEndAnswer answer;
+    if (farEnd_)
+        answer = farEnd_(frame, now_);
+    else
+        answer.reply = model_.handleFrame(frame);
+    double start = sent + double(answer.delayMs);
+    if (!pending_.empty())
+        start = std::max(start, double(pending_.back().at));
+    for (size_t i = 0; i < answer.reply.size(); ++i)
+        pending_.push_back({qint64(std::ceil(start + characterMs() * double(i + 1))), answer.reply[i], index,
+                            i + 1 == answer.reply.size()});
 }
 
 QByteArray ModelLine::read()
@@ -107,8 +119,11 @@ QByteArray ModelLine::read()
         onUse_();
     QByteArray out;
     while (!pending_.empty() && pending_.front().at <= now_ && (readLength_ == 0 || out.size() < readLength_)) {
-        out.append(pending_.front().c);
-        pending_.erase(pending_.begin());
+        const Arriving a = pending_.front();
+        pending_.pop_front();
+        out.append(a.c);
+        if (a.last && onReplyTaken_)
+            onReplyTaken_(a.frame);
     }
     return out;
 }

@@ -10,6 +10,7 @@
 #include "LinkService.h"
 
 #include <QStringList>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -39,11 +40,28 @@ private:
     std::map<quint64, qint64> dueOf_;
 };
 
+// What the far end of the line makes of one request frame: the reply bytes ("" for none) and
+// how long after the frame's last character the reply starts.
+struct FarEndAnswer {
+    std::string reply;
+    qint64 delayMs = 0;
+};
+
 // The line to the device model: a write is taken by the model at once, its reply arrives a
-// character at a time at the line's pace. Unplugged, nothing answers.
+// character at a time at the line's pace. Unplugged, nothing answers. Replies keep their
+// order: one that starts late pushes the next one back behind it.
 class ModelLine final : public tobrel::Line {
 public:
+    // Given the frame (as written) and the simulated time its last character is sent.
+    using FarEnd = std::function<FarEndAnswer(const std::string &frame, qint64 sentAt)>;
+
     ModelLine(sim::DeviceModel &model, int baud);
+
+    // Another far end than the plain model (a test's faulty device); {} restores the model.
+    void setFarEnd(FarEnd farEnd) { farEnd_ = std::move(farEnd); }
+    // Told with the index (in frames()) of the frame whose reply the link has just taken the
+    // last character of.
+    void setOnReplyTaken(std::function<void(size_t frame)> taken) { onReplyTaken_ = std::move(taken); }
 
     qint64 now() const { return now_; }
     void setNow(qint64 ms) { now_ = ms; }
@@ -85,6 +103,8 @@ private:
     struct Arriving {
         qint64 at;
         char c;
+        size_t frame; // the request it answers
+        bool last;
     };
     double characterMs() const { return 10000.0 / baud_; }
 
@@ -96,9 +116,11 @@ private:
     int port_ = 1;
     int readLength_ = 0;
     QString settings_;
-    std::vector<Arriving> pending_;
+    std::deque<Arriving> pending_;
     std::vector<std::string> frames_;
     std::function<void()> onUse_;
+    FarEnd farEnd_;
+    std::function<void(size_t)> onReplyTaken_;
 };
 
 // The link on the simulated line: each work runs at once on the model, and its outcome comes

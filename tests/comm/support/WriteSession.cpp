@@ -4,21 +4,21 @@
 #include "ChannelChecks.h"
 #include "ChannelFile.h"
 #include "DeviceModel.h"
+#include "DiskWriter.h"
 #include "ItemTable.h"
 #include "LinkRequests.h"
 #include "MonitorComm.h"
 #include "PLM_INC.h"
-#include "PtyServer.h"
 #include "RecordFile.h"
+#include "STDComm.h"
+#include "SessionItems.h"
+#include "SessionOracle.h"
 #include "SettingSend.h"
 #include "SettingWrite.h"
-#include "SimulatedLine.h"
+#include "SimulatedWorld.h"
+#include "TestEnvironment.h"
 
-#include <map>
-#include <optional>
 #include <random>
-#include <set>
-#include <sstream>
 
 using namespace PLM_INC;
 
@@ -26,215 +26,149 @@ namespace session {
 
 namespace {
 
+constexpr int kLinkTimeOutMs = 300;
+constexpr qint64 kQuietEndMs = 5000;       // the line quiet this long ends a session
+constexpr qint64 kLongestEndMs = 180000;   // ... and this long without it fails it
+constexpr qint64 kLongestStartMs = 120000;
+
 // Numeric setting items an edit picks from, and the selection items with their choices.
 constexpr int kEditItems[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 16, 17, 18, 22, 30};
 constexpr int kSelectItems[] = {14, 15, 20};
+// What the front panel changes.
+const char *const kPanelItems[] = {"0001", "0005", "0006", "0002", "0003", "0013", "0014", "0007", "0016"};
+// What a load writes to a block, by the rule of the transfer chain and its second phase
+// (no heating/cooling channels here).
+const char *const kLoadItems[] = {"0013", "0014", "0001", "0002", "0003", "0004", "0007", "0008",
+                                  "000B", "000C", "000D", "000E", "000F", "0010", "0011", "0012",
+                                  "0015", "0016", "0017", "0018", "0019", "0005", "0006"};
 
-const char *kindName(Kind k)
-{
-    switch (k) {
-    case Kind::Pause: return "pause";
-    case Kind::Edit: return "edit";
-    case Kind::Select: return "select";
-    case Kind::ToggleOutput: return "output";
-    case Kind::ToggleAutoTuning: return "auto-tuning";
-    case Kind::SendChannel: return "send-channel";
-    case Kind::SendBlock: return "send-block";
-    case Kind::SendAll: return "send-all";
-    case Kind::Factory: return "factory";
-    case Kind::SettingsChanged: return "settings-changed";
-    case Kind::Seconds: return "seconds";
-    }
-    return "?";
-}
-
-// The settings a session follows: every non-cooling setting item of the controller.
-const std::vector<QString> &trackedItems()
-{
-    static const std::vector<QString> items = [] {
-        std::vector<QString> codes;
-        for (const ItemInfo &info : ItemTable())
-            if (!info.code.isEmpty() && info.code < QLatin1String("0080") && !IsCoolingItem(info.code))
-                codes.push_back(info.code);
-        return codes;
-    }();
-    return items;
-}
-
-int16_t startValue(const QString &item, std::mt19937 &rng)
+int16_t startValue(const std::string &item, std::mt19937 &rng)
 {
     auto pick = [&](int lo, int hi) { return int16_t(std::uniform_int_distribution<int>(lo, hi)(rng)); };
-    if (item == QLatin1String("0013") || item == QLatin1String("0014"))
+    if (item == "0013" || item == "0014")
         return pick(0, 12);
-    if (item == QLatin1String("0012") || item == QLatin1String("0009"))
+    if (item == "0012" || item == "0009")
         return pick(0, 1);
-    if (item == QLatin1String("000A") || item == QLatin1String("0011"))
+    if (item == "000A" || item == "0011")
         return 0;
     return pick(0, 999);
 }
 
-using Key = std::tuple<int, QString, int>; // block, item, channel
-
-struct Model {
-    std::map<Key, int16_t> settings;
-    std::map<int, QString> factory;
-    std::set<std::pair<int, QString>> writable; // (block, item) some action asked to write
-    std::map<Key, int16_t> alarmsAtPauseEnd;   // a transfer's alarm values, due with its second phase
-};
-
-class Session {
-public:
-    explicit Session(const Setup &setup) : setup_(setup), line_(makeController()) {}
-
-    bool start(QString *why)
-    {
-        if (!line_.start()) {
-            *why = QStringLiteral("the simulator did not start");
-            return false;
-        }
-        comm_ = connectedComm(line_, view_, 5); // an unanswered frame costs 5 ms; a reply on its way is still waited for
-        if (!comm_) {
-            *why = QStringLiteral("the port did not open");
-            return false;
-        }
-        LinkRequest = 0;
-        comm_->Timer4_Timer(); // the start-up read
-        sim::Faults faults;
-        faults.drop = setup_.drop;
-        faults.nak = setup_.nak;
-        faults.badChecksum = setup_.badChecksum;
-        faults.seed = setup_.faultSeed;
-        line_.server().setFaults(faults);
-        return true;
-    }
-
-    void run(const Action &action);
-    QString finish();
-
-private:
-    sim::DeviceModel makeController();
-    int channelOf(int n) const
-    {
-        const int block = setup_.present[size_t(n) % setup_.present.size()];
-        return block * kChannelsPerBlock + (n / int(setup_.present.size())) % kChannelsPerBlock;
-    }
-    int blockOf(int n) const { return setup_.present[size_t(n) % setup_.present.size()]; }
-    void tick(int n)
-    {
-        for (int i = 0; i < n; ++i)
-            comm_->Timer4_Timer();
-    }
-    void seconds(int n);
-    void expectWrite(int channel, const QString &item, int16_t value)
-    {
-        const int block = channel / kChannelsPerBlock;
-        model_.settings[{block, item, channel}] = value;
-        model_.writable.insert({block, item});
-    }
-    bool imageMatchesModel(int block, QString *why) const;
-    void send(const std::vector<int> &blocks, bool allBlocks);
-    int16_t simValue(int block, const QString &item, int channel)
-    {
-        int16_t v = 0;
-        line_.server().withModel([&](sim::DeviceModel &m) { v = m.value(block, item.toStdString(), channel); });
-        return v;
-    }
-
-    Setup setup_;
-    Model model_; // filled with the controller's start values while line_ is made
-    SimulatedLine line_;
-    RecordingLinkView view_;
-    std::unique_ptr<MonitorComm> comm_;
-    QString failure_;
-};
-
-sim::DeviceModel Session::makeController()
+sim::DeviceModel makeInstallation(const Setup &setup)
 {
     sim::DeviceModel m;
-    std::mt19937 rng(setup_.valueSeed);
-    for (int b : setup_.present) {
+    std::mt19937 rng(setup.valueSeed);
+    for (int b : setup.present) {
         m.block(b).present = true;
         m.block(b).connected.fill(1);
-        for (const QString &item : trackedItems()) {
-            for (int c = 0; c < kChannelsPerBlock; ++c) {
-                const int16_t v = startValue(item, rng);
-                m.value(b, item.toStdString(), c) = v;
-                model_.settings[{b, item, b * kChannelsPerBlock + c}] = v;
-            }
-        }
+        for (const std::string &item : TrackedItems())
+            for (int c = 0; c < sim::DeviceModel::kChannels; ++c)
+                m.value(b, item, c) = startValue(item, rng);
     }
     return m;
 }
 
-bool Session::imageMatchesModel(int block, QString *why) const
+// What the page shows for a channel's item: the image value the operator reads.
+int16_t shown(const std::string &item, int channel)
 {
-    for (const auto &[key, value] : model_.settings) {
-        const auto &[b, item, channel] = key;
-        if (b != block)
-            continue;
-        const ItemInfo *info = ItemByCode(item);
-        if (info && info->field && (*info->field)[channel] != value) {
-            *why = QStringLiteral("before a send, the image shows %1 for item %2 of Ch%3 where the operator set %4")
-                       .arg((*info->field)[channel]).arg(item).arg(channel + 1).arg(value);
-            return false;
-        }
+    const ItemInfo *info = ItemByCode(QString::fromStdString(item));
+    return info && info->field ? (*info->field)[channel] : int16_t(0);
+}
+
+class Session {
+public:
+    explicit Session(const Setup &setup);
+    ~Session() { PendingRequests.clear(); }
+
+    bool start(QString *why);
+    void run(const Action &action);
+    QString finish();
+    bool failed() const { return !oracle_.failures().isEmpty(); }
+    qint64 now() { return clock_.nowMs(); }
+
+private:
+    int blockOf(int n) const { return setup_.present[size_t(n) % setup_.present.size()]; }
+    int channelOf(int n) const
+    {
+        return blockOf(n) * kChannelsPerBlock + (n / int(setup_.present.size())) % kChannelsPerBlock;
     }
+    void set(int channel, const std::string &item, int16_t value)
+    {
+        oracle_.operatorSet(channel / kChannelsPerBlock, item, channel % kChannelsPerBlock, value);
+    }
+    void send(const Action &action);
+    void panelChange(const Action &action);
+
+    Setup setup_;
+    SimulatedWorld *world_; // owned by comm_, which goes first
+    SimulatedClock &clock_;
+    FaultyDevice device_;
+    SessionOracle oracle_;
+    RecordingLinkView view_;
+    MonitorComm comm_;
+};
+
+Session::Session(const Setup &setup)
+    : setup_(setup),
+      world_(new SimulatedWorld(makeInstallation(setup), setup.baud)),
+      clock_(world_->clock()),
+      device_(world_->line(), world_->model(), setup.faultSeed),
+      oracle_(world_->model(), setup.present),
+      comm_(std::unique_ptr<LinkService>(world_), world_->takeClock())
+{
+    comm_.setView(&view_);
+    device_.setWatcher(&oracle_);
+    QObject::connect(&comm_, &MonitorComm::writeGivenUp, [this](int block, const QString &item) {
+        oracle_.givenUp(block, item.toStdString());
+    });
+    QObject::connect(&comm_, &MonitorComm::transferCut, [this](int block) { oracle_.transferCut(block); });
+}
+
+bool Session::start(QString *why)
+{
+    PendingRequests.clear();
+    bool open = false;
+    comm_.configureLink(
+        [](tobrel::STDComm &link) {
+            link.setPort(QStringLiteral("COM1"));
+            link.PortOpen();
+            link.setTimeOut(kLinkTimeOutMs);
+        },
+        [&open] { open = true; });
+    world_->runFor(1);
+    if (!open) {
+        *why = QStringLiteral("the port did not open");
+        return false;
+    }
+    LinkRequest = 0;
+    comm_.timer4().start();
+    while (view_.startupFinishedCount == 0 && clock_.nowMs() < kLongestStartMs)
+        world_->runFor(500);
+    if (view_.startupFinishedCount == 0) {
+        *why = QStringLiteral("the start-up read did not end");
+        return false;
+    }
+    device_.setRates(setup_.rates);
+    device_.setLateWritesBlock(setup_.lateWritesBlock);
     return true;
-}
-
-void Session::seconds(int n)
-{
-    for (int i = 0; i < n; ++i) {
-        const int index = comm_->timer3(0).isActive() ? 0 : comm_->timer3(1).isActive() ? 1 : -1;
-        if (index < 0)
-            return;
-        comm_->Timer3_Timer(index);
-        if (!comm_->timer3(index).isActive()) { // the pause is over: the second phase is due
-            for (const auto &[key, value] : model_.alarmsAtPauseEnd)
-                model_.settings[key] = value;
-            model_.alarmsAtPauseEnd.clear();
-        }
-    }
-}
-
-// The window has put the work area into the image: the blocks' chain items go now, their
-// alarm values with the second phase.
-void Session::send(const std::vector<int> &blocks, bool allBlocks)
-{
-    for (int b : blocks) {
-        for (const QString &item : TransferChainItems()) {
-            if (IsCoolingItem(item))
-                continue;
-            const ItemInfo *info = ItemByCode(item);
-            for (int c = 0; c < kChannelsPerBlock; ++c)
-                expectWrite(b * kChannelsPerBlock + c, item, (*info->field)[b * kChannelsPerBlock + c]);
-        }
-        for (const char *alarm : {"0005", "0006"}) {
-            const QString item = QString::fromLatin1(alarm);
-            const ItemInfo *info = ItemByCode(item);
-            model_.writable.insert({b, item});
-            for (int c = 0; c < kChannelsPerBlock; ++c)
-                model_.alarmsAtPauseEnd[{b, item, b * kChannelsPerBlock + c}] = (*info->field)[b * kChannelsPerBlock + c];
-        }
-    }
-    PendingRequests.push(allBlocks ? AllSendRequest() : BlockSendRequest(blocks.front()));
 }
 
 void Session::run(const Action &action)
 {
-    if (!failure_.isEmpty())
+    if (failed())
         return;
     const int channel = channelOf(action.a);
     switch (action.kind) {
-    case Kind::Pause:
-        tick(qBound(1, action.a, 20));
+    case Kind::Wait:
+        world_->runFor(100 * qBound(1, action.a, 30));
         return;
     case Kind::Edit: {
         const int item = kEditItems[size_t(action.b) % std::size(kEditItems)];
         if (!NumericEditorOpens(item, channel) || !StoreSettingValue(item, channel, action.c))
             return;
+        oracle_.beginAction(QStringLiteral("edit Ch%1 item %2 = %3").arg(channel + 1).arg(item).arg(action.c));
+        set(channel, ItemBySetting(item)->code.toStdString(), int16_t(action.c));
         RequestSettingWrite(item, channel);
-        expectWrite(channel, ItemBySetting(item)->code, int16_t(action.c));
         return;
     }
     case Kind::Select: {
@@ -242,26 +176,26 @@ void Session::run(const Action &action)
         const int choice = action.c % (item == 20 ? 2 : 13);
         if (!SelectionOpens(item, channel) || !StoreSelection(item, channel, choice, QString()))
             return;
+        oracle_.beginAction(QStringLiteral("select Ch%1 item %2 = %3").arg(channel + 1).arg(item).arg(choice));
+        set(channel, ItemBySetting(item)->code.toStdString(), int16_t(choice));
         RequestSettingWrite(item, channel);
-        expectWrite(channel, ItemBySetting(item)->code, int16_t(choice));
         return;
     }
-    case Kind::ToggleOutput: {
-        const Key key{channel / kChannelsPerBlock, QStringLiteral("0009"), channel};
-        if (ToggleOutputOnMonitorPage(channel))
-            expectWrite(channel, QStringLiteral("0009"), model_.settings[key] == 1 ? 0 : 1);
-        return;
-    }
+    case Kind::ToggleOutput:
     case Kind::ToggleAutoTuning: {
-        const Key key{channel / kChannelsPerBlock, QStringLiteral("000A"), channel};
-        if (ToggleAutoTuning(channel))
-            expectWrite(channel, QStringLiteral("000A"), model_.settings[key] == 1 ? 0 : 1);
+        const bool output = action.kind == Kind::ToggleOutput;
+        const std::string item = output ? "0009" : "000A";
+        const int16_t was = shown(item, channel);
+        oracle_.beginAction(QStringLiteral("%1 Ch%2").arg(output ? "output" : "auto-tuning").arg(channel + 1));
+        if (output ? ToggleOutputOnMonitorPage(channel) : ToggleAutoTuning(channel))
+            set(channel, item, was == 1 ? 0 : 1);
         return;
     }
     case Kind::SendChannel:
     case Kind::SendBlock:
     case Kind::SendAll:
-        break;
+        send(action);
+        return;
     case Kind::Factory: {
         const int block = blockOf(action.a);
         if (BlockAutoTuningSet(block))
@@ -269,161 +203,158 @@ void Session::run(const Action &action)
         QString text;
         for (int i = 0; i < 80; ++i)
             text += QChar(QLatin1Char(char('0' + (action.b + i * 7) % 10)));
+        oracle_.beginAction(QStringLiteral("factory data to block %1").arg(block));
+        oracle_.factoryAsked(block, text.toStdString());
         PendingRequests.push(FactoryAdjustRequest(block, text));
-        model_.factory[block] = text;
-        model_.writable.insert({block, QStringLiteral("0040")});
         return;
     }
-    case Kind::SettingsChanged: {
-        const int block = blockOf(action.a);
-        line_.server().withModel([&](sim::DeviceModel &m) {
-            int16_t &status = m.value(block, "0083", action.b % kChannelsPerBlock);
-            status = int16_t(status | kStatusSettingsChanged);
-        });
+    case Kind::PanelChange:
+        panelChange(action);
+        return;
+    case Kind::BlockDies:
+        device_.killBlock(blockOf(action.a), now(), now() + 1000 * (1 + action.b % 30));
+        return;
+    case Kind::Unplug:
+        device_.unplug(now(), now() + 1000 * (1 + action.a % 20));
         return;
     }
-    case Kind::Seconds:
-        seconds(qBound(1, action.a, 16));
-        return;
-    }
+}
 
-    // The file windows keep their buttons disabled while a transfer runs.
-    if (comm_->transferInProgress())
+void Session::panelChange(const Action &action)
+{
+    const int channel = channelOf(action.a);
+    const int block = channel / kChannelsPerBlock;
+    const int c = channel % kChannelsPerBlock;
+    const std::string item = kPanelItems[size_t(action.b) % std::size(kPanelItems)];
+    const int16_t value = int16_t(item == "0013" || item == "0014" ? action.c % 13 : action.c % 1000);
+    sim::DeviceModel &model = world_->model();
+    const int16_t before = model.value(block, item, c);
+    if (before == value)
         return;
-    std::vector<int> blocks;
+    model.value(block, item, c) = value;
+    int16_t &status = model.value(block, "0083", c);
+    status = int16_t(status | kStatusSettingsChanged);
+    oracle_.panelChanged(block, item, c, before, value);
+}
+
+// The file windows: the work area into the image, then the send; refused while a transfer runs.
+void Session::send(const Action &action)
+{
+    if (comm_.transferInProgress())
+        return;
     if (action.kind == Kind::SendChannel) {
+        const int source = channelOf(action.a);
         const int target = channelOf(action.b);
-        blocks = {target / kChannelsPerBlock};
-    } else if (action.kind == Kind::SendBlock) {
-        blocks = {blockOf(action.b)};
-    } else {
-        blocks = setup_.present;
-    }
-    for (int b : blocks)
-        if (!imageMatchesModel(b, &failure_))
+        std::vector<int16_t> values;
+        for (const char *item : kLoadItems)
+            values.push_back(shown(item, source));
+        // The block transfer sends the other channels of the block as the pages show them.
+        const int first = target / kChannelsPerBlock * kChannelsPerBlock;
+        std::vector<std::vector<int16_t>> others;
+        for (int ch = first; ch < first + kChannelsPerBlock; ++ch) {
+            others.emplace_back();
+            for (const char *item : kLoadItems)
+                others.back().push_back(shown(item, ch));
+        }
+        if (!StoreChannelRows(ChannelRowsOf(source), target))
             return;
-    if (action.kind == Kind::SendChannel) {
-        if (!StoreChannelRows(ChannelRowsOf(channel), channelOf(action.b)))
-            return;
-    } else if (action.kind == Kind::SendBlock) {
-        std::vector<RawSettingRecord> work;
-        for (int c = 0; c < kChannelsPerBlock; ++c)
-            work.push_back(TakeRawRecord(blockOf(action.a) * kChannelsPerBlock + c));
-        ApplyBlockRecords(work, blocks.front());
-    } else {
-        std::vector<RawSettingRecord> work;
-        for (int ch = 0; ch < kChannels; ++ch)
-            work.push_back(TakeRawRecord((ch + kChannelsPerBlock * action.a) % kChannels));
-        ApplyAllRecords(work);
+        oracle_.beginAction(QStringLiteral("send Ch%1 to Ch%2").arg(source + 1).arg(target + 1));
+        for (int ch = first; ch < first + kChannelsPerBlock; ++ch)
+            for (size_t i = 0; i < std::size(kLoadItems); ++i)
+                set(ch, kLoadItems[i], ch == target ? values[i] : others[size_t(ch - first)][i]);
+        PendingRequests.push(BlockSendRequest(target / kChannelsPerBlock));
+        return;
     }
-    send(blocks, action.kind == Kind::SendAll);
+    std::vector<RawSettingRecord> work;
+    std::vector<int> targets;
+    if (action.kind == Kind::SendBlock) {
+        const int source = blockOf(action.a);
+        const int target = blockOf(action.b);
+        oracle_.beginAction(QStringLiteral("send block %1 to block %2").arg(source).arg(target));
+        for (int c = 0; c < kChannelsPerBlock; ++c) {
+            work.push_back(TakeRawRecord(source * kChannelsPerBlock + c));
+            for (const char *item : kLoadItems)
+                set(target * kChannelsPerBlock + c, item, shown(item, source * kChannelsPerBlock + c));
+        }
+        ApplyBlockRecords(work, target);
+        PendingRequests.push(BlockSendRequest(target));
+        return;
+    }
+    oracle_.beginAction(QStringLiteral("send all, shifted by %1 blocks").arg(action.a % kBlocks));
+    for (int ch = 0; ch < kChannels; ++ch) {
+        const int source = (ch + kChannelsPerBlock * action.a) % kChannels;
+        work.push_back(TakeRawRecord(source));
+        // A record of an unfitted channel changes nothing: the transfer sends what the page shows.
+        const int from = ChannelConnected[source] != 0 ? source : ch;
+        if (BlockAbsent[ch / kChannelsPerBlock] == 0)
+            for (const char *item : kLoadItems)
+                set(ch, item, shown(item, from));
+    }
+    ApplyAllRecords(work);
+    PendingRequests.push(AllSendRequest());
 }
 
 QString Session::finish()
 {
-    if (!failure_.isEmpty())
-        return failure_;
-    // Everything asked for is carried out, every pause runs out.
-    for (int guard = 0; guard < 100000; ++guard) {
-        if (comm_->timer3(0).isActive() || comm_->timer3(1).isActive())
-            seconds(1);
-        else if (!PendingRequests.empty())
-            tick(1);
-        else
+    if (failed())
+        return oracle_.failures().join(QLatin1Char('\n'));
+    device_.quiet();
+    const qint64 from = now();
+    qint64 quietSince = -1;
+    while (now() - from < kLongestEndMs && !failed()) {
+        world_->runFor(500);
+        if (!PendingRequests.empty() || comm_.transferInProgress()) {
+            quietSince = -1;
+            continue;
+        }
+        if (quietSince < 0)
+            quietSince = now();
+        if (now() - quietSince >= kQuietEndMs)
             break;
     }
-    line_.server().setFaults(sim::Faults{});
-    tick(2); // a write whose reply was lost goes again
-    for (int b : setup_.present)
-        PendingRequests.push(ReReadRequest(b));
-    for (int guard = 0; guard < 1000 && !PendingRequests.empty(); ++guard)
-        tick(1);
-    if (!PendingRequests.empty())
-        return QStringLiteral("requests still wait after the session: %1").arg(PendingRequests.size());
-
-    QStringList faults;
-    for (const std::string &frame : line_.frames()) {
-        const RequestFrame f = parseFrame(frame);
-        if (f.command == 0x52 && !model_.writable.count({f.block, f.item}))
-            faults << QStringLiteral("write of item %1 reached block %2, which no action named").arg(f.item).arg(f.block);
+    if (failed())
+        return oracle_.failures().join(QLatin1Char('\n'));
+    if (!PendingRequests.empty() || comm_.transferInProgress()) {
+        QStringList waiting;
+        for (const LinkRequestJob &job : PendingRequests.waiting())
+            waiting << QStringLiteral("kind %1 block %2 item %3").arg(int(job.kind)).arg(job.block).arg(job.item);
+        waiting.removeDuplicates();
+        return QStringLiteral("%1 s after the faults ended, %2 request(s) still wait (%3)%4; panel 4: \"%5\"")
+            .arg((now() - from) / 1000)
+            .arg(PendingRequests.size())
+            .arg(waiting.mid(0, 4).join(QStringLiteral(", ")))
+            .arg(comm_.transferInProgress() ? QStringLiteral(", a transfer is in progress") : QString())
+            .arg(view_.panel[4]);
     }
-    for (const auto &[key, expected] : model_.settings) {
-        const auto &[block, item, channel] = key;
-        const int16_t stored = simValue(block, item, channel % kChannelsPerBlock);
-        if (stored != expected)
-            faults << QStringLiteral("controller holds %1 for item %2 of Ch%3; the operator set %4")
-                          .arg(stored).arg(item).arg(channel + 1).arg(expected);
-        const ItemInfo *info = ItemByCode(item);
-        if (info && info->field && (*info->field)[channel] != stored)
-            faults << QStringLiteral("after the re-read the image shows %1 for item %2 of Ch%3; the controller holds %4")
-                          .arg((*info->field)[channel]).arg(item).arg(channel + 1).arg(stored);
-    }
-    for (const auto &[block, text] : model_.factory) {
-        std::string stored;
-        const int target = block;
-        line_.server().withModel([&](sim::DeviceModel &m) { stored = m.factoryData(target); });
-        if (QString::fromStdString(stored) != text)
-            faults << QStringLiteral("block %1 lacks its factory adjustment data").arg(block);
-    }
-    faults.removeDuplicates();
-    if (faults.size() > 8)
-        faults = faults.mid(0, 8) << QStringLiteral("...");
-    return faults.join(QLatin1Char('\n'));
+    oracle_.checkEnd();
+    return oracle_.failures().join(QLatin1Char('\n'));
 }
 
 } // namespace
 
-void showValue(const Action &action, std::ostream &os)
-{
-    os << kindName(action.kind) << '(' << action.a << ',' << action.b << ',' << action.c << ')';
-}
-
-void showValue(const Setup &setup, std::ostream &os)
-{
-    os << "blocks";
-    for (int b : setup.present)
-        os << ' ' << b;
-    os << ", values " << setup.valueSeed << ", drop " << setup.drop << " nak " << setup.nak << " checksum "
-       << setup.badChecksum << " (faults " << setup.faultSeed << ')';
-}
-
-void showValue(const Steps &steps, std::ostream &os)
-{
-    int pauses = 0;
-    for (const Action &action : steps.actions) {
-        if (action.kind == Kind::Pause) {
-            pauses += action.a;
-            continue;
-        }
-        if (pauses > 0)
-            os << "  pause " << pauses << " ticks\n";
-        pauses = 0;
-        os << "  ";
-        showValue(action, os);
-        os << '\n';
-    }
-    if (pauses > 0)
-        os << "  pause " << pauses << " ticks\n";
-}
-
 Outcome RunSession(const Setup &setup, const Steps &steps)
 {
     CommTestEnvironment env;
+    diskWriter().setDiskSync([](QFile &) { return true; }); // history lines need not reach the disk
     Outcome outcome;
-    Session s(setup);
-    QString why;
-    if (!s.start(&why)) {
-        outcome.ok = false;
-        outcome.failure = why;
-        return outcome;
+    {
+        Session s(setup);
+        QString why;
+        if (!s.start(&why)) {
+            outcome.failure = why;
+        } else {
+            for (const Action &action : steps.actions) {
+                if (s.failed())
+                    break;
+                s.run(action);
+                ++outcome.actionsRun;
+            }
+            outcome.failure = s.finish();
+        }
+        outcome.simulatedMs = s.now();
     }
-    for (const Action &action : steps.actions) {
-        s.run(action);
-        ++outcome.actionsRun;
-    }
-    outcome.failure = s.finish();
+    diskWriter().setDiskSync({});
     outcome.ok = outcome.failure.isEmpty();
-    PendingRequests.clear();
     return outcome;
 }
 

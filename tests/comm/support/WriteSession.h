@@ -1,9 +1,12 @@
-// Operator sessions against the simulator: numeric edits, selections, output and auto-tuning
-// toggles, channel / block / all-block sends, factory adjustments, settings-changed bits in
-// the plant, pauses and the seconds of the transfer pause, made through the entry points the
-// windows use while the link driver runs. A model of what the operator asked for says what
-// the controller must hold at the end, and which blocks may receive which writes.
+// Operator sessions against the link driver in simulated time: numeric edits, selections,
+// output and auto-tuning toggles, channel / block / all-block sends, factory adjustments,
+// made through the entry points the windows use at simulated moments while the driver runs;
+// and what happens around the device: front-panel changes, a block dead for a while, the
+// line unplugged, faults drawn on every frame. An oracle of its own (SessionOracle) checks
+// every frame the device receives and the controller at the end.
 #pragma once
+
+#include "FaultyDevice.h"
 
 #include <QString>
 #include <cstdint>
@@ -13,7 +16,7 @@
 namespace session {
 
 enum class Kind {
-    Pause,            // a: link timer ticks 1..20
+    Wait,             // a: tenths of a second 1..30
     Edit,             // a: channel, b: numeric item, c: value
     Select,           // a: channel, b: selection item, c: choice
     ToggleOutput,     // a: channel (monitoring page button)
@@ -22,12 +25,13 @@ enum class Kind {
     SendBlock,        // a: source block, b: target block
     SendAll,          // a: blocks the work area is shifted by
     Factory,          // a: block, b: pattern of the 80 characters
-    SettingsChanged,  // a: block, b: channel in block: the plant sets bit 12 of its status word
-    Seconds,          // a: seconds of the transfer pause 1..16
+    PanelChange,      // a: channel, b: item, c: value: set at the block's front panel
+    BlockDies,        // a: block, b: seconds 1..30 it answers nothing
+    Unplug,           // a: seconds 1..20 the line is out
 };
 
 struct Action {
-    Kind kind = Kind::Pause;
+    Kind kind = Kind::Wait;
     int a = 1;
     int b = 0;
     int c = 0;
@@ -35,7 +39,7 @@ struct Action {
 
 void showValue(const Action &action, std::ostream &os);
 
-// A session's actions; shown with its runs of pauses counted, not listed.
+// A session's actions; shown with its runs of waits added up, not listed.
 struct Steps {
     std::vector<Action> actions;
 };
@@ -43,10 +47,12 @@ struct Steps {
 void showValue(const Steps &steps, std::ostream &os);
 
 struct Setup {
-    std::vector<int> present;  // blocks present, 1..4 of blocks 0..5
-    uint32_t valueSeed = 1;    // the controller's settings at the start
-    double drop = 0, nak = 0, badChecksum = 0;
+    std::vector<int> present; // blocks present, 1..3 of blocks 0..5
+    int baud = 9600;
+    uint32_t valueSeed = 1;   // the controller's settings at the start
+    FaultRates rates;         // drawn on every frame after the start-up read
     uint32_t faultSeed = 1;
+    int lateWritesBlock = -1; // a block that answers every write after the time-out
 };
 
 void showValue(const Setup &setup, std::ostream &os);
@@ -55,11 +61,12 @@ struct Outcome {
     bool ok = true;
     QString failure; // what went wrong, in a few lines
     int actionsRun = 0;
+    qint64 simulatedMs = 0;
 };
 
-// Runs the session from a fresh image and simulator to the end: every request carried out,
-// every transfer's pause over, every present block read again; then checks the controller
-// and the image against the model.
+// Runs the session from a fresh image and installation to a quiet end: the faults off (but
+// the late-writes block), nothing waiting, the transfer pauses over, a few seconds more; then
+// checks the controller against the oracle.
 Outcome RunSession(const Setup &setup, const Steps &steps);
 
 } // namespace session

@@ -1,6 +1,7 @@
-// RapidCheck generators of operator sessions: a few present blocks with random settings and a
-// random rate of lost, refused and corrupted replies, then 30..200 actions. Actions shrink
-// towards pauses, so a failing session shrinks to the few actions that matter.
+// RapidCheck generators of operator sessions: one to three present blocks of 0..5 with random
+// settings, 9600 or 19200 baud, random rates of every fault, now and then a block that answers
+// writes late; then 10..50 actions. Actions shrink towards waits and rates towards none, so a
+// failing session shrinks to the few actions and faults that matter.
 #pragma once
 
 #include "WriteSession.h"
@@ -9,26 +10,37 @@
 
 namespace session {
 
+inline rc::Gen<FaultRates> genRates()
+{
+    const auto rate = [] { return rc::gen::inRange(0, 16); };
+    return rc::gen::apply(
+        [](int requestLost, int replyLost, int refused, int requestDamaged, int replyDamaged, int late) {
+            return FaultRates{requestLost, replyLost, refused, requestDamaged, replyDamaged, late};
+        },
+        rate(), rate(), rate(), rate(), rate(), rate());
+}
+
 inline rc::Gen<Setup> genSetup()
 {
     return rc::gen::apply(
-        [](int mask, uint32_t values, int dropPct, int nakPct, int badPct, uint32_t faults) {
+        [](int mask, bool fast, uint32_t values, FaultRates rates, uint32_t faults, int lateWrites) {
             Setup s;
-            for (int b = 0; b < 6 && s.present.size() < 4; ++b)
+            for (int b = 0; b < 6 && s.present.size() < 3; ++b)
                 if (mask & (1 << b))
                     s.present.push_back(b);
+            s.baud = fast ? 19200 : 9600;
             s.valueSeed = values;
-            s.drop = dropPct / 100.0;
-            s.nak = nakPct / 100.0;
-            s.badChecksum = badPct / 100.0;
+            s.rates = rates;
             s.faultSeed = faults;
+            // One session in eight has a block that answers its writes after the time-out.
+            s.lateWritesBlock = lateWrites < 3 ? s.present[size_t(lateWrites) % s.present.size()] : -1;
             return s;
         },
-        rc::gen::inRange(1, 64), rc::gen::arbitrary<uint32_t>(), rc::gen::inRange(0, 6), rc::gen::inRange(0, 6),
-        rc::gen::inRange(0, 6), rc::gen::arbitrary<uint32_t>());
+        rc::gen::inRange(1, 64), rc::gen::arbitrary<bool>(), rc::gen::arbitrary<uint32_t>(), genRates(),
+        rc::gen::arbitrary<uint32_t>(), rc::gen::inRange(0, 24));
 }
 
-// The kind drawn from 0..99 by weight; 0 (the shrink target) is a pause.
+// The kind drawn from 0..99 by weight; 0 (the shrink target) is a wait.
 inline Kind kindFor(int draw)
 {
     struct Weight {
@@ -36,14 +48,14 @@ inline Kind kindFor(int draw)
         Kind kind;
     };
     static const Weight weights[] = {
-        {12, Kind::Pause},         {34, Kind::Edit},           {42, Kind::Select},     {52, Kind::ToggleOutput},
-        {56, Kind::ToggleAutoTuning}, {64, Kind::SendChannel}, {72, Kind::SendBlock},  {75, Kind::SendAll},
-        {79, Kind::Factory},       {85, Kind::SettingsChanged}, {100, Kind::Seconds},
+        {35, Kind::Wait},        {52, Kind::Edit},           {58, Kind::Select},      {63, Kind::ToggleOutput},
+        {66, Kind::ToggleAutoTuning}, {71, Kind::SendChannel}, {76, Kind::SendBlock}, {78, Kind::SendAll},
+        {81, Kind::Factory},     {90, Kind::PanelChange},    {95, Kind::BlockDies},   {100, Kind::Unplug},
     };
     for (const Weight &w : weights)
         if (draw < w.upTo)
             return w.kind;
-    return Kind::Pause;
+    return Kind::Wait;
 }
 
 inline rc::Gen<Action> genAction()
@@ -52,7 +64,7 @@ inline rc::Gen<Action> genAction()
         [](int draw, int a, int b, int c) {
             Action action;
             action.kind = kindFor(draw);
-            action.a = action.kind == Kind::Pause || action.kind == Kind::Seconds ? 1 + a % 16 : a;
+            action.a = action.kind == Kind::Wait ? 1 + a % 30 : a;
             action.b = b;
             action.c = c;
             return action;
@@ -62,7 +74,7 @@ inline rc::Gen<Action> genAction()
 
 inline rc::Gen<Steps> genSession()
 {
-    return rc::gen::map(rc::gen::mapcat(rc::gen::inRange(30, 201),
+    return rc::gen::map(rc::gen::mapcat(rc::gen::inRange(10, 51),
                                         [](int count) {
                                             return rc::gen::container<std::vector<Action>>(size_t(count), genAction());
                                         }),

@@ -1,0 +1,104 @@
+#include "FaultyDevice.h"
+
+#include "Protocol.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr qint64 kLinkTimeOutMs = 300;
+constexpr char kWriteCommand = 0x52;
+
+} // namespace
+
+FaultyDevice::FaultyDevice(ModelLine &line, sim::DeviceModel &model, uint32_t seed)
+    : line_(line), model_(model), rng_(seed)
+{
+    line_.setFarEnd([this](const std::string &frame, qint64 at) { return answer(frame, at); });
+    line_.setOnReplyTaken([this](size_t index) { taken(index); });
+}
+
+void FaultyDevice::quiet()
+{
+    rates_ = FaultRates{};
+    dead_.clear();
+}
+
+bool FaultyDevice::anyDeadAfter(qint64 at) const
+{
+    return std::any_of(dead_.begin(), dead_.end(), [at](const Outage &o) { return o.until > at; });
+}
+
+bool FaultyDevice::silent(int block, qint64 at) const
+{
+    return std::any_of(dead_.begin(), dead_.end(), [block, at](const Outage &o) {
+        return (o.block < 0 || o.block == block) && at >= o.from && at < o.until;
+    });
+}
+
+FaultyDevice::Fault FaultyDevice::draw()
+{
+    const int r = std::uniform_int_distribution<int>(0, 999)(rng_);
+    int upTo = 0;
+    for (const auto &[rate, fault] : {std::pair{rates_.requestLost, Fault::RequestLost},
+                                      std::pair{rates_.replyLost, Fault::ReplyLost},
+                                      std::pair{rates_.refused, Fault::Refused},
+                                      std::pair{rates_.requestDamaged, Fault::RequestDamaged},
+                                      std::pair{rates_.replyDamaged, Fault::ReplyDamaged},
+                                      std::pair{rates_.late, Fault::Late}}) {
+        upTo += rate;
+        if (r < upTo)
+            return fault;
+    }
+    return Fault::None;
+}
+
+// One checksum character changed: the frame is still whole, its sum no longer matches.
+std::string FaultyDevice::damaged(std::string bytes)
+{
+    if (bytes.size() >= 3) {
+        char &c = bytes[bytes.size() - 2];
+        c = c == '0' ? '1' : '0';
+    }
+    return bytes;
+}
+
+FarEndAnswer FaultyDevice::answer(const std::string &frame, qint64 at)
+{
+    const size_t index = answered_.size();
+    answered_.push_back({parseFrame(frame), std::string(), true});
+    Answered &record = answered_.back();
+    if (watcher_)
+        watcher_->frameSent(index, record.frame, at);
+    const int block = record.frame.block;
+    if (block < 0 || silent(block, at) || !model_.block(block).present)
+        return {};
+    const Fault fault = draw();
+    if (fault == Fault::RequestLost)
+        return {};
+    const bool refused = fault == Fault::Refused || fault == Fault::RequestDamaged;
+    if (watcher_)
+        watcher_->frameReaching(index, record.frame, refused ? DeviceTook::Refused : DeviceTook::Applied, at);
+    FarEndAnswer out;
+    out.reply = model_.handleFrame(refused ? damaged(frame) : frame);
+    if (fault == Fault::ReplyLost)
+        return {};
+    if (fault == Fault::ReplyDamaged) {
+        out.reply = damaged(out.reply);
+        record.intact = false;
+    }
+    const bool late = fault == Fault::Late || (block == lateWrites_ && record.frame.command == kWriteCommand);
+    if (late)
+        out.delayMs = kLinkTimeOutMs + std::uniform_int_distribution<int>(0, 200)(rng_);
+    record.reply = out.reply;
+    return out;
+}
+
+void FaultyDevice::taken(size_t index)
+{
+    if (index >= answered_.size() || !watcher_)
+        return;
+    const Answered &record = answered_[index];
+    if (record.intact)
+        watcher_->replyTaken(index, record.frame, record.reply, index + 1 == answered_.size());
+}

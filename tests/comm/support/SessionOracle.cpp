@@ -1,0 +1,293 @@
+#include "SessionOracle.h"
+
+#include "Protocol.h"
+#include "SessionItems.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr char kReadCommand = 0x22;
+constexpr char kWriteCommand = 0x52;
+constexpr int16_t kSettingsChangedBit = 0x1000;
+constexpr int kFields = 20;
+
+// The 20 values of a write frame's data or of a read reply; empty when they are not all there.
+std::vector<int16_t> fieldsOf(const std::string &data)
+{
+    std::vector<int16_t> values;
+    if (data.size() != size_t(kFields) * 4)
+        return values;
+    for (int c = 0; c < kFields; ++c) {
+        const auto v = tobrel::DecodeValue(std::string_view(data).substr(size_t(c) * 4, 4));
+        if (!v)
+            return {};
+        values.push_back(*v);
+    }
+    return values;
+}
+
+// The data of an acknowledged read reply: ACK, 7 header characters, data, sum, ETX.
+std::string replyData(const std::string &reply)
+{
+    if (reply.size() < 11 || reply.front() != tobrel::ACK)
+        return {};
+    return reply.substr(8, reply.size() - 11);
+}
+
+} // namespace
+
+SessionOracle::SessionOracle(const sim::DeviceModel &device, std::vector<int> present)
+    : device_(device), present_(std::move(present))
+{
+    for (int b : present_)
+        for (const std::string &item : session::TrackedItems())
+            for (int c = 0; c < kFields; ++c)
+                startValues_[{b, item, c}] = device_.value(b, item, c);
+}
+
+SessionOracle::KeyState &SessionOracle::state(int block, const std::string &item, int channel)
+{
+    return keys_[{block, item, channel}];
+}
+
+QString SessionOracle::where(int block, const std::string &item, int channel) const
+{
+    return QStringLiteral("item %1 of block %2 channel %3 (Ch%4)")
+        .arg(QString::fromStdString(item))
+        .arg(block)
+        .arg(channel)
+        .arg(block * kFields + channel + 1, 3, 10, QLatin1Char('0'));
+}
+
+void SessionOracle::fail(const QString &why)
+{
+    if (failures_.size() < 6)
+        failures_ << why + (action_.isEmpty() ? QString() : QStringLiteral(" [last action: %1]").arg(action_));
+}
+
+void SessionOracle::beginAction(const QString &what)
+{
+    actionSeq_ = seq_++;
+    ++actions_;
+    action_ = QStringLiteral("#%1 %2").arg(actions_).arg(what);
+}
+
+void SessionOracle::operatorSet(int block, const std::string &item, int channel, int16_t value)
+{
+    KeyState &s = state(block, item, channel);
+    s.sets.push_back({actionSeq_, value});
+    s.delivered = device_.value(block, item, channel) == value;
+}
+
+void SessionOracle::factoryAsked(int block, const std::string &text)
+{
+    Factory &f = factory_[block];
+    f.texts.insert(text);
+    f.text = text;
+    f.seq = actionSeq_;
+}
+
+void SessionOracle::panelChanged(int block, const std::string &item, int channel, int16_t before, int16_t value)
+{
+    state(block, item, channel).panel.push_back({seq_++, before, value});
+}
+
+void SessionOracle::givenUp(int block, const std::string &item)
+{
+    const int now = seq_++;
+    if (item == "0040") {
+        factory_[block].freeSeq = now;
+        return;
+    }
+    for (int c = 0; c < kFields; ++c)
+        state(block, item, c).freeSeq = now;
+}
+
+void SessionOracle::transferCut(int block)
+{
+    const int now = seq_++;
+    for (const std::string &item : session::TrackedItems())
+        for (int c = 0; c < kFields; ++c)
+            state(block, item, c).freeSeq = now;
+}
+
+void SessionOracle::frameSent(size_t, const RequestFrame &frame, qint64)
+{
+    if (frame.command == kWriteCommand && std::find(present_.begin(), present_.end(), frame.block) == present_.end())
+        fail(QStringLiteral("a write of item %1 was sent to block %2, which is not installed")
+                 .arg(frame.item).arg(frame.block));
+}
+
+void SessionOracle::frameReaching(size_t index, const RequestFrame &frame, DeviceTook took, qint64)
+{
+    reachedSeq_[index] = seq_++;
+    const std::string item = frame.item.toStdString();
+    if (frame.command == kReadCommand) {
+        if (item == "00A1" && took == DeviceTook::Applied)
+            reReadDue_.erase(frame.block);
+        return;
+    }
+    if (frame.command != kWriteCommand)
+        return;
+    if (item == "0040") {
+        auto f = factory_.find(frame.block);
+        if (f == factory_.end() || !f->second.texts.count(frame.data.toStdString()))
+            fail(QStringLiteral("factory data reached block %1, which the operator did not give it").arg(frame.block));
+        else if (took == DeviceTook::Refused && f->second.text == frame.data.toStdString())
+            f->second.refusedSeq = seq_++;
+        return;
+    }
+    const std::vector<int16_t> values = fieldsOf(frame.data.toStdString());
+    if (values.empty() || !session::IsTrackedItem(item)) {
+        fail(QStringLiteral("a write of item %1 to block %2 is not one of 20 setting values").arg(frame.item).arg(frame.block));
+        return;
+    }
+    if (reReadDue_.count(frame.block))
+        fail(QStringLiteral("a write of item %1 reached block %2 before the re-read its settings-changed bit asked for")
+                 .arg(frame.item).arg(frame.block));
+    checkWrite(frame, values);
+    checkAlarmOrder(frame, values);
+    noteTaken(frame, values, took);
+}
+
+void SessionOracle::checkWrite(const RequestFrame &frame, const std::vector<int16_t> &values)
+{
+    const std::string item = frame.item.toStdString();
+    for (int c = 0; c < kFields; ++c) {
+        const int16_t v = values[size_t(c)];
+        if (v == device_.value(frame.block, item, c))
+            continue;
+        const auto k = keys_.find({frame.block, item, c});
+        if (k != keys_.end()) {
+            const KeyState &s = k->second;
+            if (std::any_of(s.sets.begin(), s.sets.end(), [v](const Set &set) { return set.value == v; }))
+                continue;
+            if (std::any_of(s.panel.begin(), s.panel.end(), [v](const PanelChange &p) { return !p.read && p.before == v; }))
+                continue;
+        }
+        fail(QStringLiteral("a write to block %1 carries %2 for %3: neither the controller's %4 nor a value the "
+                            "operator set there")
+                 .arg(frame.block).arg(v).arg(where(frame.block, item, c)).arg(device_.value(frame.block, item, c)));
+        return;
+    }
+}
+
+void SessionOracle::checkAlarmOrder(const RequestFrame &frame, const std::vector<int16_t> &values)
+{
+    const std::string item = frame.item.toStdString();
+    if (item != "0005" && item != "0006")
+        return;
+    const std::string action = item == "0005" ? "0013" : "0014";
+    for (int c = 0; c < kFields; ++c) {
+        const int16_t v = values[size_t(c)];
+        if (v == device_.value(frame.block, item, c))
+            continue;
+        const auto k = keys_.find({frame.block, item, c});
+        if (k == keys_.end())
+            continue;
+        const auto set = std::find_if(k->second.sets.rbegin(), k->second.sets.rend(), [v](const Set &s) { return s.value == v; });
+        if (set == k->second.sets.rend())
+            continue;
+        const auto a = keys_.find({frame.block, action, c});
+        if (a == keys_.end() || a->second.sets.empty())
+            continue;
+        const KeyState &code = a->second;
+        const int j = code.lastSetSeq();
+        const bool waiting = !code.delivered && code.refusedSeq < j && code.freeSeq < j;
+        if (waiting && j <= set->seq) {
+            fail(QStringLiteral("alarm value %1 reached %2 before the action code %3 the operator set earlier")
+                     .arg(v).arg(where(frame.block, item, c)).arg(code.sets.back().value));
+            return;
+        }
+    }
+}
+
+// What the frame did to the controller, for the checks still to come.
+void SessionOracle::noteTaken(const RequestFrame &frame, const std::vector<int16_t> &values, DeviceTook took)
+{
+    const std::string item = frame.item.toStdString();
+    for (int c = 0; c < kFields; ++c) {
+        const int16_t v = values[size_t(c)];
+        KeyState &s = state(frame.block, item, c);
+        const bool carriesLast = !s.sets.empty() && s.sets.back().value == v;
+        if (took == DeviceTook::Refused) {
+            if (carriesLast) {
+                s.refusedSeq = seq_++;
+                s.refusedHeld = device_.value(frame.block, item, c);
+            }
+            continue;
+        }
+        if (carriesLast)
+            s.delivered = true;
+        const int16_t held = device_.value(frame.block, item, c);
+        if (v != held && !carriesLast
+            && std::any_of(s.panel.begin(), s.panel.end(), [v](const PanelChange &p) { return !p.read && p.before == v; })) {
+            s.undoneSeq = seq_++;
+            s.undoneValue = v;
+        }
+    }
+}
+
+void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime)
+{
+    if (!onTime || frame.command != kReadCommand)
+        return;
+    const std::vector<int16_t> values = fieldsOf(replyData(reply));
+    if (values.empty())
+        return;
+    const std::string item = frame.item.toStdString();
+    if (item == "0083") {
+        if (std::any_of(values.begin(), values.end(), [](int16_t v) { return (v & kSettingsChangedBit) != 0; }))
+            reReadDue_.insert(frame.block);
+        return;
+    }
+    const auto reached = reachedSeq_.find(index);
+    if (reached == reachedSeq_.end())
+        return;
+    for (int c = 0; c < kFields; ++c) {
+        const auto k = keys_.find({frame.block, item, c});
+        if (k == keys_.end())
+            continue;
+        for (PanelChange &p : k->second.panel)
+            if (p.seq < reached->second)
+                p.read = true;
+    }
+}
+
+void SessionOracle::checkEnd()
+{
+    for (const auto &[key, start] : startValues_) {
+        const auto &[block, item, c] = key;
+        const int16_t held = device_.value(block, item, c);
+        const auto k = keys_.find(key);
+        if (k == keys_.end()) {
+            if (held != start)
+                fail(QStringLiteral("the controller holds %1 for %2, which nobody changed from %3")
+                         .arg(held).arg(where(block, item, c)).arg(start));
+            continue;
+        }
+        const KeyState &s = k->second;
+        const int last = s.lastSetSeq();
+        const int16_t lastWord = s.sets.empty() ? start : s.sets.back().value;
+        if (held == lastWord || s.freeSeq > last)
+            continue;
+        if (!s.panel.empty() && s.panel.back().seq > last && held == s.panel.back().after)
+            continue;
+        if (s.undoneSeq > last && held == s.undoneValue)
+            continue;
+        if (s.refusedSeq > last && held == s.refusedHeld)
+            continue;
+        QString why = QStringLiteral("the controller ends with %1 for %2; the operator's last word was %3")
+                          .arg(held).arg(where(block, item, c)).arg(lastWord);
+        if (!s.panel.empty())
+            why += QStringLiteral(" (the front panel last set %1)").arg(s.panel.back().after);
+        fail(why);
+    }
+    for (const auto &[block, f] : factory_) {
+        if (f.refusedSeq > f.seq || f.freeSeq > f.seq)
+            continue;
+        if (device_.factoryData(block) != f.text)
+            fail(QStringLiteral("block %1 lacks the factory adjustment data the operator sent").arg(block));
+    }
+}

@@ -1,0 +1,100 @@
+// What the controller may receive and must end with, worked out from the operator's actions
+// and the front panel's changes alone: never from the program's queue, image or conversions.
+// Per block, item and channel it keeps every value the operator set (and the last), and the
+// front panel's changes with whether the program has read the item since. It watches every
+// frame that reaches the device and says at once when one breaks a rule:
+// - a value in a write is the controller's own, one the operator set for that block, item and
+//   channel, or the one a front-panel change replaced that the program has not read since;
+// - once the program was told the settings changed (bit 12 of a status word), no write goes to
+//   the block before the read that starts its re-read;
+// - an alarm value does not reach the controller before an action code the operator set
+//   earlier (or in the same load) for that channel.
+// Blocks hold channels of non-linear inputs only, so no value is converted on its way.
+#pragma once
+
+#include "DeviceModel.h"
+#include "FaultyDevice.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+class SessionOracle final : public DeviceWatcher {
+public:
+    SessionOracle(const sim::DeviceModel &device, std::vector<int> present);
+
+    // One operator action (an edit, a selection, a toggle, a load) begins; what it sets follows.
+    void beginAction(const QString &what);
+    void operatorSet(int block, const std::string &item, int channel, int16_t value);
+    void factoryAsked(int block, const std::string &text);
+    // The front panel put `value` into a channel's setting (the device model already holds it).
+    void panelChanged(int block, const std::string &item, int channel, int16_t before, int16_t value);
+    // The program told the operator it dropped a write, or that a transfer was cut short.
+    void givenUp(int block, const std::string &item);
+    void transferCut(int block);
+
+    void frameSent(size_t index, const RequestFrame &frame, qint64 at) override;
+    void frameReaching(size_t index, const RequestFrame &frame, DeviceTook took, qint64 at) override;
+    void replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime) override;
+
+    // The controller against the operator's last word, once the line is quiet; appends to failures().
+    void checkEnd();
+    const QStringList &failures() const { return failures_; }
+    int actions() const { return actions_; }
+
+private:
+    using Key = std::tuple<int, std::string, int>; // block, item, channel in block
+    struct Set {
+        int seq;
+        int16_t value;
+    };
+    struct PanelChange {
+        int seq;
+        int16_t before, after;
+        bool read = false;
+    };
+    struct KeyState {
+        std::vector<Set> sets;          // every value the operator set, oldest first
+        std::vector<PanelChange> panel; // the front panel's changes, oldest first
+        bool delivered = true;          // the last set value has reached the controller since
+        int refusedSeq = -1;            // a frame with the last set value was refused then
+        int16_t refusedHeld = 0;        // what the controller held when it refused
+        int undoneSeq = -1;             // a write put back a value a front-panel change replaced
+        int16_t undoneValue = 0;
+        int freeSeq = -1;               // the operator was told it did not arrive
+        int lastSetSeq() const { return sets.empty() ? -1 : sets.back().seq; }
+    };
+    struct Factory {
+        std::set<std::string> texts; // every text the operator sent to the block
+        std::string text;            // the last
+        int seq = -1;
+        int refusedSeq = -1;
+        int freeSeq = -1;
+    };
+
+    KeyState &state(int block, const std::string &item, int channel);
+    void checkWrite(const RequestFrame &frame, const std::vector<int16_t> &values);
+    void checkAlarmOrder(const RequestFrame &frame, const std::vector<int16_t> &values);
+    void noteTaken(const RequestFrame &frame, const std::vector<int16_t> &values, DeviceTook took);
+    void fail(const QString &why);
+    QString where(int block, const std::string &item, int channel) const;
+
+    const sim::DeviceModel &device_;
+    std::vector<int> present_;
+    std::map<Key, KeyState> keys_;
+    std::map<Key, int16_t> startValues_;
+    std::map<int, Factory> factory_;
+    std::map<size_t, int> reachedSeq_;  // frame index: when the device acted on it
+    std::set<int> reReadDue_;           // blocks whose settings-changed bit the program was given
+    int seq_ = 0;
+    int actionSeq_ = -1;
+    int actions_ = 0;
+    QString action_;
+    QStringList failures_;
+};

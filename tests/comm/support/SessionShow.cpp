@@ -1,0 +1,67 @@
+// How a session is printed when RapidCheck shows a failing one.
+#include "WriteSession.h"
+
+namespace session {
+
+namespace {
+
+const char *kindName(Kind k)
+{
+    switch (k) {
+    case Kind::Wait: return "wait";
+    case Kind::Edit: return "edit";
+    case Kind::Select: return "select";
+    case Kind::ToggleOutput: return "output";
+    case Kind::ToggleAutoTuning: return "auto-tuning";
+    case Kind::SendChannel: return "send-channel";
+    case Kind::SendBlock: return "send-block";
+    case Kind::SendAll: return "send-all";
+    case Kind::Factory: return "factory";
+    case Kind::PanelChange: return "front-panel";
+    case Kind::BlockDies: return "block-dies";
+    case Kind::Unplug: return "unplug";
+    }
+    return "?";
+}
+
+} // namespace
+
+void showValue(const Action &action, std::ostream &os)
+{
+    os << kindName(action.kind) << '(' << action.a << ',' << action.b << ',' << action.c << ')';
+}
+
+void showValue(const Setup &setup, std::ostream &os)
+{
+    os << "blocks";
+    for (int b : setup.present)
+        os << ' ' << b;
+    const FaultRates &r = setup.rates;
+    os << ", " << setup.baud << " baud, values " << setup.valueSeed << ", faults per mille: request lost "
+       << r.requestLost << ", reply lost " << r.replyLost << ", refused " << r.refused << ", request damaged "
+       << r.requestDamaged << ", reply damaged " << r.replyDamaged << ", late " << r.late << " (seed "
+       << setup.faultSeed << ')';
+    if (setup.lateWritesBlock >= 0)
+        os << ", block " << setup.lateWritesBlock << " answers writes late";
+}
+
+void showValue(const Steps &steps, std::ostream &os)
+{
+    int waits = 0;
+    for (const Action &action : steps.actions) {
+        if (action.kind == Kind::Wait) {
+            waits += action.a;
+            continue;
+        }
+        if (waits > 0)
+            os << "  wait " << waits * 100 << " ms\n";
+        waits = 0;
+        os << "  ";
+        showValue(action, os);
+        os << '\n';
+    }
+    if (waits > 0)
+        os << "  wait " << waits * 100 << " ms\n";
+}
+
+} // namespace session
