@@ -149,6 +149,9 @@ private:
     // A reply that answers another request: the line is left to go quiet, then emptied.
     void resyncLine();
     void tellWriteProblem(const QString &text);
+    // The blocks that left a write of the running transfer phase unanswered; told once.
+    PLM_INC::BlockMask unansweredBlocks() const;
+    void tellTransferCut(PLM_INC::BlockMask cut, bool secondPhase);
     void endTransfer(bool allBlocks);
     void clearLinkBuffers();
     void loadPresentationFields();

@@ -54,6 +54,25 @@ void MonitorComm::tellWriteProblem(const QString &text)
     view_->showWriteProblem(text);
 }
 
+BlockMask MonitorComm::unansweredBlocks() const
+{
+    BlockMask cut = 0;
+    for (int b = 0; b < kBlocks; ++b)
+        if (unansweredInPhase_[size_t(b)] > 0)
+            cut |= BlockBit(b);
+    return cut;
+}
+
+void MonitorComm::tellTransferCut(BlockMask cut, bool secondPhase)
+{
+    if (!cut)
+        return;
+    tellWriteProblem(TransferCutText(cut, secondPhase));
+    for (int b = 0; b < kBlocks; ++b)
+        if (cut & BlockBit(b))
+            emit transferCut(b);
+}
+
 void MonitorComm::holdBlock(int block)
 {
     heldBlocks_ |= BlockBit(block);
@@ -153,18 +172,10 @@ void MonitorComm::beginTransfer(int index, const LinkRequestJob &send)
 void MonitorComm::endFirstPhase(int index)
 {
     runner_.add([this, index] {
-        BlockMask cut = 0;
-        for (int b = 0; b < kBlocks; ++b)
-            if (unansweredInPhase_[size_t(b)] > 0)
-                cut |= BlockBit(b);
+        const BlockMask cut = unansweredBlocks();
         if (LinkRequestJob *second = PendingRequests.parked(index))
             second->cutBlocks |= cut;
-        if (cut) {
-            tellWriteProblem(TransferCutText(cut, false));
-            for (int b = 0; b < kBlocks; ++b)
-                if (cut & BlockBit(b))
-                    emit transferCut(b);
-        }
+        tellTransferCut(cut, false);
         timer3Count_ = 0;
         timer3_[size_t(index)]->start();
     });
@@ -188,16 +199,8 @@ void MonitorComm::WriteAllSetdata(const LinkRequestJob &request)
 void MonitorComm::endTransfer(bool allBlocks)
 {
     runner_.add([this, allBlocks] {
-        BlockMask cut = 0;
-        for (int b = 0; b < kBlocks; ++b)
-            if (unansweredInPhase_[size_t(b)] > 0)
-                cut |= BlockBit(b);
-        if (cut) {
-            tellWriteProblem(TransferCutText(cut, true));
-            for (int b = 0; b < kBlocks; ++b)
-                if (cut & BlockBit(b))
-                    emit transferCut(b);
-        }
+        const BlockMask cut = unansweredBlocks();
+        tellTransferCut(cut, true);
         runningRequest_.reset(); // the second phase is done
         view_->transferFinished(allBlocks);
         if (!transferInProgress()) {
