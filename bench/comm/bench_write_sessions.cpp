@@ -1,5 +1,7 @@
-// Randomized operator sessions in simulated time over many seeds (1,000,000 unless a count is
-// given): sessions per second, simulated operator-hours, failures (goal 0). Then one fixed
+// Randomized operator sessions in simulated time over many random seeds (1,000,000 unless a
+// count is given): sessions per second, simulated operator-hours, failures (goal 0), and every
+// failing seed with its session in the form the test's kept regressions take. `--seed S` runs
+// the one session of seed S again. Then one fixed
 // scenario: 16 blocks, block 2 dead for 20 s with a main-setting write waiting for it; how
 // long after its return the write reaches it, in simulated ms.
 #include "WriteSessionGen.h"
@@ -17,6 +19,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <random>
 #include <sstream>
 
 using namespace PLM_INC;
@@ -82,30 +86,39 @@ qint64 deadBlockReturnToWrite()
     return latency;
 }
 
+// The session of one seed; false (and the session printed) when it fails.
+bool sessionPasses(uint64_t seed, qint64 &simulatedMs)
+{
+    const rc::Random random(seed);
+    const session::Setup setup = session::genSetup()(random, 100).value();
+    const session::Steps steps = session::genSession()(rc::Random(random).split(), 100).value();
+    const session::Outcome outcome = session::RunSession(setup, steps);
+    simulatedMs += outcome.simulatedMs;
+    if (outcome.ok)
+        return true;
+    std::printf("seed %llu failed: %s\n%s\n", static_cast<unsigned long long>(seed), qPrintable(outcome.failure),
+                session::regressionForm(setup, steps).c_str());
+    std::fflush(stdout);
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const long count = argc > 1 ? std::max(1L, std::atol(argv[1])) : 1000000L;
-    long failures = 0;
     qint64 simulatedMs = 0;
+    if (argc > 2 && std::strcmp(argv[1], "--seed") == 0)
+        return sessionPasses(std::strtoull(argv[2], nullptr, 10), simulatedMs) ? 0 : 1;
+    const long count = argc > 1 ? std::max(1L, std::atol(argv[1])) : 1000000L;
+    const uint64_t base = (uint64_t(std::random_device()()) << 32) | std::random_device()();
+    std::printf("write sessions: seeds %llu and on\n", static_cast<unsigned long long>(base));
+    long failures = 0;
     QElapsedTimer real;
     real.start();
-    for (long seed = 1; seed <= count; ++seed) {
-        const rc::Random random(static_cast<uint64_t>(seed));
-        const session::Setup setup = session::genSetup()(random, 100).value();
-        const session::Steps steps = session::genSession()(rc::Random(random).split(), 100).value();
-        const session::Outcome outcome = session::RunSession(setup, steps);
-        simulatedMs += outcome.simulatedMs;
-        if (!outcome.ok) {
-            if (++failures <= 20) {
-                std::ostringstream shown;
-                session::showValue(setup, shown);
-                std::printf("seed %ld failed (%s):\n%s\n", seed, shown.str().c_str(), qPrintable(outcome.failure));
-            }
-        }
-    }
+    for (long i = 0; i < count; ++i)
+        if (!sessionPasses(base + uint64_t(i), simulatedMs))
+            ++failures;
     const double seconds = double(real.nsecsElapsed()) / 1e9;
     std::printf("write sessions: %ld in %.1f s = %.0f sessions/s, %.1f simulated operator-hours, %ld failed (goal 0)\n",
                 count, seconds, double(count) / seconds, double(simulatedMs) / 3.6e6, failures);

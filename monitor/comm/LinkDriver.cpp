@@ -105,7 +105,7 @@ void MonitorComm::runJob(const LinkRequestJob &request)
         break;
     case RequestKind::ReRead:
         ReReadBlock = int16_t(request.block);
-        ReadPara_setflg(request.block);
+        reRead(request);
         break;
     }
     runner_.add([this, kind = request.kind, before] {

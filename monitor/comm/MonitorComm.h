@@ -16,9 +16,11 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -73,6 +75,7 @@ public:
 
     void Setdata_read();              // the start-up read of every block (608 progress steps)
     void ReadPara_setflg(int block);  // the re-read of a block whose settings changed
+    void reRead(const PLM_INC::LinkRequestJob &request);
     void PollMonitorData();           // one poll step
     void statecomchk(int i);
     void ReadDataSet(const QString &tt);
@@ -135,11 +138,17 @@ private:
     void lineWork(LinkService::Work work, std::function<void(const LinkOutcome &)> then = {});
     // Adds a step that reads one item of a block.
     void blockRead(int block, const QString &item);
-    // Adds a step that writes an item; `then` gets the reply kind, NoReply also when nothing
-    // was sent (a value without a count).
-    void writeItem(int block, const QString &item, std::function<void(ReplyKind)> then = {});
-    void writeChain(int block);
-    void writeAlarmValues(int block);
+    enum class WriteOutcome { Taken, Refused, NoReply, Damaged, NotSent };
+    // Adds a step that writes an item with the request's values of it that no later ask has
+    // replaced; `readBack`: a read of the item follows (for the refused value's message).
+    void writeItem(int block, const QString &item, std::shared_ptr<const PLM_INC::LinkRequestJob> request,
+                   std::function<void(WriteOutcome)> then, bool readBack = false);
+    void writeChain(int block, std::shared_ptr<const PLM_INC::LinkRequestJob> send);
+    void writeAlarmValues(int block, std::shared_ptr<const PLM_INC::LinkRequestJob> alarms);
+    // A write of the running transfer phase: unanswered ones cut the block, refused ones are
+    // told once at the end of the phase.
+    void noteTransferWrite(int block, const QString &item, WriteOutcome outcome);
+    void tellTransferRefused();
     void beginTransfer(int index, const PLM_INC::LinkRequestJob &send);
     void endFirstPhase(int index);
     // A one-item write or factory data that got no reply: tried again after a poll step has
@@ -189,6 +198,8 @@ private:
     PLM_INC::BlockMask heldBlocks_ = 0;
     // Writes of the running first phase that got no reply, per block.
     std::array<int, 16> unansweredInPhase_{};
+    // Items of the running transfer phase the blocks refused, per block.
+    std::map<int, QStringList> refusedInPhase_;
     std::unique_ptr<EngineTimer> quietTimer_;
     // The kind of the request whose steps are running, if any.
     std::optional<PLM_INC::RequestKind> runningRequest_;

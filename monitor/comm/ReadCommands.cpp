@@ -16,6 +16,7 @@ namespace {
 constexpr int kBlockReadItems = 37;      // ItemCodeTable entries 1..37
 constexpr int kFirstCoolingEntry = 33;   // "001C" .. "0020"
 constexpr int kStartupSteps = kBlocks + kBlocks * kBlockReadItems;
+constexpr int kReReadTries = 3; // as many as a write gets
 
 // A field of the start-up "00A1" reply; a missing or unreadable field reads as 0.
 int16_t configField(const std::string &reply, int n)
@@ -121,17 +122,44 @@ void MonitorComm::loadPresentationFields()
 
 void MonitorComm::ReadPara_setflg(int block)
 {
+    reRead(ReReadRequest(block));
+}
+
+// The reads of a re-read that got no answer are asked again once a poll finds the block
+// answering (three tries in all), before any write of the block: a write must not carry back
+// a value the unit's front panel has replaced.
+void MonitorComm::reRead(const LinkRequestJob &request)
+{
+    const int block = request.block;
     clearLinkBuffers();
+    auto missed = std::make_shared<QStringList>();
     if (block >= 0 && block < kBlocks) {
-        for (int entry = 1; entry <= kBlockReadItems; ++entry)
-            blockRead(block, ItemCodeTable[static_cast<size_t>(entry)]);
+        QStringList items = request.items;
+        if (items.isEmpty())
+            for (int entry = 1; entry <= kBlockReadItems; ++entry)
+                items << ItemCodeTable[static_cast<size_t>(entry)];
+        for (const QString &item : items) {
+            runner_.add([this, block, item, missed] {
+                transact(block, Command::Read, item, QString(), [item, missed](const QString &reply) {
+                    if (ClassifyReply(reply) != ReplyKind::Ack)
+                        missed->append(item);
+                });
+            });
+        }
     }
-    runner_.add([this, block] {
+    runner_.add([this, request, missed] {
+        if (!missed->isEmpty() && request.tries + 1 < kReReadTries) {
+            LinkRequestJob again = request;
+            again.items = *missed;
+            ++again.tries;
+            holdBlock(request.block);
+            PendingRequests.pushFront(std::move(again));
+        }
         SelectedItem = 0;
         view_->resetSettingEditor();
         // A change at the unit while the block was read shows in the status words it read:
         // its values must be read again before a write carries the old ones back.
-        statecomchk(block);
+        statecomchk(request.block);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "AlarmHistory.h"
 #include "Conversions.h"
+#include "ControllerCounts.h"
 #include "ItemTable.h"
 #include "Protocol.h"
 
@@ -45,6 +46,7 @@ void storeItemValues(const ItemInfo &item, int base, const std::array<int16_t, k
     const bool statusWords = item.field == &StatusWord;
     for (int c = 0; c < kFields; ++c) {
         const int ch = base + c;
+        NoteControllerCount(item.field, ch, values[static_cast<size_t>(c)]);
         try {
             (*item.field)[ch] = ToDisplay(item, ch, values[static_cast<size_t>(c)]);
         } catch (const ConversionError &) {

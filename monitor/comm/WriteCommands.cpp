@@ -27,24 +27,33 @@ bool blockPresent(int block)
 
 } // namespace
 
-// One write of an item's 20 values, classified. A value without a 16-bit device count sends
-// nothing of the item (a half-converted block would overwrite the controller) and says so;
-// `then` gets Nak then, as for a write the controller refused.
-void MonitorComm::writeItem(int block, const QString &item, std::function<void(ReplyKind)> then)
+// One write of an item: the request's current values of the item, the controller's own for
+// the other channels. A value without a 16-bit device count sends nothing of the item (a
+// half-converted block would overwrite the controller) and says so; `then` gets NotSent then.
+void MonitorComm::writeItem(int block, const QString &item, std::shared_ptr<const LinkRequestJob> request,
+                            std::function<void(WriteOutcome)> then, bool readBack)
 {
-    runner_.add([this, block, item, then = std::move(then)] {
+    runner_.add([this, block, item, request = std::move(request), then = std::move(then), readBack] {
         WriteRefusal refusal;
-        const auto data = WriteDataOf(item, block, &refusal);
+        const auto data = WriteDataOf(item, block, PendingRequests.currentValues(*request), &refusal);
         if (!data) {
             if (refusal.channel >= 0)
-                tellWriteProblem(ValueRefusedText(refusal.channel, item, block, refusal.why));
+                tellWriteProblem(ValueRefusedText(refusal.channel, item, block, refusal.why, readBack));
             if (then)
-                then(ReplyKind::Nak);
+                then(WriteOutcome::NotSent);
             return;
         }
-        transact(block, Command::Write, item, *data, [then](const QString &reply) {
+        transact(block, Command::Write, item, *data, [item, block, data = *data, then](const QString &reply) {
+            const ReplyKind kind = ClassifyReply(reply);
+            // Unless refused, the controller may hold what was sent: an unanswered write is
+            // tried again or told, and a later write of the item keeps the operator's value.
+            if (kind != ReplyKind::Nak)
+                NoteWrittenCounts(item, block, data);
             if (then)
-                then(ClassifyReply(reply));
+                then(kind == ReplyKind::Ack ? WriteOutcome::Taken
+                     : kind == ReplyKind::Nak ? WriteOutcome::Refused
+                     : kind == ReplyKind::NoReply ? WriteOutcome::NoReply
+                                                  : WriteOutcome::Damaged);
         });
     });
 }
@@ -81,6 +90,12 @@ void MonitorComm::holdBlock(int block)
 void MonitorComm::retryLater(LinkRequestJob request)
 {
     holdBlock(request.block);
+    if (request.kind == RequestKind::ItemWrite) {
+        // What a later ask has replaced is not sent again; a write left with nothing is done.
+        request.values = PendingRequests.currentValues(request);
+        if (request.values.empty())
+            return;
+    }
     if (++request.tries < kWriteTries) {
         // The controller may not have the value: the write goes again once a poll has found
         // the block answering; writing the same values twice is harmless.
@@ -101,49 +116,71 @@ void MonitorComm::WriteOneItem(const LinkRequestJob &request)
             return;
         if (IsCoolingItem(item) && BlockHasCooling[block] == 0)
             return;
-        // The operator's values go out even when a re-read brought the controller's old ones
+        auto now = std::make_shared<LinkRequestJob>(request);
+        now->values = PendingRequests.currentValues(request);
+        if (!request.values.empty() && now->values.empty())
+            return; // later asks have taken the place of every value it carried
+        // The operator's values show even when a re-read brought the controller's old ones
         // into the image after the request was made.
-        request.restoreValues();
-        writeItem(block, item, [this, request, block, item](ReplyKind kind) {
-            if (kind == ReplyKind::NoReply) {
-                retryLater(request);
-                if (request.tries + 1 < kWriteTries)
+        PendingRequests.restoreCurrentValues(*now);
+        writeItem(block, item, now, [this, now, block, item](WriteOutcome outcome) {
+            if (outcome == WriteOutcome::NoReply) {
+                retryLater(*now);
+                if (now->tries + 1 < kWriteTries)
                     return;
             }
+            if (outcome == WriteOutcome::Refused) {
+                std::vector<int> channels;
+                for (const FieldValue &v : now->values)
+                    channels.push_back(v.channel);
+                tellWriteProblem(WriteRefusedText(block, item, channels));
+            }
             blockRead(block, item); // whatever the write's reply was: the page shows the controller's
-        });
+        }, true);
     });
 }
 
-void MonitorComm::writeChain(int block)
+void MonitorComm::noteTransferWrite(int block, const QString &item, WriteOutcome outcome)
+{
+    if (outcome == WriteOutcome::NoReply) {
+        holdBlock(block);
+        ++unansweredInPhase_[size_t(block)];
+    } else if (outcome == WriteOutcome::Refused) {
+        refusedInPhase_[block] << item;
+    }
+}
+
+void MonitorComm::tellTransferRefused()
+{
+    if (!refusedInPhase_.empty())
+        tellWriteProblem(TransferRefusedText(refusedInPhase_));
+    refusedInPhase_.clear();
+}
+
+void MonitorComm::writeChain(int block, std::shared_ptr<const LinkRequestJob> send)
 {
     for (const QString &item : TransferChainItems()) {
-        runner_.add([this, block, item] {
+        runner_.add([this, block, item, send] {
             if (!blockPresent(block))
                 return;
             if (IsCoolingItem(item) && BlockHasCooling[block] == 0)
                 return;
-            writeItem(block, item, [this, block](ReplyKind kind) {
-                if (kind == ReplyKind::NoReply) {
-                    holdBlock(block);
-                    ++unansweredInPhase_[size_t(block)];
-                }
+            writeItem(block, item, send, [this, block, item](WriteOutcome outcome) {
+                noteTransferWrite(block, item, outcome);
             });
         });
     }
 }
 
-void MonitorComm::writeAlarmValues(int block)
+void MonitorComm::writeAlarmValues(int block, std::shared_ptr<const LinkRequestJob> alarms)
 {
-    runner_.add([this, block] {
+    runner_.add([this, block, alarms] {
         if (!blockPresent(block))
             return;
-        for (const char *item : {"0005", "0006"}) {
-            writeItem(block, QString::fromLatin1(item), [this, block](ReplyKind kind) {
-                if (kind == ReplyKind::NoReply) {
-                    holdBlock(block);
-                    ++unansweredInPhase_[size_t(block)];
-                }
+        for (const char *code : {"0005", "0006"}) {
+            const QString item = QString::fromLatin1(code);
+            writeItem(block, item, alarms, [this, block, item](WriteOutcome outcome) {
+                noteTransferWrite(block, item, outcome);
             });
         }
     });
@@ -162,7 +199,8 @@ void MonitorComm::beginTransfer(int index, const LinkRequestJob &send)
         runner_.add([this, index, send] {
             PendingRequests.park(index, AlarmsRequestAfter(send));
             unansweredInPhase_ = {};
-            send.restoreValues();
+            refusedInPhase_.clear();
+            PendingRequests.restoreCurrentValues(send);
         });
     });
 }
@@ -176,6 +214,7 @@ void MonitorComm::endFirstPhase(int index)
         if (LinkRequestJob *second = PendingRequests.parked(index))
             second->cutBlocks |= cut;
         tellTransferCut(cut, false);
+        tellTransferRefused();
         timer3Count_ = 0;
         timer3_[size_t(index)]->start();
     });
@@ -184,15 +223,16 @@ void MonitorComm::endFirstPhase(int index)
 void MonitorComm::WriteBlockSetdata(const LinkRequestJob &request)
 {
     beginTransfer(0, request);
-    writeChain(request.block);
+    writeChain(request.block, std::make_shared<const LinkRequestJob>(request));
     endFirstPhase(0);
 }
 
 void MonitorComm::WriteAllSetdata(const LinkRequestJob &request)
 {
     beginTransfer(1, request);
+    const auto send = std::make_shared<const LinkRequestJob>(request);
     for (int b = 0; b < kBlocks; ++b)
-        writeChain(b);
+        writeChain(b, send);
     endFirstPhase(1);
 }
 
@@ -201,6 +241,7 @@ void MonitorComm::endTransfer(bool allBlocks)
     runner_.add([this, allBlocks] {
         const BlockMask cut = unansweredBlocks();
         tellTransferCut(cut, true);
+        tellTransferRefused();
         runningRequest_.reset(); // the second phase is done
         view_->transferFinished(allBlocks);
         if (!transferInProgress()) {
@@ -216,9 +257,10 @@ void MonitorComm::WriteBlockAlarmdata(const LinkRequestJob &request)
 {
     runner_.add([this, request] {
         unansweredInPhase_ = {};
-        request.restoreValues();
+        refusedInPhase_.clear();
+        PendingRequests.restoreCurrentValues(request);
         if (request.writesBlock(request.block))
-            writeAlarmValues(request.block);
+            writeAlarmValues(request.block, std::make_shared<const LinkRequestJob>(request));
     });
     endTransfer(false);
 }
@@ -227,10 +269,12 @@ void MonitorComm::WriteAllAlarmdata(const LinkRequestJob &request)
 {
     runner_.add([this, request] {
         unansweredInPhase_ = {};
-        request.restoreValues();
+        refusedInPhase_.clear();
+        PendingRequests.restoreCurrentValues(request);
+        const auto alarms = std::make_shared<const LinkRequestJob>(request);
         for (int b = 0; b < kBlocks; ++b)
             if (request.writesBlock(b))
-                writeAlarmValues(b);
+                writeAlarmValues(b, alarms);
     });
     endTransfer(true);
 }
@@ -241,8 +285,11 @@ void MonitorComm::WriteFactoryAdj(const LinkRequestJob &request)
         if (!blockPresent(request.block))
             return;
         transact(request.block, Command::Write, QStringLiteral("0040"), request.text, [this, request](const QString &reply) {
-            if (ClassifyReply(reply) == ReplyKind::NoReply)
+            const ReplyKind kind = ClassifyReply(reply);
+            if (kind == ReplyKind::NoReply)
                 retryLater(request);
+            else if (kind == ReplyKind::Nak)
+                tellWriteProblem(WriteRefusedText(request.block, QStringLiteral("0040"), {}));
         });
     });
 }

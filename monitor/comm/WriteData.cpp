@@ -1,12 +1,33 @@
 #include "WriteData.h"
 
+#include "ControllerCounts.h"
 #include "Conversions.h"
 #include "ItemTable.h"
 #include "Protocol.h"
 
+#include <algorithm>
+
 using namespace PLM_INC;
 
-std::optional<QString> WriteDataOf(const QString &item, int block, WriteRefusal *refusal)
+namespace {
+
+// The count a channel's field goes out with: the value asked for it, else the controller's
+// own, else (never read) the image's.
+int16_t countFor(const ItemInfo &info, int ch, const std::vector<FieldValue> &asked)
+{
+    const auto own = std::find_if(asked.begin(), asked.end(),
+                                  [&](const FieldValue &v) { return v.field == info.field && v.channel == ch; });
+    if (own != asked.end())
+        return ToDevice(info, ch, own->value);
+    if (const std::optional<int16_t> held = ControllerCount(info.field, ch))
+        return *held;
+    return ToDevice(info, ch, (*info.field)[ch]);
+}
+
+} // namespace
+
+std::optional<QString> WriteDataOf(const QString &item, int block, const std::vector<FieldValue> &asked,
+                                   WriteRefusal *refusal)
 {
     const ItemInfo *info = ItemByCode(item);
     if (!info || !info->field)
@@ -16,7 +37,7 @@ std::optional<QString> WriteDataOf(const QString &item, int block, WriteRefusal 
     for (int c = 0; c < kChannelsPerBlock; ++c) {
         const int ch = block * kChannelsPerBlock + c;
         try {
-            data += tobrel::EncodeValue(ToDevice(*info, ch, (*info->field)[ch]));
+            data += tobrel::EncodeValue(countFor(*info, ch, asked));
         } catch (const ConversionError &e) {
             if (refusal)
                 *refusal = {ch, QString::fromUtf8(e.what())};
@@ -24,6 +45,17 @@ std::optional<QString> WriteDataOf(const QString &item, int block, WriteRefusal 
         }
     }
     return QString::fromLatin1(data.data(), static_cast<qsizetype>(data.size()));
+}
+
+void NoteWrittenCounts(const QString &item, int block, const QString &data)
+{
+    const ItemInfo *info = ItemByCode(item);
+    if (!info || !info->field)
+        return;
+    const std::string text = data.toStdString();
+    for (int c = 0; c < kChannelsPerBlock && size_t(4 * c + 4) <= text.size(); ++c)
+        if (const auto count = tobrel::DecodeValue(std::string_view(text).substr(size_t(4 * c), 4)))
+            NoteControllerCount(info->field, block * kChannelsPerBlock + c, *count);
 }
 
 QString BlockAddressText(int block)

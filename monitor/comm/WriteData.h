@@ -1,9 +1,14 @@
-// The data of a write request: 20 fields of four hex digits, channel 0 of the block first,
-// each the image value converted for the device.
+// The data of a write request: 20 fields of four hex digits, channel 0 of the block first.
+// The channels the request asks for carry its values converted for the device; the others
+// carry what the controller holds, as last read (or taken), so a write never carries an edit
+// whose own write has not had its turn.
 #pragma once
+
+#include "LinkRequests.h"
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 // The channel whose value has no device count, and why.
 struct WriteRefusal {
@@ -13,7 +18,11 @@ struct WriteRefusal {
 
 // nullopt when the item has no field in the image or a value has no 16-bit device count
 // (then nothing of the item may be sent; `refusal` says which channel and why).
-std::optional<QString> WriteDataOf(const QString &item, int block, WriteRefusal *refusal = nullptr);
+std::optional<QString> WriteDataOf(const QString &item, int block, const std::vector<PLM_INC::FieldValue> &asked,
+                                   WriteRefusal *refusal = nullptr);
+
+// An acknowledged write: the controller now holds the counts it carried.
+void NoteWrittenCounts(const QString &item, int block, const QString &data);
 
 // The device address character of a block (space .. '/').
 QString BlockAddressText(int block);

@@ -54,9 +54,10 @@ void mergeValues(std::vector<FieldValue> &into, const std::vector<FieldValue> &n
     for (const FieldValue &v : newer) {
         auto same = std::find_if(into.begin(), into.end(),
                                  [&](const FieldValue &o) { return o.field == v.field && o.channel == v.channel; });
-        if (same != into.end())
+        if (same != into.end()) {
             same->value = v.value;
-        else
+            same->asked = v.asked;
+        } else
             into.push_back(v);
     }
 }
@@ -136,11 +137,45 @@ LinkRequestJob ReReadRequest(int block)
     return job;
 }
 
+void LinkRequestQueue::stamp(LinkRequestJob &job)
+{
+    const uint64_t now = nextAsk_++;
+    for (FieldValue &v : job.values) {
+        if (v.asked != 0)
+            continue; // a second phase carries the asks of its first
+        v.asked = now;
+        lastAsk_[{v.field, v.channel}] = now;
+    }
+}
+
+bool LinkRequestQueue::isCurrent(const FieldValue &v) const
+{
+    const auto last = lastAsk_.find({v.field, v.channel});
+    return v.asked == 0 || last == lastAsk_.end() || v.asked >= last->second;
+}
+
+std::vector<FieldValue> LinkRequestQueue::currentValues(const LinkRequestJob &job) const
+{
+    std::vector<FieldValue> current;
+    for (const FieldValue &v : job.values)
+        if (isCurrent(v))
+            current.push_back(v);
+    return current;
+}
+
+void LinkRequestQueue::restoreCurrentValues(const LinkRequestJob &job) const
+{
+    for (const FieldValue &v : job.values)
+        if ((job.cutBlocks & BlockBit(v.channel / kChannelsPerBlock)) == 0 && isCurrent(v))
+            (*v.field)[v.channel] = v.value;
+}
+
 void LinkRequestQueue::push(LinkRequestJob job)
 {
+    if (job.kind == RequestKind::ItemWrite && (job.block < 0 || job.block >= kBlocks || job.item.isEmpty()))
+        return;
+    stamp(job);
     if (job.kind == RequestKind::ItemWrite) {
-        if (job.block < 0 || job.block >= kBlocks || job.item.isEmpty())
-            return;
         if (isAlarmValue(job.item))
             carryAlarmValues(job);
         // The newest waiting write of this block and item, unless another write of the block
@@ -175,8 +210,10 @@ void LinkRequestQueue::carryAlarmValues(const LinkRequestJob &write)
             return;
         for (FieldValue &v : phase.values)
             for (const FieldValue &w : write.values)
-                if (v.field == w.field && v.channel == w.channel)
+                if (v.field == w.field && v.channel == w.channel) {
                     v.value = w.value;
+                    v.asked = w.asked;
+                }
     };
     for (LinkRequestJob &waiting : waiting_)
         carry(waiting);
@@ -267,7 +304,7 @@ void LinkRequestQueue::showFirst() const
 void LinkRequestQueue::showWaitingValues() const
 {
     for (const LinkRequestJob &job : waiting_)
-        job.restoreValues();
+        restoreCurrentValues(job);
 }
 
 int LinkRequestQueue::waitingWrites() const

@@ -8,10 +8,13 @@
 #include "PLM_INC.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace PLM_INC {
@@ -31,11 +34,13 @@ enum class RequestKind : int16_t {
     ReRead = 8,
 };
 
-// One channel's value of one image field.
+// One channel's value of one image field, with when the operator asked for it (0: not yet
+// queued). A later ask of the same field and channel makes it obsolete wherever it is.
 struct FieldValue {
     ChannelTable *field;
     int channel;
     int16_t value;
+    uint64_t asked = 0;
 };
 
 struct LinkRequestJob {
@@ -44,7 +49,8 @@ struct LinkRequestJob {
     QString item;                   // ItemWrite: the four-character item code
     QString text;                   // FactoryAdjust: the 80 characters sent unchanged
     std::vector<FieldValue> values; // the image values the request sends
-    int tries = 0;                  // ItemWrite, FactoryAdjust: sends that got no reply
+    QStringList items;              // ReRead: the items still to read (none: all of the block)
+    int tries = 0;                  // ItemWrite, FactoryAdjust, ReRead: tries that got no reply
     BlockMask cutBlocks = 0;        // second phase: blocks whose first phase did not all arrive
 
     // Puts the carried values back into the image, over whatever a re-read brought meanwhile
@@ -77,6 +83,13 @@ public:
     void push(LinkRequestJob job);
     // Puts a request that could not reach the controller back at the head of the line.
     void pushFront(LinkRequestJob job);
+    // The values of a request that no later ask of their field and channel has replaced, taken
+    // when its frame is built: a write that waited, went unanswered or is tried again never
+    // carries a value over a newer one.
+    std::vector<FieldValue> currentValues(const LinkRequestJob &job) const;
+    bool isCurrent(const FieldValue &v) const;
+    // Puts the request's current values into the image (not those of its cut blocks).
+    void restoreCurrentValues(const LinkRequestJob &job) const;
     // The next request to carry out, with the blocks in `held` waiting for a poll that finds
     // them answering: the oldest that does not wait for a held block (a transfer never does),
     // except that a waiting re-read of a block it writes goes first, so that the write carries
@@ -108,6 +121,7 @@ public:
     {
         waiting_.clear();
         parked_ = {};
+        lastAsk_.clear();
     }
     // LinkRequest, RequestBlock and RequestItem show the request waiting first (LinkRequest 1
     // when none waits); in the start-up and port states LinkRequest keeps showing those.
@@ -117,6 +131,12 @@ private:
     std::deque<LinkRequestJob>::const_iterator nextPosition(BlockMask held) const;
     void carryAlarmValues(const LinkRequestJob &write);
     void dropSupersededBy(const LinkRequestJob &send);
+    // Marks the values of a new request as the operator's newest ask of their channels.
+    void stamp(LinkRequestJob &job);
+
+    using FieldChannel = std::pair<const ChannelTable *, int>;
+    std::map<FieldChannel, uint64_t> lastAsk_;
+    uint64_t nextAsk_ = 1;
 
     std::deque<LinkRequestJob> waiting_;
     std::array<std::optional<LinkRequestJob>, 2> parked_;

@@ -1,5 +1,6 @@
 #include "PLM_INC.h"
 
+#include "ControllerCounts.h"
 #include "LinkRequests.h"
 
 namespace PLM_INC {
@@ -43,6 +44,7 @@ void ResetImage()
     GroupIndex = SelectedItem = SelectedChannel = 0;
     RequestItem.clear();
     PendingRequests.clear();
+    ForgetControllerCounts();
     ShowTenths = false;
     HistoryRow = 1;
 }

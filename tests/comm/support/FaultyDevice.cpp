@@ -1,5 +1,6 @@
 #include "FaultyDevice.h"
 
+#include "Line.h"
 #include "Protocol.h"
 
 #include <algorithm>
@@ -32,7 +33,7 @@ bool FaultyDevice::anyDeadAfter(qint64 at) const
 bool FaultyDevice::silent(int block, qint64 at) const
 {
     return std::any_of(dead_.begin(), dead_.end(), [block, at](const Outage &o) {
-        return (o.block < 0 || o.block == block) && at >= o.from && at < o.until;
+        return (o.block == -1 || o.block == block) && at >= o.from && at < o.until;
     });
 }
 
@@ -70,6 +71,10 @@ FarEndAnswer FaultyDevice::answer(const std::string &frame, qint64 at)
     Answered &record = answered_.back();
     if (watcher_)
         watcher_->frameSent(index, record.frame, at);
+    const bool gone = std::any_of(dead_.begin(), dead_.end(),
+                                  [at](const Outage &o) { return o.block == kLineGone && at >= o.from && at < o.until; });
+    if (gone)
+        throw tobrel::CommError(tobrel::LineErrorWriteFailed, QStringLiteral("The device does not exist"));
     const int block = record.frame.block;
     if (block < 0 || silent(block, at) || !model_.block(block).present)
         return {};

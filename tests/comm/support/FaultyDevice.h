@@ -54,13 +54,16 @@ public:
     void setLateWritesBlock(int block) { lateWrites_ = block; }
     void killBlock(int block, qint64 from, qint64 until) { dead_.push_back({block, from, until}); }
     void unplug(qint64 from, qint64 until) { dead_.push_back({-1, from, until}); }
+    // The device is gone: a write to the line raises the line's error, as a vanished adapter's does.
+    void failLine(qint64 from, qint64 until) { dead_.push_back({kLineGone, from, until}); }
     // Every fault off but the late-writes block.
     void quiet();
     bool anyDeadAfter(qint64 at) const;
 
 private:
+    static constexpr int kLineGone = -2;
     struct Outage {
-        int block; // -1: the whole line
+        int block; // -1: the whole line silent; kLineGone: the line raises errors
         qint64 from, until;
     };
     enum class Fault { None, RequestLost, ReplyLost, Refused, RequestDamaged, ReplyDamaged, Late };

@@ -96,6 +96,12 @@ void SessionOracle::panelChanged(int block, const std::string &item, int channel
 void SessionOracle::givenUp(int block, const std::string &item)
 {
     const int now = seq_++;
+    settleWrites();
+    int &unanswered = unanswered_[{block, item}];
+    if (unanswered < 3)
+        fail(QStringLiteral("the program gave up the write of item %1 to block %2 after %3 unanswered write(s)")
+                 .arg(QString::fromStdString(item)).arg(block).arg(unanswered));
+    unanswered = 0;
     if (item == "0040") {
         factory_[block].freeSeq = now;
         return;
@@ -104,16 +110,34 @@ void SessionOracle::givenUp(int block, const std::string &item)
         state(block, item, c).freeSeq = now;
 }
 
-void SessionOracle::transferCut(int block)
+void SessionOracle::transferCut(int block, const std::vector<std::string> &loadItems)
 {
     const int now = seq_++;
-    for (const std::string &item : session::TrackedItems())
+    settleWrites();
+    if (unansweredOfBlock_[block] == 0)
+        fail(QStringLiteral("the program cut a transfer to block %1, which answered every write").arg(block));
+    unansweredOfBlock_[block] = 0;
+    for (const std::string &item : loadItems)
         for (int c = 0; c < kFields; ++c)
             state(block, item, c).freeSeq = now;
 }
 
-void SessionOracle::frameSent(size_t, const RequestFrame &frame, qint64)
+// A write whose reply the program has not taken by the time it sends another frame, or tells of
+// the write, went unanswered.
+void SessionOracle::settleWrites()
 {
+    for (const auto &[index, key] : writesOut_) {
+        ++unanswered_[key];
+        ++unansweredOfBlock_[key.first];
+    }
+    writesOut_.clear();
+}
+
+void SessionOracle::frameSent(size_t index, const RequestFrame &frame, qint64)
+{
+    settleWrites();
+    if (frame.command == kWriteCommand)
+        writesOut_[index] = {frame.block, frame.item.toStdString()};
     if (frame.command == kWriteCommand && std::find(present_.begin(), present_.end(), frame.block) == present_.end())
         fail(QStringLiteral("a write of item %1 was sent to block %2, which is not installed")
                  .arg(frame.item).arg(frame.block));
@@ -134,8 +158,10 @@ void SessionOracle::frameReaching(size_t index, const RequestFrame &frame, Devic
         auto f = factory_.find(frame.block);
         if (f == factory_.end() || !f->second.texts.count(frame.data.toStdString()))
             fail(QStringLiteral("factory data reached block %1, which the operator did not give it").arg(frame.block));
-        else if (took == DeviceTook::Refused && f->second.text == frame.data.toStdString())
+        else if (took == DeviceTook::Refused && f->second.text == frame.data.toStdString()) {
             f->second.refusedSeq = seq_++;
+            refusalsOut_[index] = {frame.block, item};
+        }
         return;
     }
     const std::vector<int16_t> values = fieldsOf(frame.data.toStdString());
@@ -148,7 +174,7 @@ void SessionOracle::frameReaching(size_t index, const RequestFrame &frame, Devic
                  .arg(frame.item).arg(frame.block));
     checkWrite(frame, values);
     checkAlarmOrder(frame, values);
-    noteTaken(frame, values, took);
+    noteTaken(index, frame, values, took);
 }
 
 void SessionOracle::checkWrite(const RequestFrame &frame, const std::vector<int16_t> &values)
@@ -161,13 +187,13 @@ void SessionOracle::checkWrite(const RequestFrame &frame, const std::vector<int1
         const auto k = keys_.find({frame.block, item, c});
         if (k != keys_.end()) {
             const KeyState &s = k->second;
-            if (std::any_of(s.sets.begin(), s.sets.end(), [v](const Set &set) { return set.value == v; }))
+            if (!s.sets.empty() && s.sets.back().value == v)
                 continue;
             if (std::any_of(s.panel.begin(), s.panel.end(), [v](const PanelChange &p) { return !p.read && p.before == v; }))
                 continue;
         }
-        fail(QStringLiteral("a write to block %1 carries %2 for %3: neither the controller's %4 nor a value the "
-                            "operator set there")
+        fail(QStringLiteral("a write to block %1 carries %2 for %3: neither the controller's %4 nor the last value "
+                            "the operator set there")
                  .arg(frame.block).arg(v).arg(where(frame.block, item, c)).arg(device_.value(frame.block, item, c)));
         return;
     }
@@ -204,7 +230,7 @@ void SessionOracle::checkAlarmOrder(const RequestFrame &frame, const std::vector
 }
 
 // What the frame did to the controller, for the checks still to come.
-void SessionOracle::noteTaken(const RequestFrame &frame, const std::vector<int16_t> &values, DeviceTook took)
+void SessionOracle::noteTaken(size_t index, const RequestFrame &frame, const std::vector<int16_t> &values, DeviceTook took)
 {
     const std::string item = frame.item.toStdString();
     for (int c = 0; c < kFields; ++c) {
@@ -215,6 +241,8 @@ void SessionOracle::noteTaken(const RequestFrame &frame, const std::vector<int16
             if (carriesLast) {
                 s.refusedSeq = seq_++;
                 s.refusedHeld = device_.value(frame.block, item, c);
+                if (s.refusedHeld != v)
+                    refusalsOut_[index] = {frame.block, item};
             }
             continue;
         }
@@ -231,6 +259,16 @@ void SessionOracle::noteTaken(const RequestFrame &frame, const std::vector<int16
 
 void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime)
 {
+    if (onTime) {
+        // A refusal the program got in time is one it must tell.
+        if (const auto refused = refusalsOut_.find(index); refused != refusalsOut_.end())
+            refusals_.push_back(refused->second);
+        const auto out = writesOut_.find(index);
+        if (out != writesOut_.end()) {
+            unanswered_[out->second] = 0;
+            writesOut_.erase(out);
+        }
+    }
     if (!onTime || frame.command != kReadCommand)
         return;
     const std::vector<int16_t> values = fieldsOf(replyData(reply));
@@ -255,8 +293,20 @@ void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const st
     }
 }
 
-void SessionOracle::checkEnd()
+void SessionOracle::checkEnd(const QStringList &told)
 {
+    for (const auto &[block, item] : refusals_) {
+        const QString blockName = QStringLiteral("%1").arg(block + 1, 2, 10, QLatin1Char('0'));
+        const QString itemName = QString::fromStdString(item);
+        const bool said = std::any_of(told.begin(), told.end(), [&](const QString &text) {
+            return text.contains(blockName) && text.contains(itemName) && text.contains(QLatin1String("refused"));
+        });
+        if (!said) {
+            fail(QStringLiteral("block %1 refused a write of item %2 with the operator's value, and nobody was told")
+                     .arg(block).arg(itemName));
+            break;
+        }
+    }
     for (const auto &[key, start] : startValues_) {
         const auto &[block, item, c] = key;
         const int16_t held = device_.value(block, item, c);

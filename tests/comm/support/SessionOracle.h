@@ -35,16 +35,19 @@ public:
     void factoryAsked(int block, const std::string &text);
     // The front panel put `value` into a channel's setting (the device model already holds it).
     void panelChanged(int block, const std::string &item, int channel, int16_t before, int16_t value);
-    // The program told the operator it dropped a write, or that a transfer was cut short.
+    // The program told the operator it dropped a write, or that a transfer was cut short (the
+    // items a load writes are then free). Allowed only after the faults the session injected
+    // left that many writes unanswered: three of the item, or one of the transfer's.
     void givenUp(int block, const std::string &item);
-    void transferCut(int block);
+    void transferCut(int block, const std::vector<std::string> &loadItems);
 
     void frameSent(size_t index, const RequestFrame &frame, qint64 at) override;
     void frameReaching(size_t index, const RequestFrame &frame, DeviceTook took, qint64 at) override;
     void replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime) override;
 
-    // The controller against the operator's last word, once the line is quiet; appends to failures().
-    void checkEnd();
+    // The controller against the operator's last word, once the line is quiet, and every
+    // refusal of an operator's value against what the operator was told; appends to failures().
+    void checkEnd(const QStringList &told);
     const QStringList &failures() const { return failures_; }
     int actions() const { return actions_; }
 
@@ -81,8 +84,9 @@ private:
     KeyState &state(int block, const std::string &item, int channel);
     void checkWrite(const RequestFrame &frame, const std::vector<int16_t> &values);
     void checkAlarmOrder(const RequestFrame &frame, const std::vector<int16_t> &values);
-    void noteTaken(const RequestFrame &frame, const std::vector<int16_t> &values, DeviceTook took);
+    void noteTaken(size_t index, const RequestFrame &frame, const std::vector<int16_t> &values, DeviceTook took);
     void fail(const QString &why);
+    void settleWrites();
     QString where(int block, const std::string &item, int channel) const;
 
     const sim::DeviceModel &device_;
@@ -92,6 +96,11 @@ private:
     std::map<int, Factory> factory_;
     std::map<size_t, int> reachedSeq_;  // frame index: when the device acted on it
     std::set<int> reReadDue_;           // blocks whose settings-changed bit the program was given
+    std::map<size_t, std::pair<int, std::string>> writesOut_; // write frames not answered (yet)
+    std::map<std::pair<int, std::string>, int> unanswered_;   // per block and item, since it was last given up
+    std::map<int, int> unansweredOfBlock_;                    // per block, since its last transfer cut
+    std::map<size_t, std::pair<int, std::string>> refusalsOut_; // refusals of operator's values, by frame
+    std::vector<std::pair<int, std::string>> refusals_;        // ... whose refusal the program got in time
     int seq_ = 0;
     int actionSeq_ = -1;
     int actions_ = 0;

@@ -1,6 +1,8 @@
 // How a session is printed when RapidCheck shows a failing one.
 #include "WriteSession.h"
 
+#include <sstream>
+
 namespace session {
 
 namespace {
@@ -20,6 +22,7 @@ const char *kindName(Kind k)
     case Kind::PanelChange: return "front-panel";
     case Kind::BlockDies: return "block-dies";
     case Kind::Unplug: return "unplug";
+    case Kind::LineFails: return "line-fails";
     }
     return "?";
 }
@@ -62,6 +65,26 @@ void showValue(const Steps &steps, std::ostream &os)
     }
     if (waits > 0)
         os << "  wait " << waits * 100 << " ms\n";
+}
+
+} // namespace session
+
+namespace session {
+
+std::string regressionForm(const Setup &setup, const Steps &steps)
+{
+    std::ostringstream os;
+    os << "{\"...\", {{";
+    for (size_t i = 0; i < setup.present.size(); ++i)
+        os << (i ? ", " : "") << setup.present[i];
+    const FaultRates &r = setup.rates;
+    os << "}, " << setup.baud << ", " << setup.valueSeed << "u, {" << r.requestLost << ", " << r.replyLost << ", "
+       << r.refused << ", " << r.requestDamaged << ", " << r.replyDamaged << ", " << r.late << "}, " << setup.faultSeed
+       << "u, " << setup.lateWritesBlock << "},\n {{";
+    for (const Action &a : steps.actions)
+        os << "{Kind(" << int(a.kind) << ") /* " << kindName(a.kind) << " */, " << a.a << ", " << a.b << ", " << a.c << "}, ";
+    os << "}}},";
+    return os.str();
 }
 
 } // namespace session

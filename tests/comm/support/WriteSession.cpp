@@ -121,7 +121,9 @@ Session::Session(const Setup &setup)
     QObject::connect(&comm_, &MonitorComm::writeGivenUp, [this](int block, const QString &item) {
         oracle_.givenUp(block, item.toStdString());
     });
-    QObject::connect(&comm_, &MonitorComm::transferCut, [this](int block) { oracle_.transferCut(block); });
+    QObject::connect(&comm_, &MonitorComm::transferCut, [this](int block) {
+        oracle_.transferCut(block, std::vector<std::string>(std::begin(kLoadItems), std::end(kLoadItems)));
+    });
 }
 
 bool Session::start(QString *why)
@@ -216,6 +218,9 @@ void Session::run(const Action &action)
         return;
     case Kind::Unplug:
         device_.unplug(now(), now() + 1000 * (1 + action.a % 20));
+        return;
+    case Kind::LineFails:
+        device_.failLine(now(), now() + 1000 * (1 + action.a % 20));
         return;
     }
 }
@@ -326,7 +331,7 @@ QString Session::finish()
             .arg(comm_.transferInProgress() ? QStringLiteral(", a transfer is in progress") : QString())
             .arg(view_.panel[4]);
     }
-    oracle_.checkEnd();
+    oracle_.checkEnd(view_.writeProblems);
     return oracle_.failures().join(QLatin1Char('\n'));
 }
 

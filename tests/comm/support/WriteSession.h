@@ -11,6 +11,7 @@
 #include <QString>
 #include <cstdint>
 #include <ostream>
+#include <string>
 #include <vector>
 
 namespace session {
@@ -28,6 +29,7 @@ enum class Kind {
     PanelChange,      // a: channel, b: item, c: value: set at the block's front panel
     BlockDies,        // a: block, b: seconds 1..30 it answers nothing
     Unplug,           // a: seconds 1..20 the line is out
+    LineFails,        // a: seconds 1..20 the device is gone: every write to the line fails
 };
 
 struct Action {
@@ -56,6 +58,9 @@ struct Setup {
 };
 
 void showValue(const Setup &setup, std::ostream &os);
+
+// A session as the kept regressions write it (WriteSessionRegressions.h).
+std::string regressionForm(const Setup &setup, const Steps &steps);
 
 struct Outcome {
     bool ok = true;

@@ -1,0 +1,41 @@
+// Sessions that once failed, shrunk, kept for good: each runs first in every test run. Add a
+// failing session in the form the test prints ("as a kept regression"), with what it found.
+#pragma once
+
+#include "WriteSession.h"
+
+#include <vector>
+
+namespace session {
+
+struct Regression {
+    const char *what;
+    Setup setup;
+    Steps steps;
+};
+
+inline const std::vector<Regression> &Regressions()
+{
+    static const std::vector<Regression> kept = {
+        {"a write of item 0006 carried a later alarm value of Ch004 ahead of the action code set before it",
+         {{0}, 9600, 0u, {0, 0, 0, 0, 0, 0}, 0u, -1},
+         {{{Kind::Wait, 3, 0, 0}, {Kind::SendChannel, 0, 0, 0}, {Kind::Wait, 7, 0, 0}, {Kind::Edit, 0, 32, 0},
+           {Kind::Wait, 3, 0, 0}, {Kind::Select, 503, 526, 1}, {Kind::Wait, 5, 0, 0}, {Kind::Edit, 263, 812, 0},
+           {Kind::Wait, 1, 0, 0}}}},
+        {"a write of item 0001 held for a silent block went again after a load and overwrote it",
+         {{1, 2, 4}, 9600, 0u, {0, 0, 0, 0, 0, 0}, 0u, -1},
+         {{{Kind::Wait, 3, 0, 0}, {Kind::BlockDies, 272, 0, 0}, {Kind::Wait, 6, 0, 0}, {Kind::Edit, 548, 0, 0},
+           {Kind::Wait, 2, 0, 0}, {Kind::SendAll, 461, 0, 0}}}},
+        {"a transfer's refused action code was not told",
+         {{0, 1}, 19200, 0u, {7, 5, 5, 9, 0, 0}, 1409247u, 0},
+         {{{Kind::Wait, 27, 0, 0}, {Kind::Edit, 3, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Edit, 0, 1, 0},
+           {Kind::Wait, 20, 0, 0}, {Kind::SendChannel, 0, 63, 0}, {Kind::Wait, 11, 0, 0}}}},
+        {"a refusal that came after the time-out is no refusal the program can tell",
+         {{0, 1, 2}, 19200, 1230u, {0, 0, 4, 12, 0, 0}, 109395361u, 2},
+         {{{Kind::ToggleAutoTuning, 281, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::ToggleAutoTuning, 281, 0, 0},
+           {Kind::Wait, 9, 0, 0}}}},
+    };
+    return kept;
+}
+
+} // namespace session
