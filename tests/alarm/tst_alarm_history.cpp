@@ -9,6 +9,7 @@
 #include "TestEnvironment.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTest>
 
@@ -168,21 +169,60 @@ private slots:
         QFETCH(QByteArray, date);
         CommTestEnvironment env;
         const QString path = env.folder() + QStringLiteral("/header.hys");
-        QVERIFY(WriteHistoryFileHeader(path, QDate(2026, 12, 6), QLocale(locale)));
+        QString why;
+        QVERIFY2(StartHistoryFile(path, QDate(2026, 12, 6), &why, QLocale(locale)), qPrintable(why));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readLine(), "\"PLM-870 Alarm hystory\",\"    Data  : \",\"" + date + "\"\r\n");
     }
 
-    void aNewRunReplacesAnOldFileOfTheSameName()
+    // A restart within the minute of the run before (a crash, systemd starting it again) finds
+    // the file of that run under the name of its own: every line stays, the new ones follow.
+    void aRestartKeepsEveryLineOfTheFileOfItsMinute_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // the file as the earlier run left it
+        QTest::addColumn<QTime>("restart");
+        QTest::addColumn<QByteArray>("kept");   // what the restart finds in its file before its line
+        QTest::newRow("same minute: continued") << QByteArray("H1\r\nH2\r\n\"9:5:1 AM\",\"----\",\"x\"\r\n")
+                                                << QTime(9, 5, 59) << QByteArray("H1\r\nH2\r\n\"9:5:1 AM\",\"----\",\"x\"\r\n");
+        QTest::newRow("same minute, last line cut by the crash: ended") << QByteArray("H1\r\nH2\r\n\"9:5:1 AM\",\"--")
+                                                << QTime(9, 5, 59) << QByteArray("H1\r\nH2\r\n\"9:5:1 AM\",\"--\r\n");
+        QTest::newRow("same minute, empty file: a header") << QByteArray() << QTime(9, 5, 59) << QByteArray("header");
+        QTest::newRow("next minute: a file of its own") << QByteArray("H1\r\n") << QTime(9, 6, 0) << QByteArray("header");
+    }
+    void aRestartKeepsEveryLineOfTheFileOfItsMinute()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QTime, restart);
+        QFETCH(QByteArray, kept);
+        CommTestEnvironment env;
+        QFile earlier(HistoryFileName);
+        QVERIFY(earlier.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        earlier.write(before);
+        earlier.close();
+        const QString path = CreateHistoryFile(env.folder(), QDateTime(QDate(2026, 12, 6), restart));
+        QCOMPARE(path, HistoryFileName);
+        QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("2026_12_6_9_%1.hys").arg(restart.minute()));
+        Hystory_Write(QStringLiteral("CHKSUM"), 0, false);
+        const QByteArray line = "\"9:5:7 AM\",\"----\",\"Checksum error occured.\"\r\n";
+        if (kept == "header")
+            kept = "\"PLM-870 Alarm hystory\",\"    Data  : \",\"" + FileDateText(QDate(2026, 12, 6), QLocale::system()).toLatin1()
+                 + "\"\r\n\"Time\",\"Channel\",\"Contain\"\r\n";
+        QCOMPARE(env.historyFileBytes(), kept + line);
+        QVERIFY(env.prompter.messages.isEmpty());
+    }
+
+    // A header that cannot be written is told as a line that cannot be written is.
+    void aHeaderThatCannotBeWrittenIsTold()
     {
         CommTestEnvironment env;
-        Hystory_Write(QStringLiteral("CHKSUM"), 0, false);
-        const QString path = CreateHistoryFile(env.folder(), QDateTime(QDate(2026, 12, 6), QTime(9, 5, 59)));
-        QCOMPARE(path, HistoryFileName);
-        QCOMPARE(env.historyFileBytes().count('\n'), 2);
-        QCOMPARE(CreateHistoryFile(env.folder(), QDateTime(QDate(2031, 3, 4), QTime(0, 0))),
-                 env.folder() + QStringLiteral("/2031_3_4_0_0.hys"));
+        const QString notAFolder = HistoryFileName; // a file: nothing can be made inside it
+        CreateHistoryFile(notAFolder, env.clock.now());
+        QCOMPARE(env.prompter.messages.size(), 1);
+        QVERIFY2(env.prompter.messages[0].first.startsWith(QString::fromLatin1(kHistoryWriteFailedText) + QLatin1Char('\n')),
+                 qPrintable(env.prompter.messages[0].first));
+        QVERIFY2(env.prompter.messages[0].first.contains(QStringLiteral("Not a directory")), qPrintable(env.prompter.messages[0].first));
+        QCOMPARE(env.prompter.messages[0].second, QStringLiteral("history"));
     }
 
     void anUnwritableFileKeepsRecordingInMemoryAndTellsTheOperator()
