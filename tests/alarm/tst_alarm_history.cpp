@@ -182,13 +182,13 @@ private slots:
     {
         QTest::addColumn<QByteArray>("before"); // the file as the earlier run left it
         QTest::addColumn<QTime>("restart");
-        QTest::addColumn<QByteArray>("kept");   // what the restart finds in its file before its line
-        QTest::newRow("same minute: continued") << QByteArray("H1\r\nH2\r\n\"9:5:1 AM\",\"----\",\"x\"\r\n")
-                                                << QTime(9, 5, 59) << QByteArray("H1\r\nH2\r\n\"9:5:1 AM\",\"----\",\"x\"\r\n");
-        QTest::newRow("same minute, last line cut by the crash: ended") << QByteArray("H1\r\nH2\r\n\"9:5:1 AM\",\"--")
-                                                << QTime(9, 5, 59) << QByteArray("H1\r\nH2\r\n\"9:5:1 AM\",\"--\r\n");
+        QTest::addColumn<QByteArray>("kept"); // what precedes the new line; "header": a new file's
+        const QByteArray lines = "H1\r\nH2\r\n\"9:5:1 AM\",\"----\",\"x\"\r\n";
+        QTest::newRow("same minute: continued") << lines << QTime(9, 5, 59) << lines;
+        QTest::newRow("same minute, last line cut by the crash: ended") << lines.left(20) << QTime(9, 5, 59) << lines.left(20) + "\r\n";
         QTest::newRow("same minute, empty file: a header") << QByteArray() << QTime(9, 5, 59) << QByteArray("header");
-        QTest::newRow("next minute: a file of its own") << QByteArray("H1\r\n") << QTime(9, 6, 0) << QByteArray("header");
+        QTest::newRow("next minute: a file of its own") << lines << QTime(9, 6, 0) << QByteArray("header");
+        QTest::newRow("a file that cannot be made: told") << QByteArray() << QTime() << QByteArray();
     }
     void aRestartKeepsEveryLineOfTheFileOfItsMinute()
     {
@@ -197,32 +197,24 @@ private slots:
         QFETCH(QByteArray, kept);
         CommTestEnvironment env;
         QFile earlier(HistoryFileName);
-        QVERIFY(earlier.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        earlier.write(before);
+        QVERIFY(earlier.open(QIODevice::WriteOnly | QIODevice::Truncate) && earlier.write(before) == before.size());
         earlier.close();
+        if (!restart.isValid()) { // a header that cannot be written is told as a line that cannot be written
+            CreateHistoryFile(HistoryFileName, env.clock.now()); // a file for a folder
+            QCOMPARE(env.prompter.messages.size(), 1);
+            QVERIFY2(env.prompter.messages[0].first.startsWith(QString::fromLatin1(kHistoryWriteFailedText) + "\nCannot write")
+                         && env.prompter.messages[0].first.endsWith(QStringLiteral("Not a directory.")),
+                     qPrintable(env.prompter.messages[0].first));
+            return;
+        }
         const QString path = CreateHistoryFile(env.folder(), QDateTime(QDate(2026, 12, 6), restart));
-        QCOMPARE(path, HistoryFileName);
         QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("2026_12_6_9_%1.hys").arg(restart.minute()));
         Hystory_Write(QStringLiteral("CHKSUM"), 0, false);
-        const QByteArray line = "\"9:5:7 AM\",\"----\",\"Checksum error occured.\"\r\n";
         if (kept == "header")
             kept = "\"PLM-870 Alarm hystory\",\"    Data  : \",\"" + FileDateText(QDate(2026, 12, 6), QLocale::system()).toLatin1()
                  + "\"\r\n\"Time\",\"Channel\",\"Contain\"\r\n";
-        QCOMPARE(env.historyFileBytes(), kept + line);
+        QCOMPARE(env.historyFileBytes(), kept + "\"9:5:7 AM\",\"----\",\"Checksum error occured.\"\r\n");
         QVERIFY(env.prompter.messages.isEmpty());
-    }
-
-    // A header that cannot be written is told as a line that cannot be written is.
-    void aHeaderThatCannotBeWrittenIsTold()
-    {
-        CommTestEnvironment env;
-        const QString notAFolder = HistoryFileName; // a file: nothing can be made inside it
-        CreateHistoryFile(notAFolder, env.clock.now());
-        QCOMPARE(env.prompter.messages.size(), 1);
-        QVERIFY2(env.prompter.messages[0].first.startsWith(QString::fromLatin1(kHistoryWriteFailedText) + QLatin1Char('\n')),
-                 qPrintable(env.prompter.messages[0].first));
-        QVERIFY2(env.prompter.messages[0].first.contains(QStringLiteral("Not a directory")), qPrintable(env.prompter.messages[0].first));
-        QCOMPARE(env.prompter.messages[0].second, QStringLiteral("history"));
     }
 
     void anUnwritableFileKeepsRecordingInMemoryAndTellsTheOperator()
