@@ -35,6 +35,8 @@ QString failureReason(int rc, int err, int refusal)
         return QString::fromLocal8Bit(std::strerror(err));
     if (rc == MOSQ_ERR_EAI)
         return QString::fromLocal8Bit(gai_strerror(err));
+    if (rc == MOSQ_ERR_CONN_LOST) // the end of the stream or a reset
+        return QStringLiteral("closed by the broker or the network");
     return withoutFullStop(mosquitto_strerror(rc));
 }
 
