@@ -1,7 +1,6 @@
 #include "Gateway.h"
 
 #include "AlarmHistory.h"
-#include "BrokerWatch.h"
 #include "Clock.h"
 #include "DataFolder.h"
 #include "LinkHealth.h"
@@ -57,8 +56,6 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     publisher_ = std::make_unique<Publisher>(*comm_, *health_);
     if (options.broker.enabled() && !publisher_->start(options.broker.settings, error))
         return false;
-    if (publisher_->client())
-        brokerWatch_ = std::make_unique<BrokerWatch>(*publisher_->client(), options.broker.settings);
     if (options.modbus.enabled()) {
         modbus_ = std::make_unique<modbus::ModbusServer>(
             [this](int block) { return LinkOfBlock(block, view_.startedUp, *health_); });
@@ -72,7 +69,6 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
 void Gateway::stop()
 {
     modbus_.reset();
-    brokerWatch_.reset();
     if (comm_)
         comm_->closePort();
     if (publisher_)

@@ -8,7 +8,6 @@
 #include <QString>
 #include <memory>
 
-class BrokerWatch;
 class LinkHealth;
 class MonitorComm;
 class Publisher;
@@ -32,6 +31,5 @@ private:
     std::unique_ptr<LinkHealth> health_;
     std::unique_ptr<Publisher> publisher_;
     std::unique_ptr<modbus::ModbusServer> modbus_;
-    std::unique_ptr<BrokerWatch> brokerWatch_;
     QString historyFile_;
 };

@@ -10,6 +10,20 @@ struct Named {
     QString *target;
 };
 
+// Named without what it carries: "--password=SECRET" or a stray password must not reach the
+// journal.
+QString unknownArgument(const QString &argument, int index)
+{
+    if (!argument.startsWith(QLatin1Char('-')))
+        return QStringLiteral("Argument %1 is not an option (its text is not shown: it may be a secret).").arg(index + 1);
+    const QString name = argument.section(QLatin1Char('='), 0, 0);
+    if (name.size() < argument.size())
+        return QStringLiteral("Unknown option \"%1\" (options take their value as the next argument; the value is "
+                              "not shown).")
+            .arg(name);
+    return QStringLiteral("Unknown option \"%1\".").arg(name);
+}
+
 } // namespace
 
 GatewayOptions ParseGatewayOptions(const QStringList &arguments)
@@ -48,11 +62,12 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
             }
         }
         if (!known) {
-            o.error = QStringLiteral("Unknown option \"%1\".").arg(a);
+            o.error = unknownArgument(a, i);
             return o;
         }
     }
     o.passwordOnCommandLine = !passwordGiven.isEmpty();
+    bool fromPreferences = !o.passwordOnCommandLine;
     if (o.passwordOnCommandLine)
         password = passwordGiven;
     if (!passwordFile.isEmpty()) {
@@ -66,9 +81,18 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
                                      "keep it in the file only.");
             return o;
         }
-        if (!fromFile.isEmpty())
+        if (!fromFile.isEmpty()) {
             password = fromFile;
+            fromPreferences = false;
+        }
     }
+    // A password the preferences give must be as private as one given with --password-file.
+    if (!password.isEmpty() && fromPreferences
+        && !CheckSecretHolder(Prefs::storePath(),
+                              QStringLiteral("The preferences file \"%1\", which holds the broker password,")
+                                  .arg(Prefs::storePath()),
+                              &o.error))
+        return o;
     if (!modbus::ParseModbusListen(modbusListen, &o.modbus, &o.error))
         return o;
     // --broker host:port names both at once.

@@ -1,5 +1,7 @@
 #include "SecretFile.h"
 
+#include "PrivateFile.h"
+
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -16,37 +18,56 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// Opens the file and checks it on the open file, so the readers judged are those of the file
+// read. The descriptor is left in `fd` when the file passes; -1 otherwise.
+bool openPrivate(const QString &path, const QString &subject, int *fd, struct stat *st, QString *error)
+{
+    *fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (*fd < 0) {
+        *error = QStringLiteral("%1 cannot be read: %2.").arg(subject, systemReason(errno));
+        return false;
+    }
+    QString readers;
+    if (::fstat(*fd, st) != 0)
+        *error = QStringLiteral("%1 cannot be read: %2.").arg(subject, systemReason(errno));
+    else if (!S_ISREG(st->st_mode))
+        *error = QStringLiteral("%1 is not a file.").arg(subject);
+    else if (!(readers = OtherReaders(*fd, *st)).isEmpty())
+        *error = QStringLiteral("%1 may be read by others (%2): chmod 600 it and take others out of its ACL "
+                                "(setfacl -b), or pass the password as the service's credential. Nothing is started.")
+                     .arg(subject, readers);
+    else
+        return true;
+    ::close(*fd);
+    *fd = -1;
+    return false;
+}
+
 } // namespace
+
+bool CheckSecretHolder(const QString &path, const QString &subject, QString *error)
+{
+    int fd = -1;
+    struct stat st {};
+    if (!openPrivate(path, subject, &fd, &st, error))
+        return false;
+    ::close(fd);
+    return true;
+}
 
 bool ReadSecretFile(const QString &path, QString *secret, QString *error)
 {
-    const QByteArray name = QFile::encodeName(path);
-    // Opened once and checked on the open file, so the mode seen is that of the file read.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        *error = QStringLiteral("The password file %1 cannot be read: %2.").arg(path, systemReason(errno));
-        return false;
-    }
+    int fd = -1;
     struct stat st {};
+    if (!openPrivate(path, QStringLiteral("The password file %1").arg(path), &fd, &st, error))
+        return false;
     QByteArray bytes;
-    bool ok = ::fstat(fd, &st) == 0;
+    bool ok = st.st_size <= kMostBytes;
     if (!ok) {
-        *error = QStringLiteral("The password file %1 cannot be read: %2.").arg(path, systemReason(errno));
-    } else if (!S_ISREG(st.st_mode)) {
-        *error = QStringLiteral("The password file %1 is not a file.").arg(path);
-        ok = false;
-    } else if (st.st_mode & (S_IRGRP | S_IROTH)) {
-        *error = QStringLiteral("The password file %1 may be read by others (mode %2): "
-                                "chmod 600 it, or pass it as the service's credential. Nothing is started.")
-                     .arg(path)
-                     .arg(QString::number(st.st_mode & 07777, 8).rightJustified(4, QLatin1Char('0')));
-        ok = false;
-    } else if (st.st_size > kMostBytes) {
         *error = QStringLiteral("The password file %1 holds %2 bytes; a password has at most %3.")
                      .arg(path)
                      .arg(qint64(st.st_size))
                      .arg(kMostBytes);
-        ok = false;
     } else {
         bytes.resize(qsizetype(st.st_size));
         const ssize_t n = ::read(fd, bytes.data(), size_t(bytes.size()));

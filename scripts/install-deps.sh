@@ -6,7 +6,8 @@ packages=(build-essential ccache cmake ninja-build pkg-config qt6-base-dev qt6-s
           libgl-dev xvfb xauth clang libclang-rt-14-dev fonts-dejavu-core
           libmosquitto-dev mosquitto
           dpkg-dev lintian desktop-file-utils appstream librapidcheck-dev valgrind
-          libmodbus-dev mbpoll python3-pymodbus python3-serial-asyncio)
+          libmodbus-dev mbpoll python3-pymodbus python3-serial-asyncio
+          libacl1-dev acl)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -110,7 +110,11 @@ QString CreateHistoryFile(const QString &folder, const QDateTime &start)
 {
     const QString path = QDir(folder).filePath(HistoryFileBaseName(start));
     HistoryFileName = path;
-    WriteHistoryFileHeader(path, start.date());
+    QString why;
+    // Told like a line that cannot be written: the run goes on, and so does the window's history.
+    if (!StartHistoryFile(path, start.date(), &why))
+        PLM_INC::prompter().message(PLM_INC::WithFailureReason(QString::fromLatin1(kHistoryWriteFailedText), why),
+                                    QStringLiteral("history"));
     return path;
 }
 

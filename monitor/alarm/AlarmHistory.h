@@ -17,8 +17,10 @@ void Hystory_Write(const QString &ALM, int ch, bool State);
 // The content text of an entry of kind ALM; empty for an unknown kind.
 QString HistoryContentText(const QString &ALM, bool State);
 
-// Creates (replacing) the history file of a run started at `start` in `folder`, named
-// "yyyy_m_d_h_n.hys", with its two header lines; sets HistoryFileName and returns the path.
+// Starts the history file of a run started at `start` in `folder`, named "yyyy_m_d_h_n.hys":
+// a new file with its two header lines, or the file of a run started in the same minute,
+// continued (HistoryFile.h). Sets HistoryFileName and returns the path; a file that cannot be
+// started is told as kHistoryWriteFailedText with the reason.
 QString CreateHistoryFile(const QString &folder, const QDateTime &start);
 
 // The history window registers a listener; Hystory_Write calls it with the grid row it filled

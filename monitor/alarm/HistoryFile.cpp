@@ -5,6 +5,9 @@
 
 #include "WholeFile.h"
 
+#include <QDir>
+#include <QFile>
+
 QString HistoryFileBaseName(const QDateTime &start)
 {
     const QDate d = start.date();
@@ -24,10 +27,21 @@ QByteArray HistoryFileLine(const QStringList &fields)
     return PLM_INC::ToFileCodePage(line);
 }
 
-bool WriteHistoryFileHeader(const QString &path, const QDate &startDate, const QLocale &locale)
+bool StartHistoryFile(const QString &path, const QDate &startDate, QString *why, const QLocale &locale)
 {
+    QFile existing(path);
+    if (existing.size() > 0) {
+        // A line cut off by a crash is ended by the next line appended (LineAppend.h).
+        if (existing.open(QIODevice::ReadWrite | QIODevice::Append))
+            return true;
+        *why = QStringLiteral("Cannot open \"%1\" for appending: %2.")
+                   .arg(QDir::toNativeSeparators(path), existing.errorString());
+        return false;
+    }
     const QString date = PLM_INC::FileDateText(startDate, locale);
     return PLM_INC::WriteWholeFile(
-        path, HistoryFileLine({QStringLiteral("PLM-870 Alarm hystory"), QStringLiteral("    Data  : "), date})
-                  + HistoryFileLine({QStringLiteral("Time"), QStringLiteral("Channel"), QStringLiteral("Contain")}));
+        path,
+        HistoryFileLine({QStringLiteral("PLM-870 Alarm hystory"), QStringLiteral("    Data  : "), date})
+            + HistoryFileLine({QStringLiteral("Time"), QStringLiteral("Channel"), QStringLiteral("Contain")}),
+        why);
 }

@@ -11,6 +11,10 @@
 QString HistoryFileBaseName(const QDateTime &start);
 // One line: "a","b","c" CR LF, encoded for the file.
 QByteArray HistoryFileLine(const QStringList &fields);
-// Writes the two header lines to a new file (replacing an old one); the start date is the
-// file date of FileStamps.h, as in the log. False when it cannot.
-bool WriteHistoryFileHeader(const QString &path, const QDate &startDate, const QLocale &locale = QLocale::system());
+// Starts the file of a run. A new (or empty) file gets the two header lines, the start date
+// being the file date of FileStamps.h, as in the log. A file of the name that holds lines
+// already (a restart within the same minute) keeps every one of them: the run goes on appending
+// to it, under the header it has. False, with what failed and the system's reason in `why`,
+// when the header cannot be written or the file cannot be opened for appending.
+bool StartHistoryFile(const QString &path, const QDate &startDate, QString *why,
+                      const QLocale &locale = QLocale::system());

@@ -2,6 +2,9 @@
 
 #include "PLM_INC.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
 #include <memory>
@@ -100,6 +103,19 @@ QString blockName(int block)
 QString channelName(int channel)
 {
     return get(QStringLiteral("Chname") + PLM_INC::ChannelDigits(channel));
+}
+
+bool keepPrivate(QString *why)
+{
+    const QString path = storePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    // Created empty, so nothing is in it while it still has the default mode.
+    if (file.open(QIODevice::ReadWrite) && file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return true;
+    *why = QStringLiteral("The preferences file \"%1\" cannot be made private: %2.")
+               .arg(QDir::toNativeSeparators(path), file.errorString());
+    return false;
 }
 
 void reopen()

@@ -21,6 +21,11 @@ void set(const QString &key, int value);
 QString blockName(int block);
 QString channelName(int channel);
 
+// Makes the store's file readable and writable by its owner only (creating it, empty, when it
+// does not exist yet), before a secret is written to it; the file keeps that mode when it is
+// written again. False, with the reason, when it cannot.
+bool keepPrivate(QString *why);
+
 // The store is opened on first use; tests that change the environment reopen it.
 void reopen();
 void sync();

@@ -49,12 +49,16 @@ BrokerSettingsResult ReadBrokerSettings()
                                get(kMqttPasswordKey), get(kMqttCaFileKey));
 }
 
-void StoreBrokerSettings(const BrokerSettings &s)
+bool StoreBrokerSettings(const BrokerSettings &s, QString *why)
 {
+    if (!s.password.isEmpty() && !Prefs::keepPrivate(why))
+        return false;
     Prefs::set(QString::fromLatin1(kMqttHostKey), s.host);
     Prefs::set(QString::fromLatin1(kMqttPortKey), QString::number(s.port));
     Prefs::set(QString::fromLatin1(kMqttPrefixKey), s.prefix);
     Prefs::set(QString::fromLatin1(kMqttUserKey), s.user);
     Prefs::set(QString::fromLatin1(kMqttPasswordKey), s.password);
     Prefs::set(QString::fromLatin1(kMqttCaFileKey), s.caFile);
+    Prefs::sync();
+    return true;
 }

@@ -31,4 +31,6 @@ inline const char *const kMqttCaFileKey = "MQTT_CAFile";
 BrokerSettingsResult CheckBrokerSettings(const QString &host, const QString &port, const QString &prefix,
                                          const QString &user, const QString &password, const QString &caFile);
 BrokerSettingsResult ReadBrokerSettings();
-void StoreBrokerSettings(const BrokerSettings &settings);
+// A password is stored only in a preferences file its owner alone may read (mode 0600); false,
+// with the reason and nothing stored, when the file cannot be made so.
+bool StoreBrokerSettings(const BrokerSettings &settings, QString *why);

@@ -1,8 +1,7 @@
 #include "MqttClient.h"
 
-#include "Payloads.h"
+#include "MqttConnection.h"
 
-#include <QUuid>
 #include <mosquitto.h>
 
 namespace {
@@ -17,11 +16,15 @@ void initLibrary()
     (void)done;
 }
 
-constexpr int kKeepAliveSeconds = 30;
+// How long stop() waits for the connection thread: a clean goodbye takes milliseconds; a name
+// lookup that hangs is left behind.
+constexpr std::chrono::seconds kStopWait{3};
 
 } // namespace
 
-MqttClient::MqttClient(size_t queueBound) : queue_(queueBound)
+MqttClient::MqttClient(size_t queueBound, int firstRetryMs)
+    : c_(std::make_shared<Connection>(queueBound, firstRetryMs, Notice())), queueBound_(queueBound),
+      firstRetryMs_(firstRetryMs)
 {
     initLibrary();
 }
@@ -31,71 +34,38 @@ MqttClient::~MqttClient()
     stop();
 }
 
+void MqttClient::setNotice(Notice notice)
+{
+    notice_ = std::move(notice);
+}
+
 bool MqttClient::start(const BrokerSettings &settings, QString *error)
 {
     stop();
-    settings_ = settings;
-    const QByteArray id = "plm870-" + QUuid::createUuid().toByteArray(QUuid::Id128).left(12);
-    mosq_ = mosquitto_new(id.constData(), true, this);
-    auto fail = [&](const QString &why) {
-        if (error)
-            *error = why;
-        mosquitto_destroy(mosq_);
-        mosq_ = nullptr;
+    c_ = std::make_shared<Connection>(queueBound_, firstRetryMs_, notice_);
+    if (!c_->setUp(settings, error))
         return false;
-    };
-    if (!mosq_)
-        return fail(QStringLiteral("The broker client could not be created."));
-    mosquitto_int_option(mosq_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
-    mosquitto_connect_callback_set(mosq_, &MqttClient::onConnect);
-    mosquitto_disconnect_callback_set(mosq_, &MqttClient::onDisconnect);
-    mosquitto_publish_callback_set(mosq_, &MqttClient::onPublish);
-    // 1 s after a failed attempt, doubling up to half a minute.
-    mosquitto_reconnect_delay_set(mosq_, 1, 30, true);
-    const QByteArray statusTopic = StatusTopic(settings.prefix).toUtf8();
-    if (mosquitto_will_set(mosq_, statusTopic.constData(), 7, "offline", 1, true) != MOSQ_ERR_SUCCESS)
-        return fail(QStringLiteral("The topic prefix \"%1\" is not usable.").arg(settings.prefix));
-    if (!settings.user.isEmpty()) {
-        const QByteArray u = settings.user.toUtf8(), p = settings.password.toUtf8();
-        mosquitto_username_pw_set(mosq_, u.constData(), settings.password.isEmpty() ? nullptr : p.constData());
-    }
-    if (!settings.caFile.isEmpty()) {
-        const QByteArray ca = settings.caFile.toLocal8Bit();
-        if (mosquitto_tls_set(mosq_, ca.constData(), nullptr, nullptr, nullptr, nullptr) != MOSQ_ERR_SUCCESS)
-            return fail(QStringLiteral("The CA file \"%1\" cannot be used.").arg(settings.caFile));
-    }
-    const QByteArray host = settings.host.toUtf8();
-    // An unreachable broker is not an error here: the loop thread keeps trying.
-    mosquitto_connect_async(mosq_, host.constData(), settings.port, kKeepAliveSeconds);
-    if (mosquitto_loop_start(mosq_) != MOSQ_ERR_SUCCESS)
-        return fail(QStringLiteral("The broker client could not start its thread."));
-    loopRunning_ = true;
+    // The thread keeps the connection alive as long as it runs, even past this client.
+    std::shared_ptr<Connection> c = c_;
+    thread_ = std::thread([c] { c->run(); });
     return true;
 }
 
 void MqttClient::stop()
 {
-    if (!mosq_)
+    if (!thread_.joinable())
         return;
-    if (connected_) {
-        // A clean stop says so itself; the broker sends the will only when a client vanishes.
-        const QByteArray statusTopic = StatusTopic(settings_.prefix).toUtf8();
-        mosquitto_publish(mosq_, nullptr, statusTopic.constData(), 7, "offline", 1, true);
-    }
-    mosquitto_disconnect(mosq_);
-    if (loopRunning_)
-        mosquitto_loop_stop(mosq_, false);
-    loopRunning_ = false;
-    mosquitto_destroy(mosq_);
-    mosq_ = nullptr;
-    connected_ = false;
-    inFlight_ = 0;
+    c_->askToStop();
+    if (c_->waitEnded(kStopWait))
+        thread_.join();
+    else
+        thread_.detach();
 }
 
 void MqttClient::publish(OutgoingMessage message)
 {
-    queue_.push(std::move(message));
-    drain();
+    c_->queue.push(std::move(message));
+    c_->drain();
 }
 
 void MqttClient::publish(std::vector<OutgoingMessage> messages)
@@ -103,57 +73,31 @@ void MqttClient::publish(std::vector<OutgoingMessage> messages)
     if (messages.empty())
         return;
     for (OutgoingMessage &m : messages)
-        queue_.push(std::move(m));
-    drain();
+        c_->queue.push(std::move(m));
+    c_->drain();
 }
 
-void MqttClient::drain()
+bool MqttClient::connected() const
 {
-    std::lock_guard<std::mutex> lock(drainMutex_);
-    while (mosq_ && connected_ && inFlight_ < kInFlight) {
-        std::optional<OutgoingMessage> m = queue_.pop();
-        if (!m)
-            return;
-        const QByteArray topic = m->topic.toUtf8();
-        ++inFlight_;
-        const int rc = mosquitto_publish(mosq_, nullptr, topic.constData(), int(m->payload.size()),
-                                         m->payload.constData(), m->qos, m->retain);
-        if (rc != MOSQ_ERR_SUCCESS) {
-            --inFlight_;
-            if (m->keep || rc != MOSQ_ERR_NO_CONN)
-                queue_.pushFront(std::move(*m));
-            if (rc == MOSQ_ERR_NO_CONN)
-                connected_ = false;
-            return;
-        }
-        ++handedOver_;
-    }
+    return c_->connected;
 }
 
-void MqttClient::onConnect(mosquitto *mosq, void *self, int rc)
+const PublishQueue &MqttClient::queue() const
 {
-    auto *c = static_cast<MqttClient *>(self);
-    if (rc != 0)
-        return; // refused (login, protocol): the loop retries with its back-off
-    const QByteArray statusTopic = StatusTopic(c->settings_.prefix).toUtf8();
-    mosquitto_publish(mosq, nullptr, statusTopic.constData(), 6, "online", 1, true);
-    // Values handed over before the connection broke are gone; alarms the library still holds
-    // it sends again by itself.
-    c->inFlight_ = 0;
-    c->connected_ = true;
-    ++c->connects_;
-    c->drain();
+    return c_->queue;
 }
 
-void MqttClient::onDisconnect(mosquitto *, void *self, int)
+uint64_t MqttClient::handedOver() const
 {
-    static_cast<MqttClient *>(self)->connected_ = false;
+    return c_->handedOver;
 }
 
-void MqttClient::onPublish(mosquitto *, void *self, int)
+int MqttClient::connects() const
 {
-    auto *c = static_cast<MqttClient *>(self);
-    if (c->inFlight_ > 0)
-        --c->inFlight_;
-    c->drain();
+    return c_->connects;
+}
+
+int MqttClient::attempts() const
+{
+    return c_->attempts;
 }

@@ -1,53 +1,62 @@
-// The broker connection: libmosquitto with its own loop thread, a last will of "offline" on
-// <prefix>/status, reconnection with a back-off, and the bounded queue in front of it. No call
-// blocks the caller: publish() only queues, the loop thread hands messages to the broker
-// while it is connected, a few at a time.
+// The broker connection: libmosquitto driven by a connection thread of the client's own, a last
+// will of "offline" on <prefix>/status, and the bounded queue in front of it. No call blocks the
+// caller: publish() only queues, the connection thread hands messages to the broker while it
+// is connected, a few at a time.
+//
+// The connection comes back from every state: a broker that is not there yet, one that refuses
+// the connection, a name that does not resolve, a connection that breaks. Every attempt that
+// fails is followed by a wait that doubles from the first delay up to kLongestRetryMs, and the
+// first success starts over from the first delay. The failure is told once, with the system's
+// reason, and the return once.
 #pragma once
 
 #include "BrokerSettings.h"
 #include "PublishQueue.h"
 
-#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
 #include <vector>
-#include <mutex>
-
-struct mosquitto;
 
 class MqttClient {
 public:
-    explicit MqttClient(size_t queueBound = 2000);
-    ~MqttClient(); // publishes "offline" when connected, disconnects, stops the loop thread
+    // One line for the program's log; runs on the connection thread.
+    using Notice = std::function<void(const QString &line)>;
+
+    static constexpr int kFirstRetryMs = 1000;
+    static constexpr int kLongestRetryMs = 30000;
+    // How many messages may be with the library, not yet written or acknowledged.
+    static constexpr int kInFlight = 200;
+
+    explicit MqttClient(size_t queueBound = 2000, int firstRetryMs = kFirstRetryMs);
+    ~MqttClient(); // publishes "offline" when connected, disconnects, ends the connection thread
     MqttClient(const MqttClient &) = delete;
     MqttClient &operator=(const MqttClient &) = delete;
 
+    // Where the failure and the return are told; standard error unless set. Set before start().
+    void setNotice(Notice notice);
+
     // Starts connecting in the background; false (with the reason) when the library refuses
-    // the settings (the TLS files, for example).
+    // the settings (the TLS files, for example). A second start begins with an empty queue.
     bool start(const BrokerSettings &settings, QString *error = nullptr);
+    // Says "offline" and disconnects; waits for the connection thread a few seconds at most
+    // (a name lookup that hangs is left behind, not waited for).
     void stop();
 
     void publish(OutgoingMessage message);
     void publish(std::vector<OutgoingMessage> messages); // queued together, handed over together
-    bool connected() const { return connected_; }
-    const PublishQueue &queue() const { return queue_; }
-    uint64_t handedOver() const { return handedOver_; }
-    int connects() const { return connects_; }
+    bool connected() const;
+    const PublishQueue &queue() const;
+    uint64_t handedOver() const;
+    int connects() const;
+    int attempts() const; // connection attempts so far, the successful ones included
 
-    // How many messages may be with the library, not yet written or acknowledged.
-    static constexpr int kInFlight = 200;
+    struct Connection; // shared with the connection thread, which may outlive a stop()
 
 private:
-    static void onConnect(mosquitto *, void *self, int rc);
-    static void onDisconnect(mosquitto *, void *self, int rc);
-    static void onPublish(mosquitto *, void *self, int mid);
-    void drain(); // hands queued messages to the library while connected and below kInFlight
-
-    mosquitto *mosq_ = nullptr;
-    BrokerSettings settings_;
-    PublishQueue queue_;
-    std::mutex drainMutex_;
-    std::atomic<bool> connected_{false};
-    std::atomic<int> inFlight_{0};
-    std::atomic<uint64_t> handedOver_{0};
-    std::atomic<int> connects_{0};
-    bool loopRunning_ = false;
+    std::shared_ptr<Connection> c_;
+    std::thread thread_;
+    Notice notice_;
+    size_t queueBound_;
+    int firstRetryMs_;
 };

@@ -9,6 +9,7 @@
 #include "TestEnvironment.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTest>
 
@@ -168,21 +169,52 @@ private slots:
         QFETCH(QByteArray, date);
         CommTestEnvironment env;
         const QString path = env.folder() + QStringLiteral("/header.hys");
-        QVERIFY(WriteHistoryFileHeader(path, QDate(2026, 12, 6), QLocale(locale)));
+        QString why;
+        QVERIFY2(StartHistoryFile(path, QDate(2026, 12, 6), &why, QLocale(locale)), qPrintable(why));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readLine(), "\"PLM-870 Alarm hystory\",\"    Data  : \",\"" + date + "\"\r\n");
     }
 
-    void aNewRunReplacesAnOldFileOfTheSameName()
+    // A restart within the minute of the run before (a crash, systemd starting it again) finds
+    // the file of that run under the name of its own: every line stays, the new ones follow.
+    void aRestartKeepsEveryLineOfTheFileOfItsMinute_data()
     {
+        QTest::addColumn<QByteArray>("before"); // the file as the earlier run left it
+        QTest::addColumn<QTime>("restart");
+        QTest::addColumn<QByteArray>("kept"); // what precedes the new line; "header": a new file's
+        const QByteArray lines = "H1\r\nH2\r\n\"9:5:1 AM\",\"----\",\"x\"\r\n";
+        QTest::newRow("same minute: continued") << lines << QTime(9, 5, 59) << lines;
+        QTest::newRow("same minute, last line cut by the crash: ended") << lines.left(20) << QTime(9, 5, 59) << lines.left(20) + "\r\n";
+        QTest::newRow("same minute, empty file: a header") << QByteArray() << QTime(9, 5, 59) << QByteArray("header");
+        QTest::newRow("next minute: a file of its own") << lines << QTime(9, 6, 0) << QByteArray("header");
+        QTest::newRow("a file that cannot be made: told") << QByteArray() << QTime() << QByteArray();
+    }
+    void aRestartKeepsEveryLineOfTheFileOfItsMinute()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QTime, restart);
+        QFETCH(QByteArray, kept);
         CommTestEnvironment env;
+        QFile earlier(HistoryFileName);
+        QVERIFY(earlier.open(QIODevice::WriteOnly | QIODevice::Truncate) && earlier.write(before) == before.size());
+        earlier.close();
+        if (!restart.isValid()) { // a header that cannot be written is told as a line that cannot be written
+            CreateHistoryFile(HistoryFileName, env.clock.now()); // a file for a folder
+            QCOMPARE(env.prompter.messages.size(), 1);
+            QVERIFY2(env.prompter.messages[0].first.startsWith(QString::fromLatin1(kHistoryWriteFailedText) + "\nCannot write")
+                         && env.prompter.messages[0].first.endsWith(QStringLiteral("Not a directory.")),
+                     qPrintable(env.prompter.messages[0].first));
+            return;
+        }
+        const QString path = CreateHistoryFile(env.folder(), QDateTime(QDate(2026, 12, 6), restart));
+        QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("2026_12_6_9_%1.hys").arg(restart.minute()));
         Hystory_Write(QStringLiteral("CHKSUM"), 0, false);
-        const QString path = CreateHistoryFile(env.folder(), QDateTime(QDate(2026, 12, 6), QTime(9, 5, 59)));
-        QCOMPARE(path, HistoryFileName);
-        QCOMPARE(env.historyFileBytes().count('\n'), 2);
-        QCOMPARE(CreateHistoryFile(env.folder(), QDateTime(QDate(2031, 3, 4), QTime(0, 0))),
-                 env.folder() + QStringLiteral("/2031_3_4_0_0.hys"));
+        if (kept == "header")
+            kept = "\"PLM-870 Alarm hystory\",\"    Data  : \",\"" + FileDateText(QDate(2026, 12, 6), QLocale::system()).toLatin1()
+                 + "\"\r\n\"Time\",\"Channel\",\"Contain\"\r\n";
+        QCOMPARE(env.historyFileBytes(), kept + "\"9:5:7 AM\",\"----\",\"Checksum error occured.\"\r\n");
+        QVERIFY(env.prompter.messages.isEmpty());
     }
 
     void anUnwritableFileKeepsRecordingInMemoryAndTellsTheOperator()

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QtTest>
+#include <sys/stat.h>
 
 class TestBrokerDialog : public QObject {
     Q_OBJECT
@@ -34,13 +35,15 @@ private slots:
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("caFile");
+        QTest::addColumn<QString>("password");
         QTest::addColumn<bool>("stored");
         QTest::addColumn<QString>("message");
-        QTest::newRow("a broker on the loopback") << "127.0.0.1" << "1" << "" << true << "";
-        QTest::newRow("publishing off") << "" << "" << "" << true << "";
-        QTest::newRow("port not a number") << "127.0.0.1" << "x" << "" << false
+        QTest::newRow("a broker on the loopback") << "127.0.0.1" << "1" << "" << "" << true << "";
+        QTest::newRow("with a password: the owner's file only") << "127.0.0.1" << "1" << "" << "pw" << true << "";
+        QTest::newRow("publishing off") << "" << "" << "" << "" << true << "";
+        QTest::newRow("port not a number") << "127.0.0.1" << "x" << "" << "" << false
                                            << "The broker port \"x\" is not a number from 1 to 65535. Nothing is published.";
-        QTest::newRow("missing CA file") << "127.0.0.1" << "8883" << "/nonexistent/ca.pem" << false
+        QTest::newRow("missing CA file") << "127.0.0.1" << "8883" << "/nonexistent/ca.pem" << "" << false
                                          << "The CA file \"/nonexistent/ca.pem\" cannot be read. Nothing is published.";
     }
     void dialogChecksWhatItStores()
@@ -48,8 +51,10 @@ private slots:
         QFETCH(QString, host);
         QFETCH(QString, port);
         QFETCH(QString, caFile);
+        QFETCH(QString, password);
         QFETCH(bool, stored);
         QFETCH(QString, message);
+        ::umask(022); // the usual desktop's: a new file is 0644
         QAction *menu = m_win->menuAction(QStringLiteral("mnuBroker"));
         QVERIFY(menu);
         menu->trigger();
@@ -59,11 +64,16 @@ private slots:
         d->Text_Port->setText(port);
         d->Text_CAFile->setText(caFile);
         d->Text_Prefix->setText(QStringLiteral("line7"));
+        d->Text_User->setText(password.isEmpty() ? QString() : QStringLiteral("u"));
+        d->Text_Password->setText(password);
         d->Command_OK_Click();
         QCOMPARE(d->isVisible(), !stored);
         QCOMPARE(m_env->prompter.messages, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(Prefs::get(QString::fromLatin1(kMqttPrefixKey)), stored ? QStringLiteral("line7") : QString());
         QCOMPARE(Prefs::get(QString::fromLatin1(kMqttHostKey)), stored ? host : QString());
+        Prefs::sync();
+        if (!password.isEmpty()) // the owner's only
+            QCOMPARE(QFile::permissions(Prefs::storePath()) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
         // Port 1 on the loopback has no broker: publishing runs all the same and retries.
         QCOMPARE(m_win->publisher->running(), stored && !host.isEmpty());
     }

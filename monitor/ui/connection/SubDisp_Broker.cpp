@@ -80,7 +80,11 @@ void SubDisp_Broker::Command_OK_Click()
         PLM_INC::prompter().message(r.error, QStringLiteral("broker"));
         return;
     }
-    StoreBrokerSettings(r.settings);
+    QString why;
+    if (!StoreBrokerSettings(r.settings, &why)) {
+        PLM_INC::prompter().message(why, QStringLiteral("broker"));
+        return;
+    }
     accept();
     emit applied();
 }

@@ -4,6 +4,7 @@
 #include "MainDisp.h"
 
 #include "BrokerSettings.h"
+#include "Preferences.h"
 #include "Prompter.h"
 #include "Publisher.h"
 
@@ -18,6 +19,9 @@ void MainDisp::startPublishing()
     if (!r.enabled())
         return;
     QString error;
+    // Preferences written with a password before it was kept private are made so now.
+    if (!r.settings.password.isEmpty() && !Prefs::keepPrivate(&error))
+        PLM_INC::prompter().message(error, QStringLiteral("broker"));
     if (!publisher->start(r.settings, &error))
         PLM_INC::prompter().message(error, QStringLiteral("broker"));
 }

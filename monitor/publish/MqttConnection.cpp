@@ -1,0 +1,243 @@
+#include "MqttConnection.h"
+
+#include "Payloads.h"
+
+#include <QUuid>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <mosquitto.h>
+#include <netdb.h>
+
+namespace {
+
+constexpr int kKeepAliveSeconds = 30;
+// How long the connection thread waits in the library before it looks whether it should stop;
+// a publish wakes it at once.
+constexpr int kLoopMs = 500;
+
+QString withoutFullStop(const char *text)
+{
+    QString s = QString::fromLocal8Bit(text);
+    if (s.endsWith(QLatin1Char('.')))
+        s.chop(1);
+    return s;
+}
+
+// The system's reason for a failed attempt: the broker's refusal, the error of the socket or of
+// the name lookup, or the library's own words for the rest.
+QString failureReason(int rc, int err, int refusal)
+{
+    if (refusal != 0)
+        return withoutFullStop(mosquitto_connack_string(refusal));
+    if (rc == MOSQ_ERR_ERRNO && err != 0)
+        return QString::fromLocal8Bit(std::strerror(err));
+    if (rc == MOSQ_ERR_EAI)
+        return QString::fromLocal8Bit(gai_strerror(err));
+    if (rc == MOSQ_ERR_CONN_LOST) // the end of the stream or a reset
+        return QStringLiteral("closed by the broker or the network");
+    return withoutFullStop(mosquitto_strerror(rc));
+}
+
+} // namespace
+
+MqttClient::Connection::Connection(size_t queueBound, int firstRetryMs, Notice notice)
+    : queue(queueBound), notice(std::move(notice)), firstRetryMs(std::max(1, firstRetryMs))
+{
+}
+
+MqttClient::Connection::~Connection()
+{
+    if (mosq)
+        mosquitto_destroy(mosq);
+}
+
+bool MqttClient::Connection::setUp(const BrokerSettings &s, QString *error)
+{
+    settings = s;
+    const QByteArray id = "plm870-" + QUuid::createUuid().toByteArray(QUuid::Id128).left(12);
+    mosq = mosquitto_new(id.constData(), true, this);
+    const auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (!mosq)
+        return fail(QStringLiteral("The broker client could not be created."));
+    // Calls from the publishing thread only queue; the connection thread writes.
+    mosquitto_threaded_set(mosq, true);
+    mosquitto_int_option(mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mosquitto_connect_callback_set(mosq, &Connection::onConnect);
+    mosquitto_disconnect_callback_set(mosq, &Connection::onDisconnect);
+    mosquitto_publish_callback_set(mosq, &Connection::onPublish);
+    const QByteArray statusTopic = StatusTopic(s.prefix).toUtf8();
+    if (mosquitto_will_set(mosq, statusTopic.constData(), 7, "offline", 1, true) != MOSQ_ERR_SUCCESS)
+        return fail(QStringLiteral("The topic prefix \"%1\" is not usable.").arg(s.prefix));
+    if (!s.user.isEmpty()) {
+        const QByteArray u = s.user.toUtf8(), p = s.password.toUtf8();
+        mosquitto_username_pw_set(mosq, u.constData(), s.password.isEmpty() ? nullptr : p.constData());
+    }
+    if (!s.caFile.isEmpty()) {
+        const QByteArray ca = s.caFile.toLocal8Bit();
+        if (mosquitto_tls_set(mosq, ca.constData(), nullptr, nullptr, nullptr, nullptr) != MOSQ_ERR_SUCCESS)
+            return fail(QStringLiteral("The CA file \"%1\" cannot be used.").arg(s.caFile));
+    }
+    return true;
+}
+
+void MqttClient::Connection::run()
+{
+    const QByteArray host = settings.host.toUtf8();
+    int delayMs = firstRetryMs;
+    while (!stopAsked) {
+        const int connectsBefore = connects;
+        refusal_ = 0;
+        errno = 0;
+        // The first attempt names the broker; later ones reuse the name and look it up again.
+        int rc = attempts++ == 0 ? mosquitto_connect_async(mosq, host.constData(), settings.port, kKeepAliveSeconds)
+                                 : mosquitto_reconnect_async(mosq);
+        int err = errno;
+        if (rc == MOSQ_ERR_SUCCESS) {
+            bool disconnecting = false;
+            while ((rc = mosquitto_loop(mosq, kLoopMs, 1)) == MOSQ_ERR_SUCCESS) {
+                if (!stopAsked)
+                    continue;
+                if (!connected)
+                    break;
+                if (!disconnecting) {
+                    // A clean stop says so itself; the broker sends the will only when a client vanishes.
+                    sayOffline();
+                    mosquitto_disconnect(mosq);
+                    disconnecting = true;
+                }
+            }
+            err = errno;
+        }
+        const bool reached = connects != connectsBefore;
+        connected = false;
+        if (stopAsked)
+            break;
+        if (reached)
+            delayMs = firstRetryMs;
+        if (!outageTold_) {
+            const QString why = failureReason(rc, err, refusal_);
+            tell((reached ? QStringLiteral("The connection to the broker %1 was lost: %2.")
+                          : QStringLiteral("The broker %1 cannot be reached: %2."))
+                     .arg(where(), why)
+                 + QStringLiteral(" Polling goes on; messages wait in a queue (the oldest values go first) and the "
+                                  "connection is tried again, at the longest every %1 s.")
+                       .arg(kLongestRetryMs / 1000));
+            outageTold_ = true;
+        }
+        pause(delayMs);
+        if (!reached)
+            delayMs = std::min(delayMs * 2, kLongestRetryMs);
+    }
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    ended_ = true;
+    changed_.notify_all();
+}
+
+void MqttClient::Connection::pause(int ms)
+{
+    std::unique_lock<std::mutex> lock(stateMutex_);
+    changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopAsked.load(); });
+}
+
+void MqttClient::Connection::askToStop()
+{
+    {
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        stopAsked = true;
+    }
+    changed_.notify_all();
+    // The publish wakes the connection thread from its wait in the library.
+    if (connected)
+        sayOffline();
+}
+
+bool MqttClient::Connection::waitEnded(std::chrono::milliseconds limit)
+{
+    std::unique_lock<std::mutex> lock(stateMutex_);
+    return changed_.wait_for(lock, limit, [this] { return ended_; });
+}
+
+void MqttClient::Connection::sayOffline()
+{
+    if (offlineSent.exchange(true))
+        return;
+    const QByteArray statusTopic = StatusTopic(settings.prefix).toUtf8();
+    mosquitto_publish(mosq, nullptr, statusTopic.constData(), 7, "offline", 1, true);
+}
+
+QString MqttClient::Connection::where() const
+{
+    return QStringLiteral("%1:%2").arg(settings.host).arg(settings.port);
+}
+
+void MqttClient::Connection::tell(const QString &line) const
+{
+    if (notice) {
+        notice(line);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+    std::fflush(stderr);
+}
+
+void MqttClient::Connection::drain()
+{
+    std::lock_guard<std::mutex> lock(drainMutex_);
+    while (mosq && connected && inFlight < kInFlight) {
+        std::optional<OutgoingMessage> m = queue.pop();
+        if (!m)
+            return;
+        const QByteArray topic = m->topic.toUtf8();
+        ++inFlight;
+        const int rc = mosquitto_publish(mosq, nullptr, topic.constData(), int(m->payload.size()),
+                                         m->payload.constData(), m->qos, m->retain);
+        if (rc != MOSQ_ERR_SUCCESS) {
+            --inFlight;
+            if (m->keep || rc != MOSQ_ERR_NO_CONN)
+                queue.pushFront(std::move(*m));
+            if (rc == MOSQ_ERR_NO_CONN)
+                connected = false;
+            return;
+        }
+        ++handedOver;
+    }
+}
+
+void MqttClient::Connection::onConnect(mosquitto *mosq, void *self, int rc)
+{
+    auto *c = static_cast<Connection *>(self);
+    if (rc != 0) {
+        c->refusal_ = rc; // refused (login, protocol): told with the broker's words, tried again
+        return;
+    }
+    const QByteArray statusTopic = StatusTopic(c->settings.prefix).toUtf8();
+    mosquitto_publish(mosq, nullptr, statusTopic.constData(), 6, "online", 1, true);
+    // Values handed over before the connection broke are gone; alarms the library still holds
+    // it sends again by itself.
+    c->inFlight = 0;
+    c->connected = true;
+    if (c->outageTold_ || c->connects == 0)
+        c->tell(QStringLiteral("Connected to the broker %1; publishing").arg(c->where()));
+    c->outageTold_ = false;
+    ++c->connects;
+    c->drain();
+}
+
+void MqttClient::Connection::onDisconnect(mosquitto *, void *self, int)
+{
+    static_cast<Connection *>(self)->connected = false;
+}
+
+void MqttClient::Connection::onPublish(mosquitto *, void *self, int)
+{
+    auto *c = static_cast<Connection *>(self);
+    if (c->inFlight > 0)
+        --c->inFlight;
+    c->drain();
+}

@@ -1,0 +1,55 @@
+// The state one broker connection shares between its owner (the MqttClient, on the thread that
+// publishes) and its connection thread, which may outlive the owner when a name lookup hangs.
+#pragma once
+
+#include "MqttClient.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+struct mosquitto;
+
+struct MqttClient::Connection {
+    Connection(size_t queueBound, int firstRetryMs, Notice notice);
+    ~Connection();
+
+    // The library's client with the will, the login and TLS; false with the reason.
+    bool setUp(const BrokerSettings &settings, QString *error);
+    void run(); // the connection thread: connect, serve, wait, connect again, until asked to stop
+    void drain(); // hands queued messages to the library while connected and below kInFlight
+    void askToStop();
+    bool waitEnded(std::chrono::milliseconds limit);
+
+    mosquitto *mosq = nullptr;
+    BrokerSettings settings;
+    PublishQueue queue;
+    const Notice notice;
+    const int firstRetryMs;
+
+    std::atomic<bool> stopAsked{false};
+    std::atomic<bool> offlineSent{false};
+    std::atomic<bool> connected{false};
+    std::atomic<int> inFlight{0};
+    std::atomic<uint64_t> handedOver{0};
+    std::atomic<int> connects{0};
+    std::atomic<int> attempts{0};
+
+private:
+    static void onConnect(mosquitto *, void *self, int rc);
+    static void onDisconnect(mosquitto *, void *self, int rc);
+    static void onPublish(mosquitto *, void *self, int mid);
+    void sayOffline();
+    void tell(const QString &line) const;
+    QString where() const;
+    void pause(int ms);
+
+    std::mutex drainMutex_;
+    std::mutex stateMutex_;
+    std::condition_variable changed_;
+    bool ended_ = false;
+    // The connection thread's own.
+    int refusal_ = 0;        // the broker's answer to the last login; 0: accepted
+    bool outageTold_ = false; // the failure of this outage has been told
+};
