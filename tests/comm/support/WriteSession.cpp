@@ -31,9 +31,16 @@ constexpr qint64 kQuietEndMs = 5000;       // the line quiet this long ends a se
 constexpr qint64 kLongestEndMs = 180000;   // ... and this long without it fails it
 constexpr qint64 kLongestStartMs = 120000;
 
-// Numeric setting items an edit picks from, and the selection items with their choices.
-constexpr int kEditItems[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 16, 17, 18, 22, 30};
-constexpr int kSelectItems[] = {14, 15, 20};
+// Numeric setting items an edit picks from, and the selection items, with the item codes the
+// protocol gives them.
+struct SettingItem {
+    int number;
+    const char *code;
+};
+constexpr SettingItem kEditItems[] = {{1, "0001"},  {2, "0005"},  {3, "0006"},  {4, "0008"},  {5, "0002"},
+                                      {6, "0003"},  {7, "0004"},  {8, "0017"},  {9, "0007"},  {11, "000D"},
+                                      {16, "000E"}, {17, "000F"}, {18, "0010"}, {22, "0016"}, {30, "001B"}};
+constexpr SettingItem kSelectItems[] = {{14, "0013"}, {15, "0014"}, {20, "0012"}};
 // What the front panel changes.
 const char *const kPanelItems[] = {"0001", "0005", "0006", "0002", "0003", "0013", "0014", "0007", "0016"};
 // What a load writes to a block, by the rule of the transfer chain and its second phase
@@ -165,21 +172,21 @@ void Session::run(const Action &action)
         world_->runFor(100 * qBound(1, action.a, 30));
         return;
     case Kind::Edit: {
-        const int item = kEditItems[size_t(action.b) % std::size(kEditItems)];
+        const auto [item, code] = kEditItems[size_t(action.b) % std::size(kEditItems)];
         if (!NumericEditorOpens(item, channel) || !StoreSettingValue(item, channel, action.c))
             return;
         oracle_.beginAction(QStringLiteral("edit Ch%1 item %2 = %3").arg(channel + 1).arg(item).arg(action.c));
-        set(channel, ItemBySetting(item)->code.toStdString(), int16_t(action.c));
+        set(channel, code, int16_t(action.c));
         RequestSettingWrite(item, channel);
         return;
     }
     case Kind::Select: {
-        const int item = kSelectItems[size_t(action.b) % std::size(kSelectItems)];
+        const auto [item, code] = kSelectItems[size_t(action.b) % std::size(kSelectItems)];
         const int choice = action.c % (item == 20 ? 2 : 13);
         if (!SelectionOpens(item, channel) || !StoreSelection(item, channel, choice, QString()))
             return;
         oracle_.beginAction(QStringLiteral("select Ch%1 item %2 = %3").arg(channel + 1).arg(item).arg(choice));
-        set(channel, ItemBySetting(item)->code.toStdString(), int16_t(choice));
+        set(channel, code, int16_t(choice));
         RequestSettingWrite(item, channel);
         return;
     }
@@ -242,59 +249,68 @@ void Session::panelChange(const Action &action)
     oracle_.panelChanged(block, item, c, before, value);
 }
 
-// The file windows: the work area into the image, then the send; refused while a transfer runs.
+// The file windows: a file's values into the work area and the image, then the send; refused
+// while a transfer runs. What a file holds comes from the action, never from the page: the
+// record's first 23 values in the channel file's order (the other rows as the page shows them).
 void Session::send(const Action &action)
 {
+    static const char *const kRecordItems[] = {"0001", "0005", "0006", "0008", "0002", "0003", "0004", "0017",
+                                               "0007", "0018", "000D", "000B", "000C", "0013", "0014", "000E",
+                                               "000F", "0010", "0019", "0012", "0011", "0016", "0015"};
+    const auto fileValue = [&](int channel, size_t index) {
+        std::mt19937 rng(uint32_t(action.c * 7919 + channel * 31) + uint32_t(index));
+        return startValue(kRecordItems[index], rng);
+    };
+    const auto fileRecord = [&](int channel) {
+        RawSettingRecord record = TakeRawRecord(channel);
+        for (size_t i = 0; i < std::size(kRecordItems); ++i) {
+            record.values[i] = fileValue(channel, i);
+            if (BlockAbsent[channel / kChannelsPerBlock] == 0)
+                set(channel, kRecordItems[i], record.values[i]);
+        }
+        return record;
+    };
     if (comm_.transferInProgress())
         return;
     if (action.kind == Kind::SendChannel) {
-        const int source = channelOf(action.a);
         const int target = channelOf(action.b);
-        std::vector<int16_t> values;
-        for (const char *item : kLoadItems)
-            values.push_back(shown(item, source));
-        // The block transfer sends the other channels of the block as the pages show them.
+        ChannelRows rows = ChannelRowsOf(target);
+        oracle_.beginAction(QStringLiteral("send a channel file to Ch%1").arg(target + 1));
+        // The transfer sends the block's other channels as the page shows them when it is asked.
         const int first = target / kChannelsPerBlock * kChannelsPerBlock;
-        std::vector<std::vector<int16_t>> others;
-        for (int ch = first; ch < first + kChannelsPerBlock; ++ch) {
-            others.emplace_back();
-            for (const char *item : kLoadItems)
-                others.back().push_back(shown(item, ch));
-        }
-        if (!StoreChannelRows(ChannelRowsOf(source), target))
-            return;
-        oracle_.beginAction(QStringLiteral("send Ch%1 to Ch%2").arg(source + 1).arg(target + 1));
         for (int ch = first; ch < first + kChannelsPerBlock; ++ch)
-            for (size_t i = 0; i < std::size(kLoadItems); ++i)
-                set(ch, kLoadItems[i], ch == target ? values[i] : others[size_t(ch - first)][i]);
+            for (size_t i = 0; ch != target && i < std::size(kRecordItems); ++i)
+                set(ch, kRecordItems[i], shown(kRecordItems[i], ch));
+        for (size_t i = 0; i < std::size(kRecordItems); ++i) {
+            if (!ChannelRowIsNumber(int(i)))
+                continue;
+            // As many decimal places as the row shows.
+            const int16_t v = fileValue(target, i);
+            const int dot = int(rows[i].indexOf(QLatin1Char('.')));
+            const int places = dot < 0 ? 0 : int(rows[i].size()) - dot - 1;
+            const int unit = places == 0 ? 1 : places == 1 ? 10 : places == 2 ? 100 : 1000;
+            rows[i] = places == 0 ? QString::number(v)
+                                  : QStringLiteral("%1.%2").arg(v / unit).arg(v % unit, places, 10, QLatin1Char('0'));
+            set(target, kRecordItems[i], v);
+        }
+        if (!StoreChannelRows(rows, target))
+            return;
         PendingRequests.push(BlockSendRequest(target / kChannelsPerBlock));
         return;
     }
     std::vector<RawSettingRecord> work;
-    std::vector<int> targets;
     if (action.kind == Kind::SendBlock) {
-        const int source = blockOf(action.a);
         const int target = blockOf(action.b);
-        oracle_.beginAction(QStringLiteral("send block %1 to block %2").arg(source).arg(target));
-        for (int c = 0; c < kChannelsPerBlock; ++c) {
-            work.push_back(TakeRawRecord(source * kChannelsPerBlock + c));
-            for (const char *item : kLoadItems)
-                set(target * kChannelsPerBlock + c, item, shown(item, source * kChannelsPerBlock + c));
-        }
+        oracle_.beginAction(QStringLiteral("send a block file to block %1").arg(target));
+        for (int c = 0; c < kChannelsPerBlock; ++c)
+            work.push_back(fileRecord(target * kChannelsPerBlock + c));
         ApplyBlockRecords(work, target);
         PendingRequests.push(BlockSendRequest(target));
         return;
     }
-    oracle_.beginAction(QStringLiteral("send all, shifted by %1 blocks").arg(action.a % kBlocks));
-    for (int ch = 0; ch < kChannels; ++ch) {
-        const int source = (ch + kChannelsPerBlock * action.a) % kChannels;
-        work.push_back(TakeRawRecord(source));
-        // A record of an unfitted channel changes nothing: the transfer sends what the page shows.
-        const int from = ChannelConnected[source] != 0 ? source : ch;
-        if (BlockAbsent[ch / kChannelsPerBlock] == 0)
-            for (const char *item : kLoadItems)
-                set(ch, item, shown(item, from));
-    }
+    oracle_.beginAction(QStringLiteral("send an all-channel file"));
+    for (int ch = 0; ch < kChannels; ++ch)
+        work.push_back(fileRecord(ch));
     ApplyAllRecords(work);
     PendingRequests.push(AllSendRequest());
 }
