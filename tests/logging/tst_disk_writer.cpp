@@ -7,14 +7,21 @@
 #include "DiskWriter.h"
 #include "PLM_INC.h"
 
+#include "LineAppend.h"
+
 #include <QRandomGenerator>
 #include <QSemaphore>
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <grp.h>
 #include <mutex>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace PLM_INC;
 
@@ -57,6 +64,44 @@ QList<QByteArray> dataLines(const QByteArray &file, int headerLines)
     QList<QByteArray> lines = file.split('\n');
     lines.removeLast(); // after the last line end
     return lines.mid(headerLines);
+}
+
+constexpr int kNoLimit = 0;
+constexpr int kNotRoot = -1;
+
+// Appends the line in a child process, not the superuser (the user nobody where the tests run
+// as root), or with a file-size limit of `sizeLimit` bytes when it is not negative; gives what
+// the child's writer said.
+QString appendInChild(const QString &path, const QByteArray &line, qint64 sizeLimit)
+{
+    int out[2];
+    if (pipe(out) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t child = fork();
+    if (child == 0) {
+        close(out[0]);
+        bool ready = true;
+        if (sizeLimit >= 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit room{rlim_t(sizeLimit), rlim_t(sizeLimit)};
+            ready = setrlimit(RLIMIT_FSIZE, &room) == 0;
+        } else if (geteuid() == 0) {
+            ready = setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
+        }
+        const QByteArray said = ready ? AppendLineToDisk(path, line, DiskWriter::syncToDisk).toUtf8()
+                                      : QByteArray("the child could not set itself up");
+        const bool sent = write(out[1], said.constData(), size_t(said.size())) == said.size();
+        _exit(sent ? 0 : 1);
+    }
+    close(out[1]);
+    QByteArray said;
+    char buffer[512];
+    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, qsizetype(n));
+    close(out[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return QString::fromUtf8(said);
 }
 
 } // namespace
@@ -171,7 +216,7 @@ private slots:
         nextLine();
         Hystory_Write(QStringLiteral("NAK"), 0, false);
         QVERIFY(m_env->prompter.messages.isEmpty()); // handed over, not waited for
-        QTRY_COMPARE_WITH_TIMEOUT(m_env->prompter.messages.size(), 2, 60000); // only an upper bound
+        QTRY_COMPARE_WITH_TIMEOUT(m_env->prompter.messages.size(), 2, 20000); // only an upper bound
         const QString reason = QString::fromLocal8Bit(std::strerror(EIO));
         QCOMPARE(m_env->prompter.messages,
                  QStringList({DataLogger::cannotWriteText() + QStringLiteral("\nCannot put \"%1\" on the disk: %2.")
@@ -186,53 +231,54 @@ private slots:
         QCOMPARE(dataLines(ChartLogFixture::bytes(HistoryFileName), 2).size(), 0);
     }
 
-    // The message names what failed with the system's reason.
+    // The message names what failed with the system's reason. Refusals the superuser could
+    // override run in a child that is not the superuser; a disk that fills in the middle of a
+    // line is a file-size limit with 20 bytes of room. A failed line leaves its file as it was.
     void whatFailedIsSaid_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("readOnly"); // the test makes the file, readable only
+        QTest::addColumn<int>("limit"); // kNoLimit, kNotRoot or the bytes of room
         QTest::addColumn<QString>("why");
+        const auto reason = [](int error) { return QString::fromLocal8Bit(std::strerror(error)); };
         const QString missing = QDir::temp().filePath(QStringLiteral("plm-no-such-folder/run.txt"));
         QTest::newRow("missing folder")
-            << missing << false << QStringLiteral("Cannot open \"%1\" for appending: the folder \"%2\" does not exist (%3).")
+            << missing << kNoLimit << QStringLiteral("Cannot open \"%1\" for appending: the folder \"%2\" does not exist (%3).")
                               .arg(QDir::toNativeSeparators(missing), QDir::toNativeSeparators(QFileInfo(missing).absolutePath()),
-                                   QString::fromLocal8Bit(std::strerror(ENOENT)));
+                                   reason(ENOENT));
         QTest::newRow("a folder where the file should be")
-            << QDir::tempPath() << false
-            << QStringLiteral("Cannot open \"%1\" for appending: %2.")
-                   .arg(QDir::toNativeSeparators(QDir::tempPath()), QString::fromLocal8Bit(std::strerror(EISDIR)));
-        const QString readOnly =
-            QDir::temp().filePath(QStringLiteral("plm-read-only-%1.txt").arg(QCoreApplication::applicationPid()));
-        QTest::newRow("no permission") << readOnly << true
-                                       << QStringLiteral("Cannot open \"%1\" for appending: %2.")
-                                              .arg(QDir::toNativeSeparators(readOnly),
-                                                   QString::fromLocal8Bit(std::strerror(EACCES)));
-#ifdef Q_OS_LINUX
-        QTest::newRow("disk full") << QStringLiteral("/dev/full") << false
-                                   << QStringLiteral("Cannot write to \"/dev/full\": %1.")
-                                          .arg(QString::fromLocal8Bit(std::strerror(ENOSPC)));
-#endif
+            << QDir::tempPath() << kNoLimit
+            << QStringLiteral("Cannot open \"%1\" for appending: %2.").arg(QDir::toNativeSeparators(QDir::tempPath()), reason(EISDIR));
+        const QString file = QDir::temp().filePath(QStringLiteral("plm-disk-%1.txt").arg(QCoreApplication::applicationPid()));
+        QTest::newRow("no permission") << file << kNotRoot
+                                       << QStringLiteral("Cannot open \"%1\" for appending: %2.").arg(file, reason(EACCES));
+        QTest::newRow("disk fills in the line") << file << 20
+                                                << QStringLiteral("Cannot write to \"%1\": %2.").arg(file, reason(EFBIG));
+        QTest::newRow("disk full") << QStringLiteral("/dev/full") << kNoLimit
+                                   << QStringLiteral("Cannot write to \"/dev/full\": %1.").arg(reason(ENOSPC));
     }
     void whatFailedIsSaid()
     {
         QFETCH(QString, path);
-        QFETCH(bool, readOnly);
+        QFETCH(int, limit);
         QFETCH(QString, why);
+        const QByteArray head = "\"head\"\r\n";
         const auto removeFile = qScopeGuard([&] {
-            if (readOnly)
+            if (limit != kNoLimit)
                 QFile::remove(path);
         });
-        if (readOnly) {
-            ChartLogFixture::write(path, "\"head\"\r\n");
-            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-            if (QFileInfo(path).isWritable())
-                QSKIP("this user may write any file (the superuser)");
-        }
+        const QByteArray line = "\"line\"," + QByteArray(40, 'x') + "\r\n";
         QString said;
-        QVERIFY(!diskWriter().appendAndWait(path, "\"line\",\r\n", &said));
+        if (limit == kNoLimit) {
+            QVERIFY(!diskWriter().appendAndWait(path, line, &said));
+        } else {
+            ChartLogFixture::write(path, head);
+            QVERIFY(QFile::setPermissions(path, limit == kNotRoot ? QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther
+                                                                  : QFile::ReadOwner | QFile::WriteOwner));
+            said = appendInChild(path, line, limit == kNotRoot ? -1 : head.size() + limit);
+        }
         QCOMPARE(said, why);
-        if (readOnly)
-            QCOMPARE(ChartLogFixture::bytes(path), QByteArray("\"head\"\r\n"));
+        if (limit != kNoLimit)
+            QCOMPARE(ChartLogFixture::bytes(path), head);
     }
 
     // Lines of which some fail, in random order: the file holds exactly the lines reported
@@ -289,7 +335,7 @@ private slots:
             DiskWriter writer;
             writer.setDiskSync([disk, entered](QFile &file) {
                 entered->release();
-                disk->tryAcquire(1, 60000); // only an upper bound
+                disk->tryAcquire(1, 20000); // only an upper bound
                 return DiskWriter::syncToDisk(file);
             });
             const QString missing = m_env->logFolder() + QStringLiteral("/gone/end.txt");
@@ -297,7 +343,7 @@ private slots:
             writer.append(path, "\"1\",\r\n", {});
             writer.append(path, "\"2\",\r\n", {});
             writer.append(path, "\"3\",\r\n", {});
-            QVERIFY(entered->tryAcquire(1, 60000)); // line 1 is with the disk
+            QVERIFY(entered->tryAcquire(1, 20000)); // line 1 is with the disk
             const QStringList left = writer.finish(std::chrono::milliseconds(50));
             const QString native = QDir::toNativeSeparators(path);
             QCOMPARE(left, QStringList({
