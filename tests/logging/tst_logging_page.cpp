@@ -212,6 +212,33 @@ private slots:
         QVERIFY(ChartLogFixture::bytes(path).startsWith("\"2026/12/06 09:06:"));
         setPrompter(&m_env->prompter);
     }
+
+    // A failure that comes while a question is open stays on the screen when it is answered.
+    void aFailureBoxOutlivesTheQuestionOpenWhenItCame()
+    {
+        startOn(QStringLiteral("held.txt"));
+        WidgetPrompter boxes;
+        setPrompter(&boxes);
+        const QString path = page().Savename_text->text();
+        QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+        const QString text = DataLogger::cannotWriteText();
+        QTimer operatorAnswers;
+        operatorAnswers.setInterval(20);
+        connect(&operatorAnswers, &QTimer::timeout, this, [&] {
+            auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (question && openBoxes(text).isEmpty())
+                runFor(10); // the line fails while the question is open
+            else if (question)
+                question->button(QMessageBox::No)->click();
+        });
+        operatorAnswers.start();
+        QCOMPARE(boxes.question(QStringLiteral("Do you want to end?")), Answer::No);
+        operatorAnswers.stop();
+        QCoreApplication::processEvents();
+        QCOMPARE(openBoxes(text).size(), 1);
+        QCOMPARE(openBoxes(text).first()->parentWidget(), m_win.get());
+        setPrompter(&m_env->prompter);
+    }
 };
 
 QTEST_MAIN(TestLoggingPage)
