@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMetaObject>
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -21,12 +22,15 @@
 namespace PLM_INC {
 
 struct DiskWriter::State : std::enable_shared_from_this<DiskWriter::State> {
+    struct Waiter { // appendAndWait, which may stop waiting before the disk answers
+        bool done = false;
+        QString why;
+    };
     struct Job {
         QString path;
         QByteArray line;
         Failure failed;
-        bool *result = nullptr; // appendAndWait
-        QString *why = nullptr;
+        std::shared_ptr<Waiter> waiter;
     };
     struct Report {
         Failure failed;
@@ -89,11 +93,9 @@ void DiskWriter::State::run()
         lock.lock();
         busy = false;
         Job job = std::move(current);
-        if (job.result) {
-            *job.result = why.isEmpty();
-            if (job.why)
-                *job.why = why;
-            job.failed(why); // marks the waiting caller's job done
+        if (job.waiter) {
+            job.waiter->why = why;
+            job.waiter->done = true;
         } else if (!why.isEmpty()) {
             if (abandoned) {
                 // The program is ending without waiting for the disk: the journal or the
@@ -160,20 +162,27 @@ void DiskWriter::append(const QString &path, const QByteArray &line, Failure fai
 {
     {
         std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->jobs.push_back(State::Job{path, line, std::move(failed)});
+        m_state->jobs.push_back(State::Job{path, line, std::move(failed), nullptr});
     }
     m_state->queued.notify_one();
 }
 
-bool DiskWriter::appendAndWait(const QString &path, const QByteArray &line, QString *why)
+bool DiskWriter::appendAndWait(const QString &path, const QByteArray &line, QString *why,
+                               std::chrono::milliseconds limit)
 {
-    bool result = false;
-    bool done = false;
+    const auto waiter = std::make_shared<State::Waiter>();
     std::unique_lock<std::mutex> lock(m_state->mutex);
-    m_state->jobs.push_back(State::Job{path, line, [&done](const QString &) { done = true; }, &result, why});
+    m_state->jobs.push_back(State::Job{path, line, {}, waiter});
     m_state->queued.notify_one();
-    m_state->idle.wait(lock, [&done] { return done; });
-    return result;
+    if (!m_state->idle.wait_for(lock, limit, [&waiter] { return waiter->done; })) {
+        std::deque<State::Job> &jobs = m_state->jobs;
+        jobs.erase(std::remove_if(jobs.begin(), jobs.end(), [&waiter](const State::Job &job) { return job.waiter == waiter; }),
+                   jobs.end());
+        waiter->why = notAnsweredText(limit);
+    }
+    if (why)
+        *why = waiter->why;
+    return waiter->why.isEmpty();
 }
 
 void DiskWriter::waitUntilWritten()
@@ -183,6 +192,22 @@ void DiskWriter::waitUntilWritten()
         m_state->idle.wait(lock, [this] { return m_state->jobs.empty() && !m_state->busy; });
     }
     m_state->runFailures();
+}
+
+bool DiskWriter::waitUntilWritten(std::chrono::milliseconds limit)
+{
+    bool written = false;
+    {
+        std::unique_lock<std::mutex> lock(m_state->mutex);
+        written = m_state->idle.wait_for(lock, limit, [this] { return m_state->jobs.empty() && !m_state->busy; });
+    }
+    m_state->runFailures();
+    return written;
+}
+
+QString DiskWriter::notAnsweredText(std::chrono::milliseconds limit)
+{
+    return QStringLiteral("The disk did not answer within %1 s.").arg(double(limit.count()) / 1000.0);
 }
 
 QStringList DiskWriter::finish(std::chrono::milliseconds limit)
