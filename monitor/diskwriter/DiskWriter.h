@@ -60,6 +60,10 @@ public:
     // such line (the line that was still with the disk, then the queued ones), for standard
     // error: nobody is left to read a box.
     QStringList finish(std::chrono::milliseconds limit);
+    // The program's end with the program's limit: a disk that does not answer holds the end at
+    // most kEndWait.
+    static constexpr std::chrono::milliseconds kEndWait{5000};
+    QStringList finishAtEnd() { return finish(kEndWait); }
 
     // The step that puts a written file on the disk; the real one unless a test replaces it
     // (a slow disk, a disk that does not answer). It sets errno when it fails. An empty
