@@ -7,8 +7,6 @@
 #include "DiskWriter.h"
 #include "PLM_INC.h"
 
-#include "LineAppend.h"
-
 #include <QRandomGenerator>
 #include <QSemaphore>
 #include <QThread>
@@ -17,11 +15,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <grp.h>
-#include <mutex>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <mutex>
 
 using namespace PLM_INC;
 
@@ -64,44 +59,6 @@ QList<QByteArray> dataLines(const QByteArray &file, int headerLines)
     QList<QByteArray> lines = file.split('\n');
     lines.removeLast(); // after the last line end
     return lines.mid(headerLines);
-}
-
-constexpr int kNoLimit = 0;
-constexpr int kNotRoot = -1;
-
-// Appends the line in a child process, not the superuser (the user nobody where the tests run
-// as root), or with a file-size limit of `sizeLimit` bytes when it is not negative; gives what
-// the child's writer said.
-QString appendInChild(const QString &path, const QByteArray &line, qint64 sizeLimit)
-{
-    int out[2];
-    if (pipe(out) != 0)
-        return QStringLiteral("no pipe");
-    const pid_t child = fork();
-    if (child == 0) {
-        close(out[0]);
-        bool ready = true;
-        if (sizeLimit >= 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit room{rlim_t(sizeLimit), rlim_t(sizeLimit)};
-            ready = setrlimit(RLIMIT_FSIZE, &room) == 0;
-        } else if (geteuid() == 0) {
-            ready = setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
-        }
-        const QByteArray said = ready ? AppendLineToDisk(path, line, DiskWriter::syncToDisk).toUtf8()
-                                      : QByteArray("the child could not set itself up");
-        const bool sent = write(out[1], said.constData(), size_t(said.size())) == said.size();
-        _exit(sent ? 0 : 1);
-    }
-    close(out[1]);
-    QByteArray said;
-    char buffer[512];
-    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;)
-        said.append(buffer, qsizetype(n));
-    close(out[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return QString::fromUtf8(said);
 }
 
 } // namespace
@@ -231,54 +188,61 @@ private slots:
         QCOMPARE(dataLines(ChartLogFixture::bytes(HistoryFileName), 2).size(), 0);
     }
 
-    // The message names what failed with the system's reason. Refusals the superuser could
-    // override run in a child that is not the superuser; a disk that fills in the middle of a
-    // line is a file-size limit with 20 bytes of room. A failed line leaves its file as it was.
+    // The message names what failed with the system's reason.
     void whatFailedIsSaid_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("limit"); // kNoLimit, kNotRoot or the bytes of room
+        QTest::addColumn<int>("room"); // -1, or the test makes the file, with a size limit if above 0
         QTest::addColumn<QString>("why");
-        const auto reason = [](int error) { return QString::fromLocal8Bit(std::strerror(error)); };
         const QString missing = QDir::temp().filePath(QStringLiteral("plm-no-such-folder/run.txt"));
         QTest::newRow("missing folder")
-            << missing << kNoLimit << QStringLiteral("Cannot open \"%1\" for appending: the folder \"%2\" does not exist (%3).")
+            << missing << -1 << QStringLiteral("Cannot open \"%1\" for appending: the folder \"%2\" does not exist (%3).")
                               .arg(QDir::toNativeSeparators(missing), QDir::toNativeSeparators(QFileInfo(missing).absolutePath()),
-                                   reason(ENOENT));
+                                   QString::fromLocal8Bit(std::strerror(ENOENT)));
         QTest::newRow("a folder where the file should be")
-            << QDir::tempPath() << kNoLimit
-            << QStringLiteral("Cannot open \"%1\" for appending: %2.").arg(QDir::toNativeSeparators(QDir::tempPath()), reason(EISDIR));
+            << QDir::tempPath() << -1
+            << QStringLiteral("Cannot open \"%1\" for appending: %2.")
+                   .arg(QDir::toNativeSeparators(QDir::tempPath()), QString::fromLocal8Bit(std::strerror(EISDIR)));
+        // A refusal the superuser cannot override, and a disk that fills in the middle of a line.
         const QString file = QDir::temp().filePath(QStringLiteral("plm-disk-%1.txt").arg(QCoreApplication::applicationPid()));
-        QTest::newRow("no permission") << file << kNotRoot
-                                       << QStringLiteral("Cannot open \"%1\" for appending: %2.").arg(file, reason(EACCES));
-        QTest::newRow("disk fills in the line") << file << 20
-                                                << QStringLiteral("Cannot write to \"%1\": %2.").arg(file, reason(EFBIG));
-        QTest::newRow("disk full") << QStringLiteral("/dev/full") << kNoLimit
-                                   << QStringLiteral("Cannot write to \"/dev/full\": %1.").arg(reason(ENOSPC));
+        QTest::newRow("a file where the folder should be")
+            << file + QStringLiteral("/run.txt") << 0
+            << QStringLiteral("Cannot open \"%1/run.txt\" for appending: the folder \"%1\" does not exist (%2).")
+                   .arg(file, QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+        QTest::newRow("20 bytes of room") << file << 20 << QStringLiteral("Cannot write to \"%1\": %2.")
+                                                           .arg(file, QString::fromLocal8Bit(std::strerror(EFBIG)));
+#ifdef Q_OS_LINUX
+        QTest::newRow("disk full") << QStringLiteral("/dev/full") << -1
+                                   << QStringLiteral("Cannot write to \"/dev/full\": %1.")
+                                          .arg(QString::fromLocal8Bit(std::strerror(ENOSPC)));
+#endif
     }
     void whatFailedIsSaid()
     {
         QFETCH(QString, path);
-        QFETCH(int, limit);
+        QFETCH(int, room);
         QFETCH(QString, why);
         const QByteArray head = "\"head\"\r\n";
+        const QString file = room == 0 ? QFileInfo(path).path() : path;
         const auto removeFile = qScopeGuard([&] {
-            if (limit != kNoLimit)
-                QFile::remove(path);
+            if (room >= 0)
+                QFile::remove(file);
         });
-        const QByteArray line = "\"line\"," + QByteArray(40, 'x') + "\r\n";
-        QString said;
-        if (limit == kNoLimit) {
-            QVERIFY(!diskWriter().appendAndWait(path, line, &said));
-        } else {
-            ChartLogFixture::write(path, head);
-            QVERIFY(QFile::setPermissions(path, limit == kNotRoot ? QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther
-                                                                  : QFile::ReadOwner | QFile::WriteOwner));
-            said = appendInChild(path, line, limit == kNotRoot ? -1 : head.size() + limit);
+        if (room >= 0)
+            ChartLogFixture::write(file, head);
+        rlimit size{};
+        getrlimit(RLIMIT_FSIZE, &size);
+        const auto unlimit = qScopeGuard([size] { setrlimit(RLIMIT_FSIZE, &size); });
+        if (room > 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limited{rlim_t(head.size() + room), size.rlim_max};
+            QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
         }
+        QString said;
+        QVERIFY(!diskWriter().appendAndWait(path, "\"line\"," + QByteArray(40, 'x') + "\r\n", &said));
         QCOMPARE(said, why);
-        if (limit != kNoLimit)
-            QCOMPARE(ChartLogFixture::bytes(path), head);
+        if (room >= 0) // a failed line leaves the file as it was
+            QCOMPARE(ChartLogFixture::bytes(file), head);
     }
 
     // Lines of which some fail, in random order: the file holds exactly the lines reported
