@@ -43,11 +43,11 @@ void MonitorComm::connectStoredPort(std::function<void(const QString &)> done)
 
 void MonitorComm::probePort(const QString &port, const QString &speed, std::function<void(const QString &)> done)
 {
-    // Closing, the settings and the open are one piece of work: each part that fails is
-    // passed over and the next runs, as the probe always did.
     // What the dialog's line says if the controller does not answer is found on the line
     // thread: after a failed open it opens the device again, which a stuck adapter may hold.
     auto problem = std::make_shared<QString>();
+    // Closing, the settings and the open are one piece of work: each part that fails is
+    // passed over and the next runs, as the probe always did.
     lineWork(
         [port, speed, problem](tobrel::STDComm &link) {
             PassOver([&] { link.PortClose(); });
