@@ -2,6 +2,7 @@
 
 #include "FileCodePage.h"
 #include "LineAppend.h"
+#include "WholeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,6 +32,7 @@ struct DiskWriter::State : std::enable_shared_from_this<DiskWriter::State> {
         QByteArray line;
         Failure failed;
         std::shared_ptr<Waiter> waiter;
+        bool whole; // `line` is the whole file, in place of what it held
     };
     struct Report {
         Failure failed;
@@ -50,6 +52,7 @@ struct DiskWriter::State : std::enable_shared_from_this<DiskWriter::State> {
 
     void run();
     void runFailures();
+    bool waitFor(Job job, QString *why, std::chrono::milliseconds limit);
 };
 
 namespace {
@@ -89,7 +92,11 @@ void DiskWriter::State::run()
         busy = true;
         const DiskSync step = sync;
         lock.unlock();
-        const QString why = AppendLineToDisk(current.path, current.line, step ? step : DiskWriter::syncToDisk);
+        QString why;
+        if (current.whole)
+            WriteWholeFile(current.path, current.line, &why);
+        else
+            why = AppendLineToDisk(current.path, current.line, step ? step : DiskWriter::syncToDisk);
         lock.lock();
         busy = false;
         Job job = std::move(current);
@@ -162,27 +169,37 @@ void DiskWriter::append(const QString &path, const QByteArray &line, Failure fai
 {
     {
         std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->jobs.push_back(State::Job{path, line, std::move(failed), nullptr});
+        m_state->jobs.push_back(State::Job{path, line, std::move(failed), nullptr, false});
     }
     m_state->queued.notify_one();
 }
 
-bool DiskWriter::appendAndWait(const QString &path, const QByteArray &line, QString *why,
-                               std::chrono::milliseconds limit)
+bool DiskWriter::State::waitFor(Job job, QString *why, std::chrono::milliseconds limit)
 {
-    const auto waiter = std::make_shared<State::Waiter>();
-    std::unique_lock<std::mutex> lock(m_state->mutex);
-    m_state->jobs.push_back(State::Job{path, line, {}, waiter});
-    m_state->queued.notify_one();
-    if (!m_state->idle.wait_for(lock, limit, [&waiter] { return waiter->done; })) {
-        std::deque<State::Job> &jobs = m_state->jobs;
-        jobs.erase(std::remove_if(jobs.begin(), jobs.end(), [&waiter](const State::Job &job) { return job.waiter == waiter; }),
+    const std::shared_ptr<Waiter> waiter = job.waiter;
+    std::unique_lock<std::mutex> lock(mutex);
+    jobs.push_back(std::move(job));
+    queued.notify_one();
+    if (!idle.wait_for(lock, limit, [&waiter] { return waiter->done; })) {
+        jobs.erase(std::remove_if(jobs.begin(), jobs.end(), [&waiter](const Job &queued) { return queued.waiter == waiter; }),
                    jobs.end());
         waiter->why = notAnsweredText(limit);
     }
     if (why)
         *why = waiter->why;
     return waiter->why.isEmpty();
+}
+
+bool DiskWriter::appendAndWait(const QString &path, const QByteArray &line, QString *why,
+                               std::chrono::milliseconds limit)
+{
+    return m_state->waitFor(State::Job{path, line, {}, std::make_shared<State::Waiter>(), false}, why, limit);
+}
+
+bool DiskWriter::replaceAndWait(const QString &path, const QByteArray &bytes, QString *why,
+                                std::chrono::milliseconds limit)
+{
+    return m_state->waitFor(State::Job{path, bytes, {}, std::make_shared<State::Waiter>(), true}, why, limit);
 }
 
 void DiskWriter::waitUntilWritten()
@@ -192,17 +209,6 @@ void DiskWriter::waitUntilWritten()
         m_state->idle.wait(lock, [this] { return m_state->jobs.empty() && !m_state->busy; });
     }
     m_state->runFailures();
-}
-
-bool DiskWriter::waitUntilWritten(std::chrono::milliseconds limit)
-{
-    bool written = false;
-    {
-        std::unique_lock<std::mutex> lock(m_state->mutex);
-        written = m_state->idle.wait_for(lock, limit, [this] { return m_state->jobs.empty() && !m_state->busy; });
-    }
-    m_state->runFailures();
-    return written;
 }
 
 QString DiskWriter::notAnsweredText(std::chrono::milliseconds limit)

@@ -47,12 +47,13 @@ public:
     // says that the disk did not answer.
     bool appendAndWait(const QString &path, const QByteArray &line, QString *why = nullptr,
                        std::chrono::milliseconds limit = kWindowWait);
+    // Writes the file whole (WholeFile.h), in place of what it held, after everything queued
+    // before it (the lines of an old file reach the old file), waiting as appendAndWait does.
+    bool replaceAndWait(const QString &path, const QByteArray &bytes, QString *why = nullptr,
+                        std::chrono::milliseconds limit = kWindowWait);
     // Blocks until every queued line is written and runs the failures of those that were not
     // (tests that read the files).
     void waitUntilWritten();
-    // The same, at most `limit`: false when lines are still on their way then (a new log
-    // file, which must not receive the lines of the old).
-    bool waitUntilWritten(std::chrono::milliseconds limit);
     // What is said of a disk that did not answer within `limit`.
     static QString notAnsweredText(std::chrono::milliseconds limit);
     // The program's end: waits at most `limit` for the queued lines, then runs the failures

@@ -1,5 +1,7 @@
 #include "LineAppend.h"
 
+#include "WholeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,21 +35,6 @@ char lastByte(QFile &file, qint64 size)
     return last;
 }
 
-// Flushes what the file holds back. A flush that reaches the disk only in part records no
-// error of its own ("Unknown error"); the rest is flushed again until a write takes nothing,
-// and that write records the system's reason (a full disk, a file-size limit).
-bool flushWhole(QFile &file)
-{
-    for (;;) {
-        const qint64 waiting = file.bytesToWrite();
-        if (file.flush())
-            return true;
-        const qint64 left = file.bytesToWrite();
-        if (left == 0 || left >= waiting)
-            return false;
-    }
-}
-
 } // namespace
 
 QString AppendLineToDisk(const QString &path, const QByteArray &line, const std::function<bool(QFile &)> &sync)
@@ -65,7 +52,7 @@ QString AppendLineToDisk(const QString &path, const QByteArray &line, const std:
         bytes.prepend("\r\n");
 
     QString why;
-    if (file.write(bytes) != bytes.size() || !flushWhole(file)) {
+    if (file.write(bytes) != bytes.size() || !FlushWhole(file)) {
         why = QStringLiteral("Cannot write to %1: %2.").arg(quotedPath(path), file.errorString());
     } else {
         errno = 0;

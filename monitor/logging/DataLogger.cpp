@@ -67,12 +67,6 @@ void DataLogger::start()
     if (m_running)
         return;
 
-    // Lines of an earlier run still on their way reach the disk before the file is replaced;
-    // a disk that does not answer leaves logging in standby and says so.
-    if (!PLM_INC::diskWriter().waitUntilWritten(PLM_INC::DiskWriter::kWindowWait)) {
-        reportCannotWrite(PLM_INC::DiskWriter::notAnsweredText(PLM_INC::DiskWriter::kWindowWait));
-        return;
-    }
     const QDateTime now = PLM_INC::clock().now();
     if (!continueFile || !exists) {
         QString why;
