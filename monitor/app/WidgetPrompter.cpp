@@ -2,11 +2,23 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMainWindow>
 
 namespace {
+// Questions and file dialogs are modal over whatever window the operator is in.
 QWidget *owner()
 {
     return QApplication::activeWindow();
+}
+// The boxes of timer-driven work belong to the program's main window (or to none): a dialog
+// open when one comes (Browse's file dialog, a Yes/No question) would take it with it, unread,
+// when it closes.
+QWidget *mainWindow()
+{
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow *>(window) && !window->parentWidget())
+            return window;
+    return nullptr;
 }
 const QString kTitle = QStringLiteral("PLM-870 Monitoring software");
 } // namespace
@@ -19,7 +31,7 @@ void WidgetPrompter::message(const QString &text, const QString &kind)
     }
     if (isOpen(kind))
         return;
-    auto *box = new QMessageBox(QMessageBox::Warning, kTitle, text, QMessageBox::Ok, owner());
+    auto *box = new QMessageBox(QMessageBox::Warning, kTitle, text, QMessageBox::Ok, mainWindow());
     box->setObjectName(QStringLiteral("PromptBox_") + kind);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);

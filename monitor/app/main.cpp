@@ -6,7 +6,6 @@
 #include "WidgetPrompter.h"
 
 #include <QApplication>
-#include <chrono>
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -29,7 +28,7 @@ int main(int argc, char *argv[])
     // The history and log lines still on their way reach the disk while the application
     // exists; a disk that does not answer (a network share gone) holds the end 5 s at most,
     // and what it did not take is written out where it can still be read.
-    for (const QString &lost : PLM_INC::diskWriter().finish(std::chrono::seconds(5)))
+    for (const QString &lost : PLM_INC::diskWriter().finishAtEnd())
         std::fprintf(stderr, "%s\n", lost.toLocal8Bit().constData());
     return screenshot.active() ? screenshot.exitCode() : rc;
 }

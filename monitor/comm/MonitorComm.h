@@ -204,6 +204,7 @@ private:
     // The kind of the request whose steps are running, if any.
     std::optional<PLM_INC::RequestKind> runningRequest_;
     int16_t portDialogShown_ = 0;
+    bool portProblemTold_ = false; // the dialog's line says why the last probe failed
     int commErrorNoticeShown_ = -1; // -1: not told to the view yet
     int readingNoticeShown_ = -1;
     int waitingNoticeShown_ = -1;

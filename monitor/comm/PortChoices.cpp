@@ -115,3 +115,8 @@ QString DescribePortProblem(const QString &port, PortOpenResult open)
                                  : tobrel::CheckPortAccess(device);
     return PortProblemText(port, device, open, check);
 }
+
+QString PortAnswersText(const QString &port)
+{
+    return QStringLiteral("The controller answers on %1.").arg(portAndDevice(port, tobrel::DeviceOfPort(port)));
+}

@@ -37,5 +37,8 @@ QList<PortChoice> PortChoicesOnThisMachine(const QString &stored);
 enum class PortOpenResult { Opened, CtsNotAsserted, Failed };
 // The port dialog's line after a failed probe of `port` (whose device is `device`).
 QString PortProblemText(const QString &port, const QString &device, PortOpenResult open, const tobrel::PortCheck &check);
-// The same, looking at the device when it did not open.
+// The same, looking at the device when it did not open (which opens it: not on the window's
+// thread).
 QString DescribePortProblem(const QString &port, PortOpenResult open);
+// The port dialog's line once a probe of `port` finds the controller answering.
+QString PortAnswersText(const QString &port);

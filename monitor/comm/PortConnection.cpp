@@ -43,10 +43,13 @@ void MonitorComm::connectStoredPort(std::function<void(const QString &)> done)
 
 void MonitorComm::probePort(const QString &port, const QString &speed, std::function<void(const QString &)> done)
 {
+    // What the dialog's line says if the controller does not answer is found on the line
+    // thread: after a failed open it opens the device again, which a stuck adapter may hold.
+    auto problem = std::make_shared<QString>();
     // Closing, the settings and the open are one piece of work: each part that fails is
     // passed over and the next runs, as the probe always did.
     lineWork(
-        [port, speed](tobrel::STDComm &link) {
+        [port, speed, problem](tobrel::STDComm &link) {
             PassOver([&] { link.PortClose(); });
             PassOver([&] { link.setTimeOut(kLinkTimeOutMs); });
             PassOver([&] {
@@ -58,19 +61,24 @@ void MonitorComm::probePort(const QString &port, const QString &speed, std::func
             PassOver([&] {
                 outcome.result = int(link.PortOpen() ? PortOpenResult::Opened : PortOpenResult::CtsNotAsserted);
             });
+            *problem = DescribePortProblem(port, PortOpenResult(outcome.result));
             return outcome;
         },
-        [this, port, done = std::move(done)](const LinkOutcome &opened) {
-            const auto open = PortOpenResult(opened.result);
-            runner_.add([this, port, open, done] {
-                sendUnclassified(0, Command::Read, ItemCodeTable[0], QString(), [this, port, open, done](const QString &reply) {
+        [this, port, problem, done = std::move(done)](const LinkOutcome &) {
+            runner_.add([this, port, problem, done] {
+                sendUnclassified(0, Command::Read, ItemCodeTable[0], QString(), [this, port, problem, done](const QString &reply) {
                     if (ClassifyReply(reply) == ReplyKind::Ack) {
+                        // The dialog's line follows this attempt too, once it has told a failed one.
+                        if (portProblemTold_)
+                            PassOver([&] { view_->setPortProblem(PortAnswersText(port)); });
+                        portProblemTold_ = false;
                         if (done)
                             done(QStringLiteral("ok"));
                         return;
                     }
                     // Told on every failed attempt, so the dialog's line follows a replugged adapter.
-                    PassOver([&] { view_->setPortProblem(DescribePortProblem(port, open)); });
+                    PassOver([&] { view_->setPortProblem(*problem); });
+                    portProblemTold_ = true;
                     if (portDialogShown_ == 0) {
                         portDialogShown_ = -1;
                         lineWork([](tobrel::STDComm &link) {

@@ -2,11 +2,13 @@
 
 #include "FileCodePage.h"
 #include "LineAppend.h"
+#include "WholeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMetaObject>
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -21,12 +23,16 @@
 namespace PLM_INC {
 
 struct DiskWriter::State : std::enable_shared_from_this<DiskWriter::State> {
+    struct Waiter { // appendAndWait, which may stop waiting before the disk answers
+        bool done = false;
+        QString why;
+    };
     struct Job {
         QString path;
         QByteArray line;
         Failure failed;
-        bool *result = nullptr; // appendAndWait
-        QString *why = nullptr;
+        std::shared_ptr<Waiter> waiter;
+        bool whole; // `line` is the whole file, in place of what it held
     };
     struct Report {
         Failure failed;
@@ -46,6 +52,7 @@ struct DiskWriter::State : std::enable_shared_from_this<DiskWriter::State> {
 
     void run();
     void runFailures();
+    bool waitFor(Job job, QString *why, std::chrono::milliseconds limit);
 };
 
 namespace {
@@ -85,15 +92,17 @@ void DiskWriter::State::run()
         busy = true;
         const DiskSync step = sync;
         lock.unlock();
-        const QString why = AppendLineToDisk(current.path, current.line, step ? step : DiskWriter::syncToDisk);
+        QString why;
+        if (current.whole)
+            WriteWholeFile(current.path, current.line, &why);
+        else
+            why = AppendLineToDisk(current.path, current.line, step ? step : DiskWriter::syncToDisk);
         lock.lock();
         busy = false;
         Job job = std::move(current);
-        if (job.result) {
-            *job.result = why.isEmpty();
-            if (job.why)
-                *job.why = why;
-            job.failed(why); // marks the waiting caller's job done
+        if (job.waiter) {
+            job.waiter->why = why;
+            job.waiter->done = true;
         } else if (!why.isEmpty()) {
             if (abandoned) {
                 // The program is ending without waiting for the disk: the journal or the
@@ -160,20 +169,37 @@ void DiskWriter::append(const QString &path, const QByteArray &line, Failure fai
 {
     {
         std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->jobs.push_back(State::Job{path, line, std::move(failed)});
+        m_state->jobs.push_back(State::Job{path, line, std::move(failed), nullptr, false});
     }
     m_state->queued.notify_one();
 }
 
-bool DiskWriter::appendAndWait(const QString &path, const QByteArray &line, QString *why)
+bool DiskWriter::State::waitFor(Job job, QString *why, std::chrono::milliseconds limit)
 {
-    bool result = false;
-    bool done = false;
-    std::unique_lock<std::mutex> lock(m_state->mutex);
-    m_state->jobs.push_back(State::Job{path, line, [&done](const QString &) { done = true; }, &result, why});
-    m_state->queued.notify_one();
-    m_state->idle.wait(lock, [&done] { return done; });
-    return result;
+    const std::shared_ptr<Waiter> waiter = job.waiter;
+    std::unique_lock<std::mutex> lock(mutex);
+    jobs.push_back(std::move(job));
+    queued.notify_one();
+    if (!idle.wait_for(lock, limit, [&waiter] { return waiter->done; })) {
+        jobs.erase(std::remove_if(jobs.begin(), jobs.end(), [&waiter](const Job &queued) { return queued.waiter == waiter; }),
+                   jobs.end());
+        waiter->why = notAnsweredText(limit);
+    }
+    if (why)
+        *why = waiter->why;
+    return waiter->why.isEmpty();
+}
+
+bool DiskWriter::appendAndWait(const QString &path, const QByteArray &line, QString *why,
+                               std::chrono::milliseconds limit)
+{
+    return m_state->waitFor(State::Job{path, line, {}, std::make_shared<State::Waiter>(), false}, why, limit);
+}
+
+bool DiskWriter::replaceAndWait(const QString &path, const QByteArray &bytes, QString *why,
+                                std::chrono::milliseconds limit)
+{
+    return m_state->waitFor(State::Job{path, bytes, {}, std::make_shared<State::Waiter>(), true}, why, limit);
 }
 
 void DiskWriter::waitUntilWritten()
@@ -183,6 +209,11 @@ void DiskWriter::waitUntilWritten()
         m_state->idle.wait(lock, [this] { return m_state->jobs.empty() && !m_state->busy; });
     }
     m_state->runFailures();
+}
+
+QString DiskWriter::notAnsweredText(std::chrono::milliseconds limit)
+{
+    return QStringLiteral("The disk did not answer within %1 s.").arg(double(limit.count()) / 1000.0);
 }
 
 QStringList DiskWriter::finish(std::chrono::milliseconds limit)

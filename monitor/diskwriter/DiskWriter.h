@@ -39,16 +39,32 @@ public:
     // Queues the line for appending to the file and returns at once. When the line cannot be
     // written, `failed` runs later on the thread of the application object (the window's).
     void append(const QString &path, const QByteArray &line, Failure failed);
-    // Appends after everything queued before it and waits for the result; `why` as for Failure.
-    bool appendAndWait(const QString &path, const QByteArray &line, QString *why = nullptr);
+    // The longest the window's thread waits for the disk.
+    static constexpr std::chrono::milliseconds kWindowWait{5000};
+
+    // Appends after everything queued before it and waits at most `limit` for the result;
+    // `why` as for Failure. A line the disk has not taken by then is taken back, and `why`
+    // says that the disk did not answer.
+    bool appendAndWait(const QString &path, const QByteArray &line, QString *why = nullptr,
+                       std::chrono::milliseconds limit = kWindowWait);
+    // Writes the file whole (WholeFile.h), in place of what it held, after everything queued
+    // before it (the lines of an old file reach the old file), waiting as appendAndWait does.
+    bool replaceAndWait(const QString &path, const QByteArray &bytes, QString *why = nullptr,
+                        std::chrono::milliseconds limit = kWindowWait);
     // Blocks until every queued line is written and runs the failures of those that were not
-    // (tests that read the files; a new log file, which must not receive the lines of the old).
+    // (tests that read the files).
     void waitUntilWritten();
+    // What is said of a disk that did not answer within `limit`.
+    static QString notAnsweredText(std::chrono::milliseconds limit);
     // The program's end: waits at most `limit` for the queued lines, then runs the failures
     // found meanwhile and takes back the lines not written by then. Gives one text for each
     // such line (the line that was still with the disk, then the queued ones), for standard
     // error: nobody is left to read a box.
     QStringList finish(std::chrono::milliseconds limit);
+    // The program's end with the program's limit: a disk that does not answer holds the end at
+    // most kEndWait.
+    static constexpr std::chrono::milliseconds kEndWait{5000};
+    QStringList finishAtEnd() { return finish(kEndWait); }
 
     // The step that puts a written file on the disk; the real one unless a test replaces it
     // (a slow disk, a disk that does not answer). It sets errno when it fails. An empty

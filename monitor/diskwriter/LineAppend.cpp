@@ -1,5 +1,7 @@
 #include "LineAppend.h"
 
+#include "WholeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -50,7 +52,7 @@ QString AppendLineToDisk(const QString &path, const QByteArray &line, const std:
         bytes.prepend("\r\n");
 
     QString why;
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    if (file.write(bytes) != bytes.size() || !FlushWhole(file)) {
         why = QStringLiteral("Cannot write to %1: %2.").arg(quotedPath(path), file.errorString());
     } else {
         errno = 0;

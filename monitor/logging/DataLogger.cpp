@@ -67,8 +67,6 @@ void DataLogger::start()
     if (m_running)
         return;
 
-    // Lines of an earlier run still on their way reach the disk before the file is replaced.
-    PLM_INC::diskWriter().waitUntilWritten();
     const QDateTime now = PLM_INC::clock().now();
     if (!continueFile || !exists) {
         QString why;

@@ -6,7 +6,6 @@
 #include "FileCodePage.h"
 #include "FileStamps.h"
 
-#include "WholeFile.h"
 
 namespace {
 
@@ -75,7 +74,9 @@ bool WriteLogHeader(const QString &path, const QDate &date, const QLocale &local
 {
     if (path.isEmpty())
         return false;
-    return PLM_INC::WriteWholeFile(path, LogTitleLine() + LogDateLine(date, locale) + LogColumnLine(titles), why);
+    // After the lines of an earlier run still on their way, which reach the file they were for.
+    return PLM_INC::diskWriter().replaceAndWait(path, LogTitleLine() + LogDateLine(date, locale) + LogColumnLine(titles),
+                                                why);
 }
 
 bool AppendLogLine(const QString &path, const QByteArray &line, QString *why)

@@ -25,7 +25,8 @@ QByteArray LogColumnLine(const QStringList &titles);
 QByteArray LogDataLine(const QString &stamp, const QStringList &values);
 
 // Creates the file complete with its three header lines (an old file of the name is replaced
-// only once the new one is written); false, with what failed in `why`, when it cannot.
+// only once the new one is written) through the disk writer (DiskWriter.h), waiting at most
+// its limit; false, with what failed in `why`, when it cannot.
 bool WriteLogHeader(const QString &path, const QDate &date, const QLocale &locale, const QStringList &titles,
                     QString *why = nullptr);
 // Appends one line through the disk writer (DiskWriter.h), after the lines handed to it

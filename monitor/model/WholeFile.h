@@ -6,7 +6,14 @@
 #include <QByteArray>
 #include <QString>
 
+class QFileDevice;
+
 namespace PLM_INC {
+
+// Flushes what the file holds back. A flush that reaches the disk only in part records no
+// error of its own ("Unknown error"); the rest is flushed again until a write takes nothing,
+// and that write records the system's reason (a full disk, a file-size limit).
+bool FlushWhole(QFileDevice &file);
 
 // False, with what failed and the system's reason in `why`, when the file cannot be written
 // whole; an old file of the name is then as it was.

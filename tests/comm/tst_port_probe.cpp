@@ -10,7 +10,13 @@
 #include "SimulatedLine.h"
 
 #include <QSerialPort>
+#include <QTemporaryFile>
 #include <QTest>
+#include <QThread>
+#include <cstdarg>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <mutex>
 
 using namespace PLM_INC;
 
@@ -26,7 +32,24 @@ std::unique_ptr<MonitorComm> commWithView(RecordingLinkView &view)
 
 const QByteArray kNoDevice = "/nonexistent/plm870-test-port";
 
+// The threads that opened the watched file: every open of this process passes here first.
+std::mutex g_opens;
+QByteArray g_watched;
+QList<Qt::HANDLE> g_openers;
+
 } // namespace
+
+extern "C" int open64(const char *path, int flags, ...)
+{
+    va_list more;
+    va_start(more, flags);
+    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? mode_t(va_arg(more, int)) : 0;
+    va_end(more);
+    if (std::lock_guard<std::mutex> lock(g_opens); g_watched == path)
+        g_openers << QThread::currentThreadId();
+    static const auto real = reinterpret_cast<int (*)(const char *, int, ...)>(dlsym(RTLD_NEXT, "open64"));
+    return real(path, flags, mode);
+}
 
 class PortProbeTest : public QObject {
     Q_OBJECT
@@ -161,6 +184,7 @@ private slots:
         model.block(0).nakAll = true;
         SimulatedLine line(std::move(model));
         QVERIFY(line.start());
+        const QString device = QString::fromStdString(line.server().slavePath());
         RecordingLinkView view;
         auto comm = commWithView(view);
         line.driveDeadlineOf(comm->PLMCom());
@@ -170,6 +194,12 @@ private slots:
         QCOMPARE(comm->portDialogShown(), int16_t(-1));
         QCOMPARE(HistoryRow, int16_t(1)); // not classified
         QCOMPARE(CommError, int16_t(0));
+        // OK while still silent, then the controller answers: the dialog's line says so.
+        comm->commDialogOk();
+        QCOMPARE(comm->ProbePort(QStringLiteral("COM1"), QStringLiteral("9600")), QString());
+        line.server().withModel([](sim::DeviceModel &m) { m.block(0).nakAll = false; });
+        QCOMPARE(comm->ProbePort(QStringLiteral("COM1"), QStringLiteral("9600")), QStringLiteral("ok"));
+        QCOMPARE(view.portProblems.last(), QStringLiteral("The controller answers on COM1 (%1).").arg(device));
     }
 
     // While the dialog is up the operator may try the port with another program (a terminal,
@@ -211,6 +241,28 @@ private slots:
         if (dialogShown)
             QCOMPARE(freeWhileDialogUp, 1);
         QCOMPARE(anotherProgramOpens(), portFreeAfterwards);
+    }
+
+    // The product's line thread: after a failed open the device is looked at again there,
+    // never on the window's thread, and the dialog's line says what was found.
+    void noDeviceIsOpenedOnTheWindowsThread()
+    {
+        CommTestEnvironment env;
+        QTemporaryFile notASerialDevice;
+        QVERIFY(notASerialDevice.open());
+        qputenv("PLM870_COM1", QFile::encodeName(notASerialDevice.fileName()));
+        {
+            std::lock_guard<std::mutex> lock(g_opens);
+            g_watched = QFile::encodeName(notASerialDevice.fileName());
+        }
+        RecordingLinkView view;
+        MonitorComm comm;
+        comm.setView(&view);
+        comm.ProbePort(QStringLiteral("COM1"), QStringLiteral("9600"));
+        QTRY_COMPARE_WITH_TIMEOUT(view.portProblems.size(), 1, 20000);
+        QVERIFY(view.portProblems[0].startsWith(QStringLiteral("COM1 (%1) cannot be opened").arg(notASerialDevice.fileName())));
+        std::lock_guard<std::mutex> lock(g_opens);
+        QVERIFY(g_openers.size() >= 2 && !g_openers.contains(QThread::currentThreadId())); // the open and the look
     }
 
     void theDialogIsShownOnceUntilOk()

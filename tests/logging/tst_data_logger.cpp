@@ -215,20 +215,35 @@ private slots:
     void aFailedStartLeavesStandbyAndSaysWhy_data()
     {
         QTest::addColumn<bool>("continueFile");
+        QTest::addColumn<int>("silentDisk"); // 0, or the disk holds: 1 a line of the run before, 2 the first line
         QTest::addColumn<QString>("why");
-        QTest::newRow("header cannot be written") << false << "Cannot write the new file \"%1\": ";
-        QTest::newRow("first line cannot be appended") << true << "Cannot open \"%1\" for appending: Is a directory.";
+        QTest::newRow("header cannot be written") << false << 0 << "Cannot write the new file \"%1\": ";
+        QTest::newRow("first line cannot be appended") << true << 0 << "Cannot open \"%1\" for appending: Is a directory.";
+        const QString silent = QStringLiteral("The disk did not answer within 5 s.");
+        QTest::newRow("the disk holds a line of the run before") << false << 1 << silent;
+        QTest::newRow("the disk holds the first line") << false << 2 << silent;
     }
     void aFailedStartLeavesStandbyAndSaysWhy()
     {
         QFETCH(bool, continueFile);
+        QFETCH(int, silentDisk);
         QFETCH(QString, why);
         ChartLogFixture env;
         Logging run(env);
         run.view.continueChecked = continueFile;
-        if (continueFile)
+        QSemaphore disk; // answers when the test ends, or after twice the start's limit
+        const auto answer = qScopeGuard([&disk] {
+            disk.release(2);
+            diskWriter().waitUntilWritten();
+            diskWriter().setDiskSync({});
+        });
+        if (silentDisk)
+            diskWriter().setDiskSync([&disk](QFile &file) { return disk.tryAcquire(1, 10000), DiskWriter::syncToDisk(file); });
+        if (silentDisk == 1)
+            diskWriter().append(env.logFolder() + QStringLiteral("/before.txt"), kOld, {});
+        else if (continueFile)
             QVERIFY(QDir().mkdir(run.view.name)); // there, but no file to append to
-        else
+        else if (!silentDisk)
             run.view.name = env.home() + QStringLiteral("/missing/run.txt");
         run.logger.start();
         QVERIFY(!run.logger.running() && !run.view.running);

@@ -13,7 +13,9 @@
 #include <QTimer>
 #include <QtTest>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <sys/resource.h>
 #include <mutex>
 
 using namespace PLM_INC;
@@ -171,7 +173,7 @@ private slots:
         nextLine();
         Hystory_Write(QStringLiteral("NAK"), 0, false);
         QVERIFY(m_env->prompter.messages.isEmpty()); // handed over, not waited for
-        QTRY_COMPARE_WITH_TIMEOUT(m_env->prompter.messages.size(), 2, 60000); // only an upper bound
+        QTRY_COMPARE_WITH_TIMEOUT(m_env->prompter.messages.size(), 2, 20000); // only an upper bound
         const QString reason = QString::fromLocal8Bit(std::strerror(EIO));
         QCOMPARE(m_env->prompter.messages,
                  QStringList({DataLogger::cannotWriteText() + QStringLiteral("\nCannot put \"%1\" on the disk: %2.")
@@ -190,25 +192,27 @@ private slots:
     void whatFailedIsSaid_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("readOnly"); // the test makes the file, readable only
+        QTest::addColumn<int>("room"); // -1, or the test makes the file, with a size limit if above 0
         QTest::addColumn<QString>("why");
         const QString missing = QDir::temp().filePath(QStringLiteral("plm-no-such-folder/run.txt"));
         QTest::newRow("missing folder")
-            << missing << false << QStringLiteral("Cannot open \"%1\" for appending: the folder \"%2\" does not exist (%3).")
+            << missing << -1 << QStringLiteral("Cannot open \"%1\" for appending: the folder \"%2\" does not exist (%3).")
                               .arg(QDir::toNativeSeparators(missing), QDir::toNativeSeparators(QFileInfo(missing).absolutePath()),
                                    QString::fromLocal8Bit(std::strerror(ENOENT)));
         QTest::newRow("a folder where the file should be")
-            << QDir::tempPath() << false
+            << QDir::tempPath() << -1
             << QStringLiteral("Cannot open \"%1\" for appending: %2.")
                    .arg(QDir::toNativeSeparators(QDir::tempPath()), QString::fromLocal8Bit(std::strerror(EISDIR)));
-        const QString readOnly =
-            QDir::temp().filePath(QStringLiteral("plm-read-only-%1.txt").arg(QCoreApplication::applicationPid()));
-        QTest::newRow("no permission") << readOnly << true
-                                       << QStringLiteral("Cannot open \"%1\" for appending: %2.")
-                                              .arg(QDir::toNativeSeparators(readOnly),
-                                                   QString::fromLocal8Bit(std::strerror(EACCES)));
+        // A refusal the superuser cannot override, and a disk that fills in the middle of a line.
+        const QString file = QDir::temp().filePath(QStringLiteral("plm-disk-%1.txt").arg(QCoreApplication::applicationPid()));
+        QTest::newRow("a file where the folder should be")
+            << file + QStringLiteral("/run.txt") << 0
+            << QStringLiteral("Cannot open \"%1/run.txt\" for appending: the folder \"%1\" does not exist (%2).")
+                   .arg(file, QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+        QTest::newRow("20 bytes of room") << file << 20 << QStringLiteral("Cannot write to \"%1\": %2.")
+                                                           .arg(file, QString::fromLocal8Bit(std::strerror(EFBIG)));
 #ifdef Q_OS_LINUX
-        QTest::newRow("disk full") << QStringLiteral("/dev/full") << false
+        QTest::newRow("disk full") << QStringLiteral("/dev/full") << -1
                                    << QStringLiteral("Cannot write to \"/dev/full\": %1.")
                                           .arg(QString::fromLocal8Bit(std::strerror(ENOSPC)));
 #endif
@@ -216,23 +220,29 @@ private slots:
     void whatFailedIsSaid()
     {
         QFETCH(QString, path);
-        QFETCH(bool, readOnly);
+        QFETCH(int, room);
         QFETCH(QString, why);
+        const QByteArray head = "\"head\"\r\n";
+        const QString file = room == 0 ? QFileInfo(path).path() : path;
         const auto removeFile = qScopeGuard([&] {
-            if (readOnly)
-                QFile::remove(path);
+            if (room >= 0)
+                QFile::remove(file);
         });
-        if (readOnly) {
-            ChartLogFixture::write(path, "\"head\"\r\n");
-            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-            if (QFileInfo(path).isWritable())
-                QSKIP("this user may write any file (the superuser)");
+        if (room >= 0)
+            ChartLogFixture::write(file, head);
+        rlimit size{};
+        getrlimit(RLIMIT_FSIZE, &size);
+        const auto unlimit = qScopeGuard([size] { setrlimit(RLIMIT_FSIZE, &size); });
+        if (room > 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limited{rlim_t(head.size() + room), size.rlim_max};
+            QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
         }
         QString said;
-        QVERIFY(!diskWriter().appendAndWait(path, "\"line\",\r\n", &said));
+        QVERIFY(!diskWriter().appendAndWait(path, "\"line\"," + QByteArray(40, 'x') + "\r\n", &said));
         QCOMPARE(said, why);
-        if (readOnly)
-            QCOMPARE(ChartLogFixture::bytes(path), QByteArray("\"head\"\r\n"));
+        if (room >= 0) // a failed line leaves the file as it was
+            QCOMPARE(ChartLogFixture::bytes(file), head);
     }
 
     // Lines of which some fail, in random order: the file holds exactly the lines reported
@@ -276,9 +286,9 @@ private slots:
         QCOMPARE(ChartLogFixture::bytes(path), expected);
     }
 
-    // At the end the writer waits a bounded time: a disk that does not answer leaves the lines
-    // it did not take to be said (standard error), and a failure found meanwhile is still
-    // reported. The waiting never depends on the time chosen: the disk answers only when told.
+    // At the end the writer waits 5 s: a disk that does not answer leaves the lines it did not
+    // take to be said (standard error), and a failure found meanwhile is still reported. The
+    // disk answers only when told, or after 20 s, which only an end that waits too long sees.
     void theEndWaitsABoundedTimeAndSaysWhatWasNotWritten()
     {
         const QString path = m_env->logFolder() + QStringLiteral("/end.txt");
@@ -289,7 +299,7 @@ private slots:
             DiskWriter writer;
             writer.setDiskSync([disk, entered](QFile &file) {
                 entered->release();
-                disk->tryAcquire(1, 60000); // only an upper bound
+                disk->tryAcquire(1, 20000); // only an upper bound
                 return DiskWriter::syncToDisk(file);
             });
             const QString missing = m_env->logFolder() + QStringLiteral("/gone/end.txt");
@@ -297,13 +307,13 @@ private slots:
             writer.append(path, "\"1\",\r\n", {});
             writer.append(path, "\"2\",\r\n", {});
             writer.append(path, "\"3\",\r\n", {});
-            QVERIFY(entered->tryAcquire(1, 60000)); // line 1 is with the disk
-            const QStringList left = writer.finish(std::chrono::milliseconds(50));
+            QVERIFY(entered->tryAcquire(1, 20000)); // line 1 is with the disk
+            const QStringList left = writer.finishAtEnd();
             const QString native = QDir::toNativeSeparators(path);
             QCOMPARE(left, QStringList({
-                               QStringLiteral("Perhaps not written to %1 (the disk did not answer within 0.05 s): \"1\",").arg(native),
-                               QStringLiteral("Not written to %1 (the disk did not answer within 0.05 s): \"2\",").arg(native),
-                               QStringLiteral("Not written to %1 (the disk did not answer within 0.05 s): \"3\",").arg(native),
+                               QStringLiteral("Perhaps not written to %1 (the disk did not answer within 5 s): \"1\",").arg(native),
+                               QStringLiteral("Not written to %1 (the disk did not answer within 5 s): \"2\",").arg(native),
+                               QStringLiteral("Not written to %1 (the disk did not answer within 5 s): \"3\",").arg(native),
                            }));
             QCOMPARE(failures.size(), 1);
             QVERIFY2(failures[0].contains(QStringLiteral("does not exist")), qPrintable(failures[0]));

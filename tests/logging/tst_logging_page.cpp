@@ -212,6 +212,27 @@ private slots:
         QVERIFY(ChartLogFixture::bytes(path).startsWith("\"2026/12/06 09:06:"));
         setPrompter(&m_env->prompter);
     }
+
+    // A failure that comes while a question is open stays on the screen when it is answered.
+    void aFailureBoxOutlivesTheQuestionOpenWhenItCame()
+    {
+        startOn(QStringLiteral("held.txt"));
+        WidgetPrompter boxes;
+        setPrompter(&boxes);
+        QVERIFY(QFile::remove(page().Savename_text->text()) && QDir().mkdir(page().Savename_text->text()));
+        const QString text = DataLogger::cannotWriteText();
+        QTimer operatorAnswers;
+        connect(&operatorAnswers, &QTimer::timeout, this, [&] {
+            if (auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                openBoxes(text).isEmpty() ? runFor(10) : question->button(QMessageBox::No)->click();
+        });
+        operatorAnswers.start(20);
+        boxes.question(QStringLiteral("Do you want to end?"));
+        QCoreApplication::processEvents();
+        QCOMPARE(openBoxes(text).size(), 1);
+        QCOMPARE(openBoxes(text).first()->parentWidget(), m_win.get());
+        setPrompter(&m_env->prompter);
+    }
 };
 
 QTEST_MAIN(TestLoggingPage)
