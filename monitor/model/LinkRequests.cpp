@@ -245,8 +245,10 @@ std::deque<LinkRequestJob>::const_iterator LinkRequestQueue::nextPosition(BlockM
                                     [held](const LinkRequestJob &j) { return !waitsForHeld(j, held); });
     if (first == waiting_.end() || !isWrite(first->kind))
         return first;
+    // A transfer does not wait for a held block, so neither does the re-read it would overtake.
     for (auto it = first + 1; it != waiting_.end(); ++it)
-        if (it->kind == RequestKind::ReRead && first->coversBlock(it->block) && !waitsForHeld(*it, held))
+        if (it->kind == RequestKind::ReRead && first->coversBlock(it->block)
+            && (!waitsForHeld(*it, held) || isTransferPhase(first->kind)))
             return it;
     return first;
 }

@@ -1,14 +1,19 @@
-// What the controller may receive and must end with, worked out from the operator's actions
-// and the front panel's changes alone: never from the program's queue, image or conversions.
-// Per block, item and channel it keeps every value the operator set (and the last), and the
-// front panel's changes with whether the program has read the item since. It watches every
-// frame that reaches the device and says at once when one breaks a rule:
-// - a value in a write is the controller's own, one the operator set for that block, item and
-//   channel, or the one a front-panel change replaced that the program has not read since;
+// What the controller may receive and must end with, worked out from the session alone (the
+// operator's actions, the files it loads, the front panel's changes and the faults injected):
+// never from the program's queue, conversions or signals. The one thing taken from the page is
+// what a toggle or a channel file's other channels start from: the operator acts on what the
+// page shows. Per block, item and channel it keeps every value the operator set (and the
+// last), and the front panel's changes with whether the program has read the item since. It
+// watches every frame that reaches the device and says at once when one breaks a rule:
+// - a value in a write is the controller's own, the last one the operator set for that block,
+//   item and channel, or the one a front-panel change replaced that the program has not read;
 // - once the program was told the settings changed (bit 12 of a status word), no write goes to
 //   the block before the read that starts its re-read;
 // - an alarm value does not reach the controller before an action code the operator set
-//   earlier (or in the same load) for that channel.
+//   earlier (or in the same load) for that channel;
+// - the program gives a write up only after three unanswered tries of it, and cuts a transfer
+//   only after an unanswered write to the block.
+// At the end, every refusal of an operator's value the program got in time must have been told.
 // Blocks hold channels of non-linear inputs only, so no value is converted on its way.
 #pragma once
 

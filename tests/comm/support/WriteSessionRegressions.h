@@ -34,6 +34,15 @@ inline const std::vector<Regression> &Regressions()
          {{0, 1, 2}, 19200, 1230u, {0, 0, 4, 12, 0, 0}, 109395361u, 2},
          {{{Kind::ToggleAutoTuning, 281, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::ToggleAutoTuning, 281, 0, 0},
            {Kind::Wait, 9, 0, 0}}}},
+        {"the second phase of a transfer went ahead of a re-read waiting for its held block",
+         {{0, 1}, 19200, 0u, {0, 7, 11, 14, 5, 0}, 469420116u, -1},
+         {{{Kind::Wait, 1, 0, 0}, {Kind::SendChannel, 0, 3, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Edit, 0, 0, 0},
+           {Kind::Wait, 11, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Edit, 0, 1, 0}, {Kind::Wait, 24, 0, 0},
+           {Kind::Edit, 0, 0, 0}, {Kind::Wait, 30, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Edit, 0, 1, 0},
+           {Kind::Edit, 0, 2, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Edit, 0, 4, 0},
+           {Kind::Wait, 5, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Wait, 28, 0, 0}, {Kind::Wait, 30, 0, 0},
+           {Kind::PanelChange, 3, 0, 0},
+           {Kind::Wait, 24, 0, 0}}}},
     };
     return kept;
 }
