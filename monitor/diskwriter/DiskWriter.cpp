@@ -27,6 +27,7 @@ struct DiskWriter::State : std::enable_shared_from_this<DiskWriter::State> {
         Failure failed;
         bool *result = nullptr; // appendAndWait
         QString *why = nullptr;
+        LineMaker make; // appendMade: `line` is then only its description
     };
     struct Report {
         Failure failed;
@@ -85,7 +86,10 @@ void DiskWriter::State::run()
         busy = true;
         const DiskSync step = sync;
         lock.unlock();
-        const QString why = AppendLineToDisk(current.path, current.line, step ? step : DiskWriter::syncToDisk);
+        QString why;
+        const QByteArray line = current.make ? current.make(current.path, &why) : current.line;
+        if (why.isEmpty())
+            why = AppendLineToDisk(current.path, line, step ? step : DiskWriter::syncToDisk);
         lock.lock();
         busy = false;
         Job job = std::move(current);
@@ -160,7 +164,16 @@ void DiskWriter::append(const QString &path, const QByteArray &line, Failure fai
 {
     {
         std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->jobs.push_back(State::Job{path, line, std::move(failed)});
+        m_state->jobs.push_back(State::Job{path, line, std::move(failed), nullptr, nullptr, {}});
+    }
+    m_state->queued.notify_one();
+}
+
+void DiskWriter::appendMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->jobs.push_back(State::Job{path, description, std::move(failed), nullptr, nullptr, std::move(make)});
     }
     m_state->queued.notify_one();
 }
@@ -170,7 +183,7 @@ bool DiskWriter::appendAndWait(const QString &path, const QByteArray &line, QStr
     bool result = false;
     bool done = false;
     std::unique_lock<std::mutex> lock(m_state->mutex);
-    m_state->jobs.push_back(State::Job{path, line, [&done](const QString &) { done = true; }, &result, why});
+    m_state->jobs.push_back(State::Job{path, line, [&done](const QString &) { done = true; }, &result, why, {}});
     m_state->queued.notify_one();
     m_state->idle.wait(lock, [&done] { return done; });
     return result;
