@@ -114,32 +114,49 @@ QByteArray SplitChangeLine(const QByteArray &line, QByteArray *fieldBytes)
 QStringList SplitChangeFields(const QString &line)
 {
     QStringList fields;
-    QString field;
-    bool quotedField = false;
     const qsizetype n = line.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = line[i];
-        if (quotedField) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < n && line[i + 1] == QLatin1Char('"')) {
-                    field += c;
+    qsizetype i = 0;
+    for (;;) {
+        QString field;
+        if (i < n && line[i] == QLatin1Char('"')) {
+            // Quoted: up to the quote that is not doubled; a doubled one is a quote of the text.
+            ++i;
+            for (;;) {
+                const qsizetype quote = line.indexOf(QLatin1Char('"'), i);
+                if (quote < 0) {
+                    field += QStringView(line).mid(i);
+                    i = n;
+                    break;
+                }
+                field += QStringView(line).mid(i, quote - i);
+                i = quote + 1;
+                if (i < n && line[i] == QLatin1Char('"')) {
+                    field += QLatin1Char('"');
                     ++i;
                 } else {
-                    quotedField = false;
+                    break;
                 }
-            } else {
-                field += c;
             }
-        } else if (c == QLatin1Char('"')) {
-            quotedField = true;
-        } else if (c == QLatin1Char(',')) {
-            fields << field;
-            field.clear();
-        } else {
-            field += c;
         }
+        const qsizetype comma = line.indexOf(QLatin1Char(','), i);
+        field += QStringView(line).mid(i, (comma < 0 ? n : comma) - i);
+        fields << field;
+        if (comma < 0)
+            return fields;
+        i = comma + 1;
     }
-    fields << field;
+}
+
+int CountChangeFields(const QByteArray &line)
+{
+    int fields = 1;
+    bool quoted = false;
+    for (const char c : line) {
+        if (c == '"')
+            quoted = !quoted; // a doubled quote toggles twice
+        else if (c == ',' && !quoted)
+            ++fields;
+    }
     return fields;
 }
 

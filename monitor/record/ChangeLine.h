@@ -54,6 +54,8 @@ QByteArray ChangeLine(const QByteArray &previousHash, const QByteArray &fieldByt
 QByteArray SplitChangeLine(const QByteArray &line, QByteArray *fieldBytes = nullptr);
 // The fields of a line (without its line end) as text.
 QStringList SplitChangeFields(const QString &line);
+// The number of fields of a line's bytes, hash included.
+int CountChangeFields(const QByteArray &line);
 
 // What a new line of the file chains from: the hash of its last change (kChangeChainStart when
 // it has none) and whether the file is still empty (missing or no bytes), so that the column

@@ -7,10 +7,48 @@
 #include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <climits>
 
 namespace PLM_INC {
 
 namespace {
+
+int digits(QStringView text, qsizetype at, qsizetype count, bool *ok)
+{
+    int value = 0;
+    for (qsizetype i = at; i < at + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9') {
+            *ok = false;
+            return 0;
+        }
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// "2026-12-06T09:05:07+01:00" (or "...Z") as the record writes it, without Qt's general parser:
+// it is most of the time of reading a large record.
+bool isoTime(const QString &text, QDateTime *at, qint64 *utcMs)
+{
+    bool ok = text.size() >= 20;
+    const QStringView t(text);
+    const QDate date = ok ? QDate(digits(t, 0, 4, &ok), digits(t, 5, 2, &ok), digits(t, 8, 2, &ok)) : QDate();
+    const QTime time = ok ? QTime(digits(t, 11, 2, &ok), digits(t, 14, 2, &ok), digits(t, 17, 2, &ok)) : QTime();
+    int offset = 0;
+    if (ok && text.size() == 25 && (t[19] == u'+' || t[19] == u'-'))
+        offset = (t[19] == u'-' ? -1 : 1) * (digits(t, 20, 2, &ok) * 3600 + digits(t, 23, 2, &ok) * 60);
+    else if (!(ok && text.size() == 20 && t[19] == u'Z'))
+        ok = false;
+    if (!ok || !date.isValid() || !time.isValid()) {
+        *at = QDateTime::fromString(text, Qt::ISODate);
+        *utcMs = at->toMSecsSinceEpoch();
+        return at->isValid();
+    }
+    *utcMs = QDateTime(date, time, Qt::UTC).toMSecsSinceEpoch() - qint64(offset) * 1000;
+    *at = QDateTime::fromMSecsSinceEpoch(*utcMs, Qt::OffsetFromUTC, offset);
+    return true;
+}
 
 bool rowFromFields(const QStringList &fields, ChangeRow *row)
 {
@@ -25,8 +63,7 @@ bool rowFromFields(const QStringList &fields, ChangeRow *row)
     SettingChange &c = row->change;
     if (!ChangeOriginFromText(fields[kChangeOrigin], &c.origin) || !WriteOutcomeFromText(fields[kChangeOutcome], &c.outcome))
         return false;
-    c.at = QDateTime::fromString(fields[kChangeIsoTime], Qt::ISODate);
-    if (!c.at.isValid())
+    if (!isoTime(fields[kChangeIsoTime], &c.at, &row->utcMs))
         return false;
     c.channel = channel;
     c.item = fields[kChangeItem];
@@ -47,10 +84,16 @@ QString readFailure(const QString &path, const QString &reason)
 
 bool ChangeFilter::matches(const ChangeRow &row) const
 {
+    return matches(row, from.isValid() ? from.toMSecsSinceEpoch() : LLONG_MIN,
+                   to.isValid() ? to.toMSecsSinceEpoch() : LLONG_MAX);
+}
+
+bool ChangeFilter::matches(const ChangeRow &row, qint64 fromMs, qint64 toMs) const
+{
     const SettingChange &c = row.change;
     return (block < 0 || c.channel / kChannelsPerBlock == block) && (channel < 0 || c.channel == channel)
-           && (item.isEmpty() || c.item == item) && (!origin || c.origin == *origin)
-           && (!from.isValid() || c.at >= from) && (!to.isValid() || c.at <= to);
+           && (item.isEmpty() || c.item == item) && (!origin || c.origin == *origin) && row.utcMs >= fromMs
+           && row.utcMs <= toMs;
 }
 
 bool ChangeRecordReader::appendFile(const QString &path, QString *why)
@@ -131,9 +174,12 @@ bool ChangeRecordReader::readFolder(const QString &folder, QString *why)
 
 std::vector<int> ChangeRecordReader::filtered(const ChangeFilter &filter) const
 {
+    // The bounds in UTC once, not once a row.
+    const qint64 fromMs = filter.from.isValid() ? filter.from.toMSecsSinceEpoch() : LLONG_MIN;
+    const qint64 toMs = filter.to.isValid() ? filter.to.toMSecsSinceEpoch() : LLONG_MAX;
     std::vector<int> kept;
     for (size_t i = 0; i < m_rows.size(); ++i)
-        if (filter.matches(m_rows[i]))
+        if (filter.matches(m_rows[i], fromMs, toMs))
             kept.push_back(int(i));
     return kept;
 }

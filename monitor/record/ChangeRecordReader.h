@@ -19,6 +19,7 @@ struct ChangeRow {
     QString itemName;     // as the file names the item
     QString file;         // the file and the line (from 1) the row comes from
     int line = 0;
+    qint64 utcMs = 0;     // change.at in ms since 1970 UTC, for the date filter
 };
 
 struct ChangeFilter {
@@ -29,6 +30,10 @@ struct ChangeFilter {
     QDateTime from;   // inclusive; invalid: no bound
     QDateTime to;     // inclusive; invalid: no bound
     bool matches(const ChangeRow &row) const;
+
+private:
+    friend class ChangeRecordReader;
+    bool matches(const ChangeRow &row, qint64 fromMs, qint64 toMs) const;
 };
 
 class ChangeRecordReader {

@@ -64,7 +64,7 @@ ChangeFileCheck VerifyChangeFile(const QString &path)
                                     QStringLiteral("its hash is not the one that follows from the line before it "
                                                    "(the line, or one before it, was changed or removed)."),
                                     changes);
-            if (SplitChangeFields(FileTextDecoder(fields)(fields)).size() != kChangeHash)
+            if (CountChangeFields(line) != kChangeColumns)
                 return notFollowing(number, line, QStringLiteral("it does not hold the fields of a change."), changes);
             previous = hash;
             ++changes;
