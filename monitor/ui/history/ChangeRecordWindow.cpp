@@ -2,6 +2,7 @@
 
 #include "ChangeRowsModel.h"
 #include "ChangeVerify.h"
+#include "Clock.h"
 #include "Controls.h"
 #include "ItemTable.h"
 #include "PLM_INC.h"
@@ -46,8 +47,9 @@ ChangeRecordWindow::ChangeRecordWindow(const QString &folder, QWidget *parent) :
         Origin_filter->addItem(ChangeOriginText(origin), int(origin));
     Date_filter = Controls::checkBox(this, QStringLiteral("Date_filter"), QStringLiteral("From"));
     Date_filter->setAccessibleName(QStringLiteral("Date range filter"));
-    From_date = new QDateEdit(QDate::currentDate().addDays(-30), this);
-    To_date = new QDateEdit(QDate::currentDate(), this);
+    const QDate today = PLM_INC::clock().now().date();
+    From_date = new QDateEdit(today.addDays(-30), this);
+    To_date = new QDateEdit(today, this);
     for (QDateEdit *edit : {From_date, To_date}) {
         edit->setCalendarPopup(true);
         edit->setEnabled(false);
