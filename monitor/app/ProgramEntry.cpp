@@ -60,7 +60,7 @@ void ProgramEntry::start()
     PLM_INC::SelectedItem = 0;
     PLM_INC::HistoryRow = 1;
     PLM_INC::PassOver([] { QDir::setCurrent(PLM_INC::DataFolder()); });
-    PLM_INC::PassOver([this] { makeDataFolders({QStringLiteral("logging"), QStringLiteral("hystory")}); });
+    PLM_INC::PassOver([this] { makeDataFolders({QStringLiteral("logging"), QStringLiteral("hystory"), QStringLiteral("changes")}); });
     PLM_INC::PassOver([this] { m_historyFile = CreateHistoryFile(PLM_INC::DataSubFolder(QStringLiteral("hystory")), PLM_INC::clock().now()); });
     PLM_INC::PassOver([this] { makeDataFolders({QStringLiteral("Setdata")}); });
     m_openingScreen = std::make_unique<OpeningScreen>();

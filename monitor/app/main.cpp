@@ -3,6 +3,7 @@
 #include "MainDisp.h"
 #include "ProgramEntry.h"
 #include "ScreenshotOnce.h"
+#include "VerifyChangesOption.h"
 #include "WidgetPrompter.h"
 
 #include <QApplication>
@@ -10,6 +11,9 @@
 
 int main(int argc, char *argv[])
 {
+    // A check of the change record needs no window (and no display).
+    if (const std::optional<int> rc = RunVerifyChangesOption(argc, argv))
+        return *rc;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("PLM870_Monitor"));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -33,6 +33,7 @@ struct DiskWriter::State : std::enable_shared_from_this<DiskWriter::State> {
         Failure failed;
         std::shared_ptr<Waiter> waiter;
         bool whole; // `line` is the whole file, in place of what it held
+        LineMaker make; // appendMade: `line` is then only its description
     };
     struct Report {
         Failure failed;
@@ -93,10 +94,13 @@ void DiskWriter::State::run()
         const DiskSync step = sync;
         lock.unlock();
         QString why;
-        if (current.whole)
+        if (current.whole) {
             WriteWholeFile(current.path, current.line, &why);
-        else
-            why = AppendLineToDisk(current.path, current.line, step ? step : DiskWriter::syncToDisk);
+        } else {
+            const QByteArray line = current.make ? current.make(current.path, &why) : current.line;
+            if (why.isEmpty())
+                why = AppendLineToDisk(current.path, line, step ? step : DiskWriter::syncToDisk);
+        }
         lock.lock();
         busy = false;
         Job job = std::move(current);
@@ -169,7 +173,16 @@ void DiskWriter::append(const QString &path, const QByteArray &line, Failure fai
 {
     {
         std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->jobs.push_back(State::Job{path, line, std::move(failed), nullptr, false});
+        m_state->jobs.push_back(State::Job{path, line, std::move(failed), nullptr, false, {}});
+    }
+    m_state->queued.notify_one();
+}
+
+void DiskWriter::appendMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->jobs.push_back(State::Job{path, description, std::move(failed), nullptr, false, std::move(make)});
     }
     m_state->queued.notify_one();
 }
@@ -193,13 +206,13 @@ bool DiskWriter::State::waitFor(Job job, QString *why, std::chrono::milliseconds
 bool DiskWriter::appendAndWait(const QString &path, const QByteArray &line, QString *why,
                                std::chrono::milliseconds limit)
 {
-    return m_state->waitFor(State::Job{path, line, {}, std::make_shared<State::Waiter>(), false}, why, limit);
+    return m_state->waitFor(State::Job{path, line, {}, std::make_shared<State::Waiter>(), false, {}}, why, limit);
 }
 
 bool DiskWriter::replaceAndWait(const QString &path, const QByteArray &bytes, QString *why,
                                 std::chrono::milliseconds limit)
 {
-    return m_state->waitFor(State::Job{path, bytes, {}, std::make_shared<State::Waiter>(), true}, why, limit);
+    return m_state->waitFor(State::Job{path, bytes, {}, std::make_shared<State::Waiter>(), true, {}}, why, limit);
 }
 
 void DiskWriter::waitUntilWritten()

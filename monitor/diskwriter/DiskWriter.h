@@ -1,8 +1,8 @@
 // The one writer thread of the files that are appended line by line and must be on the disk
-// before the next line is due: the log file and the alarm history file. Each line is opened
-// for appending, written, flushed, synchronised to the disk and closed, as before, but on the
-// writer thread, so a slow disk (an SD card, a USB stick, a network share) never holds the
-// poll cycle or the windows. One thread and one queue: lines reach their files in the order
+// before the next line is due: the log file, the alarm history file and the change record.
+// Each line is opened for appending, written, flushed, synchronised to the disk and closed, as
+// before, but on the writer thread, so a slow disk (an SD card, a USB stick, a network share)
+// never holds the poll cycle or the windows. One thread and one queue: lines reach their files in the order
 // they were handed over. A failed line is reported back on the thread that handed it over
 // (the window's), through the failure function given with it, with what failed and the
 // system's reason; the part of it that reached the file is cut off again, so the next line
@@ -27,6 +27,10 @@ public:
     // "Cannot write to "/data/logging/run.txt": No space left on device."
     using Failure = std::function<void(const QString &why)>;
     using DiskSync = std::function<bool(QFile &)>;
+    // Makes a line on the writer thread just before it is written, from the file as it is then
+    // (a record line that carries a hash of the line before it). Gives an empty line and sets
+    // `why` when it cannot, and then nothing is written.
+    using LineMaker = std::function<QByteArray(const QString &path, QString *why)>;
 
     DiskWriter();
     // Writes what is still queued, then ends the thread; after a finish() that ran out of time
@@ -51,6 +55,9 @@ public:
     // before it (the lines of an old file reach the old file), waiting as appendAndWait does.
     bool replaceAndWait(const QString &path, const QByteArray &bytes, QString *why = nullptr,
                         std::chrono::milliseconds limit = kWindowWait);
+    // Queues a line that `make` gives when its turn comes; `description` stands for it where a
+    // line that was not written is told (finish()).
+    void appendMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed);
     // Blocks until every queued line is written and runs the failures of those that were not
     // (tests that read the files).
     void waitUntilWritten();

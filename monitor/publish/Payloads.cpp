@@ -1,6 +1,7 @@
 #include "Payloads.h"
 
 #include "AlarmHistory.h"
+#include "ChangeRecord.h"
 #include "LinkHealth.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
@@ -87,6 +88,11 @@ QByteArray JsonNumber(const QString &text)
     return t.toLatin1();
 }
 
+QString ChangeTopic(const QString &prefix)
+{
+    return prefix + QStringLiteral("/changes");
+}
+
 bool ChannelPublished(int channel)
 {
     if (channel < 0 || channel >= kChannels || ChannelConnected[channel] == 0)
@@ -137,6 +143,26 @@ QByteArray AlarmPayload(const HistoryEntry &e)
         .add("channel", JsonString(e.channelText))
         .add("content", JsonString(e.content))
         .add("time", isoTime(e.at));
+    return o.done();
+}
+
+QByteArray ChangePayload(const SettingChange &c, const QString &user)
+{
+    // A value is a number where the page shows one, null otherwise (a selection); its text is
+    // always there, so each field keeps one type.
+    Obj o;
+    o.add("ch", QByteArray::number(c.channel + 1))
+        .add("block", QByteArray::number(c.channel / kChannelsPerBlock + 1))
+        .add("item", JsonString(c.item))
+        .add("item_name", JsonString(ItemNameOnPages(c.item)))
+        .add("before", JsonNumber(c.before))
+        .add("after", JsonNumber(c.after))
+        .add("before_text", JsonString(c.before))
+        .add("after_text", JsonString(c.after))
+        .add("origin", JsonString(ChangeOriginText(c.origin)))
+        .add("who", JsonString(c.user.isEmpty() ? user : c.user))
+        .add("outcome", JsonString(WriteOutcomeText(c.outcome)))
+        .add("time", isoTime(c.at.toOffsetFromUtc(c.at.offsetFromUtc())));
     return o.done();
 }
 

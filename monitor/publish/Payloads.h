@@ -8,11 +8,15 @@
 
 class LinkHealth;
 struct HistoryEntry;
+namespace PLM_INC {
+struct SettingChange;
+}
 
 QString ChannelTopic(const QString &prefix, int channel); // <prefix>/ch/001..320
 QString HealthTopic(const QString &prefix, int block);    // <prefix>/health/01..16
 QString AlarmTopic(const QString &prefix);
 QString StatusTopic(const QString &prefix);
+QString ChangeTopic(const QString &prefix); // <prefix>/changes
 
 // Whether a channel gets a topic: fitted, and not the cooling half of a heating/cooling pair
 // (its output is published as the heating channel's cooling MV).
@@ -21,6 +25,9 @@ bool ChannelPublished(int channel);
 // compare equal exactly when the values did.
 QByteArray ChannelPayload(int channel, const QDateTime &at);
 QByteArray AlarmPayload(const HistoryEntry &entry);
+// A change of the change record, with the same fields as its line; `user` stands in for a
+// change recorded without one.
+QByteArray ChangePayload(const PLM_INC::SettingChange &change, const QString &user);
 QByteArray HealthPayload(const LinkHealth &health, int block, bool present, const QDateTime &at);
 
 // A JSON number from a value text of the pages ("123.4" stays 123.4); null when the text is

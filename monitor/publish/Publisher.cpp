@@ -1,6 +1,7 @@
 #include "Publisher.h"
 
 #include "AlarmHistory.h"
+#include "ChangeRecord.h"
 #include "Clock.h"
 #include "LinkHealth.h"
 #include "MonitorComm.h"
@@ -96,4 +97,10 @@ void Publisher::publishAlarm(const HistoryEntry &entry)
 {
     if (client_)
         client_->publish({AlarmTopic(prefix_), AlarmPayload(entry), 1, false, true});
+}
+
+void Publisher::publishChange(const SettingChange &change)
+{
+    if (client_)
+        client_->publish({ChangeTopic(prefix_), ChangePayload(change, CurrentLoginName()), 1, false, true});
 }

@@ -1,7 +1,8 @@
 // What the monitor publishes and when: after every completed poll of a block, the channels of
 // that block whose values changed; every history entry as an alarm event (QoS 1); every few
-// seconds the link health of each block; "online" while connected. Nothing received from the
-// broker is ever read: the publisher only sends.
+// seconds the link health of each block; every change of the change record as an event (QoS 1);
+// "online" while connected. Nothing received from the broker is ever read: the publisher only
+// sends.
 #pragma once
 
 #include "BrokerSettings.h"
@@ -18,6 +19,9 @@ class LinkHealth;
 class MonitorComm;
 class MqttClient;
 struct HistoryEntry;
+namespace PLM_INC {
+struct SettingChange;
+}
 
 class Publisher : public QObject {
     Q_OBJECT
@@ -35,6 +39,9 @@ public:
     void publishBlock(int block); // the changed channels of a block
     void publishHealth();         // every present block
     void publishAlarm(const HistoryEntry &entry);
+    // A change of the change record, as an event (QoS 1, not retained) on <prefix>/changes;
+    // a change without a user is published as the login name's.
+    void publishChange(const PLM_INC::SettingChange &change);
 
 private:
     const LinkHealth &health_;

@@ -2,6 +2,7 @@
 // and which broker settings are refused with one clear message.
 #include "AlarmHistory.h"
 #include "BrokerSettings.h"
+#include "ChangeRecord.h"
 #include "LinkHealth.h"
 #include "PLM_INC.h"
 #include "Payloads.h"
@@ -48,6 +49,7 @@ private slots:
         QTest::newRow("last block") << HealthTopic(QStringLiteral("p"), 15) << "p/health/16";
         QTest::newRow("alarms") << AlarmTopic(QStringLiteral("p")) << "p/alarm";
         QTest::newRow("status") << StatusTopic(QStringLiteral("p")) << "p/status";
+        QTest::newRow("changes") << ChangeTopic(QStringLiteral("p")) << "p/changes";
     }
     void topics()
     {
@@ -199,6 +201,25 @@ private slots:
         QCOMPARE(o.value(QStringLiteral("ch")).toVariant(), ch.isValid() ? QVariant(qlonglong(5)) : QVariant::fromValue(nullptr));
         QCOMPARE(o.value(QStringLiteral("date")).toString(), QStringLiteral("2026/12/6"));
         QCOMPARE(o.value(QStringLiteral("clock")).toString(), QStringLiteral("9:05:07 AM"));
+    }
+
+    // The fields of the change record's line; a value the page shows as a number is one, a
+    // selection's is null beside its text.
+    void changePayload()
+    {
+        SettingChange c{QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7), Qt::OffsetFromUTC, 3600), 40, QStringLiteral("0001"),
+                        QStringLiteral("150.0"), QStringLiteral("160.5"), ChangeOrigin::Editor, QString(), WriteOutcome::Taken};
+        QCOMPARE(ChangePayload(c, QStringLiteral("op")),
+                 QByteArray("{\"ch\":41,\"block\":3,\"item\":\"0001\",\"item_name\":\"Main setting value\",\"before\":150.0,"
+                            "\"after\":160.5,\"before_text\":\"150.0\",\"after_text\":\"160.5\",\"origin\":\"setting editor\","
+                            "\"who\":\"op\",\"outcome\":\"taken\",\"time\":\"2026-12-06T09:05:07+01:00\"}"));
+        c = {kAt, 0, QStringLiteral("0013"), QStringLiteral("Deviation high"), QStringLiteral("Deviation low"),
+             ChangeOrigin::AtUnit, QStringLiteral("gateway"), WriteOutcome::Taken};
+        const QJsonObject o = parse(ChangePayload(c, QStringLiteral("op")));
+        QVERIFY(o.value(QStringLiteral("after")).isNull());
+        QCOMPARE(o.value(QStringLiteral("after_text")).toString(), QStringLiteral("Deviation low"));
+        QCOMPARE(o.value(QStringLiteral("who")).toString(), QStringLiteral("gateway"));
+        QCOMPARE(o.value(QStringLiteral("origin")).toString(), QStringLiteral("at the unit"));
     }
 
     // A block's link health; the share of polls answered in the last minute with three decimals

@@ -1,5 +1,6 @@
 // Publishing as the control room sees it: a broker of the test's own on a loopback port, a
 // subscriber, the link driver polling the simulator, and the publisher in between.
+#include "ChangeRecord.h"
 #include "DeviceModel.h"
 #include "LinkHealth.h"
 #include "LocalBroker.h"
@@ -190,6 +191,22 @@ private slots:
         QCOMPARE(o.value(QStringLiteral("state")).toString(), QStringLiteral("on"));
         // The same texts as the history file.
         QVERIFY(plant.env.historyFileBytes().contains("Alarm 2 was turned on."));
+    }
+
+    void aChangeArrivesOnItsOwnTopic()
+    {
+        Subscriber sub(broker_->port(), kPrefix + QStringLiteral("/changes"), "sub-changes");
+        QVERIFY(sub.waitSubscribed());
+        Installation plant;
+        QVERIFY(plant.start(broker_->port()));
+        plant.publisher->publishChange({QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7)), 40, QStringLiteral("0001"),
+                                        QStringLiteral("150.0"), QStringLiteral("160.5"), ChangeOrigin::AtUnit,
+                                        QStringLiteral("gateway"), WriteOutcome::Taken});
+        QVERIFY(sub.waitFor([](const QList<ReceivedMessage> &ms) { return !ms.isEmpty(); }));
+        const ReceivedMessage m = sub.messages().first();
+        QCOMPARE(m.topic, kPrefix + QStringLiteral("/changes"));
+        QVERIFY(!m.retained);
+        QCOMPARE(json(m.payload).value(QStringLiteral("after")).toDouble(), 160.5);
     }
 
     void healthIsPublishedPerBlock()

@@ -15,6 +15,7 @@
 #include "SubDisp_Chname.h"
 #include "SubDisp_Factoryadj.h"
 #include "SubDisp_History.h"
+#include "ChangeRecordWindow.h"
 #include "SubDisp_SaveLoad.h"
 #include "SubDisp_comm.h"
 #include "SubDisp_CommStatus.h"
@@ -67,6 +68,7 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     connect(subDispComm, &SubDisp_comm::okPressed, this, [this] { m_comm->commDialogOk(); });
     connect(subDispComm, &SubDisp_comm::shutDownPressed, this, &MainDisp::endProgram);
     subDispHistory = new SubDisp_History(this);
+    changeRecordWindow = new ChangeRecordWindow(QString(), this);
     subDispCommStatus = new SubDisp_CommStatus(*linkHealth, this);
     subDispBroker = new SubDisp_Broker(this);
     connect(subDispBroker, &SubDisp_Broker::applied, this, &MainDisp::startPublishing);
@@ -205,6 +207,8 @@ void MainDisp::buildMenus()
               [this] { subDispFactoryadj->mnuFactory_Click(); });
     user->addSeparator();
     addAction(user, QStringLiteral("mnuHistory"), QStringLiteral("Alarm history(&A)"), [this] { mnuHistory_Click(); });
+    addAction(user, QStringLiteral("mnuChangeRecord"), QStringLiteral("Change record(&R)"),
+              [this] { changeRecordWindow->openWindow(); });
 
     QMenu *help = bar->addMenu(QStringLiteral("Help(&H)"));
     help->setObjectName(QStringLiteral("mnuHelpTop"));

@@ -35,6 +35,7 @@ class MonitorComm;
 class MV_BerGraph;
 class SubDisp_comm;
 class SubDisp_History;
+class ChangeRecordWindow;
 class SubDisp_Block;
 class SubDisp_Chname;
 class SubDisp_CommStatus;
@@ -158,6 +159,8 @@ public:
     std::array<QLabel *, 4> StatusBar1_Panel{}; // panels 1..4 at 0..3
     SubDisp_comm *subDispComm = nullptr;
     SubDisp_History *subDispHistory = nullptr;
+    // The record of setting changes (User menu), read each time it opens.
+    ChangeRecordWindow *changeRecordWindow = nullptr;
     SubDisp_Block *subDispBlock = nullptr;
     SubDisp_Chname *subDispChname = nullptr;
     // The link health of every block (fed by the link driver) and its window under Disp.

@@ -9,6 +9,7 @@
 #include "Prompter.h"
 #include "SubDisp_Block.h"
 #include "SubDisp_History.h"
+#include "ChangeRecordWindow.h"
 #include "SubDisp_comm.h"
 
 #include <QCheckBox>
@@ -99,6 +100,7 @@ void MainDisp::endProgram()
     Prefs::sync();
     subDispComm->hide();
     subDispHistory->hide();
+    changeRecordWindow->hide();
     if (m_openingScreen)
         m_openingScreen->close();
     hide();

@@ -1,0 +1,66 @@
+// The change record file: text in the files' code page (FileCodePage.h), CR LF line ends, every
+// field in double quotes (a quote inside a field doubled), fields separated by commas. The
+// first line names the columns; every line after it is one change and ends with the hex
+// SHA-256 of the previous line's hash followed by this line's bytes up to the comma before its
+// own hash. The first change of a file chains from kChangeChainStart. docs/change-record.md.
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+namespace PLM_INC {
+
+struct SettingChange;
+
+// The columns of a change line, in file order.
+enum ChangeColumn {
+    kChangeTime,     // the files' stamp (FileStamps.h)
+    kChangeIsoTime,  // the same moment, ISO 8601 with its offset from UTC
+    kChangeBlock,    // 1..16
+    kChangeChannel,  // 1..320
+    kChangeItem,     // the item code
+    kChangeItemName, // as the pages name it
+    kChangeBefore,
+    kChangeAfter,
+    kChangeOrigin,
+    kChangeWho,
+    kChangeOutcome,
+    kChangeHash,
+    kChangeColumns
+};
+
+// 64 zeros: what the first change of every file chains from.
+extern const QByteArray kChangeChainStart;
+
+// "2026_12.csv": the file of a month; whether a name is one.
+QString ChangeFileName(const QDate &month);
+bool IsChangeFileName(const QString &name);
+
+// The column line, with its line end.
+QByteArray ChangeColumnLine();
+// The texts of a change's fields, the hash left out.
+QStringList ChangeFieldTexts(const SettingChange &change, const QString &user, const QLocale &locale);
+// The fields quoted and joined, in the file's code page, without line end or hash.
+QByteArray ChangeFieldBytes(const QStringList &texts);
+// The hex SHA-256 that follows `previousHash` with these field bytes.
+QByteArray ChangeHash(const QByteArray &previousHash, const QByteArray &fieldBytes);
+// The whole line: the fields, the hash, CR LF.
+QByteArray ChangeLine(const QByteArray &previousHash, const QByteArray &fieldBytes);
+// The hash a line (without its line end) carries, and its field bytes before it; empty when
+// the line carries none.
+QByteArray SplitChangeLine(const QByteArray &line, QByteArray *fieldBytes = nullptr);
+// The fields of a line (without its line end) as text.
+QStringList SplitChangeFields(const QString &line);
+// The number of fields of a line's bytes, hash included.
+int CountChangeFields(const QByteArray &line);
+
+// What a new line of the file chains from: the hash of its last change (kChangeChainStart when
+// it has none) and whether the file is still empty (missing or no bytes), so that the column
+// line goes first. False, with what failed and the system's reason in `why`, when the file
+// exists and cannot be read.
+bool ChangeChainEnd(const QString &path, QByteArray *hash, bool *empty, QString *why);
+
+} // namespace PLM_INC

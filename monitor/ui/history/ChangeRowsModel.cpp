@@ -1,0 +1,85 @@
+#include "ChangeRowsModel.h"
+
+#include "PLM_INC.h"
+
+using namespace PLM_INC;
+
+namespace {
+enum Column { kTime, kBlock, kChannel, kItem, kBefore, kAfter, kOrigin, kWho, kOutcome, kColumnCount };
+}
+
+void ChangeRowsModel::show(const ChangeRecordReader &reader, std::vector<int> shown)
+{
+    beginResetModel();
+    m_reader = &reader;
+    m_shown = std::move(shown);
+    endResetModel();
+}
+
+const ChangeRow &ChangeRowsModel::changeRow(int row) const
+{
+    return m_reader->rows()[size_t(m_shown[size_t(row)])];
+}
+
+QStringList ChangeRowsModel::columnTitles()
+{
+    return {QStringLiteral("Time"),   QStringLiteral("Block"),  QStringLiteral("Channel"),
+            QStringLiteral("Item"),   QStringLiteral("Before"), QStringLiteral("After"),
+            QStringLiteral("Origin"), QStringLiteral("Who"),    QStringLiteral("Outcome")};
+}
+
+QString ChangeRowsModel::cellText(int row, int column) const
+{
+    const ChangeRow &r = changeRow(row);
+    const SettingChange &c = r.change;
+    switch (column) {
+    case kTime:
+        return r.stamp;
+    case kBlock:
+        return QString::number(c.channel / kChannelsPerBlock + 1);
+    case kChannel:
+        return QString::number(c.channel + 1);
+    case kItem:
+        return r.itemName;
+    case kBefore:
+        return c.before;
+    case kAfter:
+        return c.after;
+    case kOrigin:
+        return ChangeOriginText(c.origin);
+    case kWho:
+        return c.user;
+    case kOutcome:
+        return WriteOutcomeText(c.outcome);
+    default:
+        return QString();
+    }
+}
+
+int ChangeRowsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_shown.size());
+}
+
+int ChangeRowsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant ChangeRowsModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return QVariant();
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+        return cellText(index.row(), index.column());
+    if (role == Qt::ToolTipRole && index.column() == kItem)
+        return changeRow(index.row()).change.item; // the item code, which tells 0009 from 000A
+    return QVariant();
+}
+
+QVariant ChangeRowsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kColumnCount)
+        return columnTitles()[section];
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
