@@ -12,6 +12,7 @@
 #include "LinkView.h"
 #include "PacedTimer.h"
 #include "ReplyKind.h"
+#include "SettingChanges.h"
 #include "StepRunner.h"
 
 #include <QObject>
@@ -122,6 +123,9 @@ signals:
     void writeGivenUp(int block, const QString &item);
     // A write of a transfer to this block got no reply: its second phase is not sent there.
     void transferCut(int block);
+    // A line of the change record: a setting written (taken, refused or unanswered at last) or
+    // changed at the unit, as a re-read found it.
+    void settingChanged(const PLM_INC::SettingChange &change);
 
 private:
     enum class Command : char { Read = 0x22, Write = 0x52 };
@@ -140,9 +144,13 @@ private:
     void blockRead(int block, const QString &item);
     enum class WriteOutcome { Taken, Refused, NoReply, Damaged, NotSent };
     // Adds a step that writes an item with the request's values of it that no later ask has
-    // replaced; `readBack`: a read of the item follows (for the refused value's message).
+    // replaced; `oneItem`: a one-item write (tried again when unanswered, read back after).
     void writeItem(int block, const QString &item, std::shared_ptr<const PLM_INC::LinkRequestJob> request,
-                   std::function<void(WriteOutcome)> then, bool readBack = false);
+                   std::function<void(WriteOutcome)> then, bool oneItem = false);
+    // The change record's lines of a write: the channels it asked to change, with its outcome.
+    void recordWrite(const QString &item, int block, const std::vector<PLM_INC::FieldValue> &asked,
+                     const BlockCounts &before, PLM_INC::ChangeOrigin origin, WriteOutcome outcome);
+    void recordFactoryData(const PLM_INC::LinkRequestJob &request, ReplyKind kind);
     void writeChain(int block, std::shared_ptr<const PLM_INC::LinkRequestJob> send);
     void writeAlarmValues(int block, std::shared_ptr<const PLM_INC::LinkRequestJob> alarms);
     // A write of the running transfer phase: unanswered ones cut the block, refused ones are

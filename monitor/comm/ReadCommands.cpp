@@ -140,9 +140,15 @@ void MonitorComm::reRead(const LinkRequestJob &request)
                 items << ItemCodeTable[static_cast<size_t>(entry)];
         for (const QString &item : items) {
             runner_.add([this, block, item, missed] {
-                transact(block, Command::Read, item, QString(), [item, missed](const QString &reply) {
-                    if (ClassifyReply(reply) != ReplyKind::Ack)
+                const BlockCounts before = CountsOf(item, block);
+                transact(block, Command::Read, item, QString(), [this, block, item, missed, before](const QString &reply) {
+                    if (ClassifyReply(reply) != ReplyKind::Ack) {
                         missed->append(item);
+                        return;
+                    }
+                    // What the re-read finds that the program neither read nor wrote was set at the unit.
+                    for (const SettingChange &change : UnitChanges(item, block, before, CountsOf(item, block)))
+                        emit settingChanged(change);
                 });
             });
         }

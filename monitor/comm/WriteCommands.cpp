@@ -2,9 +2,11 @@
 // adjustment data.
 #include "MonitorComm.h"
 
+#include "Clock.h"
 #include "ItemTable.h"
 #include "PLM_INC.h"
 #include "WriteData.h"
+#include "SettingChanges.h"
 #include "WriteProblemText.h"
 
 using namespace PLM_INC;
@@ -31,31 +33,49 @@ bool blockPresent(int block)
 // the other channels. A value without a 16-bit device count sends nothing of the item (a
 // half-converted block would overwrite the controller) and says so; `then` gets NotSent then.
 void MonitorComm::writeItem(int block, const QString &item, std::shared_ptr<const LinkRequestJob> request,
-                            std::function<void(WriteOutcome)> then, bool readBack)
+                            std::function<void(WriteOutcome)> then, bool oneItem)
 {
-    runner_.add([this, block, item, request = std::move(request), then = std::move(then), readBack] {
+    runner_.add([this, block, item, request = std::move(request), then = std::move(then), oneItem] {
         WriteRefusal refusal;
-        const auto data = WriteDataOf(item, block, PendingRequests.currentValues(*request), &refusal);
+        const std::vector<FieldValue> asked = PendingRequests.currentValues(*request);
+        const auto data = WriteDataOf(item, block, asked, &refusal);
         if (!data) {
             if (refusal.channel >= 0)
-                tellWriteProblem(ValueRefusedText(refusal.channel, item, block, refusal.why, readBack));
+                tellWriteProblem(ValueRefusedText(refusal.channel, item, block, refusal.why, oneItem));
             if (then)
                 then(WriteOutcome::NotSent);
             return;
         }
-        transact(block, Command::Write, item, *data, [item, block, data = *data, then](const QString &reply) {
+        const BlockCounts before = CountsOf(item, block);
+        // An unanswered one-item write is recorded when it is given up, not at each try.
+        const bool lastTry = !oneItem || request->tries + 1 >= kWriteTries;
+        transact(block, Command::Write, item, *data,
+                 [this, item, block, data = *data, then, asked, before, lastTry, origin = request->origin](const QString &reply) {
             const ReplyKind kind = ClassifyReply(reply);
             // Unless refused, the controller may hold what was sent: an unanswered write is
             // tried again or told, and a later write of the item keeps the operator's value.
             if (kind != ReplyKind::Nak)
                 NoteWrittenCounts(item, block, data);
+            const WriteOutcome outcome = kind == ReplyKind::Ack ? WriteOutcome::Taken
+                                         : kind == ReplyKind::Nak ? WriteOutcome::Refused
+                                         : kind == ReplyKind::NoReply ? WriteOutcome::NoReply
+                                                                      : WriteOutcome::Damaged;
+            if (outcome != WriteOutcome::NoReply || lastTry)
+                recordWrite(item, block, asked, before, origin, outcome);
             if (then)
-                then(kind == ReplyKind::Ack ? WriteOutcome::Taken
-                     : kind == ReplyKind::Nak ? WriteOutcome::Refused
-                     : kind == ReplyKind::NoReply ? WriteOutcome::NoReply
-                                                  : WriteOutcome::Damaged);
+                then(outcome);
         });
     });
+}
+
+void MonitorComm::recordWrite(const QString &item, int block, const std::vector<FieldValue> &asked,
+                              const BlockCounts &before, ChangeOrigin origin, WriteOutcome outcome)
+{
+    const PLM_INC::WriteOutcome recorded = outcome == WriteOutcome::Taken     ? PLM_INC::WriteOutcome::Taken
+                                           : outcome == WriteOutcome::Refused ? PLM_INC::WriteOutcome::Refused
+                                                                              : PLM_INC::WriteOutcome::NoReply;
+    for (const SettingChange &change : WriteChanges(item, block, asked, before, origin, recorded))
+        emit settingChanged(change);
 }
 
 void MonitorComm::tellWriteProblem(const QString &text)
@@ -279,6 +299,20 @@ void MonitorComm::WriteAllAlarmdata(const LinkRequestJob &request)
     endTransfer(true);
 }
 
+void MonitorComm::recordFactoryData(const LinkRequestJob &request, ReplyKind kind)
+{
+    SettingChange change;
+    change.at = PLM_INC::clock().now();
+    change.channel = request.block * kChannelsPerBlock;
+    change.item = QStringLiteral("0040");
+    change.after = request.text;
+    change.origin = ChangeOrigin::FactoryAdjust;
+    change.outcome = kind == ReplyKind::Ack   ? PLM_INC::WriteOutcome::Taken
+                     : kind == ReplyKind::Nak ? PLM_INC::WriteOutcome::Refused
+                                              : PLM_INC::WriteOutcome::NoReply;
+    emit settingChanged(change);
+}
+
 void MonitorComm::WriteFactoryAdj(const LinkRequestJob &request)
 {
     runner_.add([this, request] {
@@ -290,6 +324,8 @@ void MonitorComm::WriteFactoryAdj(const LinkRequestJob &request)
                 retryLater(request);
             else if (kind == ReplyKind::Nak)
                 tellWriteProblem(WriteRefusedText(request.block, QStringLiteral("0040"), {}));
+            if (kind != ReplyKind::NoReply || request.tries + 1 >= kWriteTries)
+                recordFactoryData(request, kind);
         });
     });
 }

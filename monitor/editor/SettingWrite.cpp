@@ -30,14 +30,14 @@ bool StoreSettingValue(int settingItem, int channel, long long value)
     return true;
 }
 
-void RequestItemWrite(int channel, const QString &itemCode)
+void RequestItemWrite(int channel, const QString &itemCode, ChangeOrigin origin)
 {
     if (channel < 0 || channel >= kChannels || itemCode.isEmpty())
         return;
-    PendingRequests.push(ItemWriteRequest(itemCode, {channel}));
+    PendingRequests.push(ItemWriteRequest(itemCode, {channel}, origin));
 }
 
-void RequestSettingWrite(int settingItem, int channel)
+void RequestSettingWrite(int settingItem, int channel, ChangeOrigin origin)
 {
     if (channel < 0 || channel >= kChannels)
         return;
@@ -48,7 +48,7 @@ void RequestSettingWrite(int settingItem, int channel)
     if (settingItem < 1 || settingItem > 31 || settingItem == 24)
         return;
     if (const ItemInfo *info = ItemBySetting(settingItem))
-        RequestItemWrite(channel, info->code);
+        RequestItemWrite(channel, info->code, origin);
 }
 
 void SaveScalingPreference(int settingItem, int channel)

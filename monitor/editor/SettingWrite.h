@@ -3,6 +3,8 @@
 // scaling items 32..35).
 #pragma once
 
+#include "ChangeOrigin.h"
+
 #include <QString>
 
 namespace PLM_INC {
@@ -19,11 +21,11 @@ bool StoreSettingValue(int settingItem, int channel, long long value);
 // Makes the channel's value of the setting item reach the controller (items 1..23, 25..31:
 // a one-item write of the channel's block is queued, carrying the value as it is now) or the
 // preferences (32..35). Other items do nothing.
-void RequestSettingWrite(int settingItem, int channel);
+void RequestSettingWrite(int settingItem, int channel, ChangeOrigin origin = ChangeOrigin::Editor);
 
 // Queues the write of the channel's value of one item code to the channel's block (the output
 // and auto-tuning commands).
-void RequestItemWrite(int channel, const QString &itemCode);
+void RequestItemWrite(int channel, const QString &itemCode, ChangeOrigin origin = ChangeOrigin::Command);
 
 // Saves the PC-side scaling item 32..35 of the channel under "STLH", "STLL", "DP" or "UNIT"
 // followed by the channel digits "001".."320".

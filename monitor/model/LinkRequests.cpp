@@ -71,10 +71,11 @@ void LinkRequestJob::restoreValues() const
             (*v.field)[v.channel] = v.value;
 }
 
-LinkRequestJob ItemWriteRequest(const QString &item, const std::vector<int> &channels)
+LinkRequestJob ItemWriteRequest(const QString &item, const std::vector<int> &channels, ChangeOrigin origin)
 {
     LinkRequestJob job;
     job.kind = RequestKind::ItemWrite;
+    job.origin = origin;
     job.item = item;
     job.block = channels.empty() ? -1 : channels.front() / kChannelsPerBlock;
     const ItemInfo *info = ItemByCode(item);
@@ -89,10 +90,11 @@ LinkRequestJob ItemWriteRequest(const QString &item, const std::vector<int> &cha
     return job;
 }
 
-LinkRequestJob BlockSendRequest(int block)
+LinkRequestJob BlockSendRequest(int block, ChangeOrigin origin)
 {
     LinkRequestJob job;
     job.kind = RequestKind::BlockSend;
+    job.origin = origin;
     job.block = block;
     if (block >= 0 && block < kBlocks)
         captureSendValues(job.values, block);
@@ -103,6 +105,7 @@ LinkRequestJob AllSendRequest()
 {
     LinkRequestJob job;
     job.kind = RequestKind::AllSend;
+    job.origin = ChangeOrigin::AllChannelFile;
     job.block = -1;
     for (int b = 0; b < kBlocks; ++b)
         captureSendValues(job.values, b);
@@ -113,6 +116,7 @@ LinkRequestJob AlarmsRequestAfter(const LinkRequestJob &send)
 {
     LinkRequestJob job;
     job.kind = send.kind == RequestKind::AllSend ? RequestKind::AllAlarms : RequestKind::BlockAlarms;
+    job.origin = send.origin;
     job.block = send.block;
     for (const FieldValue &v : send.values)
         if (v.field == &Alarm1Value || v.field == &Alarm2Value)
@@ -124,6 +128,7 @@ LinkRequestJob FactoryAdjustRequest(int block, const QString &text80)
 {
     LinkRequestJob job;
     job.kind = RequestKind::FactoryAdjust;
+    job.origin = ChangeOrigin::FactoryAdjust;
     job.block = block;
     job.text = text80;
     return job;

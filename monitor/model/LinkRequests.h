@@ -5,6 +5,7 @@
 // link driver takes them in the order they were made.
 #pragma once
 
+#include "ChangeOrigin.h"
 #include "PLM_INC.h"
 
 #include <QString>
@@ -52,6 +53,7 @@ struct LinkRequestJob {
     QStringList items;              // ReRead: the items still to read (none: all of the block)
     int tries = 0;                  // ItemWrite, FactoryAdjust, ReRead: tries that got no reply
     BlockMask cutBlocks = 0;        // second phase: blocks whose first phase did not all arrive
+    ChangeOrigin origin = ChangeOrigin::Editor; // who asked, for the change record
 
     // Puts the carried values back into the image, over whatever a re-read brought meanwhile
     // (not those of cut blocks: the controller never got them).
@@ -61,10 +63,11 @@ struct LinkRequestJob {
 };
 
 // A one-item write of the channels' current image values of the item.
-LinkRequestJob ItemWriteRequest(const QString &item, const std::vector<int> &channels);
+LinkRequestJob ItemWriteRequest(const QString &item, const std::vector<int> &channels,
+                                ChangeOrigin origin = ChangeOrigin::Editor);
 // The first phase of a load transfer with every transfer-chain value and both alarm values of
 // the block (or of every block) as the image holds them now.
-LinkRequestJob BlockSendRequest(int block);
+LinkRequestJob BlockSendRequest(int block, ChangeOrigin origin = ChangeOrigin::BlockSend);
 LinkRequestJob AllSendRequest();
 // The second phase of a load transfer: the alarm values the first phase carried.
 LinkRequestJob AlarmsRequestAfter(const LinkRequestJob &send);

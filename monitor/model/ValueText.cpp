@@ -174,15 +174,20 @@ QString MakeItemText(int item, int channel)
     InputType.check(channel); // a bad channel raises here, whatever the item
     if (item < 0 || item >= kDisplayItems)
         item = 0;
-    const Rule rule = kRules[static_cast<size_t>(item)];
-    if (rule == Rule::UnitText)
+    if (kRules[static_cast<size_t>(item)] == Rule::UnitText)
         return PLM_INC::UnitText[channel];
-
     const ItemInfo *info = ItemByDisplay(item);
     if (!info || !info->field)
         return QString();
-    const int raw = (*info->field)[channel];
-    switch (rule) {
+    return ItemValueText(item, channel, (*info->field)[channel]);
+}
+
+QString ItemValueText(int item, int channel, int raw)
+{
+    InputType.check(channel);
+    if (item < 0 || item >= kDisplayItems)
+        item = 0;
+    switch (kRules[static_cast<size_t>(item)]) {
     case Rule::Temperature: return temperatureText(channel, raw);
     case Rule::Deviation: return deviationText(channel, raw);
     case Rule::Fixed1: return FormatByDivisor(raw, 10);
@@ -192,7 +197,7 @@ QString MakeItemText(int item, int channel)
     case Rule::Unit: return raw == 0 ? QStringLiteral("deg.C") : QStringLiteral("deg.F");
     case Rule::CoolMode: return coolModeText(raw);
     case Rule::Placeholder: return DivisorPlaceholder(raw);
-    case Rule::UnitText: break;
+    case Rule::UnitText: return PLM_INC::UnitText[channel];
     }
     return QString();
 }

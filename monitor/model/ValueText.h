@@ -15,6 +15,8 @@ constexpr int kListedDisplayItems = 31; // items 0..30 appear in the item select
 // `channel`. Reads the image only. A channel outside 0..319 raises std::out_of_range from
 // the checked tables; callers that refresh many rows catch it and skip that row.
 QString MakeItemText(int item, int channel);
+// The same text for a value `raw` of the item (in the image's units) instead of the image's.
+QString ItemValueText(int item, int channel, int raw);
 
 // Input range of the channel ("0 to 3300deg.F B", "4.00 to 20.00 DC mA"); empty for an
 // unknown input type. Raises std::out_of_range like MakeItemText.

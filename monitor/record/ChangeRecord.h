@@ -5,6 +5,8 @@
 // before it (ChangeLine.h, docs/change-record.md).
 #pragma once
 
+#include "ChangeOrigin.h"
+
 #include <QDateTime>
 #include <QString>
 #include <functional>
@@ -12,7 +14,6 @@
 
 namespace PLM_INC {
 
-enum class ChangeOrigin { Editor, Selection, Command, BlockSend, ChannelFile, AllChannelFile, FactoryAdjust, AtUnit };
 // A change at the unit is always Taken: the controller holds it already.
 enum class WriteOutcome { Taken, Refused, NoReply };
 

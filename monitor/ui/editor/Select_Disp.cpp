@@ -158,7 +158,7 @@ void Select_Disp::Command1_Click()
     const QButtonGroup *group = choicesOf(item_);
     const int index = group ? group->checkedId() : -1;
     if (StoreSelection(item_, channel_, index, Text_unit->text()))
-        RequestSettingWrite(item_, channel_);
+        RequestSettingWrite(item_, channel_, PLM_INC::ChangeOrigin::Selection);
     close();
 }
 

@@ -144,7 +144,7 @@ void SubDisp_AllSaveLoad::loadAndSend()
     if (prompter().question(text(FileMessages::kSendToAll)) != Answer::Yes)
         return;
     ApplyAllRecords(records);
-    m_host.startLoadTransfer(true, 0);
+    m_host.startLoadTransfer(true, 0, PLM_INC::ChangeOrigin::AllChannelFile);
 }
 
 void SubDisp_AllSaveLoad::closeWindow()

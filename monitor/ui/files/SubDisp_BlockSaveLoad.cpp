@@ -197,7 +197,7 @@ void SubDisp_BlockSaveLoad::sendToBlock()
         return;
     }
     ApplyBlockRecords(m_work, b);
-    m_host.startLoadTransfer(false, b);
+    m_host.startLoadTransfer(false, b, PLM_INC::ChangeOrigin::BlockSend);
 }
 
 void SubDisp_BlockSaveLoad::saveToFile()

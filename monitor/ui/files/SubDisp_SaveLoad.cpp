@@ -296,7 +296,7 @@ void SubDisp_SaveLoad::sendToChannel()
     }
     for (int r = 0; r < kChannelRows; ++r)
         Labeldata[size_t(r)]->setText(WorkData[size_t(r)]); // what is being sent
-    m_host.startLoadTransfer(false, c / kChannelsPerBlock);
+    m_host.startLoadTransfer(false, c / kChannelsPerBlock, PLM_INC::ChangeOrigin::ChannelFile);
 }
 
 void SubDisp_SaveLoad::closeWindow()

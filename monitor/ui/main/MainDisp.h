@@ -125,7 +125,7 @@ public:
     QWidget *hostWindow() override { return this; }
     void showGroupBlockNames() override;
     void showGroupChannelNames() override;
-    void startLoadTransfer(bool allBlocks, int block) override;
+    void startLoadTransfer(bool allBlocks, int block, PLM_INC::ChangeOrigin origin) override;
     // The "Block name" and "Channel name" menu entries.
     void mnuDevno_Click();
     void mnuCHname_Click();

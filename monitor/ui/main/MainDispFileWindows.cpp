@@ -21,13 +21,13 @@ void MainDisp::buildFileWindows()
     subDispAbout->showToolbar3 = [this](bool visible) { setToolbar3Visible(visible); };
 }
 
-void MainDisp::startLoadTransfer(bool allBlocks, int block)
+void MainDisp::startLoadTransfer(bool allBlocks, int block, PLM_INC::ChangeOrigin origin)
 {
     setFileTransferRunning(true);
     setTransferProgress(0, true);
     setStatusPanel(4, QString::fromLatin1(FileMessages::kDataChanging));
     // The request takes the values the window has just put into the image with it.
-    PLM_INC::PendingRequests.push(allBlocks ? PLM_INC::AllSendRequest() : PLM_INC::BlockSendRequest(block));
+    PLM_INC::PendingRequests.push(allBlocks ? PLM_INC::AllSendRequest() : PLM_INC::BlockSendRequest(block, origin));
 }
 
 void MainDisp::setFileTransferRunning(bool running)

@@ -3,6 +3,8 @@
 // it; a window holds a reference to it and never the main window itself.
 #pragma once
 
+#include "ChangeOrigin.h"
+
 #include <QPointer>
 #include <array>
 
@@ -35,5 +37,5 @@ public:
     // Disables the buttons of the three file windows, shows the progress bar at 0 and "Data
     // changing now." in status panel 4, and asks the link driver for the transfer of the
     // image's values of the block (or of all blocks).
-    virtual void startLoadTransfer(bool allBlocks, int block) = 0;
+    virtual void startLoadTransfer(bool allBlocks, int block, PLM_INC::ChangeOrigin origin) = 0;
 };

@@ -1,0 +1,23 @@
+// What the change record gets from the link driver: for a write, each channel it asked to change
+// (a value other than the controller's) with the write's outcome; for a read of a re-read, each
+// channel whose setting the unit changed since the program last read or wrote it.
+#pragma once
+
+#include "ChangeRecord.h"
+#include "LinkRequests.h"
+
+#include <array>
+#include <optional>
+#include <vector>
+
+using BlockCounts = std::array<std::optional<int16_t>, PLM_INC::kChannelsPerBlock>;
+
+// The controller's counts of one item of a block, as the program knows them now.
+BlockCounts CountsOf(const QString &item, int block);
+
+std::vector<PLM_INC::SettingChange> WriteChanges(const QString &item, int block,
+                                                 const std::vector<PLM_INC::FieldValue> &asked,
+                                                 const BlockCounts &before, PLM_INC::ChangeOrigin origin,
+                                                 PLM_INC::WriteOutcome outcome);
+std::vector<PLM_INC::SettingChange> UnitChanges(const QString &item, int block, const BlockCounts &before,
+                                                const BlockCounts &after);
