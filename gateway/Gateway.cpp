@@ -53,7 +53,7 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     QObject::connect(comm_.get(), &MonitorComm::transactionDone, health_.get(), &LinkHealth::noteTransaction);
     LinkHealth *health = health_.get();
     QObject::connect(comm_.get(), &MonitorComm::blockPolled, health_.get(),
-                     [health](int block, int, ReplyKind kind) { health->notePoll(block, kind); });
+                     [health](int block, int valueKind, ReplyKind kind) { health->notePoll(block, valueKind, kind); });
     publisher_ = std::make_unique<Publisher>(*comm_, *health_);
     if (options.broker.enabled() && !publisher_->start(options.broker.settings, error))
         return false;

@@ -272,7 +272,7 @@ private slots:
         }
         QVERIFY(checkedDecimals >= 16 * 20 * 8);
         // Beyond the map, and a block that cannot be there.
-        QCOMPARE(peer({QStringLiteral("1:ir:160:1"), QStringLiteral("1:hr:700:1"), QStringLiteral("17:ir:0:1")}),
+        QCOMPARE(peer({QStringLiteral("1:ir:162:1"), QStringLiteral("1:hr:700:1"), QStringLiteral("17:ir:0:1")}),
                  QStringList({QStringLiteral("exception 2"), QStringLiteral("exception 2"), QStringLiteral("exception 10")}));
     }
 
