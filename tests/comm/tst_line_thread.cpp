@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <QThread>
+#include <atomic>
+#include <future>
 #include <mutex>
 
 using namespace PLM_INC;
@@ -102,6 +104,33 @@ private slots:
         std::lock_guard<std::mutex> lock(use.mutex);
         QVERIFY(use.elsewhere > 1000);
         QCOMPARE(use.onWindowThread, 0);
+    }
+
+    // A device whose close never returns does not hold the end: the thread is left behind
+    // inside it, and what it sends back afterwards reaches nobody.
+    void aCloseThatNeverReturnsIsLeftBehind()
+    {
+        sim::DeviceModel model = sim::DeviceModel::allBlocks(1);
+        LineUse use;
+        ModelLine *line = nullptr;
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        std::atomic<bool> closeEnded{false}, doneCalled{false};
+        auto service = std::make_unique<LineThread>([&] { return linkTo(model, line, use); }, 100);
+        service->run(
+            [released, &closeEnded](tobrel::STDComm &) {
+                released.wait_for(std::chrono::seconds(30)); // the close that hangs
+                closeEnded = true;
+                return LinkOutcome();
+            },
+            [&doneCalled](const LinkOutcome &) { doneCalled = true; });
+        service.reset();
+        QVERIFY2(!closeEnded, "the end waited for the close");
+        QVERIFY(LineThread::leftBehind());
+        release.set_value();
+        QVERIFY(QTest::qWaitFor([&] { return closeEnded.load(); }, 30000));
+        QTest::qWait(50); // an outcome on its way would be delivered now
+        QVERIFY(!doneCalled);
     }
 };
 
