@@ -11,6 +11,7 @@
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "Publisher.h"
+#include "StaleNotices.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,6 +55,7 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     LinkHealth *health = health_.get();
     QObject::connect(comm_.get(), &MonitorComm::blockPolled, health_.get(),
                      [health](int block, int valueKind, ReplyKind kind) { health->notePoll(block, valueKind, kind); });
+    staleNotices_ = std::make_unique<StaleNotices>(*health_, view_);
     publisher_ = std::make_unique<Publisher>(*comm_, *health_);
     if (options.broker.enabled() && !publisher_->start(options.broker.settings, error))
         return false;
@@ -79,5 +81,6 @@ void Gateway::stop()
         publisher_->stop();
     publisher_.reset();
     comm_.reset();
+    staleNotices_.reset();
     health_.reset();
 }

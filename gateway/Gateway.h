@@ -12,6 +12,7 @@ class BrokerWatch;
 class LinkHealth;
 class MonitorComm;
 class Publisher;
+class StaleNotices;
 namespace modbus {
 class ModbusServer;
 }
@@ -30,6 +31,7 @@ private:
     GatewayView view_;
     std::unique_ptr<MonitorComm> comm_;
     std::unique_ptr<LinkHealth> health_;
+    std::unique_ptr<StaleNotices> staleNotices_;
     std::unique_ptr<Publisher> publisher_;
     std::unique_ptr<modbus::ModbusServer> modbus_;
     std::unique_ptr<BrokerWatch> brokerWatch_;

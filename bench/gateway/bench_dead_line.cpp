@@ -31,10 +31,10 @@ bool waitForLine(QProcess &p, const QByteArray &text, int limitMs, QByteArray *s
 // 1 when the unit's values and quality read good, 0 on exception 0B, -1 otherwise.
 int unitState(modbus_t *ctx, int unit)
 {
-    uint16_t r[2];
+    uint16_t r[3]; // the last option word, the age and the quality
     modbus_set_slave(ctx, unit);
-    if (modbus_read_input_registers(ctx, modbus::kQualityRegister - 1, 2, r) == 2)
-        return r[1] == modbus::kQualityGood ? 1 : -1;
+    if (modbus_read_input_registers(ctx, modbus::kAgeRegister - 1, 3, r) == 3)
+        return r[2] == modbus::kQualityGood ? 1 : -1;
     return errno == EMBXGTAR ? 0 : -1;
 }
 
