@@ -29,8 +29,7 @@ class TestLinkStatus : public QObject {
         return w;
     }
     qint64 m_now = 0; // the health's clock, ms
-    // The block's values read once, then `polls` steps without an answer 600 ms apart: nine
-    // of them pass the 5 s stale limit.
+    // The block's values read once, then `polls` unanswered steps 600 ms apart (nine pass 5 s).
     void missPolls(int block, int polls)
     {
         m_win->linkHealth->setMonotonicClock([this] { return m_now; });
