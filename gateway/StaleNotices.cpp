@@ -26,10 +26,13 @@ void StaleNotices::check()
             (now ? stale : good) << QStringLiteral("%1").arg(b + 1, 2, 10, QLatin1Char('0'));
         told_[size_t(b)] = now;
     }
+    const auto blocks = [](const QStringList &list) {
+        return (list.size() > 1 ? QStringLiteral("blocks ") : QStringLiteral("block ")) + list.join(QStringLiteral(", "));
+    };
     if (!stale.isEmpty())
-        std::fprintf(stderr, "Values of block %s are stale (not read within their limit): Modbus answers 0B for them\n",
-                     qPrintable(stale.join(QStringLiteral(", "))));
+        std::fprintf(stderr, "Values of %s are stale (not read within their limit): Modbus answers 0B for them\n",
+                     qPrintable(blocks(stale)));
     if (!good.isEmpty())
-        std::fprintf(stderr, "Values of block %s are good again\n", qPrintable(good.join(QStringLiteral(", "))));
+        std::fprintf(stderr, "Values of %s are good again\n", qPrintable(blocks(good)));
     std::fflush(stderr);
 }
