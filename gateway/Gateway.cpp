@@ -10,6 +10,7 @@
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "Publisher.h"
+#include "StaleNotices.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,7 +53,8 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     QObject::connect(comm_.get(), &MonitorComm::transactionDone, health_.get(), &LinkHealth::noteTransaction);
     LinkHealth *health = health_.get();
     QObject::connect(comm_.get(), &MonitorComm::blockPolled, health_.get(),
-                     [health](int block, int, ReplyKind kind) { health->notePoll(block, kind); });
+                     [health](int block, int valueKind, ReplyKind kind) { health->notePoll(block, valueKind, kind); });
+    staleNotices_ = std::make_unique<StaleNotices>(*health_, view_);
     publisher_ = std::make_unique<Publisher>(*comm_, *health_);
     if (options.broker.enabled() && !publisher_->start(options.broker.settings, error))
         return false;
@@ -75,5 +77,6 @@ void Gateway::stop()
         publisher_->stop();
     publisher_.reset();
     comm_.reset();
+    staleNotices_.reset();
     health_.reset();
 }

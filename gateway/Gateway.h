@@ -11,6 +11,7 @@
 class LinkHealth;
 class MonitorComm;
 class Publisher;
+class StaleNotices;
 namespace modbus {
 class ModbusServer;
 }
@@ -29,6 +30,7 @@ private:
     GatewayView view_;
     std::unique_ptr<MonitorComm> comm_;
     std::unique_ptr<LinkHealth> health_;
+    std::unique_ptr<StaleNotices> staleNotices_;
     std::unique_ptr<Publisher> publisher_;
     std::unique_ptr<modbus::ModbusServer> modbus_;
     QString historyFile_;

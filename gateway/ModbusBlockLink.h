@@ -6,5 +6,6 @@
 class LinkHealth;
 
 // Absent when the start-up read found no block there; no values before the start-up read has
-// finished and while the block is stale (three poll cycles missed); live otherwise.
-modbus::BlockLink LinkOfBlock(int block, bool startedUp, const LinkHealth &health);
+// finished and while the block's values are stale or it is returning (LinkHealth's rule);
+// live otherwise. The age and quality registers come with it.
+modbus::BlockState LinkOfBlock(int block, bool startedUp, const LinkHealth &health);

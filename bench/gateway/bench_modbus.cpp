@@ -18,6 +18,8 @@
 #include <chrono>
 #include <cstdio>
 #include <modbus/modbus.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -80,15 +82,36 @@ struct ClientRun {
     long failed = 0;
 };
 
+// A connection from a loopback address of the client's own (127.0.0.2, .3, ...): the gateway
+// lets one address hold half its slots.
+int connectFrom(int index, int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 2 + uint32_t(index));
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
+        return -1;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(uint16_t(port));
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 void runClient(int port, int index, double seconds, int pauseMs, ClientRun *run)
 {
     modbus_t *ctx = modbus_new_tcp("127.0.0.1", port);
-    if (!ctx || modbus_connect(ctx) != 0) {
+    const int fd = ctx ? connectFrom(index, port) : -1;
+    if (fd < 0) {
         ++run->failed;
         if (ctx)
             modbus_free(ctx);
         return;
     }
+    modbus_set_socket(ctx, fd);
     modbus_set_response_timeout(ctx, 5, 0);
     uint16_t r[kRegisters];
     const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));

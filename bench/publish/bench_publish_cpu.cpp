@@ -64,7 +64,7 @@ int main(int argc, char **argv)
     PLM_INC::BlockAbsent.fill(0);
     LinkHealth health;
     QObject::connect(&comm, &MonitorComm::transactionDone, &health, &LinkHealth::noteTransaction);
-    QObject::connect(&comm, &MonitorComm::blockPolled, &health, [&health](int b, int, ReplyKind k) { health.notePoll(b, k); });
+    QObject::connect(&comm, &MonitorComm::blockPolled, &health, [&health](int b, int v, ReplyKind k) { health.notePoll(b, v, k); });
     Publisher publisher(comm, health);
 
     const int seconds = bench::setting("PLM870_BENCH_POLL_SECONDS", 20);

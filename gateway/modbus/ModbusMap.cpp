@@ -93,10 +93,15 @@ int ValueCount(Table table)
 {
     switch (table) {
     case Table::DiscreteInputs: return kAlarmKinds * kChannels;
-    case Table::InputRegisters: return kInputKinds * kChannels;
+    case Table::InputRegisters: return kQualityRegister + 1;
     case Table::HoldingRegisters: return HoldingKinds() * kChannels;
     }
     return 0;
+}
+
+bool HealthRange(Table table, int first, int count)
+{
+    return table == Table::InputRegisters && first >= kAgeRegister && count >= 1 && first + count - 1 <= kQualityRegister;
 }
 
 bool RangeMapped(Table table, int first, int count)

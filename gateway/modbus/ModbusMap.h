@@ -22,8 +22,22 @@ enum InputKind { Pv, Mv, HeaterCurrent, Status, AlarmBits, Fitted, InputType, Op
 // Discrete input kinds, 20 bits each; bit k of the AlarmBits register is kind k.
 enum AlarmKind { Alarm1, Alarm2, HeaterBurnout, LoopBreak, Overscale, Underscale, kAlarmKinds };
 
+// After the input values, per block: the age of its values in whole seconds (saturating at
+// 65535) and their quality. Both are answered however old the values are.
+constexpr int kAgeRegister = kInputKinds * kChannels;
+constexpr int kQualityRegister = kAgeRegister + 1;
+constexpr uint16_t kAgeUnknown = 0xFFFF;
+enum Quality : uint16_t {
+    kQualityGood = 0,      // read within the stale limit
+    kQualityStale = 1,     // not read for longer than the stale limit
+    kQualityReturning = 2, // answering again, not every kind of value read since
+    kQualityNone = 3,      // no values yet: the start-up read has not finished
+};
+
 // Value registers (bits) of a table; the decimal places of registers follow at kDecimalsOffset.
 int ValueCount(Table table);
+// True when [first, first + count) holds only the age and quality registers.
+bool HealthRange(Table table, int first, int count);
 int HoldingKinds();
 
 // True when every address of [first, first + count) is mapped and all of them lie in one

@@ -31,7 +31,11 @@ bool ModbusReplier::reply(int socket, const std::vector<uint8_t> &request, const
     for (int a = answer.first; a < answer.first + answer.count; ++a) {
         switch (answer.table) {
         case Table::DiscreteInputs: mapping_->tab_input_bits[a] = BitValue(answer.block, a) ? 1 : 0; break;
-        case Table::InputRegisters: mapping_->tab_input_registers[a] = RegisterValue(answer.table, answer.block, a); break;
+        case Table::InputRegisters:
+            mapping_->tab_input_registers[a] = a == kAgeRegister ? answer.state.ageSeconds
+                                               : a == kQualityRegister ? answer.state.quality
+                                                                       : RegisterValue(answer.table, answer.block, a);
+            break;
         case Table::HoldingRegisters: mapping_->tab_registers[a] = RegisterValue(answer.table, answer.block, a); break;
         }
     }

@@ -46,9 +46,14 @@ Answer AnswerRequest(const uint8_t *adu, int length, const BlockLinkOf &linkOf)
     if (unit < 1 || unit > 16)
         return refused(kGatewayPathUnavailable);
     a.block = unit - 1;
-    switch (linkOf(a.block)) {
+    a.state = linkOf(a.block);
+    switch (a.state.link) {
     case BlockLink::Absent: return refused(kGatewayPathUnavailable);
-    case BlockLink::NoValues: return refused(kGatewayTargetFailed);
+    case BlockLink::NoValues:
+        // The age and quality say why the values are not served: they are always answered.
+        if (!HealthRange(a.table, a.first, a.count))
+            return refused(kGatewayTargetFailed);
+        break;
     case BlockLink::Live: break;
     }
     return a;

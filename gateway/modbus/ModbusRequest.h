@@ -25,11 +25,17 @@ enum Exception : uint8_t {
 // What the gateway knows of a block behind it.
 enum class BlockLink {
     Absent,   // did not answer the start-up read: never polled in this run
-    NoValues, // no values to stand by: the start-up read has not finished, or the block missed
-              // three poll cycles
+    NoValues, // no values to stand by: the start-up read has not finished, or they are stale
     Live,
 };
-using BlockLinkOf = std::function<BlockLink(int block)>;
+struct BlockState {
+    BlockState() = default;
+    BlockState(BlockLink l) : link(l) {} // NOLINT: a bare link where age and quality do not matter
+    BlockLink link = BlockLink::NoValues;
+    uint16_t ageSeconds = kAgeUnknown;
+    uint16_t quality = kQualityNone;
+};
+using BlockLinkOf = std::function<BlockState(int block)>;
 
 struct Answer {
     uint8_t exception = kNone;
@@ -37,6 +43,7 @@ struct Answer {
     int block = 0;
     int first = 0;
     int count = 0;
+    BlockState state; // the block's, for the age and quality registers
 };
 
 // adu: one whole frame, MBAP header and PDU (length >= kHeaderLength + 1).

@@ -3,6 +3,8 @@
 #include "ModbusReplier.h"
 
 #include <QSocketNotifier>
+#include <algorithm>
+#include <chrono>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdio>
@@ -26,7 +28,8 @@ void say(const QString &line)
     std::fflush(stderr);
 }
 
-QString peerOf(int socket)
+// The peer's address and port, numeric.
+std::pair<QString, QString> peerOf(int socket)
 {
     sockaddr_storage addr{};
     socklen_t length = sizeof addr;
@@ -35,14 +38,28 @@ QString peerOf(int socket)
     if (::getpeername(socket, reinterpret_cast<sockaddr *>(&addr), &length) == 0)
         ::getnameinfo(reinterpret_cast<sockaddr *>(&addr), length, host, sizeof host, port, sizeof port,
                       NI_NUMERICHOST | NI_NUMERICSERV);
-    return QStringLiteral("%1 port %2").arg(QString::fromLatin1(host), QString::fromLatin1(port));
+    return {QString::fromLatin1(host), QString::fromLatin1(port)};
+}
+
+qint64 steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The peer has closed its end (or the connection broke): nothing more will come.
+bool peerClosed(int socket)
+{
+    char byte = 0;
+    const ssize_t n = ::recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
 }
 
 } // namespace
 
-ModbusServer::ModbusServer(BlockLinkOf linkOf, QObject *parent) : QObject(parent), linkOf_(std::move(linkOf))
+ModbusServer::ModbusServer(BlockLinkOf linkOf, QObject *parent)
+    : QObject(parent), linkOf_(std::move(linkOf)), nowMs_(steadyMs)
 {
-    clock_.start();
     deadlines_.setInterval(kDeadlineCheckMs);
     connect(&deadlines_, &QTimer::timeout, this, &ModbusServer::dropOverdueClients);
     turn_.setInterval(kTurnMs);
@@ -107,22 +124,57 @@ void ModbusServer::close()
     deadlines_.stop();
 }
 
+void ModbusServer::setClock(std::function<qint64()> nowMs)
+{
+    nowMs_ = nowMs ? std::move(nowMs) : std::function<qint64()>(steadyMs);
+}
+
+QString ModbusServer::refusal(const QString &address) const
+{
+    if (clients() >= kMaxClients)
+        return QStringLiteral("%1 are connected already").arg(kMaxClients);
+    const auto fromAddress = std::count_if(clients_.begin(), clients_.end(),
+                                           [&address](const auto &entry) { return entry.second.address == address; });
+    if (fromAddress >= kMaxPerAddress)
+        return QStringLiteral("%1 holds %2 of the %3 connections already").arg(address).arg(fromAddress).arg(kMaxClients);
+    return QString();
+}
+
+void ModbusServer::dropClosedClients()
+{
+    std::vector<int> closed;
+    for (const auto &[socket, c] : clients_)
+        if (peerClosed(socket))
+            closed.push_back(socket);
+    for (int socket : closed)
+        dropClient(socket, QString());
+}
+
 void ModbusServer::acceptClients()
 {
     for (;;) {
         const int socket = ::accept4(listenSocket_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (socket < 0)
             return; // EAGAIN: every waiting connection is taken
-        if (clients() >= kMaxClients) {
+        const auto [address, port] = peerOf(socket);
+        // A client that has closed may not have been read yet (it waits for its turn, or its
+        // end is in the same batch of events as this connection): its slot is free now.
+        QString why = refusal(address);
+        if (!why.isEmpty()) {
+            dropClosedClients();
+            why = refusal(address);
+        }
+        if (!why.isEmpty()) {
             // Refused at once rather than queued: a waiting client would only time out later.
             ::close(socket);
             ++refused_;
-            sayRefused();
+            sayRefused(why);
             continue;
         }
         Client &c = clients_[socket];
-        c.peer = peerOf(socket);
-        c.lastByteMs = clock_.elapsed();
+        c.address = address;
+        c.peer = QStringLiteral("%1 port %2").arg(address, port);
+        c.lastRequestMs = nowMs_();
         c.notifier = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
         connect(c.notifier.get(), &QSocketNotifier::activated, this, [this, socket] { readClient(socket); });
         if (!deadlines_.isActive())
@@ -130,15 +182,13 @@ void ModbusServer::acceptClients()
     }
 }
 
-void ModbusServer::sayRefused()
+void ModbusServer::sayRefused(const QString &why)
 {
-    const qint64 now = clock_.elapsed();
+    const qint64 now = nowMs_();
     if (refusalToldMs_ >= 0 && now - refusalToldMs_ < kRefusalReportMs)
         return;
     refusalToldMs_ = now;
-    say(QStringLiteral("Modbus TCP: a client was refused: %1 are connected already (%2 refused so far)")
-            .arg(kMaxClients)
-            .arg(refused_));
+    say(QStringLiteral("Modbus TCP: a client was refused: %1 (%2 refused so far)").arg(why).arg(refused_));
 }
 
 void ModbusServer::readClient(int socket)
@@ -158,9 +208,19 @@ void ModbusServer::readClient(int socket)
         return;
     }
     Client &c = it->second;
-    c.lastByteMs = clock_.elapsed();
+    const qint64 now = nowMs_();
+    received_ += quint64(n);
+    const bool wasMidFrame = c.framer.midFrame();
+    const quint64 answeredBefore = answered_;
     c.framer.append(bytes, size_t(n));
-    if (answerFrames(socket, c) && !c.framer.midFrame()) {
+    if (!answerFrames(socket, c))
+        return;
+    if (answered_ != answeredBefore)
+        c.lastRequestMs = now;
+    // The limit runs from a request's first byte: a client cannot hold its slot by trickling.
+    if (c.framer.midFrame() && (!wasMidFrame || answered_ != answeredBefore))
+        c.frameStartMs = now;
+    if (!c.framer.midFrame()) {
         c.notifier->setEnabled(false);
         if (!turn_.isActive())
             turn_.start();
@@ -215,14 +275,13 @@ void ModbusServer::dropClient(int socket, const QString &why)
 
 void ModbusServer::dropOverdueClients()
 {
-    const qint64 now = clock_.elapsed();
+    const qint64 now = nowMs_();
     std::vector<std::pair<int, QString>> overdue;
     for (const auto &[socket, c] : clients_) {
-        const qint64 quiet = now - c.lastByteMs;
-        if (c.framer.midFrame() && quiet > kMidFrameMs)
-            overdue.emplace_back(socket, QStringLiteral("it stopped in the middle of a frame"));
-        else if (quiet > kIdleMs)
-            overdue.emplace_back(socket, QStringLiteral("it sent nothing for %1 s").arg(kIdleMs / 1000));
+        if (c.framer.midFrame() && now - c.frameStartMs > kFrameMs)
+            overdue.emplace_back(socket, QStringLiteral("its request was not whole %1 s after its first byte").arg(kFrameMs / 1000));
+        else if (!c.framer.midFrame() && now - c.lastRequestMs > kIdleMs)
+            overdue.emplace_back(socket, QStringLiteral("it asked nothing for %1 s").arg(kIdleMs / 1000));
     }
     for (const auto &[socket, why] : overdue)
         dropClient(socket, why);

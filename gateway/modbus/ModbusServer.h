@@ -8,9 +8,9 @@
 #include "ModbusListen.h"
 #include "ModbusRequest.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -25,8 +25,11 @@ class ModbusServer : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxClients = 8;
-    // Part of a frame waits this long for the rest; a silent client is closed after kIdleMs.
-    static constexpr int kMidFrameMs = 3000;
+    // One address may hold half the connections: a misbehaving machine leaves room for others.
+    static constexpr int kMaxPerAddress = kMaxClients / 2;
+    // A request must be whole this long after its first byte; a client that asks nothing for
+    // kIdleMs (from its last whole request, or its connection) is closed.
+    static constexpr int kFrameMs = 3000;
     static constexpr int kIdleMs = 60000;
     // A client answered waits this long before its next request is read: clients that ask in a
     // tight loop get about a thousand answers a second each, and the poll cycle, which shares
@@ -41,13 +44,21 @@ public:
     void close();
     int clients() const { return int(clients_.size()); }
     quint64 requestsAnswered() const { return answered_; }
+    quint64 bytesReceived() const { return received_; }
+    // Milliseconds of a clock that never goes back, for the client limits; a steady clock
+    // unless a test gives another.
+    void setClock(std::function<qint64()> nowMs);
+    // Closes the clients past their limits; runs every half second while clients are connected.
+    void dropOverdueClients();
 
 private:
     struct Client {
         std::unique_ptr<QSocketNotifier> notifier;
         ModbusFramer framer;
-        QString peer;
-        qint64 lastByteMs = 0;
+        QString peer;    // "address port n"
+        QString address; // the peer's address alone
+        qint64 frameStartMs = 0; // the first byte of the request in the framer
+        qint64 lastRequestMs = 0;
     };
 
     void acceptClients();
@@ -55,9 +66,12 @@ private:
     // false when the client is to be dropped.
     bool answerFrames(int socket, Client &client);
     void dropClient(int socket, const QString &why);
-    void dropOverdueClients();
+    // Clients whose peer has closed (seen before their turn comes): their slots are free.
+    void dropClosedClients();
+    // Empty when a client from `address` may connect; otherwise why not.
+    QString refusal(const QString &address) const;
     void resumeClients();
-    void sayRefused();
+    void sayRefused(const QString &why);
 
     BlockLinkOf linkOf_;
     modbus_t *ctx_ = nullptr;
@@ -67,8 +81,9 @@ private:
     std::map<int, Client> clients_;
     QTimer deadlines_;
     QTimer turn_;
-    QElapsedTimer clock_;
+    std::function<qint64()> nowMs_;
     quint64 answered_ = 0;
+    quint64 received_ = 0;
     quint64 refused_ = 0;
     qint64 refusalToldMs_ = -1;
 };

@@ -2,7 +2,27 @@
 
 #include "Clock.h"
 
-LinkHealth::LinkHealth(QObject *parent) : QObject(parent) {}
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+constexpr uint8_t kEveryKind = (1u << LinkHealth::kValueKinds) - 1;
+
+qint64 steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+LinkHealth::LinkHealth(QObject *parent) : QObject(parent), nowMs_(steadyMs) {}
+
+void LinkHealth::setMonotonicClock(std::function<qint64()> nowMs)
+{
+    nowMs_ = nowMs ? std::move(nowMs) : std::function<qint64()>(steadyMs);
+}
 
 void LinkHealth::noteTransaction(int block, ReplyKind kind)
 {
@@ -13,8 +33,8 @@ void LinkHealth::noteTransaction(int block, ReplyKind kind)
     case ReplyKind::Ack:
         ++h.replies;
         h.lastGoodReply = PLM_INC::clock().now();
-        h.pollsSinceGoodReply = 0;
-        setStale(block, false);
+        if (h.valuesReadMs < 0)
+            h.valuesReadMs = nowMs_();
         break;
     case ReplyKind::Nak:
         ++h.naks;
@@ -28,30 +48,41 @@ void LinkHealth::noteTransaction(int block, ReplyKind kind)
     }
 }
 
-void LinkHealth::notePoll(int block, ReplyKind kind)
+void LinkHealth::notePoll(int block, int valueKind, ReplyKind kind)
 {
     if (!validBlock(block))
         return;
-    const int64_t now = PLM_INC::clock().now().toSecsSinceEpoch();
-    Second &s = seconds_[size_t(block)][size_t(((now % kShareSeconds) + kShareSeconds) % kShareSeconds)];
-    if (s.at != now)
-        s = Second{now, 0, 0};
+    const int64_t second = PLM_INC::clock().now().toSecsSinceEpoch();
+    Second &s = seconds_[size_t(block)][size_t(((second % kShareSeconds) + kShareSeconds) % kShareSeconds)];
+    if (s.at != second)
+        s = Second{second, 0, 0};
     ++s.polls;
     BlockHealth &h = blocks_[size_t(block)];
-    if (kind == ReplyKind::Ack) {
+    const qint64 now = nowMs_();
+    const bool answered = kind == ReplyKind::Ack;
+    if (answered) {
         ++s.answered;
-        h.pollsSinceGoodReply = 0;
-        setStale(block, false);
-        return;
+        // The values of the start-up read stand for every kind until the first poll. A gap
+        // that made the block stale is no poll period.
+        if (h.polled && staleAt(h, now)) {
+            h.returning = true;
+            h.kindsSinceReturn = 0;
+        } else if (h.lastPollAnswered && h.lastPollMs >= 0) {
+            h.periodMs = now - h.lastPollMs;
+        }
+        if (valueKind >= 0 && valueKind < kValueKinds)
+            h.kindsSinceReturn |= uint8_t(1u << valueKind);
+        if (h.kindsSinceReturn == kEveryKind)
+            h.returning = false;
+        h.valuesReadMs = now;
+        h.polled = true;
     }
-    if (++h.pollsSinceGoodReply >= kStalePolls)
-        setStale(block, true);
+    h.lastPollMs = now;
+    h.lastPollAnswered = answered;
 }
 
 void LinkHealth::reset()
 {
-    for (int b = 0; b < kBlocks; ++b)
-        setStale(b, false);
     blocks_.fill(BlockHealth{});
     for (auto &row : seconds_)
         row.fill(Second{});
@@ -78,11 +109,40 @@ double LinkHealth::answeredShare(int block) const
     return polls == 0 ? -1 : double(answered) / double(polls);
 }
 
-void LinkHealth::setStale(int block, bool stale)
+bool LinkHealth::staleAt(const BlockHealth &h, qint64 now) const
 {
-    BlockHealth &h = blocks_[size_t(block)];
-    if (h.stale == stale)
-        return;
-    h.stale = stale;
-    emit staleChanged(block, stale);
+    return h.valuesReadMs >= 0 && now - h.valuesReadMs > limitOf(h);
+}
+
+ValuesQuality LinkHealth::quality(int block) const
+{
+    if (!validBlock(block) || blocks_[size_t(block)].valuesReadMs < 0)
+        return ValuesQuality::None;
+    const BlockHealth &h = blocks_[size_t(block)];
+    if (staleAt(h, nowMs_()))
+        return ValuesQuality::Stale;
+    return h.returning ? ValuesQuality::Returning : ValuesQuality::Good;
+}
+
+bool LinkHealth::isStale(int block) const
+{
+    const ValuesQuality q = quality(block);
+    return q == ValuesQuality::Stale || q == ValuesQuality::Returning;
+}
+
+qint64 LinkHealth::valuesAgeMs(int block) const
+{
+    if (!validBlock(block) || blocks_[size_t(block)].valuesReadMs < 0)
+        return -1;
+    return nowMs_() - blocks_[size_t(block)].valuesReadMs;
+}
+
+qint64 LinkHealth::staleLimitMs(int block) const
+{
+    return validBlock(block) ? limitOf(blocks_[size_t(block)]) : kMinStaleMs;
+}
+
+qint64 LinkHealth::limitOf(const BlockHealth &h)
+{
+    return std::max(kMinStaleMs, kStalePeriods * h.periodMs);
 }

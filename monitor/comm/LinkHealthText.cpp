@@ -16,7 +16,9 @@ QStringList LinkHealthRowTexts(const LinkHealth &health, int block, bool present
     const BlockHealth &h = health.block(block);
     QString state = QStringLiteral("absent");
     if (present)
-        state = h.stale ? QStringLiteral("stale") : QStringLiteral("ok");
+        state = health.quality(block) == ValuesQuality::Returning ? QStringLiteral("returning")
+                : health.isStale(block)                                ? QStringLiteral("stale")
+                                                                       : QStringLiteral("ok");
     const double share = health.answeredShare(block);
     // Rounded down so that one lost poll never shows as 100 %.
     const QString shareText = share < 0 ? QStringLiteral("-")

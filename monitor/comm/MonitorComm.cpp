@@ -179,8 +179,8 @@ void MonitorComm::transact(int block, Command command, const QString &item, cons
     sendUnclassified(block, command, item, data, [this, block, command, item, then = std::move(then)](const QString &reply) {
         CommError = 0;
         const ReplyKind kind = ClassifyReply(reply);
-        emit transactionDone(block, kind);
         const bool own = AnswersRequest(reply, block, item);
+        emit transactionDone(block, own ? kind : ReplyKind::NoReply);
         if (own && (kind == ReplyKind::Ack || kind == ReplyKind::Nak))
             heldBlocks_ &= BlockMask(~BlockBit(block)); // the block answers: its writes may go
         if (!own)

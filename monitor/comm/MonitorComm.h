@@ -113,8 +113,11 @@ signals:
     void quitRequested();
     // Every classified transaction with a block, and every poll step's outcome: the link health
     // and the publisher follow the line through these.
+    // A reply of another request counts as no reply for this block (and not for the other).
     void transactionDone(int block, ReplyKind kind);
-    void blockPolled(int block, int pollItem, ReplyKind kind);
+    // valueKind: what the step read, 0 process values, 1 status words, 2 output values,
+    // 3 heater currents.
+    void blockPolled(int block, int valueKind, ReplyKind kind);
     // A tick has ended (its transactions are done and the notices are up to date).
     void tickEnded();
     // The last step has ended and nothing is on the line.

@@ -192,9 +192,11 @@ void MonitorComm::PollMonitorData()
             finish();
             return;
         }
+        // Process values, status words, output values, heater currents: kinds 0..3.
+        const int valueKind = pollItem == 2 && !heaterMvTurn_ ? 3 : pollItem;
         transact(block, Command::Read, pollItemCode(pollItem, heaterMvTurn_), QString(),
-                 [this, block, pollItem, finish](const QString &reply) {
-                     emit blockPolled(block, pollItem, ClassifyReply(reply));
+                 [this, block, valueKind, finish](const QString &reply) {
+                     emit blockPolled(block, valueKind, ClassifyReply(reply));
                      finish();
                  });
     });

@@ -2,21 +2,33 @@
 
 #include "STDComm.h"
 
+#include <QDeadlineTimer>
+#include <atomic>
+
+namespace {
+std::atomic<bool> g_leftBehind{false};
+}
+
 class LineThread::Thread final : public QThread {
 public:
-    Thread(LineThread &owner, LinkFactory makeLink) : owner_(owner), makeLink_(std::move(makeLink)) {}
+    Thread(std::shared_ptr<Shared> shared, LinkFactory makeLink)
+        : shared_(std::move(shared)), makeLink_(std::move(makeLink))
+    {
+    }
 
 protected:
-    void run() override { owner_.serve(makeLink_); }
+    void run() override { serve(*shared_, makeLink_); }
 
 private:
-    LineThread &owner_;
+    std::shared_ptr<Shared> shared_; // the thread's own hold: it may outlive the LineThread
     LinkFactory makeLink_;
 };
 
-LineThread::LineThread(LinkFactory makeLink)
+LineThread::LineThread(LinkFactory makeLink, int endWaitMs) : shared_(std::make_shared<Shared>()), endWaitMs_(endWaitMs)
 {
-    thread_ = std::make_unique<Thread>(*this, std::move(makeLink));
+    Shared *shared = shared_.get();
+    shared_->receiver = std::make_unique<OutcomeReceiver>([shared] { deliverFinished(*shared); });
+    thread_ = std::make_unique<Thread>(shared_, std::move(makeLink));
     thread_->setObjectName(QStringLiteral("line"));
     thread_->start();
 }
@@ -24,60 +36,76 @@ LineThread::LineThread(LinkFactory makeLink)
 LineThread::~LineThread()
 {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ending_ = true;
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        shared_->ending = true;
     }
-    queued_.notify_one();
-    thread_->wait();
+    shared_->queued.notify_one();
+    if (!thread_->wait(QDeadlineTimer(endWaitMs_))) {
+        // Left behind, never destroyed: the thread object and what the thread uses stay
+        // until the process ends. Outcomes it sends later are dropped (ending is set).
+        g_leftBehind = true;
+        qWarning("line thread: still in the device %d ms after the end began (a close that does not return); left behind",
+                 endWaitMs_);
+        (void)thread_.release();
+        (void)new std::shared_ptr<Shared>(shared_);
+        return;
+    }
     // Outcomes that came back after the engine stopped listening are dropped with the lock
     // held, after the line thread's last touch of them.
-    std::lock_guard<std::mutex> lock(mutex_);
-    finished_.clear();
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->finished.clear();
+}
+
+bool LineThread::leftBehind()
+{
+    return g_leftBehind;
 }
 
 void LineThread::run(Work work, Done done)
 {
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        jobs_.push_back(Job{std::move(work), std::move(done)});
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        shared_->jobs.push_back(Job{std::move(work), std::move(done)});
     }
-    queued_.notify_one();
+    shared_->queued.notify_one();
 }
 
-void LineThread::serve(const LinkFactory &makeLink)
+void LineThread::serve(Shared &shared, const LinkFactory &makeLink)
 {
     LinkHost host(makeLink());
     for (;;) {
         Job job;
         {
-            std::unique_lock<std::mutex> lock(mutex_);
-            queued_.wait(lock, [this] { return ending_ || !jobs_.empty(); });
-            if (jobs_.empty())
+            std::unique_lock<std::mutex> lock(shared.mutex);
+            shared.queued.wait(lock, [&shared] { return shared.ending || !shared.jobs.empty(); });
+            if (shared.jobs.empty())
                 return;
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
+            job = std::move(shared.jobs.front());
+            shared.jobs.pop_front();
         }
         LinkOutcome outcome = host.run(job.work);
         job.work = nullptr; // what it held goes on this thread, with the link's other work
         bool wake = false;
         {
-            std::lock_guard<std::mutex> lock(mutex_);
-            wake = finished_.empty();
-            finished_.emplace_back(std::move(job.done), std::move(outcome));
+            std::lock_guard<std::mutex> lock(shared.mutex);
+            wake = shared.finished.empty();
+            shared.finished.emplace_back(std::move(job.done), std::move(outcome));
         }
         // One queued call takes every outcome waiting by then; a receiver deleted before it
         // arrives drops it.
         if (wake)
-            QMetaObject::invokeMethod(&receiver_, "deliver", Qt::QueuedConnection);
+            QMetaObject::invokeMethod(shared.receiver.get(), "deliver", Qt::QueuedConnection);
     }
 }
 
-void LineThread::deliverFinished()
+void LineThread::deliverFinished(Shared &shared)
 {
     std::deque<std::pair<Done, LinkOutcome>> ready;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ready.swap(finished_);
+        std::lock_guard<std::mutex> lock(shared.mutex);
+        if (shared.ending)
+            return; // the engine has stopped listening
+        ready.swap(shared.finished);
     }
     for (auto &[done, outcome] : ready)
         done(outcome);

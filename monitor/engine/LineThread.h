@@ -27,35 +27,45 @@ private:
 class LineThread final : public LinkService {
 public:
     using LinkFactory = std::function<std::unique_ptr<tobrel::STDComm>()>;
+    // How long the end waits for the work already handed over (a transaction ends within its
+    // time-out, a close within its drain bound) before it leaves the thread behind.
+    static constexpr int kEndWaitMs = 3000;
 
     // The link is made on the line thread (a serial port belongs to the thread that made it).
-    explicit LineThread(LinkFactory makeLink);
-    // Lets the work already handed over finish (a transaction ends within its time-out, a
-    // close within its drain bound), then ends the thread; outcomes still on their way are
-    // dropped.
+    explicit LineThread(LinkFactory makeLink, int endWaitMs = kEndWaitMs);
+    // Lets the work already handed over finish, then ends the thread; outcomes still on their
+    // way are dropped. A thread still inside its work after endWaitMs (a device whose close
+    // never returns) is left behind with what it uses: the program ends without it.
     ~LineThread() override;
 
     void run(Work work, Done done) override;
     tobrel::STDComm *sameThreadLink() override { return nullptr; }
+    // True once an end has left the thread behind (kept for the log and for tests).
+    static bool leftBehind();
 
 private:
     struct Job {
         Work work;
         Done done;
     };
+    // What the line thread uses: it outlives this object when the thread is left behind.
+    struct Shared {
+        // Work and outcomes change hands under this lock only, so each side sees what the
+        // other wrote before it handed over.
+        std::mutex mutex;
+        std::condition_variable queued;
+        std::deque<Job> jobs;
+        std::deque<std::pair<Done, LinkOutcome>> finished;
+        bool ending = false;
+        std::unique_ptr<OutcomeReceiver> receiver; // lives on the engine's thread
+    };
     class Thread;
 
-    void serve(const LinkFactory &makeLink);
+    static void serve(Shared &shared, const LinkFactory &makeLink);
     // On the engine's thread: the outcomes that have come back, in order.
-    void deliverFinished();
+    static void deliverFinished(Shared &shared);
 
-    OutcomeReceiver receiver_{[this] { deliverFinished(); }}; // lives on the engine's thread
-    // Work and outcomes change hands under this lock only, so each side sees what the other
-    // wrote before it handed over.
-    std::mutex mutex_;
-    std::condition_variable queued_;
-    std::deque<Job> jobs_;
-    std::deque<std::pair<Done, LinkOutcome>> finished_;
-    bool ending_ = false;
+    std::shared_ptr<Shared> shared_;
     std::unique_ptr<QThread> thread_;
+    int endWaitMs_;
 };

@@ -170,10 +170,12 @@ QByteArray HealthPayload(const LinkHealth &health, int block, bool present, cons
 {
     const BlockHealth &h = health.block(block);
     const double share = health.answeredShare(block);
+    const qint64 age = health.valuesAgeMs(block);
     Obj o;
     o.add("block", QByteArray::number(block + 1))
         .add("present", jsonBool(present))
-        .add("stale", jsonBool(h.stale))
+        .add("stale", jsonBool(health.isStale(block)))
+        .add("age_s", age < 0 ? QByteArrayLiteral("null") : QByteArray::number(age / 1000))
         .add("replies", QByteArray::number(qulonglong(h.replies)))
         .add("timeouts", QByteArray::number(qulonglong(h.timeOuts)))
         .add("naks", QByteArray::number(qulonglong(h.naks)))

@@ -21,6 +21,8 @@ Publisher::Publisher(MonitorComm &comm, const LinkHealth &health, QObject *paren
     });
     healthTimer_.setInterval(kHealthIntervalMs);
     connect(&healthTimer_, &QTimer::timeout, this, &Publisher::publishHealth);
+    staleTimer_.setInterval(kStaleCheckMs);
+    connect(&staleTimer_, &QTimer::timeout, this, &Publisher::publishStaleChanges);
 }
 
 Publisher::~Publisher()
@@ -40,6 +42,7 @@ bool Publisher::start(const BrokerSettings &settings, QString *error, size_t que
     lastRaw_.fill(kNotPublished);
     setHistoryEntryObserver([this](const HistoryEntry &e) { publishAlarm(e); });
     healthTimer_.start();
+    staleTimer_.start();
     return true;
 }
 
@@ -49,6 +52,7 @@ void Publisher::stop()
         return;
     setHistoryEntryObserver({});
     healthTimer_.stop();
+    staleTimer_.stop();
     client_.reset();
 }
 
@@ -85,12 +89,24 @@ void Publisher::publishBlock(int block)
 
 void Publisher::publishHealth()
 {
-    if (!client_)
-        return;
-    const QDateTime now = PLM_INC::clock().now();
     for (int b = 0; b < kBlocks; ++b)
         if (BlockAbsent[b] == 0)
-            client_->publish({HealthTopic(prefix_, b), HealthPayload(health_, b, true, now), 0, false, false});
+            publishBlockHealth(b);
+}
+
+void Publisher::publishBlockHealth(int block)
+{
+    if (!client_)
+        return;
+    staleShown_[size_t(block)] = health_.isStale(block);
+    client_->publish({HealthTopic(prefix_, block), HealthPayload(health_, block, true, PLM_INC::clock().now()), 0, false, false});
+}
+
+void Publisher::publishStaleChanges()
+{
+    for (int b = 0; b < kBlocks; ++b)
+        if (BlockAbsent[b] == 0 && health_.isStale(b) != staleShown_[size_t(b)])
+            publishBlockHealth(b);
 }
 
 void Publisher::publishAlarm(const HistoryEntry &entry)

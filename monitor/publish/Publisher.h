@@ -1,8 +1,8 @@
 // What the monitor publishes and when: after every completed poll of a block, the channels of
 // that block whose values changed; every history entry as an alarm event (QoS 1); every few
-// seconds the link health of each block; every change of the change record as an event (QoS 1);
-// "online" while connected. Nothing received from the broker is ever read: the publisher only
-// sends.
+// seconds the link health of each block, and a block's at once when its values go stale or
+// good again; every change of the change record as an event (QoS 1); "online" while
+// connected. Nothing received from the broker is ever read: the publisher only sends.
 #pragma once
 
 #include "BrokerSettings.h"
@@ -27,6 +27,8 @@ class Publisher : public QObject {
     Q_OBJECT
 public:
     static constexpr int kHealthIntervalMs = 5000;
+    // Staleness is a matter of time: looked at this often, a change is published at once.
+    static constexpr int kStaleCheckMs = 1000;
 
     Publisher(MonitorComm &comm, const LinkHealth &health, QObject *parent = nullptr);
     ~Publisher() override;
@@ -38,6 +40,8 @@ public:
 
     void publishBlock(int block); // the changed channels of a block
     void publishHealth();         // every present block
+    void publishBlockHealth(int block);
+    void publishStaleChanges();   // the blocks whose staleness changed since last published
     void publishAlarm(const HistoryEntry &entry);
     // A change of the change record, as an event (QoS 1, not retained) on <prefix>/changes;
     // a change without a user is published as the login name's.
@@ -48,6 +52,8 @@ private:
     std::unique_ptr<MqttClient> client_;
     QString prefix_;
     QTimer healthTimer_;
+    QTimer staleTimer_;
+    std::array<bool, 16> staleShown_{};
     std::array<QByteArray, 320> lastPayload_{}; // without the time: what was last published
     // The image fields behind each payload; a value no field can hold marks "not yet published".
     using RawValues = std::array<int32_t, 12>;

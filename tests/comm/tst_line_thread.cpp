@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <QThread>
+#include <atomic>
+#include <future>
 #include <mutex>
 
 using namespace PLM_INC;
@@ -102,6 +104,22 @@ private slots:
         std::lock_guard<std::mutex> lock(use.mutex);
         QVERIFY(use.elsewhere > 1000);
         QCOMPARE(use.onWindowThread, 0);
+    }
+
+    // A device whose close never returns does not hold the end: the thread is left behind in it.
+    void aCloseThatNeverReturnsIsLeftBehind()
+    {
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        std::atomic<bool> closeEnded{false};
+        auto service = std::make_unique<LineThread>([] { return std::make_unique<tobrel::STDComm>(); }, 100);
+        service->run([&](tobrel::STDComm &) { return released.wait_for(std::chrono::seconds(30)), closeEnded = true, LinkOutcome(); },
+                     [](const LinkOutcome &) { QFAIL("an outcome reached an engine that has ended"); });
+        service.reset();
+        QVERIFY2(!closeEnded && LineThread::leftBehind(), "the end waited for the close");
+        release.set_value();
+        QVERIFY(QTest::qWaitFor([&] { return closeEnded.load(); }, 30000));
+        QTest::qWait(50); // an outcome on its way would arrive now
     }
 };
 

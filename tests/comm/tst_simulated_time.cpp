@@ -1,8 +1,9 @@
 // The link driver in simulated time against the in-process installation: ten minutes of
-// polling 16 blocks, a block transfer with its 15 s pause and a dead line of 30 s, with what
-// the screen shows at every step. Nothing waits for real; the run is the same every time.
+// polling 16 blocks, a block transfer with its 15 s pause and a dead line of 30 s, with what the
+// screen and link health show at every step; a late reply counts for nobody. Nothing waits.
 #include "DeviceModel.h"
 #include "ItemTable.h"
+#include "LinkHealth.h"
 #include "LinkRequests.h"
 #include "MonitorComm.h"
 #include "PLM_INC.h"
@@ -14,6 +15,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <algorithm>
+#include <array>
 #include <functional>
 
 using namespace PLM_INC;
@@ -139,6 +141,12 @@ private slots:
         auto release = qScopeGuard([&comm] { comm.closePort(); });
         comm.setView(&view);
         const std::vector<std::string> &frames = world.line().frames();
+        LinkHealth health;
+        health.setMonotonicClock([&clock] { return clock.nowMs(); });
+        connect(&comm, &MonitorComm::transactionDone, &health, &LinkHealth::noteTransaction);
+        std::array<int, 16> kinds{}; // the kinds of value read, since the line came back
+        connect(&comm, &MonitorComm::blockPolled, &health, [&](int b, int v, ReplyKind k) { health.notePoll(b, v, k), kinds[size_t(b)] |= k == ReplyKind::Ack ? 1 << v : 0; });
+        const auto every = [&health](ValuesQuality q) { int n = 0; for (int b = 0; b < 16; ++b) n += health.quality(b) == q; return n == 16; };
 
         // The probe and the start-up read: 16 x (00A1, 00A0), 16 x (0013, 0014), 16 x 37.
         comm.communicate();
@@ -200,11 +208,17 @@ private slots:
         world.runFor(1000);
         view.panel1.clear();
         view.notice.clear();
+        QVERIFY(every(ValuesQuality::Good));
         world.line().setUnplugged(true);
         const qint64 cut = clock.nowMs();
         mark = frames.size();
-        world.runFor(30000);
+        qint64 allStale = -1;
+        for (; clock.nowMs() < cut + 30000; world.runFor(10))
+            allStale = allStale < 0 && every(ValuesQuality::Stale) ? clock.nowMs() - cut : allStale;
+        qInfo("every block stale %lld ms after the line went silent", allStale);
+        QVERIFY2(allStale >= 0 && allStale <= 10000, "every block is stale within 10 s");
         const qint64 back = clock.nowMs();
+        kinds.fill(0);
         world.line().setUnplugged(false);
         world.runFor(2000);
         QVERIFY(!view.notice.empty());
@@ -222,8 +236,31 @@ private slots:
         QVERIFY2(deadFrames >= 30000 / 310 && deadFrames <= 30000 / 300 + 30,
                  qPrintable(QString::number(deadFrames) + " frames in the dead line's 30 s and 2 s after"));
 
+        for (qint64 end = clock.nowMs() + 15000; clock.nowMs() < end; world.runFor(10)) // good again when all is read
+            for (int b = 0; b < 16; ++b)
+                QVERIFY2((health.quality(b) == ValuesQuality::Good) == (kinds[size_t(b)] == 0xF), qPrintable(QString::number(b)));
         qInfo("%lld simulated s in %lld ms of real time, %zu frames", clock.nowMs() / 1000, real.elapsed(),
               frames.size());
+    }
+
+    // Block 1 answers after its time-out, while silent block 2 is asked: no answer of either.
+    void lateReplyCountsForNoBlock()
+    {
+        CommTestEnvironment env;
+        auto *world = new SimulatedWorld(sim::DeviceModel::allBlocks(2), kBaud);
+        SimulatedClock &clock = world->clock();
+        MonitorComm comm(std::unique_ptr<LinkService>(world), world->takeClock());
+        LinkHealth health;
+        connect(&comm, &MonitorComm::transactionDone, &health, &LinkHealth::noteTransaction);
+        runOnLinkOf(comm, clock);
+        markPresent({1, 2});
+        world->line().setFarEnd([&m = world->model()](const std::string &frame, qint64) {
+            return parseFrame(frame).block == 1 ? FarEndAnswer{m.handleFrame(frame), 350} : FarEndAnswer{}; });
+        comm.timer4().start();
+        world->runFor(20000);
+        QVERIFY(health.block(2).timeOuts > 10);
+        QCOMPARE(health.block(2).replies + health.block(1).replies, uint64_t(0));
+        comm.closePort();
     }
 };
 

@@ -238,7 +238,7 @@ private slots:
             for (int a = from; a < from + values; a += most)
                 ranges.push_back({t, name, a, std::min(most, from + values - a)});
         };
-        cover(Table::InputRegisters, "ir", 0, ValueCount(Table::InputRegisters), 125);
+        cover(Table::InputRegisters, "ir", 0, kAgeRegister, 125); // the age varies: read below
         cover(Table::InputRegisters, "ir", kDecimalsOffset, ValueCount(Table::InputRegisters), 125);
         cover(Table::HoldingRegisters, "hr", 0, ValueCount(Table::HoldingRegisters), 125);
         cover(Table::HoldingRegisters, "hr", kDecimalsOffset, ValueCount(Table::HoldingRegisters), 125);
@@ -272,7 +272,7 @@ private slots:
         }
         QVERIFY(checkedDecimals >= 16 * 20 * 8);
         // Beyond the map, and a block that cannot be there.
-        QCOMPARE(peer({QStringLiteral("1:ir:160:1"), QStringLiteral("1:hr:700:1"), QStringLiteral("17:ir:0:1")}),
+        QCOMPARE(peer({QStringLiteral("1:ir:162:1"), QStringLiteral("1:hr:700:1"), QStringLiteral("17:ir:0:1")}),
                  QStringList({QStringLiteral("exception 2"), QStringLiteral("exception 2"), QStringLiteral("exception 10")}));
     }
 
@@ -314,6 +314,7 @@ private slots:
     {
         sim_->withModel([](sim::DeviceModel &m) { m.block(5).present = false; });
         QVERIFY(waitUntil([&] { return one(QStringLiteral("6:ir:0:20")) == QLatin1String("exception 11"); }, 180000));
+        QCOMPARE(one(QStringLiteral("6:ir:161:1")), QStringLiteral("ok 1")); // stale, and says so
         // The other blocks answer as before.
         QCOMPARE(one(QStringLiteral("5:ir:0:20")), okLine(Table::InputRegisters, 4, 0, 20));
         sim_->withModel([](sim::DeviceModel &m) { m.block(5).present = true; });
@@ -328,6 +329,7 @@ private slots:
         std::vector<std::unique_ptr<QTcpSocket>> held;
         for (int i = 0; i < ModbusServer::kMaxClients; ++i) {
             held.push_back(std::make_unique<QTcpSocket>());
+            held.back()->bind(QHostAddress(i % 2 ? QStringLiteral("127.0.0.2") : QStringLiteral("127.0.0.1"))); // half a slot each
             held.back()->connectToHost(QHostAddress::LocalHost, quint16(port_));
             QVERIFY(held.back()->waitForConnected(10000));
         }

@@ -122,6 +122,8 @@ private slots:
         QTest::newRow("unit 255") << read(4, 0, 1) << 255 << live << int(kGatewayPathUnavailable);
         QTest::newRow("absent block") << read(3, 0, 1) << 4 << int(BlockLink::Absent) << int(kGatewayPathUnavailable);
         QTest::newRow("stale block") << read(4, 0, 20) << 4 << int(BlockLink::NoValues) << int(kGatewayTargetFailed);
+        QTest::newRow("stale block: age and quality alone") << read(4, kAgeRegister, 2) << 4 << int(BlockLink::NoValues) << int(kNone);
+        QTest::newRow("stale block: a value and the quality") << read(4, kAgeRegister - 1, 2) << 4 << int(BlockLink::NoValues) << int(kGatewayTargetFailed);
         QTest::newRow("stale block, bad address first") << read(4, 500, 1) << 4 << int(BlockLink::NoValues) << int(kIllegalDataAddress);
     }
     void exceptions()
@@ -145,17 +147,17 @@ private slots:
         }
     }
 
-    // Block 1..16 as the gateway sees it: absent from the start-up read, stale after three
-    // missed poll cycles, nothing before the start-up read ends.
+    // Block 1..16 as the gateway sees it: absent from the start-up read, stale once its values
+    // are older than the stale limit (5 s here), nothing before the start-up read ends.
     void blockLink_data()
     {
         QTest::addColumn<bool>("startedUp");
         QTest::addColumn<bool>("absent");
-        QTest::addColumn<int>("missedPolls");
+        QTest::addColumn<int>("silentMs");
         QTest::addColumn<int>("link");
         QTest::newRow("answering") << true << false << 0 << int(BlockLink::Live);
-        QTest::newRow("two cycles missed") << true << false << LinkHealth::kStalePolls - 1 << int(BlockLink::Live);
-        QTest::newRow("three cycles missed") << true << false << LinkHealth::kStalePolls << int(BlockLink::NoValues);
+        QTest::newRow("at the stale limit") << true << false << 5000 << int(BlockLink::Live);
+        QTest::newRow("past the stale limit") << true << false << 5001 << int(BlockLink::NoValues);
         QTest::newRow("absent") << true << true << 0 << int(BlockLink::Absent);
         QTest::newRow("before the start-up read") << false << false << 0 << int(BlockLink::NoValues);
         QTest::newRow("absent before the start-up read") << false << true << 0 << int(BlockLink::NoValues);
@@ -164,15 +166,16 @@ private slots:
     {
         QFETCH(bool, startedUp);
         QFETCH(bool, absent);
-        QFETCH(int, missedPolls);
+        QFETCH(int, silentMs);
         QFETCH(int, link);
         PLM_INC::ResetImage();
         PLM_INC::BlockAbsent[6] = absent ? 1 : 0;
+        qint64 now = 0;
         LinkHealth health;
+        health.setMonotonicClock([&now] { return now; });
         health.noteTransaction(6, ReplyKind::Ack);
-        for (int i = 0; i < missedPolls; ++i)
-            health.notePoll(6, ReplyKind::NoReply);
-        QCOMPARE(int(LinkOfBlock(6, startedUp, health)), link);
+        now = silentMs;
+        QCOMPARE(int(LinkOfBlock(6, startedUp, health).link), link);
     }
 
     // Whole, split in two at every byte, byte by byte: the same frames; garbage is found as

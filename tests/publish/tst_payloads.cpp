@@ -247,11 +247,11 @@ private slots:
         QVERIFY(fresh.value(QStringLiteral("last_good_reply")).isNull());
         for (int i = 0; i < answered; ++i) {
             health.noteTransaction(3, ReplyKind::Ack);
-            health.notePoll(3, ReplyKind::Ack);
+            health.notePoll(3, 0, ReplyKind::Ack);
         }
         for (int i = 0; i < failed; ++i) {
             health.noteTransaction(3, ReplyKind::ChecksumFailure);
-            health.notePoll(3, ReplyKind::ChecksumFailure);
+            health.notePoll(3, 0, ReplyKind::ChecksumFailure);
         }
         const QByteArray payload = HealthPayload(health, 3, true, kAt);
         const QJsonObject o = parse(payload);

@@ -65,7 +65,7 @@ class TestPublish : public QObject {
             }
             QObject::connect(comm.get(), &MonitorComm::transactionDone, &health, &LinkHealth::noteTransaction);
             QObject::connect(comm.get(), &MonitorComm::blockPolled, &health,
-                             [this](int b, int, ReplyKind k) { health.notePoll(b, k); });
+                             [this](int b, int v, ReplyKind k) { health.notePoll(b, v, k); });
             publisher = std::make_unique<Publisher>(*comm, health);
             BrokerSettings s;
             s.host = QStringLiteral("127.0.0.1");

@@ -28,11 +28,16 @@ class TestLinkStatus : public QObject {
             qFatal("no control %s", qPrintable(name));
         return w;
     }
+    qint64 m_now = 0; // the health's clock, ms
+    // The block's values read once, then `polls` unanswered steps 600 ms apart (nine pass 5 s).
     void missPolls(int block, int polls)
     {
+        m_win->linkHealth->setMonotonicClock([this] { return m_now; });
+        m_win->linkHealth->notePoll(block, 0, ReplyKind::Ack);
         for (int i = 0; i < polls; ++i) {
+            m_now += 600;
             m_win->linkHealth->noteTransaction(block, ReplyKind::NoReply);
-            m_win->linkHealth->notePoll(block, ReplyKind::NoReply);
+            m_win->linkHealth->notePoll(block, 0, ReplyKind::NoReply);
         }
     }
 
@@ -95,8 +100,9 @@ private slots:
         if (tab == 2) // lamps keep their colours on a stale block
             QCOMPARE(Lamp::colorName(m_win->findChild<Lamp *>(QStringLiteral("tb2_staA1_0"))->fillColor()), QStringLiteral("red"));
 
-        // One answer unmarks the block at the next refresh.
-        m_win->linkHealth->notePoll(silentBlock, ReplyKind::Ack);
+        // Answers of every kind of value unmark the block at the next refresh.
+        for (int kind = 0; kind < LinkHealth::kValueKinds; ++kind)
+            m_win->linkHealth->notePoll(silentBlock, kind, ReplyKind::Ack);
         m_win->SelectDispItem();
         QVERIFY(!l->property("stale").toBool());
         QCOMPARE(l->palette().color(QPalette::WindowText), normal);
@@ -110,10 +116,10 @@ private slots:
         missPolls(1, 9);
         for (int i = 0; i < 3; ++i) {
             m_win->linkHealth->noteTransaction(0, ReplyKind::Ack);
-            m_win->linkHealth->notePoll(0, ReplyKind::Ack);
+            m_win->linkHealth->notePoll(0, 0, ReplyKind::Ack);
         }
         m_win->linkHealth->noteTransaction(0, ReplyKind::Nak);
-        m_win->linkHealth->notePoll(0, ReplyKind::Nak);
+        m_win->linkHealth->notePoll(0, 0, ReplyKind::Nak);
         QAction *menu = m_win->menuAction(QStringLiteral("mnuCommStatus"));
         QVERIFY(menu);
         QCOMPARE(menu->text(), QStringLiteral("Communication status(&C)"));
@@ -128,7 +134,7 @@ private slots:
             return cells.join(QLatin1Char('|'));
         };
         QVERIFY2(row(0).startsWith(QStringLiteral("01|ok|3|0|1|0|75 %|")), qPrintable(row(0)));
-        QCOMPARE(row(1), QStringLiteral("02|stale|0|9|0|0|0 %|-"));
+        QCOMPARE(row(1), QStringLiteral("02|stale|0|9|0|0|10 %|-"));
         QCOMPARE(row(15), QStringLiteral("16|absent|0|0|0|0|-|-"));
         QCOMPARE(window->Grid->rowCount(), 16);
     }

@@ -162,9 +162,11 @@ private slots:
             ProcessValue[change.mid(14).toInt()] = 4321;
         else if (change == QLatin1String("alarm 2 of channel 3"))
             StatusWord[3] = kStatusAlarm2;
-        else if (change == QLatin1String("block 1 silent"))
-            for (int i = 0; i < 9; ++i)
-                m_win->linkHealth->notePoll(1, ReplyKind::NoReply);
+        else if (change == QLatin1String("block 1 silent")) {
+            m_win->linkHealth->setMonotonicClock([] { return qint64(0); });
+            m_win->linkHealth->notePoll(1, 0, ReplyKind::Ack);
+            m_win->linkHealth->setMonotonicClock([] { return qint64(60000); });
+        }
         m_win->SelectDispItem();
         settle();
 

@@ -55,7 +55,7 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     linkHealth = new LinkHealth(this);
     connect(m_comm, &MonitorComm::transactionDone, linkHealth, &LinkHealth::noteTransaction);
     connect(m_comm, &MonitorComm::blockPolled, linkHealth,
-            [this](int block, int, ReplyKind kind) { linkHealth->notePoll(block, kind); });
+            [this](int block, int valueKind, ReplyKind kind) { linkHealth->notePoll(block, valueKind, kind); });
     publisher = new Publisher(*m_comm, *linkHealth, this);
 
     buildFrame();
