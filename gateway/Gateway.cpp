@@ -1,6 +1,7 @@
 #include "Gateway.h"
 
 #include "AlarmHistory.h"
+#include "ChangeRecord.h"
 #include "Clock.h"
 #include "DataFolder.h"
 #include "LinkHealth.h"
@@ -56,6 +57,21 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
                      [health](int block, int valueKind, ReplyKind kind) { health->notePoll(block, valueKind, kind); });
     staleNotices_ = std::make_unique<StaleNotices>(*health_, view_);
     publisher_ = std::make_unique<Publisher>(*comm_, *health_);
+    // The gateway writes no setting: what its record holds are the changes made at the units.
+    const QString changes = PLM_INC::ChangeRecordFolder();
+    if (!QDir().mkpath(changes)) {
+        *error = QStringLiteral("The folder \"%1\" cannot be made.").arg(changes);
+        return false;
+    }
+    changeRecord_ = std::make_unique<PLM_INC::ChangeRecord>(changes);
+    changeRecord_->setUser(QStringLiteral("plm870-gateway"));
+    changeRecord_->setFailureHandler([](const QString &message) { qWarning("%s", qPrintable(message)); });
+    QObject::connect(comm_.get(), &MonitorComm::settingChanged, [this](PLM_INC::SettingChange change) {
+        change.user = changeRecord_->user();
+        changeRecord_->append(change);
+        if (publisher_)
+            publisher_->publishChange(change);
+    });
     if (options.broker.enabled() && !publisher_->start(options.broker.settings, error))
         return false;
     if (options.modbus.enabled()) {

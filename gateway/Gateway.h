@@ -11,6 +11,9 @@
 class LinkHealth;
 class MonitorComm;
 class Publisher;
+namespace PLM_INC {
+class ChangeRecord;
+}
 class StaleNotices;
 namespace modbus {
 class ModbusServer;
@@ -32,6 +35,7 @@ private:
     std::unique_ptr<LinkHealth> health_;
     std::unique_ptr<StaleNotices> staleNotices_;
     std::unique_ptr<Publisher> publisher_;
+    std::unique_ptr<PLM_INC::ChangeRecord> changeRecord_;
     std::unique_ptr<modbus::ModbusServer> modbus_;
     QString historyFile_;
 };

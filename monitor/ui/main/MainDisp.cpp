@@ -1,5 +1,7 @@
 #include "MainDisp.h"
 
+#include "ChangeRecord.h"
+
 #include "Controls.h"
 #include "DataFolder.h"
 #include "InstallLayout.h"
@@ -57,6 +59,11 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     connect(m_comm, &MonitorComm::blockPolled, linkHealth,
             [this](int block, int valueKind, ReplyKind kind) { linkHealth->notePoll(block, valueKind, kind); });
     publisher = new Publisher(*m_comm, *linkHealth, this);
+    connect(m_comm, &MonitorComm::settingChanged, this, [this](PLM_INC::SettingChange change) {
+        change.user = changeRecord.user();
+        changeRecord.append(change);
+        publisher->publishChange(change);
+    });
 
     buildFrame();
     setStyleSheet(Controls::valueFieldStyle() + StaleFieldStyle());

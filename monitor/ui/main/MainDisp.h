@@ -7,6 +7,8 @@
 // entry (QComboBox::activated) and when code sets a list index through setListIndex().
 #pragma once
 
+#include "ChangeRecord.h"
+
 #include "AccessibleControls.h"
 #include "LinkView.h"
 #include "WindowHost.h"
@@ -161,6 +163,8 @@ public:
     SubDisp_History *subDispHistory = nullptr;
     // The record of setting changes (User menu), read each time it opens.
     ChangeRecordWindow *changeRecordWindow = nullptr;
+    // Where every setting change the link driver reports is written.
+    PLM_INC::ChangeRecord changeRecord;
     SubDisp_Block *subDispBlock = nullptr;
     SubDisp_Chname *subDispChname = nullptr;
     // The link health of every block (fed by the link driver) and its window under Disp.
