@@ -141,13 +141,15 @@ void MonitorComm::reRead(const LinkRequestJob &request)
         for (const QString &item : items) {
             runner_.add([this, block, item, missed] {
                 const BlockCounts before = CountsOf(item, block);
-                transact(block, Command::Read, item, QString(), [this, block, item, missed, before](const QString &reply) {
+                const BlockCounts sent = CountsOf(item, block, true);
+                transact(block, Command::Read, item, QString(),
+                         [this, block, item, missed, before, sent](const QString &reply) {
                     if (ClassifyReply(reply) != ReplyKind::Ack) {
                         missed->append(item);
                         return;
                     }
                     // What the re-read finds that the program neither read nor wrote was set at the unit.
-                    for (const SettingChange &change : UnitChanges(item, block, before, CountsOf(item, block)))
+                    for (const SettingChange &change : UnitChanges(item, block, before, sent, CountsOf(item, block)))
                         emit settingChanged(change);
                 });
             });
@@ -161,8 +163,11 @@ void MonitorComm::reRead(const LinkRequestJob &request)
             holdBlock(request.block);
             PendingRequests.pushFront(std::move(again));
         }
-        SelectedItem = 0;
-        view_->resetSettingEditor();
+        // The block re-read clears the editor; the read of an item a write left unknown does not.
+        if (request.items.isEmpty()) {
+            SelectedItem = 0;
+            view_->resetSettingEditor();
+        }
         // A change at the unit while the block was read shows in the status words it read:
         // its values must be read again before a write carries the old ones back.
         statecomchk(request.block);

@@ -44,12 +44,17 @@ SettingChange change(const ItemInfo &info, int channel, QString before, QString 
 
 } // namespace
 
-BlockCounts CountsOf(const QString &item, int block)
+BlockCounts CountsOf(const QString &item, int block, bool sent)
 {
     BlockCounts counts;
     const ItemInfo *info = ItemByCode(item);
-    for (int c = 0; info && info->field && c < kChannelsPerBlock; ++c)
-        counts[size_t(c)] = ControllerCount(info->field, block * kChannelsPerBlock + c);
+    for (int c = 0; info && info->field && c < kChannelsPerBlock; ++c) {
+        const int ch = block * kChannelsPerBlock + c;
+        if (!sent)
+            counts[size_t(c)] = ControllerCount(info->field, ch);
+        else if (const std::optional<SentValue> value = SentCount(info->field, ch))
+            counts[size_t(c)] = value->count;
+    }
     return counts;
 }
 
@@ -73,7 +78,7 @@ std::vector<SettingChange> WriteChanges(const QString &item, int block, const st
 }
 
 std::vector<SettingChange> UnitChanges(const QString &item, int block, const BlockCounts &before,
-                                       const BlockCounts &after)
+                                       const BlockCounts &sentBefore, const BlockCounts &after)
 {
     std::vector<SettingChange> changes;
     const ItemInfo *info = ItemByCode(item);
@@ -81,7 +86,8 @@ std::vector<SettingChange> UnitChanges(const QString &item, int block, const Blo
         return changes; // monitored values and commands change by themselves
     for (int c = 0; c < kChannelsPerBlock; ++c) {
         const int ch = block * kChannelsPerBlock + c;
-        if (before[size_t(c)] && after[size_t(c)] && before[size_t(c)] != after[size_t(c)])
+        const auto &now = after[size_t(c)];
+        if (before[size_t(c)] && now && now != before[size_t(c)] && now != sentBefore[size_t(c)])
             changes.push_back(change(*info, ch, countText(*info, ch, before[size_t(c)]),
                                      countText(*info, ch, after[size_t(c)]), ChangeOrigin::AtUnit,
                                      WriteOutcome::Taken));

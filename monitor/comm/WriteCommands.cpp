@@ -46,16 +46,22 @@ void MonitorComm::writeItem(int block, const QString &item, std::shared_ptr<cons
                 then(WriteOutcome::NotSent);
             return;
         }
-        const BlockCounts before = CountsOf(item, block);
+        const BlockCounts before = request->firstBefore ? *request->firstBefore : CountsOf(item, block);
         // An unanswered one-item write is recorded when it is given up, not at each try.
         const bool lastTry = !oneItem || request->tries + 1 >= kWriteTries;
         transact(block, Command::Write, item, *data,
                  [this, item, block, data = *data, then, asked, before, lastTry, origin = request->origin](const QString &reply) {
             const ReplyKind kind = ClassifyReply(reply);
-            // Unless refused, the controller may hold what was sent: an unanswered write is
-            // tried again or told, and a later write of the item keeps the operator's value.
-            if (kind != ReplyKind::Nak)
+            // Taken: the controller holds what was sent. Unanswered: it may hold the values
+            // asked, which later writes carry while they are the operator's last word.
+            if (kind == ReplyKind::Ack) {
                 NoteWrittenCounts(item, block, data);
+            } else if (kind != ReplyKind::Nak) {
+                NoteUnansweredCounts(item, block, data, asked);
+                // What the controller holds of the item is not known now: it is read before
+                // any other write of the block carries it.
+                PendingRequests.push(ReReadOf(block, item));
+            }
             const WriteOutcome outcome = kind == ReplyKind::Ack ? WriteOutcome::Taken
                                          : kind == ReplyKind::Nak ? WriteOutcome::Refused
                                          : kind == ReplyKind::NoReply ? WriteOutcome::NoReply
@@ -138,6 +144,8 @@ void MonitorComm::WriteOneItem(const LinkRequestJob &request)
             return;
         auto now = std::make_shared<LinkRequestJob>(request);
         now->values = PendingRequests.currentValues(request);
+        if (!now->firstBefore)
+            now->firstBefore = CountsOf(item, block);
         if (!request.values.empty() && now->values.empty())
             return; // later asks have taken the place of every value it carried
         // The operator's values show even when a re-read brought the controller's old ones
@@ -148,6 +156,7 @@ void MonitorComm::WriteOneItem(const LinkRequestJob &request)
                 retryLater(*now);
                 if (now->tries + 1 < kWriteTries)
                     return;
+                return;
             }
             if (outcome == WriteOutcome::Refused) {
                 std::vector<int> channels;

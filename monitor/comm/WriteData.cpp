@@ -19,6 +19,11 @@ int16_t countFor(const ItemInfo &info, int ch, const std::vector<FieldValue> &as
                                   [&](const FieldValue &v) { return v.field == info.field && v.channel == ch; });
     if (own != asked.end())
         return ToDevice(info, ch, own->value);
+    // A value sent in a write the controller did not answer is carried while it is the
+    // operator's last word for the channel: the controller may hold it already.
+    if (const std::optional<SentValue> sent = SentCount(info.field, ch);
+        sent && sent->asked != 0 && PendingRequests.isCurrent({info.field, ch, 0, sent->asked}))
+        return sent->count;
     if (const std::optional<int16_t> held = ControllerCount(info.field, ch))
         return *held;
     return ToDevice(info, ch, (*info.field)[ch]);
@@ -47,15 +52,41 @@ std::optional<QString> WriteDataOf(const QString &item, int block, const std::ve
     return QString::fromLatin1(data.data(), static_cast<qsizetype>(data.size()));
 }
 
+namespace {
+
+std::optional<int16_t> countInData(const std::string &data, int c)
+{
+    if (size_t(4 * c + 4) > data.size())
+        return std::nullopt;
+    return tobrel::DecodeValue(std::string_view(data).substr(size_t(4 * c), 4));
+}
+
+} // namespace
+
 void NoteWrittenCounts(const QString &item, int block, const QString &data)
 {
     const ItemInfo *info = ItemByCode(item);
     if (!info || !info->field)
         return;
     const std::string text = data.toStdString();
-    for (int c = 0; c < kChannelsPerBlock && size_t(4 * c + 4) <= text.size(); ++c)
-        if (const auto count = tobrel::DecodeValue(std::string_view(text).substr(size_t(4 * c), 4)))
+    for (int c = 0; c < kChannelsPerBlock; ++c)
+        if (const auto count = countInData(text, c))
             NoteControllerCount(info->field, block * kChannelsPerBlock + c, *count);
+}
+
+void NoteUnansweredCounts(const QString &item, int block, const QString &data, const std::vector<FieldValue> &asked)
+{
+    const ItemInfo *info = ItemByCode(item);
+    if (!info || !info->field)
+        return;
+    const std::string text = data.toStdString();
+    for (const FieldValue &v : asked) {
+        const int c = v.channel - block * kChannelsPerBlock;
+        if (v.field != info->field || c < 0 || c >= kChannelsPerBlock)
+            continue;
+        if (const auto count = countInData(text, c))
+            NoteSentCount(info->field, v.channel, *count, v.asked);
+    }
 }
 
 QString BlockAddressText(int block)

@@ -21,8 +21,11 @@ struct WriteRefusal {
 std::optional<QString> WriteDataOf(const QString &item, int block, const std::vector<PLM_INC::FieldValue> &asked,
                                    WriteRefusal *refusal = nullptr);
 
-// An acknowledged write: the controller now holds the counts it carried.
+// A write the controller acknowledged: it holds the counts the data carried. One it did not
+// answer: it may hold those of the values asked (`asked`, as sent).
 void NoteWrittenCounts(const QString &item, int block, const QString &data);
+void NoteUnansweredCounts(const QString &item, int block, const QString &data,
+                          const std::vector<PLM_INC::FieldValue> &asked);
 
 // The device address character of a block (space .. '/').
 QString BlockAddressText(int block);

@@ -7,32 +7,58 @@ namespace PLM_INC {
 
 namespace {
 
-using Counts = std::array<std::optional<int16_t>, kChannels>;
+template <typename T>
+using PerField = std::unordered_map<const ChannelTable *, std::array<std::optional<T>, kChannels>>;
 
-std::unordered_map<const ChannelTable *, Counts> &counts()
+PerField<int16_t> &counts()
 {
-    static std::unordered_map<const ChannelTable *, Counts> table;
+    static PerField<int16_t> table;
     return table;
+}
+
+PerField<SentValue> &sent()
+{
+    static PerField<SentValue> table;
+    return table;
+}
+
+template <typename T>
+std::optional<T> find(PerField<T> &table, const ChannelTable *field, int channel)
+{
+    ChannelTable::check(channel);
+    const auto it = table.find(field);
+    return it == table.end() ? std::nullopt : it->second[size_t(channel)];
 }
 
 } // namespace
 
 std::optional<int16_t> ControllerCount(const ChannelTable *field, int channel)
 {
-    ChannelTable::check(channel);
-    const auto it = counts().find(field);
-    return it == counts().end() ? std::nullopt : it->second[size_t(channel)];
+    return find(counts(), field, channel);
+}
+
+std::optional<SentValue> SentCount(const ChannelTable *field, int channel)
+{
+    return find(sent(), field, channel);
 }
 
 void NoteControllerCount(const ChannelTable *field, int channel, int16_t count)
 {
     ChannelTable::check(channel);
     counts()[field][size_t(channel)] = count;
+    sent()[field][size_t(channel)] = SentValue{count, 0};
+}
+
+void NoteSentCount(const ChannelTable *field, int channel, int16_t count, uint64_t asked)
+{
+    ChannelTable::check(channel);
+    sent()[field][size_t(channel)] = SentValue{count, asked};
 }
 
 void ForgetControllerCounts()
 {
     counts().clear();
+    sent().clear();
 }
 
 } // namespace PLM_INC

@@ -1,6 +1,8 @@
 // The device counts of the settings as the controller last gave them (a read) or took them (an
 // acknowledged write), per image field and channel. A write sends these for the channels the
 // operator did not ask for: the image may already show edits whose own writes wait their turn.
+// Beside them, what the program sent in writes the controller did not answer (it may hold it),
+// with when the operator asked for it.
 #pragma once
 
 #include "PLM_INC.h"
@@ -9,8 +11,17 @@
 
 namespace PLM_INC {
 
+struct SentValue {
+    int16_t count;
+    uint64_t asked; // the ask's stamp (LinkRequests.h); 0 once the controller confirmed it
+};
+
 std::optional<int16_t> ControllerCount(const ChannelTable *field, int channel);
+std::optional<SentValue> SentCount(const ChannelTable *field, int channel);
+// Read from the controller, or taken by it with an acknowledgement.
 void NoteControllerCount(const ChannelTable *field, int channel, int16_t count);
+// Sent in a write that got no answer.
+void NoteSentCount(const ChannelTable *field, int channel, int16_t count, uint64_t asked);
 void ForgetControllerCounts();
 
 } // namespace PLM_INC

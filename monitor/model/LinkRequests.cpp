@@ -142,6 +142,13 @@ LinkRequestJob ReReadRequest(int block)
     return job;
 }
 
+LinkRequestJob ReReadOf(int block, const QString &item)
+{
+    LinkRequestJob job = ReReadRequest(block);
+    job.items = QStringList{item};
+    return job;
+}
+
 void LinkRequestQueue::stamp(LinkRequestJob &job)
 {
     const uint64_t now = nextAsk_++;
@@ -196,11 +203,19 @@ void LinkRequestQueue::push(LinkRequestJob job)
                 break;
         }
     } else if (job.kind == RequestKind::ReRead) {
-        const bool waits = std::any_of(waiting_.begin(), waiting_.end(), [&](const LinkRequestJob &o) {
+        const auto waiting = std::find_if(waiting_.begin(), waiting_.end(), [&](const LinkRequestJob &o) {
             return o.kind == RequestKind::ReRead && o.block == job.block;
         });
-        if (waits)
+        if (waiting != waiting_.end()) {
+            // One re-read of the block reads what each asks: the whole block, or their items.
+            if (job.items.isEmpty() || waiting->items.isEmpty())
+                waiting->items.clear();
+            else
+                for (const QString &item : job.items)
+                    if (!waiting->items.contains(item))
+                        waiting->items << item;
             return;
+        }
     } else if (job.kind == RequestKind::BlockSend || job.kind == RequestKind::AllSend) {
         dropSupersededBy(job);
     }
@@ -250,9 +265,10 @@ std::deque<LinkRequestJob>::const_iterator LinkRequestQueue::nextPosition(BlockM
                                     [held](const LinkRequestJob &j) { return !waitsForHeld(j, held); });
     if (first == waiting_.end() || !isWrite(first->kind))
         return first;
-    // A transfer does not wait for a held block, so neither does the re-read it would overtake.
-    for (auto it = first + 1; it != waiting_.end(); ++it)
-        if (it->kind == RequestKind::ReRead && first->coversBlock(it->block)
+    // A transfer does not wait for a held block, so neither does the re-read it would overtake
+    // (one held may wait ahead of it).
+    for (auto it = waiting_.begin(); it != waiting_.end(); ++it)
+        if (it != first && it->kind == RequestKind::ReRead && first->coversBlock(it->block)
             && (!waitsForHeld(*it, held) || isTransferPhase(first->kind)))
             return it;
     return first;

@@ -54,6 +54,9 @@ struct LinkRequestJob {
     int tries = 0;                  // ItemWrite, FactoryAdjust, ReRead: tries that got no reply
     BlockMask cutBlocks = 0;        // second phase: blocks whose first phase did not all arrive
     ChangeOrigin origin = ChangeOrigin::Editor; // who asked, for the change record
+    // ItemWrite: the controller's counts of the item when it was first tried, so that a write
+    // taken on a later try is recorded from what the controller held before it.
+    std::optional<std::array<std::optional<int16_t>, kChannelsPerBlock>> firstBefore;
 
     // Puts the carried values back into the image, over whatever a re-read brought meanwhile
     // (not those of cut blocks: the controller never got them).
@@ -73,6 +76,8 @@ LinkRequestJob AllSendRequest();
 LinkRequestJob AlarmsRequestAfter(const LinkRequestJob &send);
 LinkRequestJob FactoryAdjustRequest(int block, const QString &text80);
 LinkRequestJob ReReadRequest(int block);
+// A re-read of one item of a block.
+LinkRequestJob ReReadOf(int block, const QString &item);
 
 class LinkRequestQueue {
 public:

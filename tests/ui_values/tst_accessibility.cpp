@@ -2,6 +2,7 @@
 // shows, every selector keeps its own name whatever entry is chosen and lists its entries,
 // and the one-channel page names each field by what it shows, apart from the captions beside it.
 #include "AccessibleControls.h"
+#include "ChangeRecordWindow.h"
 #include "ChartPage.h"
 #include "MainDisp.h"
 #include "SubDisp_Chartset.h"
@@ -182,6 +183,7 @@ private slots:
         QTest::newRow("chart setting") << "chart setting" << 4;
         QTest::newRow("channel file") << "channel file" << 1;
         QTest::newRow("factory adjustment") << "factory adjustment" << 1;
+        QTest::newRow("change record") << "change record" << 4;
         QTest::newRow("every other window") << "other" << 0;
     }
     void listsGiveTheirEntries()
@@ -189,13 +191,14 @@ private slots:
         QFETCH(QString, window);
         QFETCH(int, lists);
         const QList<QWidget *> listed = {m_win.get(), m_win->subDispComm, m_win->subDispChname,
-                                         m_win->chartPage->subDispChartset, m_win->subDispSaveLoad, m_win->subDispFactoryadj};
+                                         m_win->chartPage->subDispChartset, m_win->subDispSaveLoad, m_win->subDispFactoryadj,
+                                         m_win->changeRecordWindow};
         QWidget *shown = nullptr;
         if (window == QLatin1String("channel names"))
             m_win->mnuCHname_Click(); // fills its list
         const QStringList names = {QStringLiteral("main"), QStringLiteral("port"), QStringLiteral("channel names"),
                                    QStringLiteral("chart setting"), QStringLiteral("channel file"),
-                                   QStringLiteral("factory adjustment")};
+                                   QStringLiteral("factory adjustment"), QStringLiteral("change record")};
         if (names.contains(window)) {
             shown = listed[names.indexOf(window)];
             shown->show();

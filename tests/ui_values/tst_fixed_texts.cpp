@@ -124,7 +124,7 @@ private slots:
         row("File menu", "menu", "mnuFile", "End(&E)");
         row("Setting menu", "menu", "mnuSetting", "Block name(&B) | Channel name(&C) | - | Broker(&M)...");
         row("Disp menu", "menu", "mnuDisp", "Normal view(&W) | - | Min.(&N) | Full screen(&X) | - | Communication status(&C)");
-        row("User menu", "menu", "mnuUser", "Setting value Save / Load(&G) | Factory adjusted value(&K) | - | Alarm history(&A)");
+        row("User menu", "menu", "mnuUser", "Setting value Save / Load(&G) | Factory adjusted value(&K) | - | Alarm history(&A) | Change record(&R)");
         row("Save / Load submenu", "menu", "mnuSaveLoad", "Channel(&C) | Block(&B) | All channels(&A)");
         row("Help menu", "menu", "mnuHelpTop", "Help(&M) | - | Version information(&V)");
         // Page 0

@@ -90,6 +90,7 @@ void SessionOracle::factoryAsked(int block, const std::string &text)
 
 void SessionOracle::panelChanged(int block, const std::string &item, int channel, int16_t before, int16_t value)
 {
+    ++panelUnrecorded_[{block, item, channel}];
     state(block, item, channel).panel.push_back({seq_++, before, value});
 }
 
@@ -174,6 +175,8 @@ void SessionOracle::frameReaching(size_t index, const RequestFrame &frame, Devic
                  .arg(frame.item).arg(frame.block));
     checkWrite(frame, values);
     checkAlarmOrder(frame, values);
+    if (took == DeviceTook::Applied)
+        applied_[index] = values;
     noteTaken(index, frame, values, took);
 }
 
@@ -263,6 +266,9 @@ void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const st
         // A refusal the program got in time is one it must tell.
         if (const auto refused = refusalsOut_.find(index); refused != refusalsOut_.end())
             refusals_.push_back(refused->second);
+        if (const auto took = applied_.find(index); took != applied_.end() && reply.front() == tobrel::ACK)
+            for (int c = 0; c < kFields; ++c)
+                acked_[{frame.block, frame.item.toStdString(), c}].push_back(took->second[size_t(c)]);
         const auto out = writesOut_.find(index);
         if (out != writesOut_.end()) {
             unanswered_[out->second] = 0;
@@ -291,6 +297,29 @@ void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const st
             if (p.seq < reached->second)
                 p.read = true;
     }
+}
+
+void SessionOracle::changeRecorded(int block, const std::string &item, int channel, bool atUnit, bool taken,
+                                   const QString &after)
+{
+    const QString what = QStringLiteral("a change of %1 recorded %2").arg(where(block, item, channel),
+                                                                       atUnit ? QStringLiteral("at the unit") : QStringLiteral("as taken"));
+    if (atUnit) {
+        if (panelUnrecorded_[{block, item, channel}]-- <= 0)
+            fail(what + QStringLiteral(", with no front-panel change to match"));
+        return;
+    }
+    if (!taken)
+        return;
+    std::vector<int16_t> &values = acked_[{block, item, channel}];
+    bool number = false;
+    const int shown = QString(after).remove(QLatin1Char('.')).toInt(&number);
+    const auto match = std::find_if(values.begin(), values.end(), [&](int16_t v) { return !number || v == shown; });
+    if (match == values.end()) {
+        fail(what + QStringLiteral(" (%1), which no acknowledged write carried, or one recorded twice").arg(after));
+        return;
+    }
+    values.erase(match);
 }
 
 void SessionOracle::checkEnd(const QStringList &told)

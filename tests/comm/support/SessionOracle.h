@@ -50,6 +50,10 @@ public:
     void frameReaching(size_t index, const RequestFrame &frame, DeviceTook took, qint64 at) override;
     void replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime) override;
 
+    // A line of the change record: a change recorded as taken matches a write the device applied
+    // and acknowledged in time, with the value it carried for that channel, once; one recorded
+    // at the unit matches a front-panel change of the session, once. `after`: the value's text.
+    void changeRecorded(int block, const std::string &item, int channel, bool atUnit, bool taken, const QString &after);
     // The controller against the operator's last word, once the line is quiet, and every
     // refusal of an operator's value against what the operator was told; appends to failures().
     void checkEnd(const QStringList &told);
@@ -100,12 +104,15 @@ private:
     std::map<Key, int16_t> startValues_;
     std::map<int, Factory> factory_;
     std::map<size_t, int> reachedSeq_;  // frame index: when the device acted on it
+    std::map<size_t, std::vector<int16_t>> applied_; // write frames the device applied: their values
     std::set<int> reReadDue_;           // blocks whose settings-changed bit the program was given
     std::map<size_t, std::pair<int, std::string>> writesOut_; // write frames not answered (yet)
     std::map<std::pair<int, std::string>, int> unanswered_;   // per block and item, since it was last given up
     std::map<int, int> unansweredOfBlock_;                    // per block, since its last transfer cut
     std::map<size_t, std::pair<int, std::string>> refusalsOut_; // refusals of operator's values, by frame
     std::vector<std::pair<int, std::string>> refusals_;        // ... whose refusal the program got in time
+    std::map<Key, std::vector<int16_t>> acked_;                // values of acknowledged writes not yet recorded
+    std::map<Key, int> panelUnrecorded_;                       // front-panel changes not yet recorded
     int seq_ = 0;
     int actionSeq_ = -1;
     int actions_ = 0;

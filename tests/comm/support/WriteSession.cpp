@@ -128,6 +128,11 @@ Session::Session(const Setup &setup)
     QObject::connect(&comm_, &MonitorComm::writeGivenUp, [this](int block, const QString &item) {
         oracle_.givenUp(block, item.toStdString());
     });
+    QObject::connect(&comm_, &MonitorComm::settingChanged, [this](const SettingChange &c) {
+        if (c.item != QLatin1String("0040"))
+            oracle_.changeRecorded(c.channel / kChannelsPerBlock, c.item.toStdString(), c.channel % kChannelsPerBlock,
+                                   c.origin == ChangeOrigin::AtUnit, c.outcome == PLM_INC::WriteOutcome::Taken, c.after);
+    });
     QObject::connect(&comm_, &MonitorComm::transferCut, [this](int block) {
         oracle_.transferCut(block, std::vector<std::string>(std::begin(kLoadItems), std::end(kLoadItems)));
     });
