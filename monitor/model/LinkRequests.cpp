@@ -268,7 +268,7 @@ std::deque<LinkRequestJob>::const_iterator LinkRequestQueue::nextPosition(BlockM
     // A transfer does not wait for a held block, so neither does the re-read it would overtake
     // (one held may wait ahead of it).
     for (auto it = waiting_.begin(); it != waiting_.end(); ++it)
-        if (it != first && it->kind == RequestKind::ReRead && first->coversBlock(it->block)
+        if (it != first && it->kind == RequestKind::ReRead && first->writesBlock(it->block)
             && (!waitsForHeld(*it, held) || isTransferPhase(first->kind)))
             return it;
     return first;

@@ -287,8 +287,10 @@ void Session::send(const Action &action)
             for (size_t i = 0; ch != target && i < std::size(kRecordItems); ++i)
                 set(ch, kRecordItems[i], shown(kRecordItems[i], ch));
         for (size_t i = 0; i < std::size(kRecordItems); ++i) {
-            if (!ChannelRowIsNumber(int(i)))
+            if (!ChannelRowIsNumber(int(i))) { // the file holds these rows as the page shows them
+                set(target, kRecordItems[i], shown(kRecordItems[i], target));
                 continue;
+            }
             // As many decimal places as the row shows.
             const int16_t v = fileValue(target, i);
             const int dot = int(rows[i].indexOf(QLatin1Char('.')));

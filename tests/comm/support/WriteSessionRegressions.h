@@ -43,6 +43,10 @@ inline const std::vector<Regression> &Regressions()
            {Kind::Wait, 5, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Wait, 28, 0, 0}, {Kind::Wait, 30, 0, 0},
            {Kind::PanelChange, 3, 0, 0},
            {Kind::Wait, 24, 0, 0}}}},
+        {"a channel file's alarm action row, as the page showed it, is what the operator sent",
+         {{0}, 9600, 0u, {0, 0, 0, 0, 0, 0}, 0u, 0},
+         {{{Kind::Wait, 6, 0, 0}, {Kind::PanelChange, 10, 122, 0}, {Kind::Wait, 13, 0, 0},
+           {Kind::SendChannel, 0, 410, 0}}}},
     };
     return kept;
 }
