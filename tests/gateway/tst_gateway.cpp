@@ -84,8 +84,12 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("PLM870_HOME"), home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-        if (silentDisk)
+        if (silentDisk) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+            QSKIP("a sanitizer's runtime refuses a library preloaded ahead of it; the release build runs this row");
+#endif
             env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(PLM_SILENT_DISK));
+        }
         QProcess gateway;
         gateway.setProcessEnvironment(env);
         gateway.setProcessChannelMode(QProcess::ForwardedOutputChannel);
