@@ -1,10 +1,8 @@
 #include "MonitorComm.h"
 
 #include "AlarmHistory.h"
-#include "ItemTable.h"
 #include "LineThread.h"
 #include "PLM_INC.h"
-#include "Protocol.h"
 #include "ReplyDecoder.h"
 #include "ReplyKind.h"
 #include "Line.h"
@@ -191,7 +189,7 @@ void MonitorComm::transact(int block, Command command, const QString &item, cons
         case ReplyKind::Ack:
             view_->setStatusPanel(1, QStringLiteral("OK"));
             if (command == Command::Read) {
-                storeSettingsRead(reply);
+                ReadDataSet(reply);
                 // A read in the middle of a re-read must not show (or let a load made now
                 // take) the controller's old value over a change still on its way.
                 PendingRequests.showWaitingValues();
@@ -228,22 +226,6 @@ void MonitorComm::resyncLine()
         link.RecvBufClear();
         return LinkOutcome();
     });
-}
-
-// Whatever a read brings that the program neither read nor sent before was set at the unit: a
-// re-read, a read-back after a write or a late reply may be the first to see it.
-void MonitorComm::storeSettingsRead(const QString &reply)
-{
-    const int block = reply.size() > 8 ? tobrel::BlockOfAddress(char(reply[1].unicode() > 0xFF ? 0 : reply[1].unicode())) : -1;
-    const QString item = reply.mid(4, 4);
-    const PLM_INC::ItemInfo *info = ItemByCode(item);
-    const bool setting = block >= 0 && info && info->settingItem > 0; // not the monitored values
-    const BlockCounts before = setting ? CountsOf(item, block) : BlockCounts{};
-    const BlockCounts sent = setting ? CountsOf(item, block, true) : BlockCounts{};
-    ReadDataSet(reply);
-    if (setting)
-        for (const SettingChange &change : UnitChanges(item, block, before, sent, CountsOf(item, block)))
-            emit settingChanged(change);
 }
 
 void MonitorComm::ReadDataSet(const QString &tt)

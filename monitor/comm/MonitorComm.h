@@ -145,10 +145,6 @@ private:
     void lineWork(LinkService::Work work, std::function<void(const LinkOutcome &)> then = {});
     // Adds a step that reads one item of a block.
     void blockRead(int block, const QString &item);
-    // Reads one item of a block now; `then` gets whether the controller answered it.
-    void readSettings(int block, const QString &item, std::function<void(bool taken)> then);
-    // Stores a read reply; what it brings that the program did not make is recorded at the unit.
-    void storeSettingsRead(const QString &reply);
     enum class WriteOutcome { Taken, Refused, NoReply, Damaged, NotSent };
     // Adds a step that writes an item with the request's values of it that no later ask has
     // replaced; `oneItem`: a one-item write (tried again when unanswered, read back after).

@@ -50,15 +50,7 @@ const QString &pollItemCode(int pollItem, bool heaterMvTurn)
 
 void MonitorComm::blockRead(int block, const QString &item)
 {
-    runner_.add([this, block, item] { readSettings(block, item, {}); });
-}
-
-void MonitorComm::readSettings(int block, const QString &item, std::function<void(bool taken)> then)
-{
-    transact(block, Command::Read, item, QString(), [then](const QString &reply) {
-        if (then)
-            then(ClassifyReply(reply) == ReplyKind::Ack);
-    });
+    runner_.add([this, block, item] { transact(block, Command::Read, item, QString()); });
 }
 
 void MonitorComm::Setdata_read()
@@ -148,9 +140,17 @@ void MonitorComm::reRead(const LinkRequestJob &request)
                 items << ItemCodeTable[static_cast<size_t>(entry)];
         for (const QString &item : items) {
             runner_.add([this, block, item, missed] {
-                readSettings(block, item, [item, missed](bool taken) {
-                    if (!taken)
+                const BlockCounts before = CountsOf(item, block);
+                const BlockCounts sent = CountsOf(item, block, true);
+                transact(block, Command::Read, item, QString(),
+                         [this, block, item, missed, before, sent](const QString &reply) {
+                    if (ClassifyReply(reply) != ReplyKind::Ack) {
                         missed->append(item);
+                        return;
+                    }
+                    // What the re-read finds that the program neither read nor wrote was set at the unit.
+                    for (const SettingChange &change : UnitChanges(item, block, before, sent, CountsOf(item, block)))
+                        emit settingChanged(change);
                 });
             });
         }

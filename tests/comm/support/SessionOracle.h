@@ -52,8 +52,7 @@ public:
 
     // A line of the change record: a change recorded as taken matches a write the device applied
     // and acknowledged in time, with the value it carried for that channel, once; one recorded
-    // at the unit matches a front-panel change a read brought to the program, once; at the end
-    // every such change must have been recorded. `after`: the value's text.
+    // at the unit matches a front-panel change of the session, once. `after`: the value's text.
     void changeRecorded(int block, const std::string &item, int channel, bool atUnit, bool taken, const QString &after);
     // The controller against the operator's last word, once the line is quiet, and every
     // refusal of an operator's value against what the operator was told; appends to failures().
@@ -113,7 +112,7 @@ private:
     std::map<size_t, std::pair<int, std::string>> refusalsOut_; // refusals of operator's values, by frame
     std::vector<std::pair<int, std::string>> refusals_;        // ... whose refusal the program got in time
     std::map<Key, std::vector<int16_t>> acked_;                // values of acknowledged writes not yet recorded
-    std::map<Key, int> atUnitDue_; // front-panel changes a read brought to the program, not yet recorded
+    std::map<Key, int> panelUnrecorded_;                       // front-panel changes not yet recorded
     int seq_ = 0;
     int actionSeq_ = -1;
     int actions_ = 0;
