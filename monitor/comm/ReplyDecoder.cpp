@@ -44,9 +44,12 @@ void storeConnectionFlags(int base, const std::array<int16_t, kFields> &values)
 void storeItemValues(const ItemInfo &item, int base, const std::array<int16_t, kFields> &values)
 {
     const bool statusWords = item.field == &StatusWord;
+    // Writes carry the controller's counts of settings only; the poll's monitored values are not kept.
+    const bool setting = !item.code.startsWith(QLatin1String("008"));
     for (int c = 0; c < kFields; ++c) {
         const int ch = base + c;
-        NoteControllerCount(item.field, ch, values[static_cast<size_t>(c)]);
+        if (setting)
+            NoteControllerCount(item.field, ch, values[static_cast<size_t>(c)]);
         try {
             (*item.field)[ch] = ToDisplay(item, ch, values[static_cast<size_t>(c)]);
         } catch (const ConversionError &) {
