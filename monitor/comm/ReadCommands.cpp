@@ -141,7 +141,7 @@ void MonitorComm::reRead(const LinkRequestJob &request)
         for (const QString &item : items) {
             runner_.add([this, block, item, missed] {
                 const BlockCounts before = CountsOf(item, block);
-                const BlockCounts sent = CountsOf(item, block, true);
+                const BlockUnanswered sent = UnansweredOf(item, block);
                 transact(block, Command::Read, item, QString(),
                          [this, block, item, missed, before, sent](const QString &reply) {
                     if (ClassifyReply(reply) != ReplyKind::Ack) {

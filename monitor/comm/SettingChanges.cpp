@@ -6,6 +6,8 @@
 #include "ItemTable.h"
 #include "ValueText.h"
 
+#include <algorithm>
+
 using namespace PLM_INC;
 
 namespace {
@@ -44,18 +46,22 @@ SettingChange change(const ItemInfo &info, int channel, QString before, QString 
 
 } // namespace
 
-BlockCounts CountsOf(const QString &item, int block, bool sent)
+BlockCounts CountsOf(const QString &item, int block)
 {
     BlockCounts counts;
     const ItemInfo *info = ItemByCode(item);
-    for (int c = 0; info && info->field && c < kChannelsPerBlock; ++c) {
-        const int ch = block * kChannelsPerBlock + c;
-        if (!sent)
-            counts[size_t(c)] = ControllerCount(info->field, ch);
-        else if (const std::optional<SentValue> value = SentCount(info->field, ch))
-            counts[size_t(c)] = value->count;
-    }
+    for (int c = 0; info && info->field && c < kChannelsPerBlock; ++c)
+        counts[size_t(c)] = ControllerCount(info->field, block * kChannelsPerBlock + c);
     return counts;
+}
+
+BlockUnanswered UnansweredOf(const QString &item, int block)
+{
+    BlockUnanswered sent;
+    const ItemInfo *info = ItemByCode(item);
+    for (int c = 0; info && info->field && c < kChannelsPerBlock; ++c)
+        sent[size_t(c)] = UnansweredCounts(info->field, block * kChannelsPerBlock + c);
+    return sent;
 }
 
 std::vector<SettingChange> WriteChanges(const QString &item, int block, const std::vector<FieldValue> &asked,
@@ -78,7 +84,7 @@ std::vector<SettingChange> WriteChanges(const QString &item, int block, const st
 }
 
 std::vector<SettingChange> UnitChanges(const QString &item, int block, const BlockCounts &before,
-                                       const BlockCounts &sentBefore, const BlockCounts &after)
+                                       const BlockUnanswered &sentBefore, const BlockCounts &after)
 {
     std::vector<SettingChange> changes;
     const ItemInfo *info = ItemByCode(item);
@@ -87,7 +93,8 @@ std::vector<SettingChange> UnitChanges(const QString &item, int block, const Blo
     for (int c = 0; c < kChannelsPerBlock; ++c) {
         const int ch = block * kChannelsPerBlock + c;
         const auto &now = after[size_t(c)];
-        if (before[size_t(c)] && now && now != before[size_t(c)] && now != sentBefore[size_t(c)])
+        const std::vector<int16_t> &sent = sentBefore[size_t(c)];
+        if (before[size_t(c)] && now && now != before[size_t(c)] && std::find(sent.begin(), sent.end(), *now) == sent.end())
             changes.push_back(change(*info, ch, countText(*info, ch, before[size_t(c)]),
                                      countText(*info, ch, after[size_t(c)]), ChangeOrigin::AtUnit,
                                      WriteOutcome::Taken));

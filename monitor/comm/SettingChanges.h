@@ -11,16 +11,18 @@
 #include <vector>
 
 using BlockCounts = std::array<std::optional<int16_t>, PLM_INC::kChannelsPerBlock>;
+using BlockUnanswered = std::array<std::vector<int16_t>, PLM_INC::kChannelsPerBlock>;
 
-// The controller's counts of one item of a block as it confirmed them; `sent`: with what the
-// program sent in writes the controller did not answer.
-BlockCounts CountsOf(const QString &item, int block, bool sent = false);
+// The controller's counts of one item of a block as it confirmed them.
+BlockCounts CountsOf(const QString &item, int block);
+// Per channel, every count of the item sent in writes the controller did not answer since.
+BlockUnanswered UnansweredOf(const QString &item, int block);
 
 std::vector<PLM_INC::SettingChange> WriteChanges(const QString &item, int block,
                                                  const std::vector<PLM_INC::FieldValue> &asked,
                                                  const BlockCounts &before, PLM_INC::ChangeOrigin origin,
                                                  PLM_INC::WriteOutcome outcome);
 // What a read found changed that the program neither knew nor may have written itself: `before`
-// and `sentBefore` as CountsOf gave them before the read.
+// and `sentBefore` as CountsOf and UnansweredOf gave them before the read.
 std::vector<PLM_INC::SettingChange> UnitChanges(const QString &item, int block, const BlockCounts &before,
-                                                const BlockCounts &sentBefore, const BlockCounts &after);
+                                                const BlockUnanswered &sentBefore, const BlockCounts &after);

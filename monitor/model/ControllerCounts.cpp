@@ -1,5 +1,6 @@
 #include "ControllerCounts.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 
@@ -30,6 +31,12 @@ std::optional<T> find(PerField<T> &table, const ChannelTable *field, int channel
     return it == table.end() ? std::nullopt : it->second[size_t(channel)];
 }
 
+PerField<std::vector<int16_t>> &unanswered()
+{
+    static PerField<std::vector<int16_t>> table;
+    return table;
+}
+
 } // namespace
 
 std::optional<int16_t> ControllerCount(const ChannelTable *field, int channel)
@@ -47,18 +54,31 @@ void NoteControllerCount(const ChannelTable *field, int channel, int16_t count)
     ChannelTable::check(channel);
     counts()[field][size_t(channel)] = count;
     sent()[field][size_t(channel)] = SentValue{count, 0};
+    if (const auto it = unanswered().find(field); it != unanswered().end())
+        it->second[size_t(channel)].reset();
 }
 
 void NoteSentCount(const ChannelTable *field, int channel, int16_t count, uint64_t asked)
 {
     ChannelTable::check(channel);
     sent()[field][size_t(channel)] = SentValue{count, asked};
+    std::optional<std::vector<int16_t>> &values = unanswered()[field][size_t(channel)];
+    if (!values)
+        values.emplace();
+    if (std::find(values->begin(), values->end(), count) == values->end())
+        values->push_back(count);
+}
+
+std::vector<int16_t> UnansweredCounts(const ChannelTable *field, int channel)
+{
+    return find(unanswered(), field, channel).value_or(std::vector<int16_t>());
 }
 
 void ForgetControllerCounts()
 {
     counts().clear();
     sent().clear();
+    unanswered().clear();
 }
 
 } // namespace PLM_INC

@@ -8,6 +8,7 @@
 #include "PLM_INC.h"
 
 #include <optional>
+#include <vector>
 
 namespace PLM_INC {
 
@@ -22,6 +23,9 @@ std::optional<SentValue> SentCount(const ChannelTable *field, int channel);
 void NoteControllerCount(const ChannelTable *field, int channel, int16_t count);
 // Sent in a write that got no answer.
 void NoteSentCount(const ChannelTable *field, int channel, int16_t count, uint64_t asked);
+// Every count sent in writes that got no answer since the controller last confirmed one: any of
+// them may be what it holds now.
+std::vector<int16_t> UnansweredCounts(const ChannelTable *field, int channel);
 void ForgetControllerCounts();
 
 } // namespace PLM_INC

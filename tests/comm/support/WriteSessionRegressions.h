@@ -47,6 +47,23 @@ inline const std::vector<Regression> &Regressions()
          {{0}, 9600, 0u, {0, 0, 0, 0, 0, 0}, 0u, 0},
          {{{Kind::Wait, 6, 0, 0}, {Kind::PanelChange, 10, 122, 0}, {Kind::Wait, 13, 0, 0},
            {Kind::SendChannel, 0, 410, 0}}}},
+        {"a re-read found a value the program had sent unanswered before a later unanswered one, and recorded it as "
+         "a change at the unit",
+         {{0, 1, 2}, 19200, 3571373944u, {13, 14, 9, 15, 3, 14}, 2480230909u, -1},
+         {{{Kind::Wait, 5, 983, 554}, {Kind::Wait, 30, 97, 382}, {Kind::ToggleAutoTuning, 313, 27, 884},
+           {Kind::Edit, 709, 634, 490}, {Kind::SendBlock, 755, 420, 255}, {Kind::Wait, 4, 876, 833},
+           {Kind::Select, 461, 362, 106}, {Kind::Wait, 16, 646, 131}, {Kind::BlockDies, 321, 794, 535},
+           {Kind::Select, 726, 564, 131}, {Kind::Wait, 29, 612, 455}, {Kind::Wait, 27, 584, 271},
+           {Kind::Select, 806, 787, 508}, {Kind::Edit, 623, 929, 335}, {Kind::Wait, 18, 975, 782},
+           {Kind::Wait, 5, 275, 809}, {Kind::Wait, 15, 292, 691}, {Kind::Wait, 26, 294, 259},
+           {Kind::Wait, 23, 137, 704}, {Kind::Unplug, 393, 674, 734}, {Kind::Unplug, 981, 370, 152},
+           {Kind::Wait, 23, 761, 18}, {Kind::SendChannel, 707, 681, 774}, {Kind::PanelChange, 953, 342, 727},
+           {Kind::Wait, 13, 337, 601}, {Kind::SendChannel, 805, 519, 654}, {Kind::Select, 58, 936, 97},
+           {Kind::ToggleAutoTuning, 794, 979, 906}, {Kind::Wait, 23, 584, 832}, {Kind::BlockDies, 372, 361, 949},
+           {Kind::Wait, 27, 280, 813}, {Kind::BlockDies, 343, 595, 850}, {Kind::Wait, 7, 580, 117},
+           {Kind::Wait, 26, 289, 981}, {Kind::Wait, 9, 919, 192}, {Kind::Unplug, 522, 885, 67},
+           {Kind::Edit, 412, 71, 494}, {Kind::ToggleOutput, 360, 453, 174}, {Kind::Edit, 855, 853, 37},
+           {Kind::Wait, 29, 300, 150}}}},
     };
     return kept;
 }
