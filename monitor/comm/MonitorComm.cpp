@@ -189,7 +189,10 @@ void MonitorComm::transact(int block, Command command, const QString &item, cons
         case ReplyKind::Ack:
             view_->setStatusPanel(1, QStringLiteral("OK"));
             if (command == Command::Read) {
-                ReadDataSet(reply);
+                if (own)
+                    ReadDataSet(reply);
+                else
+                    StoreReadReply(reply, false); // shown where its address says; no count of now
                 // A read in the middle of a re-read must not show (or let a load made now
                 // take) the controller's old value over a change still on its way.
                 PendingRequests.showWaitingValues();

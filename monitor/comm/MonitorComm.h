@@ -92,6 +92,8 @@ public:
     void closePort(); // PortClose at the end of the program
     // From the first phase of a load transfer until its second phase has run.
     bool transferInProgress() const;
+    // A request taken from the queue is running (its reads or writes not all done).
+    bool requestRunning() const { return runningRequest_.has_value(); }
 
     // --- state a window or a test may look at ---
     PacedTimer &timer4() { return timer4_; }
@@ -145,6 +147,9 @@ private:
     void lineWork(LinkService::Work work, std::function<void(const LinkOutcome &)> then = {});
     // Adds a step that reads one item of a block.
     void blockRead(int block, const QString &item);
+    // From inside a step: reads an item of a block; a setting the read finds changed that the
+    // program neither read nor sent is told as changed at the unit.
+    void readItem(int block, const QString &item, ReplyHandler then = {});
     enum class WriteOutcome { Taken, Refused, NoReply, Damaged, NotSent };
     // Adds a step that writes an item with the request's values of it that no later ask has
     // replaced; `oneItem`: a one-item write (tried again when unanswered, read back after).

@@ -50,7 +50,23 @@ const QString &pollItemCode(int pollItem, bool heaterMvTurn)
 
 void MonitorComm::blockRead(int block, const QString &item)
 {
-    runner_.add([this, block, item] { transact(block, Command::Read, item, QString()); });
+    runner_.add([this, block, item] { readItem(block, item); });
+}
+
+// Whichever read brings it (a re-read, the read-back of a write, a start-up read), a value the
+// program neither knew nor sent was set at the unit. Only the read's own reply in time counts: a
+// late one may carry a value older than what the program sent since.
+void MonitorComm::readItem(int block, const QString &item, ReplyHandler then)
+{
+    const BlockCounts before = CountsOf(item, block);
+    const BlockUnanswered sent = UnansweredOf(item, block);
+    transact(block, Command::Read, item, QString(), [this, block, item, before, sent, then](const QString &reply) {
+        if (ClassifyReply(reply) == ReplyKind::Ack)
+            for (const SettingChange &change : UnitChanges(item, block, before, sent, CountsOf(item, block)))
+                emit settingChanged(change);
+        if (then)
+            then(reply);
+    });
 }
 
 void MonitorComm::Setdata_read()
@@ -133,33 +149,34 @@ void MonitorComm::reRead(const LinkRequestJob &request)
     const int block = request.block;
     clearLinkBuffers();
     auto missed = std::make_shared<QStringList>();
+    auto lineFailed = std::make_shared<bool>(false);
     if (block >= 0 && block < kBlocks) {
         QStringList items = request.items;
         if (items.isEmpty())
             for (int entry = 1; entry <= kBlockReadItems; ++entry)
                 items << ItemCodeTable[static_cast<size_t>(entry)];
         for (const QString &item : items) {
-            runner_.add([this, block, item, missed] {
-                const BlockCounts before = CountsOf(item, block);
-                const BlockUnanswered sent = UnansweredOf(item, block);
-                transact(block, Command::Read, item, QString(),
-                         [this, block, item, missed, before, sent](const QString &reply) {
-                    if (ClassifyReply(reply) != ReplyKind::Ack) {
+            runner_.add([this, block, item, missed, lineFailed] {
+                readItem(block, item, [this, item, missed, lineFailed](const QString &reply) {
+                    if (ClassifyReply(reply) != ReplyKind::Ack)
                         missed->append(item);
-                        return;
-                    }
-                    // What the re-read finds that the program neither read nor wrote was set at the unit.
-                    for (const SettingChange &change : UnitChanges(item, block, before, sent, CountsOf(item, block)))
-                        emit settingChanged(change);
+                    *lineFailed = *lineFailed || lineFailing_;
                 });
             });
         }
     }
-    runner_.add([this, request, missed] {
-        if (!missed->isEmpty() && request.tries + 1 < kReReadTries) {
+    // A line that raised errors says nothing of the block: such a try is not counted.
+    runner_.add([this, request, missed, lineFailed] {
+        if (!missed->isEmpty() && (*lineFailed || request.tries + 1 < kReReadTries)) {
             LinkRequestJob again = request;
-            again.items = *missed;
-            ++again.tries;
+            // The unit forgets its settings-changed bit when its configuration is read, whether
+            // the reply reaches the program or not: after a configuration read without answer,
+            // a change made at the unit since the first reads would go unseen unless every item
+            // is read again.
+            if (!missed->contains(ItemCodeTable[1]))
+                again.items = *missed;
+            if (!*lineFailed)
+                ++again.tries;
             holdBlock(request.block);
             PendingRequests.pushFront(std::move(again));
         }

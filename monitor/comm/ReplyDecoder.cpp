@@ -41,11 +41,11 @@ void storeConnectionFlags(int base, const std::array<int16_t, kFields> &values)
     }
 }
 
-void storeItemValues(const ItemInfo &item, int base, const std::array<int16_t, kFields> &values)
+void storeItemValues(const ItemInfo &item, int base, const std::array<int16_t, kFields> &values, bool confirms)
 {
     const bool statusWords = item.field == &StatusWord;
     // Writes carry the controller's counts of settings only; the poll's monitored values are not kept.
-    const bool setting = !item.code.startsWith(QLatin1String("008"));
+    const bool setting = confirms && !item.code.startsWith(QLatin1String("008"));
     for (int c = 0; c < kFields; ++c) {
         const int ch = base + c;
         if (setting)
@@ -69,7 +69,7 @@ void storeItemValues(const ItemInfo &item, int base, const std::array<int16_t, k
 
 } // namespace
 
-bool StoreReadReply(const QString &tt)
+bool StoreReadReply(const QString &tt, bool confirms)
 {
     if (tt.size() < 8 || tt.front().unicode() != tobrel::ACK)
         return false;
@@ -90,6 +90,6 @@ bool StoreReadReply(const QString &tt)
     if (connectionFlags)
         storeConnectionFlags(base, values);
     else
-        storeItemValues(*info, base, values);
+        storeItemValues(*info, base, values, confirms);
     return true;
 }

@@ -7,5 +7,7 @@
 // the item's conversion, the alarm check for status words and the unit copy after "0011".
 // A reply that is not an ACK, names no block 0..15, or whose 20 fields are not all four hex
 // digits is dropped whole. A value whose conversion has no 16-bit result is skipped; the
-// other channels are stored. Returns false when the reply was dropped.
-bool StoreReadReply(const QString &tt);
+// other channels are stored. Returns false when the reply was dropped. `confirms`: the reply
+// answers the request in progress, so its settings are the controller's counts now; a late
+// reply's may be older than what a write has put there since.
+bool StoreReadReply(const QString &tt, bool confirms = true);

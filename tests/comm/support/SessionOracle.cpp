@@ -43,7 +43,7 @@ SessionOracle::SessionOracle(const sim::DeviceModel &device, std::vector<int> pr
     for (int b : present_)
         for (const std::string &item : session::TrackedItems())
             for (int c = 0; c < kFields; ++c)
-                startValues_[{b, item, c}] = device_.value(b, item, c);
+                seen_[{b, item, c}].insert(startValues_[{b, item, c}] = device_.value(b, item, c));
 }
 
 SessionOracle::KeyState &SessionOracle::state(int block, const std::string &item, int channel)
@@ -91,7 +91,8 @@ void SessionOracle::factoryAsked(int block, const std::string &text)
 void SessionOracle::panelChanged(int block, const std::string &item, int channel, int16_t before, int16_t value)
 {
     ++panelUnrecorded_[{block, item, channel}];
-    state(block, item, channel).panel.push_back({seq_++, before, value});
+    const bool fresh = seen_[{block, item, channel}].insert(value).second;
+    state(block, item, channel).panel.push_back({seq_++, before, value, false, -1, fresh});
 }
 
 void SessionOracle::givenUp(int block, const std::string &item)
@@ -137,8 +138,17 @@ void SessionOracle::settleWrites()
 void SessionOracle::frameSent(size_t index, const RequestFrame &frame, qint64)
 {
     settleWrites();
-    if (frame.command == kWriteCommand)
-        writesOut_[index] = {frame.block, frame.item.toStdString()};
+    const std::string item = frame.item.toStdString();
+    if (frame.command == kReadCommand)
+        readsOut_[index] = {frame.block, item, seq_++};
+    if (frame.command == kWriteCommand) {
+        writesOut_[index] = {frame.block, item};
+        const std::vector<int16_t> values = fieldsOf(frame.data.toStdString());
+        for (size_t c = 0; c < values.size(); ++c) {
+            seen_[{frame.block, item, int(c)}].insert(values[c]);
+            state(frame.block, item, int(c)).sent.push_back({seq_, values[c]});
+        }
+    }
     if (frame.command == kWriteCommand && std::find(present_.begin(), present_.end(), frame.block) == present_.end())
         fail(QStringLiteral("a write of item %1 was sent to block %2, which is not installed")
                  .arg(frame.item).arg(frame.block));
@@ -252,6 +262,8 @@ void SessionOracle::noteTaken(size_t index, const RequestFrame &frame, const std
         if (carriesLast)
             s.delivered = true;
         const int16_t held = device_.value(frame.block, item, c);
+        if (v != held)
+            s.writeChanges.push_back(seq_++);
         if (v != held && !carriesLast
             && std::any_of(s.panel.begin(), s.panel.end(), [v](const PanelChange &p) { return !p.read && p.before == v; })) {
             s.undoneSeq = seq_++;
@@ -263,6 +275,8 @@ void SessionOracle::noteTaken(size_t index, const RequestFrame &frame, const std
 void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime)
 {
     if (onTime) {
+        if (reply.front() == tobrel::ACK)
+            readsOut_.erase(index); // a read refused or not answered in time leaves the item unread
         // A refusal the program got in time is one it must tell.
         if (const auto refused = refusalsOut_.find(index); refused != refusalsOut_.end())
             refusals_.push_back(refused->second);
@@ -294,8 +308,10 @@ void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const st
         if (k == keys_.end())
             continue;
         for (PanelChange &p : k->second.panel)
-            if (p.seq < reached->second)
+            if (p.seq < reached->second && !p.read) {
                 p.read = true;
+                p.readSeq = reached->second;
+            }
     }
 }
 
@@ -305,6 +321,7 @@ void SessionOracle::changeRecorded(int block, const std::string &item, int chann
     const QString what = QStringLiteral("a change of %1 recorded %2").arg(where(block, item, channel),
                                                                        atUnit ? QStringLiteral("at the unit") : QStringLiteral("as taken"));
     if (atUnit) {
+        state(block, item, channel).unitRecords.push_back(seq_++);
         if (panelUnrecorded_[{block, item, channel}]-- <= 0)
             fail(what + QStringLiteral(", with no front-panel change to match"));
         return;
@@ -320,6 +337,37 @@ void SessionOracle::changeRecorded(int block, const std::string &item, int chann
         return;
     }
     values.erase(match);
+}
+
+void SessionOracle::checkPanelRecorded(const Key &key, const KeyState &s)
+{
+    const auto &[block, item, c] = key;
+    for (size_t i = 0; i < s.panel.size(); ++i) {
+        const PanelChange &p = s.panel[i];
+        if (p.readSeq < 0) {
+            const auto unanswered = std::count_if(readsOut_.begin(), readsOut_.end(), [&](const auto &out) {
+                const auto &[b, readItem, seq] = out.second;
+                return b == block && readItem == item && seq > p.seq;
+            });
+            if (unanswered < 3)
+                fail(QStringLiteral("the front panel set %1 to %2 and the program never read it")
+                         .arg(where(block, item, c)).arg(p.after));
+            continue;
+        }
+        // Another change came first, or the program itself sent the new value before it read it.
+        const bool overtaken = (i + 1 < s.panel.size() && s.panel[i + 1].seq < p.readSeq)
+                               || std::any_of(s.writeChanges.begin(), s.writeChanges.end(),
+                                              [&](int w) { return w > p.seq && w < p.readSeq; })
+                               || std::any_of(s.sent.begin(), s.sent.end(), [&](const Set &w) {
+                                      return w.seq > p.seq && w.seq < p.readSeq && w.value == p.after;
+                                  });
+        if (!p.fresh || overtaken)
+            continue;
+        if (std::none_of(s.unitRecords.begin(), s.unitRecords.end(), [&](int r) { return r > p.readSeq; }))
+            fail(QStringLiteral("the front panel set %1 from %2 to %3, the program read it, and the change record "
+                                "has no line at the unit for it")
+                     .arg(where(block, item, c)).arg(p.before).arg(p.after));
+    }
 }
 
 void SessionOracle::checkEnd(const QStringList &told)
@@ -347,6 +395,7 @@ void SessionOracle::checkEnd(const QStringList &told)
             continue;
         }
         const KeyState &s = k->second;
+        checkPanelRecorded(key, s);
         const int last = s.lastSetSeq();
         const int16_t lastWord = s.sets.empty() ? start : s.sets.back().value;
         if (held == lastWord || s.freeSeq > last)

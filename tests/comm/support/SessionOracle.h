@@ -13,7 +13,11 @@
 //   earlier (or in the same load) for that channel;
 // - the program gives a write up only after three unanswered tries of it, and cuts a transfer
 //   only after an unanswered write to the block.
-// At the end, every refusal of an operator's value the program got in time must have been told.
+// At the end, every refusal of an operator's value the program got in time must have been told,
+// and every front-panel change the program read before anything else changed that setting is in
+// the change record as made at the unit (unless its new value is one the program itself had sent
+// or known there, which no read can tell apart); a change never read is allowed only after three
+// unanswered reads of its item.
 // Blocks hold channels of non-linear inputs only, so no value is converted on its way.
 #pragma once
 
@@ -70,6 +74,8 @@ private:
         int seq;
         int16_t before, after;
         bool read = false;
+        int readSeq = -1;   // the first read that reached the device after it and was answered in time
+        bool fresh = false; // a value this setting never held nor was sent before
     };
     struct KeyState {
         std::vector<Set> sets;          // every value the operator set, oldest first
@@ -80,6 +86,9 @@ private:
         int undoneSeq = -1;             // a write put back a value a front-panel change replaced
         int16_t undoneValue = 0;
         int freeSeq = -1;               // the operator was told it did not arrive
+        std::vector<int> writeChanges;  // writes the device applied that changed the value
+        std::vector<Set> sent;          // every value a write frame carried, when it was sent
+        std::vector<int> unitRecords;   // changes recorded at the unit
         int lastSetSeq() const { return sets.empty() ? -1 : sets.back().seq; }
     };
     struct Factory {
@@ -94,6 +103,7 @@ private:
     void checkWrite(const RequestFrame &frame, const std::vector<int16_t> &values);
     void checkAlarmOrder(const RequestFrame &frame, const std::vector<int16_t> &values);
     void noteTaken(size_t index, const RequestFrame &frame, const std::vector<int16_t> &values, DeviceTook took);
+    void checkPanelRecorded(const Key &key, const KeyState &s);
     void fail(const QString &why);
     void settleWrites();
     QString where(int block, const std::string &item, int channel) const;
@@ -113,6 +123,8 @@ private:
     std::vector<std::pair<int, std::string>> refusals_;        // ... whose refusal the program got in time
     std::map<Key, std::vector<int16_t>> acked_;                // values of acknowledged writes not yet recorded
     std::map<Key, int> panelUnrecorded_;                       // front-panel changes not yet recorded
+    std::map<Key, std::set<int16_t>> seen_;                    // values a setting held or was sent
+    std::map<size_t, std::tuple<int, std::string, int>> readsOut_; // read frames not answered in time
     int seq_ = 0;
     int actionSeq_ = -1;
     int actions_ = 0;

@@ -331,7 +331,7 @@ QString Session::finish()
     qint64 quietSince = -1;
     while (now() - from < kLongestEndMs && !failed()) {
         world_->runFor(500);
-        if (!PendingRequests.empty() || comm_.transferInProgress()) {
+        if (!PendingRequests.empty() || comm_.transferInProgress() || comm_.requestRunning()) {
             quietSince = -1;
             continue;
         }
