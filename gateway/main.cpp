@@ -5,7 +5,6 @@
 #include "StopSignals.h"
 
 #include <QCoreApplication>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -60,10 +59,10 @@ int main(int argc, char **argv)
                              "--password-file instead.\n");
     const int rc = serve(app, options);
     // The history lines still on their way reach the disk while the application exists; a
-    // disk that does not answer holds the end 5 s at most, and what it did not take goes to
-    // standard error (the journal), where it can still be read. With the line thread's 3 s
-    // the end takes 8 s at most.
-    for (const QString &lost : PLM_INC::diskWriter().finish(std::chrono::seconds(5)))
+    // disk that does not answer holds the end the program's one limit at most (kEndWait, as in
+    // the window program), and what it did not take goes to standard error (the journal),
+    // where it can still be read. With the line thread's wait the end stays under 10 s.
+    for (const QString &lost : PLM_INC::diskWriter().finishAtEnd())
         std::fprintf(stderr, "%s\n", lost.toLocal8Bit().constData());
     std::fprintf(stderr, "Stopped\n");
     return rc;

@@ -30,7 +30,7 @@ int main(int argc, char *argv[])
     // that would vanish with the program.
     PLM_INC::setPrompter(nullptr);
     // The history and log lines still on their way reach the disk while the application
-    // exists; a disk that does not answer (a network share gone) holds the end 5 s at most,
+    // exists; a disk that does not answer (a network share gone) holds the end kEndWait at most,
     // and what it did not take is written out where it can still be read.
     for (const QString &lost : PLM_INC::diskWriter().finishAtEnd())
         std::fprintf(stderr, "%s\n", lost.toLocal8Bit().constData());
