@@ -5,7 +5,6 @@
 #include "StopSignals.h"
 
 #include <QCoreApplication>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -59,12 +58,8 @@ int main(int argc, char **argv)
                              "could read in the process list until now; put it in a file of mode 0600 and give "
                              "--password-file instead.\n");
     const int rc = serve(app, options);
-    // The history lines still on their way reach the disk while the application exists; a
-    // disk that does not answer holds the end 5 s at most, and what it did not take goes to
-    // standard error (the journal), where it can still be read. With the line thread's 3 s
-    // the end takes 8 s at most.
-    for (const QString &lost : PLM_INC::diskWriter().finish(std::chrono::seconds(5)))
-        std::fprintf(stderr, "%s\n", lost.toLocal8Bit().constData());
+    // The history lines still on their way; with the line thread's wait the end stays under 10 s.
+    PLM_INC::FinishWritingAtEnd();
     std::fprintf(stderr, "Stopped\n");
     return rc;
 }

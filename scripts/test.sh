@@ -40,15 +40,17 @@ if [ "${PLM_SKIP_SANITIZERS:-0}" != "1" ]; then
 fi
 
 if [ "${PLM_SKIP_TSAN:-0}" != "1" ]; then
-  # The tests whose work crosses the line thread, built with the thread sanitizer: any data
-  # race between the window's thread and the line thread fails them.
+  # The tests whose work crosses the line thread or the disk writer's (the poll, the port probe
+  # and the port dialog, the start-up read, the editor's writes, the gateway), built with the
+  # thread sanitizer: any data race between the window's thread and those threads fails them.
   echo "== tests across the line thread under the thread sanitizer"
-  tsan_tests=(tst_comm_line_thread tst_comm_simulated_time tst_ui_screen_follows_line tst_ui_setting_editor tst_gateway)
+  tsan_tests=(tst_comm_line_thread tst_comm_simulated_time tst_comm_port_probe tst_comm_startup_read
+              tst_ui_screen_follows_line tst_ui_dialogs tst_ui_setting_editor tst_gateway)
   cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLM_WERROR=ON -DPLM_SANITIZE_THREAD=ON "${cache[@]}" >/dev/null
   cmake --build build/tsan -j "$jobs" --target "${tsan_tests[@]}"
   TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
     ctest --test-dir build/tsan --output-on-failure -j "$jobs" --timeout 900 \
-      -R '^(comm_line_thread|comm_simulated_time|ui_screen_follows_line|ui_setting_editor|gateway_gateway)$'
+      -R '^(comm_line_thread|comm_simulated_time|comm_port_probe|comm_startup_read|ui_screen_follows_line|ui_dialogs|ui_setting_editor|gateway_gateway)$'
 fi
 
 if [ "${PLM_SKIP_FUZZ:-0}" != "1" ] && command -v clang++ >/dev/null; then

@@ -7,7 +7,6 @@
 #include "WidgetPrompter.h"
 
 #include <QApplication>
-#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -29,10 +28,8 @@ int main(int argc, char *argv[])
     // The window is gone: a failure of the last lines goes to standard error, not into a box
     // that would vanish with the program.
     PLM_INC::setPrompter(nullptr);
-    // The history and log lines still on their way reach the disk while the application
-    // exists; a disk that does not answer (a network share gone) holds the end 5 s at most,
-    // and what it did not take is written out where it can still be read.
-    for (const QString &lost : PLM_INC::diskWriter().finishAtEnd())
-        std::fprintf(stderr, "%s\n", lost.toLocal8Bit().constData());
+    // The history and log lines still on their way; a disk that does not answer (a network
+    // share gone) is left behind.
+    PLM_INC::FinishWritingAtEnd();
     return screenshot.active() ? screenshot.exitCode() : rc;
 }

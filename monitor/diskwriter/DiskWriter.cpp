@@ -259,6 +259,12 @@ DiskWriter &diskWriter()
     return writer;
 }
 
+void FinishWritingAtEnd()
+{
+    for (const QString &lost : diskWriter().finishAtEnd())
+        std::fprintf(stderr, "%s\n", lost.toLocal8Bit().constData());
+}
+
 QString WithFailureReason(const QString &message, const QString &why)
 {
     return why.isEmpty() ? message : message + QLatin1Char('\n') + why;

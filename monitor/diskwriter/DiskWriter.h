@@ -88,6 +88,11 @@ private:
 // The program's writer.
 DiskWriter &diskWriter();
 
+// The end of either program (the window program and the gateway), while the application still
+// exists: the program's writer gets kEndWait for the lines still on their way, and each line it
+// did not take goes to standard error (the terminal, the journal), where it can still be read.
+void FinishWritingAtEnd();
+
 // The operator's message of a failed line: the program's text, then what failed.
 QString WithFailureReason(const QString &message, const QString &why);
 

@@ -250,7 +250,7 @@ private slots:
     // before is ended first; at the sync each line is in the file whole.
     void failedLinesNeverGlueReorderOrRepeat()
     {
-        const quint32 seed = QRandomGenerator::global()->generate();
+        const quint32 seed = 3377628116u; // fixed: a failure is the same on every run
         qInfo("seed %u", seed);
         QRandomGenerator random(seed);
         const QString path = m_env->logFolder() + QStringLiteral("/mixed.txt");
