@@ -116,6 +116,7 @@ void installFactoryOnce()
 ValueField::ValueField(QWidget *parent) : QLabel(parent)
 {
     installFactoryOnce();
+    applyLook();
 }
 
 Selector::Selector(QWidget *parent) : QComboBox(parent)

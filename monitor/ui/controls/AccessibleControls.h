@@ -14,11 +14,15 @@ public:
     explicit ValueField(QWidget *parent = nullptr);
 
     // The page refresh sets this after every poll step: it costs nothing unless the mark
-    // changes, and then the field is styled again (StaleFieldStyle()).
+    // changes, and then the field is drawn again (ValueFieldLook.cpp).
     void setStale(bool stale);
     bool isStale() const { return m_stale; }
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
+    void applyLook();
     bool m_stale = false;
 };
 

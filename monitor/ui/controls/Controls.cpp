@@ -28,17 +28,10 @@ ValueField *valueField(QWidget *parent, const QString &objectName, const QString
     auto *l = new ValueField(parent);
     l->setObjectName(objectName);
     l->setAccessibleName(accessible);
-    l->setProperty("valueField", true); // styled by valueFieldStyle() of the window
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     l->setMinimumWidth(minWidth);
     l->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return l;
-}
-
-QString valueFieldStyle()
-{
-    return QStringLiteral("QLabel[valueField=\"true\"] { background: white; color: black; border: 1px solid #8c8c8c; padding: 0px 3px; }"
-                          "QLabel[valueField=\"true\"]:disabled { background: #e4e4e4; color: #909090; border-color: #b8b8b8; }");
 }
 
 QPushButton *button(QWidget *parent, const QString &objectName, const QString &text, const QString &accessible)

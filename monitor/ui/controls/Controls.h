@@ -27,8 +27,6 @@ QLabel *stateText(QWidget *parent, const QString &objectName, const QString &acc
 // A value field: sunken, white, right-aligned; `accessible` says what it shows, and a screen
 // reader gets the shown text as its value.
 ValueField *valueField(QWidget *parent, const QString &objectName, const QString &accessible, int minWidth = 64);
-// The look of every value field, set once on a window.
-QString valueFieldStyle();
 QPushButton *button(QWidget *parent, const QString &objectName, const QString &text, const QString &accessible = QString());
 QComboBox *selector(QWidget *parent, const QString &objectName, const QString &accessible);
 QCheckBox *checkBox(QWidget *parent, const QString &objectName, const QString &text);

@@ -47,7 +47,6 @@ Setting_Disp::Setting_Disp(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("Setting_Disp"));
     setWindowTitle(QStringLiteral("Setting value changing display"));
     setModal(false);
-    setStyleSheet(Controls::valueFieldStyle());
 
     auto *layout = new QVBoxLayout(this);
     auto *values = new QGridLayout;

@@ -42,7 +42,6 @@ SubDisp_SaveLoad::SubDisp_SaveLoad(WindowHost &host) : QDialog(host.hostWindow()
     setObjectName(QStringLiteral("SubDisp_SaveLoad"));
     setWindowTitle(QStringLiteral("Setting value Save / Load (Channel)"));
     setModal(false);
-    setStyleSheet(Controls::valueFieldStyle());
     auto *layout = new QVBoxLayout(this);
 
     auto *top = new QHBoxLayout;

@@ -22,7 +22,6 @@
 #include "SubDisp_comm.h"
 #include "SubDisp_CommStatus.h"
 #include "LinkHealth.h"
-#include "StaleMark.h"
 #include "Publisher.h"
 #include "SubDisp_Broker.h"
 #include "STDComm.h"
@@ -66,7 +65,6 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     });
 
     buildFrame();
-    setStyleSheet(Controls::valueFieldStyle() + StaleFieldStyle());
     buildMenus();
     buildStatusBar();
     connectSelectors();
