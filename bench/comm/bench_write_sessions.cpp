@@ -89,9 +89,7 @@ qint64 deadBlockReturnToWrite()
 // The session of one seed; false (and the session printed) when it fails.
 bool sessionPasses(uint64_t seed, qint64 &simulatedMs)
 {
-    const rc::Random random(seed);
-    const session::Setup setup = session::genSetup()(random, 100).value();
-    const session::Steps steps = session::genSession()(rc::Random(random).split(), 100).value();
+    const auto [setup, steps] = session::SessionOfSeed(seed);
     const session::Outcome outcome = session::RunSession(setup, steps);
     simulatedMs += outcome.simulatedMs;
     if (outcome.ok)

@@ -81,4 +81,11 @@ inline rc::Gen<Steps> genSession()
                         [](std::vector<Action> actions) { return Steps{std::move(actions)}; });
 }
 
+// The session the benchmark draws for a seed.
+inline std::pair<Setup, Steps> SessionOfSeed(uint64_t seed)
+{
+    const rc::Random random(seed);
+    return {genSetup()(random, 100).value(), genSession()(rc::Random(random).split(), 100).value()};
+}
+
 } // namespace session
