@@ -50,11 +50,7 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
 
     comm_ = std::make_unique<MonitorComm>();
     comm_->setView(&view_);
-    health_ = std::make_unique<LinkHealth>();
-    QObject::connect(comm_.get(), &MonitorComm::transactionDone, health_.get(), &LinkHealth::noteTransaction);
-    LinkHealth *health = health_.get();
-    QObject::connect(comm_.get(), &MonitorComm::blockPolled, health_.get(),
-                     [health](int block, int valueKind, ReplyKind kind) { health->notePoll(block, valueKind, kind); });
+    health_ = std::make_unique<LinkHealth>(*comm_);
     staleNotices_ = std::make_unique<StaleNotices>(*health_, view_);
     publisher_ = std::make_unique<Publisher>(*comm_, *health_);
     // The gateway writes no setting: what its record holds are the changes made at the units.

@@ -19,7 +19,7 @@ struct Faults {
 };
 
 struct ServeOptions {
-    int baud = 0;              // 0 = unpaced, else 9600/19200: 10 bits a character
+    int baud = 0;              // 0 = unpaced, else the line's speed (9600, 19200, ...): 10 bits a character
     Faults faults;
     std::string tracePath;     // received frames, one per line; empty = no trace
     std::string replyTracePath; // replies as sent (faults included), one per line; empty = none

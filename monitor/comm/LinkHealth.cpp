@@ -1,6 +1,7 @@
 #include "LinkHealth.h"
 
 #include "Clock.h"
+#include "MonitorComm.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +19,14 @@ qint64 steadyMs()
 } // namespace
 
 LinkHealth::LinkHealth(QObject *parent) : QObject(parent), nowMs_(steadyMs) {}
+
+LinkHealth::LinkHealth(MonitorComm &comm, QObject *parent) : QObject(parent)
+{
+    const EngineClock &clock = comm.engineClock();
+    nowMs_ = [&clock] { return clock.nowMs(); };
+    connect(&comm, &MonitorComm::transactionDone, this, &LinkHealth::noteTransaction);
+    connect(&comm, &MonitorComm::blockPolled, this, &LinkHealth::notePoll);
+}
 
 void LinkHealth::setMonotonicClock(std::function<qint64()> nowMs)
 {
@@ -52,7 +61,7 @@ void LinkHealth::notePoll(int block, int valueKind, ReplyKind kind)
 {
     if (!validBlock(block))
         return;
-    const int64_t second = PLM_INC::clock().now().toSecsSinceEpoch();
+    const int64_t second = nowSeconds();
     Second &s = seconds_[size_t(block)][size_t(((second % kShareSeconds) + kShareSeconds) % kShareSeconds)];
     if (s.at != second)
         s = Second{second, 0, 0};
@@ -98,7 +107,7 @@ double LinkHealth::answeredShare(int block) const
 {
     if (!validBlock(block))
         return -1;
-    const int64_t now = PLM_INC::clock().now().toSecsSinceEpoch();
+    const int64_t now = nowSeconds();
     uint64_t polls = 0, answered = 0;
     for (const Second &s : seconds_[size_t(block)]) {
         if (s.at > now - kShareSeconds && s.at <= now) {
@@ -107,6 +116,11 @@ double LinkHealth::answeredShare(int block) const
         }
     }
     return polls == 0 ? -1 : double(answered) / double(polls);
+}
+
+int64_t LinkHealth::nowSeconds() const
+{
+    return nowMs_() / 1000;
 }
 
 bool LinkHealth::staleAt(const BlockHealth &h, qint64 now) const

@@ -1,7 +1,7 @@
 // The health of the serial link, block by block: how its transactions ended, when it last
 // answered, the share of its polls answered over the last minute, the age of its values and
-// whether they are still good. Fed by the link driver's signals; read by the "Communication
-// status" window, the page refresh, the publisher and the Modbus server.
+// whether they are still good. Follows the link driver on the driver's own clock; read by the
+// "Communication status" window, the page refresh, the publisher and the Modbus server.
 #pragma once
 
 #include "ReplyKind.h"
@@ -12,13 +12,15 @@
 #include <cstdint>
 #include <functional>
 
+class MonitorComm;
+
 struct BlockHealth {
     uint64_t replies = 0;        // acknowledged transactions
     uint64_t timeOuts = 0;       // transactions without a reply
     uint64_t naks = 0;           // negative acknowledgements
     uint64_t checksumErrors = 0; // replies that failed their checksum
     QDateTime lastGoodReply;     // invalid until the block first answers
-    // Monotonic milliseconds (LinkHealth's clock); -1: not yet.
+    // Milliseconds of LinkHealth's clock; -1: not yet.
     qint64 valuesReadMs = -1;    // the block's values were last read
     qint64 lastPollMs = -1;      // the block's last poll step, answered or not
     bool lastPollAnswered = false;
@@ -48,10 +50,14 @@ public:
     // The kinds of values a poll step reads (MonitorComm::blockPolled's valueKind).
     static constexpr int kValueKinds = 4;
 
+    // Follows the driver: its transactions and poll steps, and its clock for ages, staleness
+    // and the minute of shares (the steady clock in the program, simulated time in a
+    // simulation). The driver outlives it.
+    explicit LinkHealth(MonitorComm &comm, QObject *parent = nullptr);
+    // Fed by hand, on the steady clock.
     explicit LinkHealth(QObject *parent = nullptr);
 
-    // Milliseconds of a clock that never goes back; the steady clock unless a test or a
-    // simulation gives another.
+    // Milliseconds of a clock that never goes back, in place of the one it has.
     void setMonotonicClock(std::function<qint64()> nowMs);
 
     // Any transaction with a block: counts its outcome. The first answer of a block (its
@@ -73,13 +79,14 @@ public:
 
 private:
     struct Second {
-        int64_t at = -1; // seconds since the epoch
+        int64_t at = -1; // seconds of the clock
         uint32_t polls = 0;
         uint32_t answered = 0;
     };
     static bool validBlock(int block) { return block >= 0 && block < kBlocks; }
     static qint64 limitOf(const BlockHealth &h);
     bool staleAt(const BlockHealth &h, qint64 now) const;
+    int64_t nowSeconds() const;
 
     std::function<qint64()> nowMs_;
     std::array<BlockHealth, kBlocks> blocks_{};

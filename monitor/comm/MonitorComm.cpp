@@ -12,7 +12,7 @@
 #include "WriteProblemText.h"
 
 #include <QDebug>
-#include <QTimer>
+#include <utility>
 
 using namespace PLM_INC;
 
@@ -49,6 +49,7 @@ MonitorComm::MonitorComm(std::unique_ptr<LinkService> service, std::unique_ptr<E
     });
     runner_.setIdleHandler([this] { emit idle(); });
     quietTimer_ = clock_->makeTimer([this] { runner_.resume(); });
+    messageTimer_ = clock_->makeTimer([this] { showWaitingMessages(); });
     timer4_.setInterval(0);
     connect(&timer4_, &PacedTimer::timeout, this, &MonitorComm::linkTimerFired);
     for (int index = 0; index < 2; ++index) {
@@ -133,16 +134,23 @@ void MonitorComm::lineWork(LinkService::Work work, std::function<void(const Link
 void MonitorComm::showLinkMessages(const QStringList &messages)
 {
     for (const QString &text : messages) {
-        if (!messageHandler_) {
+        if (!messageHandler_)
             qWarning("%s", qPrintable(text));
-            continue;
-        }
-        // A box opened here would hold the driver inside its step until it is closed.
-        QTimer::singleShot(0, this, [this, text] {
-            if (messageHandler_)
-                messageHandler_(text);
-        });
+        else
+            messagesToShow_ << text;
     }
+    // A box opened here would hold the driver inside its step until it is closed: they are
+    // shown from the engine's clock once the step has ended.
+    if (!messagesToShow_.isEmpty() && !messageTimer_->isActive())
+        messageTimer_->start(0);
+}
+
+void MonitorComm::showWaitingMessages()
+{
+    const QStringList texts = std::exchange(messagesToShow_, {});
+    for (const QString &text : texts)
+        if (messageHandler_)
+            messageHandler_(text);
 }
 
 void MonitorComm::sendUnclassified(int block, Command command, const QString &item, const QString &data,

@@ -96,6 +96,8 @@ public:
     bool requestRunning() const { return runningRequest_.has_value(); }
 
     // --- state a window or a test may look at ---
+    // The engine's time: what the link health and the driver's timers follow.
+    const EngineClock &engineClock() const { return *clock_; }
     PacedTimer &timer4() { return timer4_; }
     PacedTimer &timer3(int index);
     int16_t portDialogShown() const { return portDialogShown_; }
@@ -195,11 +197,14 @@ private:
     void paceLinkTimer();
     void noteLineError(const char *where, const QString &error);
     void showLinkMessages(const QStringList &messages);
+    void showWaitingMessages();
 
     std::unique_ptr<EngineClock> clock_;
     std::unique_ptr<LinkService> service_;
     StepRunner runner_;
     std::function<void(const QString &)> messageHandler_;
+    QStringList messagesToShow_;
+    std::unique_ptr<EngineTimer> messageTimer_;
     NullLinkView nullView_;
     LinkView *view_ = &nullView_;
     PacedTimer timer4_;

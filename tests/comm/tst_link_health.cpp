@@ -48,10 +48,7 @@ private slots:
         QVERIFY(comm);
         markPresent({2});
         PollBlock = 2;
-        LinkHealth health;
-        connect(comm.get(), &MonitorComm::transactionDone, &health, &LinkHealth::noteTransaction);
-        connect(comm.get(), &MonitorComm::blockPolled, &health,
-                [&health](int block, int valueKind, ReplyKind kind) { health.notePoll(block, valueKind, kind); });
+        LinkHealth health(*comm);
 
         for (const QChar step : steps) {
             line.server().setFaults(faultFor(step));
@@ -92,32 +89,29 @@ private slots:
     {
         QFETCH(int, secondsLater);
         QFETCH(double, share);
-        TestClock clock;
-        setClock(&clock);
+        qint64 now = 7300; // the minute follows the health's clock, not the time of day
         LinkHealth health;
+        health.setMonotonicClock([&now] { return now; });
         health.notePoll(5, 0, ReplyKind::Ack);
         for (int i = 0; i < 3; ++i)
             health.notePoll(5, 0, ReplyKind::NoReply);
-        clock.at = clock.at.addSecs(secondsLater);
+        now += secondsLater * 1000;
         QCOMPARE(health.answeredShare(5), share);
-        setClock(nullptr);
     }
 
     void sharesOfSeveralSecondsAdd()
     {
-        TestClock clock;
-        setClock(&clock);
+        qint64 now = 0;
         LinkHealth health;
+        health.setMonotonicClock([&now] { return now; });
         for (int s = 0; s < 90; ++s) { // a minute and a half: one answered, one dropped poll each second
+            now = s * 1000;
             health.notePoll(0, 0, ReplyKind::Ack);
             health.notePoll(0, 1, s < 45 ? ReplyKind::Ack : ReplyKind::NoReply);
-            clock.at = clock.at.addSecs(1);
         }
-        clock.at = clock.at.addSecs(-1);
         // The last minute holds 15 seconds of two answers and 45 of one.
         QCOMPARE(health.answeredShare(0), (15 * 2 + 45) / 120.0);
         QVERIFY(!health.isStale(0)); // an answer every second
-        setClock(nullptr);
     }
 
     void outOfRangeBlocksAreIgnored()

@@ -1,12 +1,16 @@
 // The link driver in simulated time against the in-process installation: ten minutes of
 // polling 16 blocks, a block transfer with its 15 s pause and a dead line of 30 s, with what the
-// screen and link health show at every step; a late reply counts for nobody. Nothing waits.
+// screen and link health show at every step; a late reply counts for nobody. Nothing waits but
+// the real-time reference of a short scenario, the line thread on the pseudo-terminal.
 #include "DeviceModel.h"
+#include "FrameTrace.h"
 #include "ItemTable.h"
+#include "LineThread.h"
 #include "LinkHealth.h"
 #include "LinkRequests.h"
 #include "MonitorComm.h"
 #include "PLM_INC.h"
+#include "PtyServer.h"
 #include "SimulatedLine.h"
 #include "STDComm.h"
 #include "SimulatedWorld.h"
@@ -47,27 +51,36 @@ private:
     SimulatedClock &clock_;
 };
 
-// The same operator script, tick by tick: the start-up read, polling, a block send with its
-// pause and second phase, a one-item write.
-void runScript(MonitorComm &comm, const std::function<void()> &settle)
+// One scenario at any pace, a step at the end of every 16th tick counted where no clock decides
+// their number: the probe, the start-up read of 16 blocks and polls; a block transfer (its chain,
+// its pause of 15 s with polls, its alarm values) and polls; the line dead; polls. Gives each
+// phase's frames whole, each run of polls after the start-up (its length is the pace's) folded.
+QStringList scenarioFrames(MonitorComm &comm, const std::function<std::vector<std::string>()> &frames,
+                           const std::function<void(bool)> &lineDead, const std::function<bool(std::function<bool()>)> &waitFor)
 {
-    const auto ticks = [&](int n) {
-        for (int i = 0; i < n; ++i) {
-            comm.Timer4_Timer();
-            settle();
+    const std::vector<std::function<void()>> steps = {[] { PendingRequests.push(BlockSendRequest(4)); }, [&] { lineDead(true); },
+                                                      [&] { lineDead(false); }, [&comm] { comm.timer4().stop(); }};
+    std::vector<size_t> marks;
+    QObject scene;
+    QObject::connect(&comm, &MonitorComm::tickEnded, &scene, [&, ticks = 0]() mutable {
+        if (marks.size() < steps.size() && LinkRequest == 1 && !comm.transferInProgress() && ++ticks % 16 == 0) {
+            marks.push_back(frames().size());
+            steps[marks.size() - 1]();
         }
-    };
-    LinkRequest = 0;
-    ticks(1);
-    ticks(12);
-    PendingRequests.push(BlockSendRequest(2));
-    ticks(1);
-    for (int second = 0; second < 15; ++second)
-        comm.Timer3_Timer(0);
-    ticks(3);
-    MainSetting[45] = 77;
-    PendingRequests.push(ItemWriteRequest(QStringLiteral("0001"), {45}));
-    ticks(3);
+    });
+    comm.communicate();
+    if (!waitFor([&] { return marks.size() == steps.size(); }))
+        return {QStringLiteral("the scenario stopped in phase %1").arg(marks.size())};
+    comm.closePort();
+    QStringList phases;
+    const std::vector<std::string> sent = frames();
+    for (size_t i = 0; i < sent.size(); ++i) {
+        const bool poll = i >= marks.front() && parseFrame(sent[i]).item.startsWith(QLatin1String("008"));
+        const QString phase = std::count(marks.begin(), marks.end(), i) ? QStringLiteral("-- ") : QString();
+        if (!phase.isEmpty() || !poll || phases.back() != QLatin1String("polls"))
+            phases << phase + (poll ? QStringLiteral("polls") : QString::fromStdString(sim::TraceLine(sent[i])));
+    }
+    return phases;
 }
 
 QStringList summaryFrom(const std::vector<std::string> &frames, size_t from)
@@ -96,34 +109,30 @@ class SimulatedTimeTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // The engine puts the same frames on the line in simulated time as on the pseudo-terminal.
-    void sameFramesAsOnThePseudoTerminal()
+    // The same whole frames in simulated time as from the line thread on the pseudo-terminal.
+    void sameFramesAsTheLineThreadOnThePseudoTerminal()
     {
         QStringList onPty;
         {
             CommTestEnvironment env;
-            SimulatedLine line(presentBlocks({0, 2}));
+            SimulatedLine line(sim::DeviceModel::allBlocks(16), 115200); // a short run: 9 ms a poll
             QVERIFY(line.start());
-            RecordingLinkView view;
-            auto comm = connectedComm(line, view);
-            QVERIFY(comm);
-            runScript(*comm, [] {});
-            onPty = line.summary();
+            MonitorComm comm(std::make_unique<LineThread>([&line] {
+                auto link = std::make_unique<tobrel::STDComm>();
+                line.driveDeadlineOf(*link); // a reply on its way is waited for however loaded the machine
+                return link;
+            }), MakeQtEngineClock());
+            onPty = scenarioFrames(comm, [&line] { return line.frames(); },
+                                   [&line](bool dead) { sim::Faults f; f.drop = dead; line.server().setFaults(f); },
+                                   [](auto done) { return QTest::qWaitFor(done, 120000); });
         }
         CommTestEnvironment env;
-        auto *simulated = new SimulatedWorld(presentBlocks({0, 2}), kBaud);
-        SimulatedClock &clock = simulated->clock();
-        std::unique_ptr<EngineClock> engineClock = simulated->takeClock();
-        MonitorComm comm(std::unique_ptr<LinkService>(simulated), std::move(engineClock));
-        RecordingLinkView view;
-        comm.setView(&view);
-        runOnLinkOf(comm, clock);
-        runScript(comm, [&] {
-            while (comm.busy())
-                clock.runUntil(clock.nowMs() + 1);
-        });
-        const QStringList inSimulatedTime = frameSummary(simulated->line().frames());
-        QVERIFY(onPty.size() > 100);
+        auto *world = new SimulatedWorld(sim::DeviceModel::allBlocks(16), kBaud);
+        MonitorComm comm(std::unique_ptr<LinkService>(world), world->takeClock());
+        const QStringList inSimulatedTime = scenarioFrames(
+            comm, [world] { return world->line().frames(); }, [world](bool dead) { world->line().setUnplugged(dead); },
+            [world](auto done) { for (int i = 0; i < 100000 && !done(); ++i) world->runFor(10); return done(); });
+        QVERIFY(inSimulatedTime.filter(QStringLiteral("<STX>$ R")).size() > 20); // the transfer's writes to block 4
         QCOMPARE(inSimulatedTime, onPty);
     }
 
@@ -141,11 +150,9 @@ private slots:
         auto release = qScopeGuard([&comm] { comm.closePort(); });
         comm.setView(&view);
         const std::vector<std::string> &frames = world.line().frames();
-        LinkHealth health;
-        health.setMonotonicClock([&clock] { return clock.nowMs(); });
-        connect(&comm, &MonitorComm::transactionDone, &health, &LinkHealth::noteTransaction);
+        LinkHealth health(comm);
         std::array<int, 16> kinds{}; // the kinds of value read, since the line came back
-        connect(&comm, &MonitorComm::blockPolled, &health, [&](int b, int v, ReplyKind k) { health.notePoll(b, v, k), kinds[size_t(b)] |= k == ReplyKind::Ack ? 1 << v : 0; });
+        connect(&comm, &MonitorComm::blockPolled, [&](int b, int v, ReplyKind k) { kinds[size_t(b)] |= k == ReplyKind::Ack ? 1 << v : 0; });
         const auto every = [&health](ValuesQuality q) { int n = 0; for (int b = 0; b < 16; ++b) n += health.quality(b) == q; return n == 16; };
 
         // The probe and the start-up read: 16 x (00A1, 00A0), 16 x (0013, 0014), 16 x 37.
@@ -218,6 +225,7 @@ private slots:
         qInfo("every block stale %lld ms after the line went silent", allStale);
         QVERIFY2(allStale >= 0 && allStale <= 10000, "every block is stale within 10 s");
         const qint64 back = clock.nowMs();
+        QVERIFY2(health.answeredShare(7) > 0.6 && health.answeredShare(7) < 0.8, "half the minute was dead"); // polls of 106 and 300 ms
         kinds.fill(0);
         world.line().setUnplugged(false);
         world.runFor(2000);
@@ -241,6 +249,20 @@ private slots:
                 QVERIFY2((health.quality(b) == ValuesQuality::Good) == (kinds[size_t(b)] == 0xF), qPrintable(QString::number(b)));
         qInfo("%lld simulated s in %lld ms of real time, %zu frames", clock.nowMs() / 1000, real.elapsed(),
               frames.size());
+    }
+
+    // The port's refusal reaches the operator on the engine's clock, after the probe's step.
+    void portRefusalIsToldInSimulatedTime()
+    {
+        CommTestEnvironment env;
+        auto *world = new SimulatedWorld(sim::DeviceModel::allBlocks(1), kBaud);
+        MonitorComm comm(std::unique_ptr<LinkService>(world), world->takeClock());
+        QStringList told;
+        comm.setMessageHandler([&told](const QString &text) { told << text; });
+        world->line().setCtsLow(true);
+        comm.communicate();
+        world->runFor(10);
+        QCOMPARE(told, QStringList{QStringLiteral("Communications port cannot be opend.(通信ポートをオープン出来ません！)")});
     }
 
     // Block 1 answers after its time-out, while silent block 2 is asked: no answer of either.

@@ -53,10 +53,7 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     connect(m_comm, &MonitorComm::quitRequested, this, &MainDisp::endProgram);
     // The port's own message (CTS not asserted) comes from timer-driven work: one box at a time.
     m_comm->setMessageHandler([](const QString &text) { PLM_INC::prompter().message(text, QStringLiteral("port")); });
-    linkHealth = new LinkHealth(this);
-    connect(m_comm, &MonitorComm::transactionDone, linkHealth, &LinkHealth::noteTransaction);
-    connect(m_comm, &MonitorComm::blockPolled, linkHealth,
-            [this](int block, int valueKind, ReplyKind kind) { linkHealth->notePoll(block, valueKind, kind); });
+    linkHealth = new LinkHealth(*m_comm, this);
     publisher = new Publisher(*m_comm, *linkHealth, this);
     connect(m_comm, &MonitorComm::settingChanged, this, [this](PLM_INC::SettingChange change) {
         change.user = changeRecord.user();

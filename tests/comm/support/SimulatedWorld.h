@@ -7,7 +7,8 @@
 #include "DeviceModel.h"
 #include "EngineClock.h"
 #include "Line.h"
-#include "LinkService.h"
+#include "LineTimeLink.h"
+#include "SimulatedClock.h"
 
 #include <QStringList>
 #include <deque>
@@ -20,26 +21,6 @@
 
 class SimulatedWorld;
 
-// The engine's clock: an agenda of timers run in the order they fall due.
-class SimulatedClock final : public EngineClock {
-public:
-    qint64 nowMs() const override { return now_; }
-    std::unique_ptr<EngineTimer> makeTimer(std::function<void()> fired) override;
-
-    // Runs everything due up to `until` in time order, then stands at `until`.
-    void runUntil(qint64 until);
-    // The next thing due at `at` (the end of a transaction); ids order things due together.
-    quint64 schedule(qint64 at, std::function<void()> f);
-    void cancel(quint64 id);
-    bool scheduled(quint64 id) const;
-
-private:
-    qint64 now_ = 0;
-    quint64 nextId_ = 1;
-    std::map<std::pair<qint64, quint64>, std::function<void()>> agenda_;
-    std::map<quint64, qint64> dueOf_;
-};
-
 // What the far end of the line makes of one request frame: the reply bytes ("" for none) and
 // how long after the frame's last character the reply starts.
 struct FarEndAnswer {
@@ -50,7 +31,7 @@ struct FarEndAnswer {
 // The line to the device model: a write is taken by the model at once, its reply arrives a
 // character at a time at the line's pace. Unplugged, nothing answers. Replies keep their
 // order: one that starts late pushes the next one back behind it.
-class ModelLine final : public tobrel::Line {
+class ModelLine final : public tobrel::Line, public LineClock {
 public:
     // Given the frame (as written) and the simulated time its last character is sent.
     using FarEnd = std::function<FarEndAnswer(const std::string &frame, qint64 sentAt)>;
@@ -63,9 +44,10 @@ public:
     // last character of.
     void setOnReplyTaken(std::function<void(size_t frame)> taken) { onReplyTaken_ = std::move(taken); }
 
-    qint64 now() const { return now_; }
-    void setNow(qint64 ms) { now_ = ms; }
+    qint64 now() const override { return now_; }
+    void setNow(qint64 ms) override { now_ = ms; }
     void setUnplugged(bool unplugged) { unplugged_ = unplugged; }
+    void setCtsLow(bool low) { ctsLow_ = low; }
     // Every request frame written, as the device received it.
     const std::vector<std::string> &frames() const { return frames_; }
     // Called at every write, read and wait of the link (a test that looks at which thread waits).
@@ -80,7 +62,7 @@ public:
     void open() override { open_ = true; }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
-    Cts cts() override { return Cts::Unsupported; }
+    Cts cts() override { return ctsLow_ ? Cts::Low : Cts::Unsupported; }
     qint32 handle() const override { return open_ ? 3 : -1; }
     void setInBufferSize(int) override {}
     int inBufferSize() const override { return 1024; }
@@ -112,6 +94,7 @@ private:
     int baud_;
     qint64 now_ = 0;
     bool unplugged_ = false;
+    bool ctsLow_ = false;
     bool open_ = false;
     int port_ = 1;
     int readLength_ = 0;
@@ -123,8 +106,7 @@ private:
     std::function<void(size_t)> onReplyTaken_;
 };
 
-// The link on the simulated line: each work runs at once on the model, and its outcome comes
-// back when the line would have finished it.
+// The link on the simulated line, in the line's time (LineTimeLink).
 class SimulatedWorld final : public LinkService {
 public:
     SimulatedWorld(sim::DeviceModel model, int baud);
@@ -145,5 +127,5 @@ private:
     std::unique_ptr<SimulatedClock> ownedClock_;
     SimulatedClock *clock_;
     ModelLine *line_;
-    std::unique_ptr<LinkHost> host_;
+    std::unique_ptr<LineTimeLink> link_;
 };
