@@ -152,7 +152,7 @@ private:
     // From inside a step: reads an item of a block; a setting the read finds changed that the
     // program neither read nor sent is told as changed at the unit.
     void readItem(int block, const QString &item, ReplyHandler then = {});
-    enum class WriteOutcome { Taken, Refused, NoReply, Damaged, NotSent };
+    enum class WriteOutcome { Taken, Refused, NoReply, NotSent };
     // Adds a step that writes an item with the request's values of it that no later ask has
     // replaced; `oneItem`: a one-item write (tried again when unanswered, read back after).
     void writeItem(int block, const QString &item, std::shared_ptr<const PLM_INC::LinkRequestJob> request,

@@ -62,10 +62,10 @@ void MonitorComm::writeItem(int block, const QString &item, std::shared_ptr<cons
                 // any other write of the block carries it.
                 PendingRequests.push(ReReadOf(block, item));
             }
-            const WriteOutcome outcome = kind == ReplyKind::Ack ? WriteOutcome::Taken
+            // A reply that failed its checksum says no more of what the controller did than none.
+            const WriteOutcome outcome = kind == ReplyKind::Ack   ? WriteOutcome::Taken
                                          : kind == ReplyKind::Nak ? WriteOutcome::Refused
-                                         : kind == ReplyKind::NoReply ? WriteOutcome::NoReply
-                                                                      : WriteOutcome::Damaged;
+                                                                  : WriteOutcome::NoReply;
             if (outcome != WriteOutcome::NoReply || lastTry)
                 recordWrite(item, block, asked, before, origin, outcome);
             if (then)
@@ -154,8 +154,6 @@ void MonitorComm::WriteOneItem(const LinkRequestJob &request)
         writeItem(block, item, now, [this, now, block, item](WriteOutcome outcome) {
             if (outcome == WriteOutcome::NoReply) {
                 retryLater(*now);
-                if (now->tries + 1 < kWriteTries)
-                    return;
                 return;
             }
             if (outcome == WriteOutcome::Refused) {
