@@ -1,6 +1,7 @@
 #include "Gateway.h"
 
 #include "AlarmHistory.h"
+#include "AlarmMemoryFile.h"
 #include "ChangeRecord.h"
 #include "Clock.h"
 #include "DataFolder.h"
@@ -15,6 +16,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <cstdio>
 
 Gateway::Gateway() = default;
 
@@ -47,6 +49,10 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
         return false;
     }
     historyFile_ = CreateHistoryFile(history, PLM_INC::clock().now());
+    alarmMemory_ = std::make_unique<AlarmMemoryFile>(QDir(history).filePath(QStringLiteral("alarm-memory")));
+    QString memoryError;
+    if (!alarmMemory_->load(&memoryError))
+        std::fprintf(stderr, "%s\n", qPrintable(memoryError));
 
     comm_ = std::make_unique<MonitorComm>();
     comm_->setView(&view_);
@@ -55,6 +61,7 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     LinkHealth *health = health_.get();
     QObject::connect(comm_.get(), &MonitorComm::blockPolled, health_.get(),
                      [health](int block, int valueKind, ReplyKind kind) { health->notePoll(block, valueKind, kind); });
+    QObject::connect(comm_.get(), &MonitorComm::blockPolled, alarmMemory_.get(), &AlarmMemoryFile::keep);
     staleNotices_ = std::make_unique<StaleNotices>(*health_, view_);
     publisher_ = std::make_unique<Publisher>(*comm_, *health_);
     // The gateway writes no setting: what its record holds are the changes made at the units.
@@ -86,6 +93,8 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
 
 void Gateway::stop()
 {
+    if (alarmMemory_)
+        alarmMemory_->keep();
     modbus_.reset();
     if (comm_)
         comm_->closePort();

@@ -34,6 +34,7 @@ struct DiskWriter::State : std::enable_shared_from_this<DiskWriter::State> {
         std::shared_ptr<Waiter> waiter;
         bool whole; // `line` is the whole file, in place of what it held
         LineMaker make; // appendMade: `line` is then only its description
+        QString text() const; // what it held, for a job that did not reach the disk
     };
     struct Report {
         Failure failed;
@@ -68,6 +69,11 @@ QString lineText(const QByteArray &line)
 }
 
 } // namespace
+
+QString DiskWriter::State::Job::text() const
+{
+    return whole ? QStringLiteral("its new content (%1 bytes; the file keeps what it held)").arg(line.size()) : lineText(line);
+}
 
 void DiskWriter::State::runFailures()
 {
@@ -178,6 +184,15 @@ void DiskWriter::append(const QString &path, const QByteArray &line, Failure fai
     m_state->queued.notify_one();
 }
 
+void DiskWriter::replace(const QString &path, const QByteArray &bytes, Failure failed)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->jobs.push_back(State::Job{path, bytes, std::move(failed), nullptr, true, {}});
+    }
+    m_state->queued.notify_one();
+}
+
 void DiskWriter::appendMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed)
 {
     {
@@ -242,10 +257,10 @@ QStringList DiskWriter::finish(std::chrono::milliseconds limit)
             if (m_state->busy)
                 notWritten << QStringLiteral("Perhaps not written to %1 (the disk did not answer within %2 s): %3")
                                   .arg(QDir::toNativeSeparators(m_state->current.path), seconds,
-                                       lineText(m_state->current.line));
+                                       m_state->current.text());
             for (const State::Job &job : m_state->jobs)
                 notWritten << QStringLiteral("Not written to %1 (the disk did not answer within %2 s): %3")
-                                  .arg(QDir::toNativeSeparators(job.path), seconds, lineText(job.line));
+                                  .arg(QDir::toNativeSeparators(job.path), seconds, job.text());
             m_state->jobs.clear();
         }
     }
