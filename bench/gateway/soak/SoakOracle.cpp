@@ -115,7 +115,11 @@ EdgeCheck CheckBroker(const QList<QByteArray> &payloads, const std::vector<Edge>
         check.found += std::min(n, g);
         check.missing += std::max(0L, n - g);
         if (n > g && check.firstFaults.size() < 10)
-            check.firstFaults << QStringLiteral("%1 %2: made %3, on the broker %4").arg(slotName(key.first), key.second ? QStringLiteral("on") : QStringLiteral("off")).arg(n).arg(g);
+            check.firstFaults << QStringLiteral("Ch%1 \"%2\": made %3, on the broker %4")
+                                     .arg(key.first.first + 1, 3, 10, QLatin1Char('0'))
+                                     .arg(QLatin1String(key.second ? kConditions[size_t(key.first.second)].on : kConditions[size_t(key.first.second)].off))
+                                     .arg(n)
+                                     .arg(g);
     }
     for (const auto &[key, g] : got)
         check.extra += std::max(0L, g - (want.count(key) ? want.at(key) : 0));

@@ -69,10 +69,20 @@ void Plant::makeEdge()
 {
     std::lock_guard<std::mutex> lock(mutex_);
     const double t = now();
+    // Every other edge turns off an alarm that is on, so that alarms also go off while the
+    // gateway is away, not only come.
+    const auto ready = [&](int slot) {
+        return t - changedAt_[size_t(slot)] >= hold_ && statusReads_[size_t(slot / 120)] - readsAtChange_[size_t(slot)] >= 3;
+    };
+    std::vector<int> lit;
+    if (edges_.size() % 2 == 1)
+        for (int slot = 0; slot < 320 * 6; ++slot)
+            if (onNow_[size_t(slot)] && ready(slot))
+                lit.push_back(slot);
     for (int attempt = 0; attempt < 50; ++attempt) {
-        const int slot = int(rng_.bounded(320 * 6));
+        const int slot = lit.empty() ? int(rng_.bounded(320 * 6)) : lit[size_t(rng_.bounded(int(lit.size())))];
         const int channel = slot / 6;
-        if (t - changedAt_[size_t(slot)] < hold_ || statusReads_[size_t(channel / 20)] - readsAtChange_[size_t(slot)] < 3)
+        if (!ready(slot))
             continue;
         const int condition = slot % 6;
         bool on = false;
@@ -82,6 +92,7 @@ void Plant::makeEdge()
             on = (status & kConditions[size_t(condition)].mask) != 0;
         });
         changedAt_[size_t(slot)] = t;
+        onNow_[size_t(slot)] = on;
         readsAtChange_[size_t(slot)] = statusReads_[size_t(channel / 20)];
         edges_.push_back({t, channel, condition, on});
         return;

@@ -72,6 +72,7 @@ private:
     std::vector<Edge> edges_;
     std::array<double, 320 * 6> changedAt_{};
     std::array<long, 320 * 6> readsAtChange_{};
+    std::array<bool, 320 * 6> onNow_{};
     std::array<long, 16> statusReads_{}; // answered reads of "0083", by block
     std::array<bool, 16> silent_{};
     std::array<double, 16> lastAnswered_{};           // -1: no answered frame since a gap
