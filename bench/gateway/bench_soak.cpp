@@ -3,7 +3,8 @@
 // gateway publishes to a durable subscriber; two Modbus clients read every unit, while a slow
 // and a garbage client come and go. A schedule, one cycle of about 75 s repeated, silences two
 // blocks, restarts the broker, kills the gateway with SIGKILL and starts it again at once (within
-// the same minute), and silences the whole line. The gateway starts before the broker.
+// the same minute), and silences the whole line; it is repeated while the time allows a whole
+// cycle. The gateway starts before the broker.
 // At the end it must hold that every alarm edge the simulator made is in the history files
 // exactly once and reached the broker, that no Modbus answer gave as good a value older than
 // the block's stale limit, and that the gateway never needed a hand: it never ended by itself,
@@ -195,9 +196,11 @@ int Soak::run(double seconds)
     wait(seconds >= 300 ? 20 : 5);
     const double firstOnline = untilOnline(QStringLiteral("the broker's first start"));
 
-    const int cycles = std::max(1, int(seconds / kCycleS + 0.5));
-    for (int c = 0; c < cycles; ++c)
-        cycle(c);
+    // Cycles while the time allows a whole one (a gateway's start-up read lengthens each), one at least.
+    int cycles = 0;
+    do
+        cycle(cycles++);
+    while (now() + kCycleS <= seconds);
     edges.stop();
 
     // Every edge made has had its chance; the record must be complete within the limit.

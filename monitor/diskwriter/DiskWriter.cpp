@@ -34,7 +34,6 @@ struct DiskWriter::State : std::enable_shared_from_this<DiskWriter::State> {
         std::shared_ptr<Waiter> waiter;
         bool whole; // `line` is the whole file, in place of what it held
         LineMaker make; // appendMade: `line` is then only its description
-        QString text() const; // what it held, for a job that did not reach the disk
     };
     struct Report {
         Failure failed;
@@ -70,11 +69,6 @@ QString lineText(const QByteArray &line)
 
 } // namespace
 
-QString DiskWriter::State::Job::text() const
-{
-    return whole ? QStringLiteral("its new content (%1 bytes; the file keeps what it held)").arg(line.size()) : lineText(line);
-}
-
 void DiskWriter::State::runFailures()
 {
     std::deque<Report> reports;
@@ -101,7 +95,9 @@ void DiskWriter::State::run()
         lock.unlock();
         QString why;
         if (current.whole) {
-            WriteWholeFile(current.path, current.line, &why);
+            const QByteArray bytes = current.make ? current.make(current.path, &why) : current.line;
+            if (why.isEmpty())
+                WriteWholeFile(current.path, bytes, &why);
         } else {
             const QByteArray line = current.make ? current.make(current.path, &why) : current.line;
             if (why.isEmpty())
@@ -184,11 +180,11 @@ void DiskWriter::append(const QString &path, const QByteArray &line, Failure fai
     m_state->queued.notify_one();
 }
 
-void DiskWriter::replace(const QString &path, const QByteArray &bytes, Failure failed)
+void DiskWriter::replaceMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed)
 {
     {
         std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->jobs.push_back(State::Job{path, bytes, std::move(failed), nullptr, true, {}});
+        m_state->jobs.push_back(State::Job{path, description, std::move(failed), nullptr, true, std::move(make)});
     }
     m_state->queued.notify_one();
 }
@@ -257,10 +253,10 @@ QStringList DiskWriter::finish(std::chrono::milliseconds limit)
             if (m_state->busy)
                 notWritten << QStringLiteral("Perhaps not written to %1 (the disk did not answer within %2 s): %3")
                                   .arg(QDir::toNativeSeparators(m_state->current.path), seconds,
-                                       m_state->current.text());
+                                       lineText(m_state->current.line));
             for (const State::Job &job : m_state->jobs)
                 notWritten << QStringLiteral("Not written to %1 (the disk did not answer within %2 s): %3")
-                                  .arg(QDir::toNativeSeparators(job.path), seconds, job.text());
+                                  .arg(QDir::toNativeSeparators(job.path), seconds, lineText(job.line));
             m_state->jobs.clear();
         }
     }
