@@ -1,6 +1,7 @@
 #include "Gateway.h"
 
 #include "AlarmHistory.h"
+#include "AlarmMemoryFile.h"
 #include "ChangeRecord.h"
 #include "Clock.h"
 #include "DataFolder.h"
@@ -15,6 +16,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <cstdio>
 
 Gateway::Gateway() = default;
 
@@ -47,10 +49,15 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
         return false;
     }
     historyFile_ = CreateHistoryFile(history, PLM_INC::clock().now());
+    alarmMemory_ = std::make_unique<AlarmMemoryFile>(QDir(history).filePath(QStringLiteral("alarm-memory")));
+    QString memoryError;
+    if (!alarmMemory_->load(&memoryError))
+        std::fprintf(stderr, "%s\n", qPrintable(memoryError));
 
     comm_ = std::make_unique<MonitorComm>();
     comm_->setView(&view_);
     health_ = std::make_unique<LinkHealth>(*comm_);
+    QObject::connect(comm_.get(), &MonitorComm::blockPolled, alarmMemory_.get(), &AlarmMemoryFile::keep);
     staleNotices_ = std::make_unique<StaleNotices>(*health_, view_);
     publisher_ = std::make_unique<Publisher>(*comm_, *health_);
     // The gateway writes no setting: what its record holds are the changes made at the units.
@@ -82,6 +89,8 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
 
 void Gateway::stop()
 {
+    if (alarmMemory_)
+        alarmMemory_->keep();
     modbus_.reset();
     if (comm_)
         comm_->closePort();

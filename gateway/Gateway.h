@@ -8,6 +8,7 @@
 #include <QString>
 #include <memory>
 
+class AlarmMemoryFile;
 class LinkHealth;
 class MonitorComm;
 class Publisher;
@@ -37,5 +38,6 @@ private:
     std::unique_ptr<Publisher> publisher_;
     std::unique_ptr<PLM_INC::ChangeRecord> changeRecord_;
     std::unique_ptr<modbus::ModbusServer> modbus_;
+    std::unique_ptr<AlarmMemoryFile> alarmMemory_;
     QString historyFile_;
 };

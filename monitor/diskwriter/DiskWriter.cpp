@@ -95,7 +95,9 @@ void DiskWriter::State::run()
         lock.unlock();
         QString why;
         if (current.whole) {
-            WriteWholeFile(current.path, current.line, &why);
+            const QByteArray bytes = current.make ? current.make(current.path, &why) : current.line;
+            if (why.isEmpty())
+                WriteWholeFile(current.path, bytes, &why);
         } else {
             const QByteArray line = current.make ? current.make(current.path, &why) : current.line;
             if (why.isEmpty())
@@ -174,6 +176,15 @@ void DiskWriter::append(const QString &path, const QByteArray &line, Failure fai
     {
         std::lock_guard<std::mutex> lock(m_state->mutex);
         m_state->jobs.push_back(State::Job{path, line, std::move(failed), nullptr, false, {}});
+    }
+    m_state->queued.notify_one();
+}
+
+void DiskWriter::replaceMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->jobs.push_back(State::Job{path, description, std::move(failed), nullptr, true, std::move(make)});
     }
     m_state->queued.notify_one();
 }

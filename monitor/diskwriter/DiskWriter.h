@@ -55,6 +55,10 @@ public:
     // before it (the lines of an old file reach the old file), waiting as appendAndWait does.
     bool replaceAndWait(const QString &path, const QByteArray &bytes, QString *why = nullptr,
                         std::chrono::milliseconds limit = kWindowWait);
+    // Queues the whole file (WholeFile.h) that `make` gives when its turn comes (from the disk
+    // as it is after everything queued before it), in place of what the file held, and returns
+    // at once; `description` and `failed` as for appendMade().
+    void replaceMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed);
     // Queues a line that `make` gives when its turn comes; `description` stands for it where a
     // line that was not written is told (finish()).
     void appendMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed);

@@ -156,6 +156,58 @@ private slots:
         const QString said = QString::fromLocal8Bit(window.readAllStandardError());
         QVERIFY2(said.contains(QStringLiteral("(the disk did not answer within 5 s): ")), qPrintable(said));
     }
+
+    // A run killed after its history line and before its alarm memory: the next run reads the
+    // line back, so an alarm still on is not recorded again, and one gone off is recorded.
+    void alarmMemoryAcrossAKill_data()
+    {
+        QTest::addColumn<bool>("stillOn");
+        QTest::newRow("still on") << true;
+        QTest::newRow("gone off while away") << false;
+    }
+    void alarmMemoryAcrossAKill()
+    {
+        QFETCH(bool, stillOn);
+        SimulatedLine line(presentBlocks({0}));
+        QVERIFY(line.start());
+        line.server().withModel([stillOn](sim::DeviceModel &m) {
+            m.value(0, "0083", 0) = stillOn ? PLM_INC::kStatusAlarm1 : 0;
+            m.value(0, "0083", 1) = PLM_INC::kStatusAlarm1; // the line that says the reply was read
+        });
+        QTemporaryDir home;
+        QDir(home.path()).mkpath(QStringLiteral("hystory"));
+        const QByteArray before = "\"PLM-870 Alarm hystory\",\"    Data  : \",\"2026/1/1\"\r\n\"Time\",\"Channel\",\"Contain\"\r\n";
+        QFile old(home.filePath(QStringLiteral("hystory/2026_1_1_0_0.hys")));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(before + "\"1:0:0 AM\",\"Ch001\",\"Alarm 1 was turned on.\"\r\n");
+        old.close();
+        QFile memory(home.filePath(QStringLiteral("hystory/alarm-memory")));
+        QVERIFY(memory.open(QIODevice::WriteOnly));
+        memory.write("PLM-870 gateway alarm memory: per channel alarm 1, alarm 2, HB, LP, UPS, DOWNS\n2026_1_1_0_0.hys "
+                     + QByteArray::number(before.size()) + '\n' + QByteArray(320, 'x').replace('x', "000000\n"));
+        memory.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PLM870_HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        QProcess gateway;
+        gateway.setProcessEnvironment(env);
+        gateway.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plm870-gateway"),
+                      {QStringLiteral("--port"), QStringLiteral("COM1"), QStringLiteral("--speed"), QStringLiteral("9600")});
+        const auto history = [&home] {
+            QByteArray all;
+            for (const QString &name : QDir(home.filePath(QStringLiteral("hystory"))).entryList({QStringLiteral("*.hys")})) {
+                QFile f(home.filePath(QStringLiteral("hystory/") + name));
+                all += f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+            }
+            return all;
+        };
+        QVERIFY2(QTest::qWaitFor([&] { return history().contains("\"Ch002\",\"Alarm 1 was turned on.\""); }, 120000),
+                 "the gateway recorded nothing");
+        ::kill(pid_t(gateway.processId()), SIGTERM);
+        QVERIFY(gateway.waitForFinished(30000));
+        QCOMPARE(history().count("\"Ch001\",\"Alarm 1 was turned on.\""), 1);
+        QCOMPARE(history().count("\"Ch001\",\"Alarm 1 was turned off.\""), stillOn ? 0 : 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestGateway)
