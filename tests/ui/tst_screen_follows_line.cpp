@@ -1,6 +1,7 @@
 // What the screen shows follows the line, with a screen reader walking the window tree the
 // whole time: the red notice comes with the first unanswered transaction, panel 1 is empty
-// during a poll and stays empty while nothing answers, and both recover at the first answer.
+// during a poll (its changes lay out nothing) and stays empty while nothing answers, and both
+// recover at the first answer.
 #include "DeviceModel.h"
 #include "MainDisp.h"
 #include "MonitorComm.h"
@@ -41,16 +42,19 @@ public:
     {
         panel1->installEventFilter(this);
         notice->installEventFilter(this);
+        panel1->window()->installEventFilter(this);
     }
     bool eventFilter(QObject *o, QEvent *e) override
     {
         if (o == panel1_ && e->type() == QEvent::Paint)
             paintedPanel1 << panel1_->text();
+        windowLayouts += o == panel1_->window() && e->type() == QEvent::LayoutRequest;
         if (o == notice_ && (e->type() == QEvent::Show || e->type() == QEvent::Hide))
             noticeChanges << qMakePair(e->type() == QEvent::Show, line_.frames().size());
         return false;
     }
     QStringList paintedPanel1;
+    int windowLayouts = 0; // the window laid out again
     QList<QPair<bool, size_t>> noticeChanges; // shown, frames on the line by then
 
 private:
@@ -96,6 +100,11 @@ private slots:
         ScreenRecorder screen(w.StatusBar1_Panel[0], w.Text_readmsg2, line);
         w.comm().timer4().start();
         QTRY_COMPARE_WITH_TIMEOUT(w.statusPanelText(1), QStringLiteral("OK"), kWait);
+        // Polling repaints panel 1 and lays out nothing.
+        screen.windowLayouts = 0;
+        const size_t polled = line.frames().size();
+        QTRY_VERIFY_WITH_TIMEOUT(line.frames().size() >= polled + 10 && screen.paintedPanel1.size() >= 10, kWait);
+        QCOMPARE(screen.windowLayouts, 0);
 
         // The line goes dead.
         sim::Faults dead;

@@ -149,6 +149,14 @@ void MainDisp::buildStatusBar()
         bar->addWidget(panel, i == 3 ? 1 : 0);
         StatusBar1_Panel[size_t(i)] = panel;
     }
+    // Panel 1 changes twice a poll ("" and "OK"): at a fixed size and filling its own
+    // background, a change repaints the panel alone, never the status bar and the window under
+    // it, and never lays them out again.
+    QLabel *panel1 = StatusBar1_Panel[0];
+    panel1->setText(QStringLiteral("NG"));
+    panel1->setFixedSize(qMax(widths[0], panel1->sizeHint().width()), panel1->sizeHint().height());
+    panel1->clear();
+    panel1->setAutoFillBackground(true);
     ProgressBar1 = new QProgressBar(bar);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setAccessibleName(QStringLiteral("Transfer progress"));

@@ -349,9 +349,6 @@ private:
     QPointer<OpeningScreen> m_openingScreen;
     NameListPeers m_nameListPeers;
     QString m_panel4Text;   // what the transfers put into panel 4
-    // Panel 1 is blanked before each poll and then says how the poll went. No window event
-    // runs inside a link tick, so the blank is never seen; the panel takes the text the tick
-    // ends with, and a tick that ends as it began ("OK" again) costs no layout and no repaint.
     int m_waitingWrites = 0; // shown in panel 4 over it while the controller cannot be reached
     QString m_waitingBlocks;  // the blocks they wait for, "" when the whole line is down
     std::map<QComboBox *, std::function<void()>> m_selectorHandlers;
