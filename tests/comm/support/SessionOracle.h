@@ -14,10 +14,8 @@
 // - the program gives a write up only after three unanswered tries of it, and cuts a transfer
 //   only after an unanswered write to the block.
 // At the end, every refusal of an operator's value the program got in time must have been told,
-// and every front-panel change the program read before anything else changed that setting is in
-// the change record as made at the unit (unless its new value is one the program itself had sent
-// or known there, which no read can tell apart); a change never read is allowed only after three
-// unanswered reads of its item.
+// and a front-panel change to a new value, read before anything else changed it, recorded at the
+// unit; one never read is allowed only after three unanswered reads of its item.
 // Blocks hold channels of non-linear inputs only, so no value is converted on its way.
 #pragma once
 
