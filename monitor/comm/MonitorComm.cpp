@@ -16,10 +16,6 @@
 
 using namespace PLM_INC;
 
-namespace {
-constexpr int kReplyTimeOutMs = 300; // the link's, set by the port probe
-}
-
 MonitorComm::MonitorComm(QObject *parent)
     : MonitorComm(std::make_unique<LineThread>([] { return std::make_unique<tobrel::STDComm>(); }),
                   MakeQtEngineClock(), parent)
@@ -50,6 +46,7 @@ MonitorComm::MonitorComm(std::unique_ptr<LinkService> service, std::unique_ptr<E
     runner_.setIdleHandler([this] { emit idle(); });
     quietTimer_ = clock_->makeTimer([this] { runner_.resume(); });
     messageTimer_ = clock_->makeTimer([this] { showWaitingMessages(); });
+    panelOneBlank_ = clock_->makeTimer([this] { view_->setStatusPanel(1, QString()); });
     timer4_.setInterval(0);
     connect(&timer4_, &PacedTimer::timeout, this, &MonitorComm::linkTimerFired);
     for (int index = 0; index < 2; ++index) {
@@ -187,6 +184,8 @@ void MonitorComm::transact(int block, Command command, const QString &item, cons
     sendUnclassified(block, command, item, data, [this, block, command, item, then = std::move(then)](const QString &reply) {
         CommError = 0;
         const ReplyKind kind = ClassifyReply(reply);
+        const bool pollUnanswered = panelOneBlank_->isActive();
+        panelOneBlank_->stop();
         const bool own = AnswersRequest(reply, block, item);
         emit transactionDone(block, own ? kind : ReplyKind::NoReply);
         if (own && (kind == ReplyKind::Ack || kind == ReplyKind::Nak))
@@ -211,9 +210,13 @@ void MonitorComm::transact(int block, Command command, const QString &item, cons
             Hystory_Write(QStringLiteral("NAK"), 0, false);
             break;
         case ReplyKind::ChecksumFailure:
+            if (pollUnanswered)
+                view_->setStatusPanel(1, QString());
             Hystory_Write(QStringLiteral("CHKSUM"), 0, false);
             break;
         case ReplyKind::NoReply:
+            if (pollUnanswered)
+                view_->setStatusPanel(1, QString());
             setCommErrorNotice(true);
             CommError = -1;
             break;

@@ -221,7 +221,12 @@ private:
     std::array<int, 16> unansweredInPhase_{};
     // Items of the running transfer phase the blocks refused, per block.
     std::map<int, QStringList> refusedInPhase_;
+    // The link's reply time-out, set when the port is opened.
+    static constexpr int kReplyTimeOutMs = 300;
     std::unique_ptr<EngineTimer> quietTimer_;
+    // A poll blanks panel 1 once it has waited a reply's time-out: one answered in time leaves
+    // the panel as it was until its result, so healthy polling does not flicker it.
+    std::unique_ptr<EngineTimer> panelOneBlank_;
     // The kind of the request whose steps are running, if any.
     std::optional<PLM_INC::RequestKind> runningRequest_;
     int16_t portDialogShown_ = 0;

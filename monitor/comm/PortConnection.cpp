@@ -12,12 +12,6 @@
 
 using namespace PLM_INC;
 
-namespace {
-
-constexpr qint32 kLinkTimeOutMs = 300;
-
-} // namespace
-
 void MonitorComm::connectStoredPort(std::function<void(const QString &)> done)
 {
     runner_.add([this, done = std::move(done)] {
@@ -51,7 +45,7 @@ void MonitorComm::probePort(const QString &port, const QString &speed, std::func
     lineWork(
         [port, speed, problem](tobrel::STDComm &link) {
             PassOver([&] { link.PortClose(); });
-            PassOver([&] { link.setTimeOut(kLinkTimeOutMs); });
+            PassOver([&] { link.setTimeOut(kReplyTimeOutMs); });
             PassOver([&] {
                 link.setPort(port);
                 link.setBaudRate(speed);

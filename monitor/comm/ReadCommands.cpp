@@ -197,8 +197,9 @@ void MonitorComm::PollMonitorData()
         // With no block present there is nothing to poll and no next position to find.
         if (!AnyBlockPresent())
             return;
-        // Panel 1 stays empty until this poll is answered.
-        view_->setStatusPanel(1, QString());
+        // Panel 1 is empty from here until this poll is answered; a reply in time is shown
+        // straight over the last result instead.
+        panelOneBlank_->start(kReplyTimeOutMs);
         if (PollBlock < 0 || PollBlock >= kBlocks || PollItem < 0 || PollItem > 2) {
             PollBlock = 0;
             PollItem = 0;
