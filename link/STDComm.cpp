@@ -4,6 +4,7 @@
 #include "PortChecks.h"
 #include "PortDevices.h"
 #include "Protocol.h"
+#include "ReplyPace.h"
 #include "SerialPortLine.h"
 
 #include <QCoreApplication>
@@ -82,6 +83,7 @@ struct Q_DECL_HIDDEN STDComm::Impl {
 
     MillisecondClock clock;
     QElapsedTimer steady;
+    ReplyPace pace;
 
     qint64 nowMs() const { return clock ? clock() : steady.elapsed(); }
     QString SendRecv(const std::string &frame);
@@ -99,7 +101,12 @@ QString STDComm::Impl::SendRecv(const std::string &frame)
     line->write(QByteArray(frame.data(), static_cast<qsizetype>(frame.size())));
 
     // Each pass ends in the wait, which returns at once while characters are still held, so
-    // a character costs one pass: one yield to the host, one wake-up and one read.
+    // a character costs one pass: one yield to the host and one read. The library's own port
+    // waits for as many characters as are certain to come, for as long as they take on the
+    // line, so a reply costs a few wake-ups; once a wait ends short, the rest of the reply is
+    // waited for character by character. A line the host gave wakes for every character.
+    SerialPortLine *const port = eventsCheck ? dynamic_cast<SerialPortLine *>(line.get()) : nullptr;
+    bool paced = port != nullptr;
     ReplyAssembler reply;
     for (;;) {
         if (!eventsCheck)
@@ -113,9 +120,18 @@ QString STDComm::Impl::SendRecv(const std::string &frame)
         if (remaining <= 0)
             return {};
         const qint64 slice = eventsCheck ? remaining : std::min<qint64>(remaining, kYieldSliceMs);
-        line->waitForReadable(static_cast<int>(slice));
+        const int toCome = paced ? pace.charactersToCome(frame, reply) : 1;
+        if (toCome <= 1) {
+            line->waitForReadable(static_cast<int>(slice));
+            continue;
+        }
+        // Before the reply starts, the request itself is still on its way out.
+        const int onLine = toCome + (reply.started() ? 0 : static_cast<int>(frame.size()));
+        paced = port->waitForCharacters(toCome, static_cast<int>(std::min(slice, pace.lineMs(onLine))));
     }
-    return fromWire(CheckReply(reply.text()));
+    const std::string checked = CheckReply(reply.text());
+    pace.learn(frame, checked);
+    return fromWire(checked);
 }
 
 void STDComm::Impl::showMessage(const QString &text) const
@@ -285,6 +301,8 @@ bool STDComm::PortOpen()
         line.setHandshaking(flow);
         if (!line.isOpen())
             line.open();
+        // Start bit, data bits, a parity bit unless there is none, stop bits.
+        d->pace.setFraming(baud.toInt(), 1 + data.toInt() + (parity == QLatin1String("N") ? 0 : 1) + stop.toInt());
         if (line.cts() != Line::Cts::Low)
             return true;
         d->showMessage(QString::fromUtf8(PortOpenRefusedMessage));

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QThread>
 #include <QtGlobal>
+#include <algorithm>
 
 #if defined(Q_OS_LINUX)
 #include <sys/ioctl.h>
@@ -132,12 +133,15 @@ void SerialPortLine::setHandshaking(int code)
     if (code < 0 || code > 3)
         raiseInvalidValue();
     handshaking_ = code;
-    if (port_.isOpen())
+    if (port_.isOpen()) {
+        forgetWakeSettings();
         port_.setFlowControl(flowOfHandshaking(code));
+    }
 }
 
 void SerialPortLine::applyFraming()
 {
+    forgetWakeSettings();
     const Framing f = parseSettings(settings_);
     bool applied = port_.setBaudRate(f.baud);
     applied = port_.setParity(f.parity) && applied;
@@ -276,6 +280,7 @@ void SerialPortLine::takeWaiting()
     if (::ioctl(static_cast<int>(port_.handle()), FIONREAD, &queued) == 0 && queued == 0)
         return;
 #endif
+    setWakeCount(1);
     clearPortError();
     port_.waitForReadyRead(0);
     raisePortFailure(LineErrorReadFailed);
@@ -368,13 +373,48 @@ QByteArray SerialPortLine::read()
 
 bool SerialPortLine::waitForReadable(int msecs)
 {
+    return waitForCharacters(1, msecs);
+}
+
+bool SerialPortLine::waitForCharacters(int count, int msecs)
+{
     requireOpen();
     if (port_.bytesAvailable() > 0)
         return true;
+    setWakeCount(count);
     clearPortError();
     port_.waitForReadyRead(qMax(0, msecs));
     raisePortFailure(LineErrorReadFailed);
-    return port_.bytesAvailable() > 0;
+    return port_.bytesAvailable() >= qMax(1, count);
+}
+
+void SerialPortLine::forgetWakeSettings()
+{
+    // Opening sets VMIN to 0 and the port's setters keep what they find: the next wait sets
+    // it whatever it is.
+    wakeCount_ = 0;
+#if defined(Q_OS_LINUX)
+    wakeTermiosRead_ = false;
+#endif
+}
+
+void SerialPortLine::setWakeCount(int count)
+{
+#if defined(Q_OS_LINUX)
+    count = std::clamp(count, 1, 255);
+    if (count == wakeCount_ || !port_.isOpen())
+        return;
+    const int fd = static_cast<int>(port_.handle());
+    if (!wakeTermiosRead_ && ::tcgetattr(fd, &wakeTermios_) != 0)
+        return;
+    wakeTermiosRead_ = true;
+    wakeTermios_.c_cc[VMIN] = static_cast<cc_t>(count);
+    wakeTermios_.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &wakeTermios_) == 0)
+        wakeCount_ = count;
+#else
+    (void)count;
+#endif
 }
 
 bool SerialPortLine::waitForWritten(int msecs)

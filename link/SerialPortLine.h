@@ -7,6 +7,10 @@
 
 #include <QSerialPort>
 
+#if defined(Q_OS_LINUX)
+#include <termios.h>
+#endif
+
 namespace tobrel {
 
 class SerialPortLine final : public Line {
@@ -49,6 +53,11 @@ public:
     void write(const QByteArray &bytes) override;
     QByteArray read() override;
     bool waitForReadable(int msecs) override;
+    // Like waitForReadable, but a wait that starts with nothing read in lasts until count
+    // characters have come (or msecs have passed): one wake-up for a run of characters
+    // instead of one for every burst the driver hands on. True when characters are read in
+    // and the wait did not end short of count.
+    bool waitForCharacters(int count, int msecs);
     bool waitForWritten(int msecs) override;
 
 private:
@@ -64,6 +73,11 @@ private:
     // every wait for a character).
     void clearPortError();
     int driverOutWaiting() const;
+    // The characters the driver must hold before a wait for them ends (the terminal's VMIN;
+    // a poll of a terminal honours it when VTIME is 0). Reads never block either way.
+    void setWakeCount(int count);
+    // The port's settings changed or it opened again: VMIN is read again before it is changed.
+    void forgetWakeSettings();
     // A device that vanished is opened again by the next write, so polling picks up by
     // itself when the adapter is plugged back in.
     void reopenLostDevice();
@@ -80,6 +94,11 @@ private:
     int receiveThreshold_ = 0;
     int readLength_ = 0;
     bool deviceLost_ = false; // closed because the device went away, not by the host
+    int wakeCount_ = 0; // 0: not known, set by the next wait
+#if defined(Q_OS_LINUX)
+    struct termios wakeTermios_ {}; // the port's settings, read at the first change of VMIN
+    bool wakeTermiosRead_ = false;
+#endif
 };
 
 } // namespace tobrel

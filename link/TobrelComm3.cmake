@@ -14,6 +14,8 @@ add_library(TobrelComm3 SHARED
   ${CMAKE_CURRENT_LIST_DIR}/PortChecks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PortChecks.h
   ${CMAKE_CURRENT_LIST_DIR}/PortDevices.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReplyPace.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReplyPace.h
   ${CMAKE_CURRENT_LIST_DIR}/SerialPortLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SerialPortLine.h
   ${CMAKE_CURRENT_LIST_DIR}/STDComm.cpp)

@@ -1,0 +1,33 @@
+// How many characters a wait for a reply can ask the line for at once, and for how long, so
+// that the link wakes a few times a reply instead of once for every few characters.
+// A reply is never shorter than 11 characters, and the same request is answered with a reply
+// of the same length as the last time. A count is only ever a lower bound on what must come:
+// a reply that falls short is read as it is once its characters' time on the line is over.
+#pragma once
+
+#include <QtGlobal>
+#include <string>
+#include <unordered_map>
+
+namespace tobrel {
+
+class ReplyAssembler;
+
+class ReplyPace {
+public:
+    // The line's speed and the bits of one character (start, data, parity and stop bits).
+    void setFraming(int baud, int bitsPerCharacter);
+    // Characters certain to come yet for the reply to frame assembled so far (at least 1).
+    int charactersToCome(const std::string &frame, const ReplyAssembler &reply) const;
+    // How long n characters take on the line, with room for a peer's turn-around and for
+    // drivers and adapters that hand characters on in bursts.
+    qint64 lineMs(int characters) const;
+    // A good reply to frame: the next reply to it is expected to be as long.
+    void learn(const std::string &frame, const std::string &reply);
+
+private:
+    std::unordered_map<std::string, int> ackLengths_;
+    qint64 characterMicros_ = 1042; // 10 bits at 9600 baud
+};
+
+} // namespace tobrel
