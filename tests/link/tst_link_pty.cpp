@@ -9,7 +9,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <atomic>
+#include <fcntl.h>
 #include <memory>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
 
 using tobrel::ACK;
 using tobrel::ESC;
@@ -18,6 +23,50 @@ using tobrel::STDComm;
 
 namespace {
 const std::string kProbeFrame("\x02\x20\x20\x22\x30\x30\x41\x30\x43\x44\x03", 11);
+
+// The far end of a pseudo-terminal answering each request with the next reply given, in the
+// pieces given, a pause before each piece.
+class ScriptedPeer {
+public:
+    struct Piece {
+        QByteArray bytes;
+        int pauseMs;
+    };
+    explicit ScriptedPeer(std::vector<std::vector<Piece>> replies) : replies_(std::move(replies))
+    {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0)
+            qputenv("PLM870_COM1", ::ptsname(master_));
+        thread_ = std::thread([this] { answer(); });
+    }
+    ~ScriptedPeer()
+    {
+        stop_ = true;
+        thread_.join();
+        ::close(master_);
+    }
+
+private:
+    void answer()
+    {
+        size_t next = 0;
+        while (!stop_ && next < replies_.size()) {
+            pollfd p{master_, POLLIN, 0};
+            char c = 0;
+            if (::poll(&p, 1, 20) <= 0 || ::read(master_, &c, 1) != 1 || c != tobrel::ETX)
+                continue;
+            for (const Piece &piece : replies_[next++]) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(piece.pauseMs));
+                (void)!::write(master_, piece.bytes.constData(), size_t(piece.bytes.size()));
+            }
+        }
+    }
+
+    std::vector<std::vector<Piece>> replies_;
+    int master_ = -1;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
 } // namespace
 
 class LinkPtyTest : public QObject {
@@ -184,6 +233,24 @@ private slots:
             next = link->InputBuffer();
         }
         QCOMPARE(next, QStringLiteral("\x06"));
+    }
+
+    // The link waits for as many characters as the last reply to the same request had; a
+    // reply that falls short of that still comes back whole, and one longer than it too.
+    void repliesOfAnotherLengthThanTheLastAreTakenWhole()
+    {
+        const QByteArray full = replyBytes(ACK, readReplyBody());
+        const QByteArray shorter = replyBytes(ACK, "  \"00800001");
+        const QByteArray longer = replyBytes(ACK, readReplyBody() + "0001");
+        ScriptedPeer peer({{{full, 0}}, {{shorter.left(12), 5}, {shorter.mid(12), 40}}, {{longer.left(12), 5}, {longer.mid(12), 40}}});
+        link = std::make_unique<STDComm>();
+        link->setPort(QStringLiteral("COM1"));
+        link->setTimeOut(1000);
+        link->setEventsCheck(true);
+        QVERIFY(link->PortOpen());
+        QCOMPARE(read(0, QStringLiteral("0080")), text(full));
+        QCOMPARE(read(0, QStringLiteral("0080")), text(shorter));
+        QCOMPARE(read(0, QStringLiteral("0080")), text(longer));
     }
 
     void hostEventsRunDuringTheWaitWithEventsCheckFalse()
