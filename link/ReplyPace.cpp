@@ -38,7 +38,7 @@ int ReplyPace::charactersToCome(const std::string &frame, const ReplyAssembler &
 
 qint64 ReplyPace::lineMs(int characters) const
 {
-    const qint64 onLine = qint64(characters) * characterMicros_ / 1000;
+    const qint64 onLine = lineMicros(characters) / 1000;
     return onLine + onLine / 4 + kTurnAroundMs;
 }
 

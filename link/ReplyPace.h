@@ -19,7 +19,9 @@ public:
     void setFraming(int baud, int bitsPerCharacter);
     // Characters certain to come yet for the reply to frame assembled so far (at least 1).
     int charactersToCome(const std::string &frame, const ReplyAssembler &reply) const;
-    // How long n characters take on the line, with room for a peer's turn-around and for
+    // How long n characters take on the line, in microseconds.
+    qint64 lineMicros(int characters) const { return qint64(characters) * characterMicros_; }
+    // How long n characters take on the line, in ms, with room for a peer's turn-around and for
     // drivers and adapters that hand characters on in bursts.
     qint64 lineMs(int characters) const;
     // A good reply to frame: the next reply to it is expected to be as long.

@@ -10,7 +10,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace tobrel {
 
@@ -100,18 +102,21 @@ QString STDComm::Impl::SendRecv(const std::string &frame)
     outputBuffer = fromWire(frame);
     line->write(QByteArray(frame.data(), static_cast<qsizetype>(frame.size())));
 
-    // Each pass ends in the wait, which returns at once while characters are still held, so
-    // a character costs one pass: one yield to the host and one read. The library's own port
-    // waits for as many characters as are certain to come, for as long as they take on the
-    // line, so a reply costs a few wake-ups; once a wait ends short, the rest of the reply is
-    // waited for character by character. A line the host gave wakes for every character.
+    // Each pass reads one character or waits. A line the host gave wakes for every character
+    // (the wait returns at once while characters are still held). The library's own port is
+    // read dry first, then waits for as many characters as are certain to come, for as long
+    // as they take on the line, so a reply costs a few wake-ups; once such a wait ends
+    // short, the rest of the reply is waited for character by character.
     SerialPortLine *const port = eventsCheck ? dynamic_cast<SerialPortLine *>(line.get()) : nullptr;
     bool paced = port != nullptr;
+    bool restSleptFor = false;
+    const qint64 sentUs = steady.nsecsElapsed() / 1000;
     ReplyAssembler reply;
     for (;;) {
         if (!eventsCheck)
             yieldToHost();
-        if (line->inWaiting() > 0) {
+        const bool held = line->inWaiting() > 0;
+        if (held) {
             const QByteArray c = line->read();
             if (!c.isEmpty() && reply.feed(c.at(0)))
                 break;
@@ -119,11 +124,24 @@ QString STDComm::Impl::SendRecv(const std::string &frame)
         const qint64 remaining = deadline - nowMs();
         if (remaining <= 0)
             return {};
+        if (held && paced)
+            continue;
         const qint64 slice = eventsCheck ? remaining : std::min<qint64>(remaining, kYieldSliceMs);
         const int toCome = paced ? pace.charactersToCome(frame, reply) : 1;
         if (toCome <= 1) {
             line->waitForReadable(static_cast<int>(slice));
             continue;
+        }
+        if (reply.started() && !restSleptFor) {
+            // A reply whose characters came no faster than the line carries them goes on at
+            // that pace: one sleep for most of the time the rest takes, instead of a wake-up
+            // for each burst of it; the wait below takes the last of it as it comes. A peer
+            // that answers faster (a simulator may) is not slept for.
+            restSleptFor = true;
+            const qint64 sleepUs = pace.lineMicros(toCome) * 7 / 8;
+            const bool atLinePace = steady.nsecsElapsed() / 1000 - sentUs >= pace.lineMicros(int(reply.text().size()));
+            if (atLinePace && sleepUs < slice * 1000)
+                std::this_thread::sleep_for(std::chrono::microseconds(sleepUs));
         }
         // Before the reply starts, the request itself is still on its way out.
         const int onLine = toCome + (reply.started() ? 0 : static_cast<int>(frame.size()));
