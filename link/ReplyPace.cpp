@@ -10,8 +10,8 @@ namespace {
 
 // ACK or NAK, address, sub-address, command type, a four-character item, the checksum, ETX.
 constexpr int kShortestReply = 11;
-// Requests with data (writes) are all different frames; the memory starts again when it is full.
-constexpr size_t kRememberedFrames = 4096;
+// Requests with data (writes) are of many shapes; the memory starts again when it is full.
+constexpr size_t kRememberedShapes = 4096;
 constexpr qint64 kTurnAroundMs = 30;
 
 } // namespace
@@ -22,14 +22,25 @@ void ReplyPace::setFraming(int baud, int bitsPerCharacter)
         characterMicros_ = qint64(bitsPerCharacter) * 1000000 / baud;
 }
 
-int ReplyPace::charactersToCome(const std::string &frame, const ReplyAssembler &reply) const
+std::string ReplyPace::requestShape(const std::string &subAddr, const std::string &cmdType, const std::string &item,
+                                    const std::string &data)
+{
+    constexpr char kSeparator = '\0';
+    std::string shape;
+    shape.reserve(subAddr.size() + cmdType.size() + item.size() + data.size() + 4);
+    for (const std::string *field : {&subAddr, &cmdType, &item, &data})
+        shape.append(*field).push_back(kSeparator);
+    return shape;
+}
+
+int ReplyPace::charactersToCome(const std::string &shape, const ReplyAssembler &reply) const
 {
     const int have = int(reply.text().size());
     if (!reply.started())
         return kShortestReply;
     int length = kShortestReply;
     if (reply.text().front() == ACK) {
-        const auto known = ackLengths_.find(frame);
+        const auto known = ackLengths_.find(shape);
         if (known != ackLengths_.end())
             length = known->second;
     }
@@ -42,13 +53,13 @@ qint64 ReplyPace::lineMs(int characters) const
     return onLine + onLine / 4 + kTurnAroundMs;
 }
 
-void ReplyPace::learn(const std::string &frame, const std::string &reply)
+void ReplyPace::learn(const std::string &shape, const std::string &reply)
 {
     if (reply.empty() || reply.front() != ACK)
         return;
-    if (ackLengths_.size() >= kRememberedFrames && ackLengths_.find(frame) == ackLengths_.end())
+    if (ackLengths_.size() >= kRememberedShapes && ackLengths_.find(shape) == ackLengths_.end())
         ackLengths_.clear();
-    ackLengths_[frame] = int(reply.size());
+    ackLengths_[shape] = int(reply.size());
 }
 
 } // namespace tobrel

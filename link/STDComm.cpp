@@ -88,13 +88,14 @@ struct Q_DECL_HIDDEN STDComm::Impl {
     ReplyPace pace;
 
     qint64 nowMs() const { return clock ? clock() : steady.elapsed(); }
-    QString SendRecv(const std::string &frame);
+    QString SendRecv(const std::string &frame, const std::string &shape);
     void showMessage(const QString &text) const;
 };
 
 // One attempt: write the frame, then collect the reply one character per pass until it is
-// complete or the deadline passes. The wait for the next character blocks in the line.
-QString STDComm::Impl::SendRecv(const std::string &frame)
+// complete or the deadline passes. The wait for the next character blocks in the line. shape:
+// what the reply's length depends on (ReplyPace::requestShape).
+QString STDComm::Impl::SendRecv(const std::string &frame, const std::string &shape)
 {
     line->setReadLength(1);
     const qint64 deadline = nowMs() + timeOut;
@@ -105,8 +106,10 @@ QString STDComm::Impl::SendRecv(const std::string &frame)
     // Each pass reads one character or waits. A line the host gave wakes for every character
     // (the wait returns at once while characters are still held). The library's own port is
     // read dry first, then waits for as many characters as are certain to come, for as long
-    // as they take on the line, so a reply costs a few wake-ups; once such a wait ends
-    // short, the rest of the reply is waited for character by character.
+    // as they take on the line, so a reply costs a few wake-ups. A wait that ends short while
+    // the reply was still coming (a peer slower than the line, a busy machine) waits again
+    // for the rest the same way; once a wait ends with nothing new, the rest of the reply is
+    // waited for character by character.
     SerialPortLine *const port = eventsCheck ? dynamic_cast<SerialPortLine *>(line.get()) : nullptr;
     bool paced = port != nullptr;
     bool restSleptFor = false;
@@ -127,7 +130,7 @@ QString STDComm::Impl::SendRecv(const std::string &frame)
         if (held && paced)
             continue;
         const qint64 slice = eventsCheck ? remaining : std::min<qint64>(remaining, kYieldSliceMs);
-        const int toCome = paced ? pace.charactersToCome(frame, reply) : 1;
+        const int toCome = paced ? pace.charactersToCome(shape, reply) : 1;
         if (toCome <= 1) {
             line->waitForReadable(static_cast<int>(slice));
             continue;
@@ -145,10 +148,11 @@ QString STDComm::Impl::SendRecv(const std::string &frame)
         }
         // Before the reply starts, the request itself is still on its way out.
         const int onLine = toCome + (reply.started() ? 0 : static_cast<int>(frame.size()));
-        paced = port->waitForCharacters(toCome, static_cast<int>(std::min(slice, pace.lineMs(onLine))));
+        const bool whole = port->waitForCharacters(toCome, static_cast<int>(std::min(slice, pace.lineMs(onLine))));
+        paced = whole || line->inWaiting() > 0;
     }
     const std::string checked = CheckReply(reply.text());
-    pace.learn(frame, checked);
+    pace.learn(shape, checked);
     return fromWire(checked);
 }
 
@@ -189,9 +193,10 @@ QString STDComm::RWcomm(const QString &StrAddr, const QString &StrSubAddr, const
 {
     const std::string frame = MakeFrame(toWire(StrAddr), toWire(StrSubAddr), toWire(StrCmdType),
                                         toWire(StrItem), toWire(StrData));
+    const std::string shape = ReplyPace::requestShape(toWire(StrSubAddr), toWire(StrCmdType), toWire(StrItem), toWire(StrData));
     QString result;
     for (int attempts = Inttry; attempts >= 1; --attempts) {
-        result = d->SendRecv(frame);
+        result = d->SendRecv(frame, shape);
         const bool answered = !result.isEmpty() && result != QLatin1Char(ESC);
         if (answered)
             break;
