@@ -242,7 +242,13 @@ private slots:
         const QByteArray full = replyBytes(ACK, readReplyBody());
         const QByteArray shorter = replyBytes(ACK, "  \"00800001");
         const QByteArray longer = replyBytes(ACK, readReplyBody() + "0001");
-        ScriptedPeer peer({{{full, 0}}, {{shorter.left(12), 5}, {shorter.mid(12), 40}}, {{longer.left(12), 5}, {longer.mid(12), 40}}});
+        // A reply's length is learnt for the request whichever block it went to: another
+        // block's shorter reply to it is taken whole too.
+        const QByteArray otherBlock = replyBytes(ACK, "! \"00800001");
+        ScriptedPeer peer({{{full, 0}},
+                           {{shorter.left(12), 5}, {shorter.mid(12), 40}},
+                           {{longer.left(12), 5}, {longer.mid(12), 40}},
+                           {{otherBlock.left(12), 5}, {otherBlock.mid(12), 40}}});
         link = std::make_unique<STDComm>();
         link->setPort(QStringLiteral("COM1"));
         link->setTimeOut(1000);
@@ -251,6 +257,7 @@ private slots:
         QCOMPARE(read(0, QStringLiteral("0080")), text(full));
         QCOMPARE(read(0, QStringLiteral("0080")), text(shorter));
         QCOMPARE(read(0, QStringLiteral("0080")), text(longer));
+        QCOMPARE(read(1, QStringLiteral("0080")), text(otherBlock));
     }
 
     void hostEventsRunDuringTheWaitWithEventsCheckFalse()
