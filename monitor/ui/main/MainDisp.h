@@ -9,7 +9,7 @@
 
 #include "ChangeRecord.h"
 
-#include "AccessibleControls.h"
+#include "ValueField.h"
 #include "LinkView.h"
 #include "WindowHost.h"
 #include "OpeningScreen.h"
