@@ -5,5 +5,6 @@
 QWidget *MainDisp::buildPage6Logging()
 {
     loggingPage = new LoggingPage(*this);
+    resumeLogging = [this] { loggingPage->resume(); };
     return loggingPage;
 }
