@@ -1,10 +1,10 @@
 #include "ChartPage.h"
 
 #include "Controls.h"
-#include "MainDisp.h"
 #include "Prompter.h"
 #include "SubDisp_Chartset.h"
 #include "Tobrel_ChartCtl.h"
+#include "WindowHost.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,7 +36,7 @@ QLabel *penSwatch(QWidget *parent, int pen)
 
 } // namespace
 
-ChartPage::ChartPage(MainDisp &host) : m_host(host), m_sampling(*this)
+ChartPage::ChartPage(WindowHost &host) : m_host(host), m_sampling(*this)
 {
     setObjectName(QStringLiteral("Page5"));
     auto *layout = new QVBoxLayout(this);
@@ -80,13 +80,7 @@ ChartPage::ChartPage(MainDisp &host) : m_host(host), m_sampling(*this)
     Timer2->setObjectName(QStringLiteral("Timer2"));
     connect(Timer2, &QTimer::timeout, this, &ChartPage::Timer2_Timer);
 
-    subDispChartset = new SubDisp_Chartset(host, *this);
-
-    host.resumeChart = [this] { resume(); };
-    host.chartPen = [this](int pen) {
-        return MainDisp::ChartPen{m_sampling.settings.ChartPenChannel.at(size_t(pen)),
-                                  m_sampling.settings.ChartPenItem.at(size_t(pen))};
-    };
+    subDispChartset = new SubDisp_Chartset(host, m_sampling);
 }
 
 void ChartPage::ChartStart_Click(int Index)

@@ -7,17 +7,17 @@
 #include <QWidget>
 #include <array>
 
-class MainDisp;
 class QLabel;
 class QPushButton;
 class QTimer;
 class SubDisp_Chartset;
 class Tobrel_ChartCtl;
+class WindowHost;
 
 class ChartPage : public QWidget, public ChartView {
     Q_OBJECT
 public:
-    explicit ChartPage(MainDisp &host);
+    explicit ChartPage(WindowHost &host);
 
     // Start (0), Stop (1), the setup window (2).
     void ChartStart_Click(int Index);
@@ -49,6 +49,6 @@ public:
     void setChartStatus(const QString &text) override;
 
 private:
-    MainDisp &m_host;
+    WindowHost &m_host;
     ChartSampling m_sampling;
 };

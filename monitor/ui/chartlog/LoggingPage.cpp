@@ -2,9 +2,9 @@
 
 #include "Controls.h"
 #include "LogFile.h"
-#include "MainDisp.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
+#include "WindowHost.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,7 +22,7 @@ namespace {
 constexpr int kLineTimerMs = 200;
 }
 
-LoggingPage::LoggingPage(MainDisp &host) : m_host(host), m_logger(*this)
+LoggingPage::LoggingPage(WindowHost &host) : m_host(host), m_logger(*this)
 {
     setObjectName(QStringLiteral("Page6"));
     auto *layout = new QVBoxLayout(this);
@@ -78,8 +78,6 @@ LoggingPage::LoggingPage(MainDisp &host) : m_host(host), m_logger(*this)
         connect(Command1[size_t(i)], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     // Only the operator's click stores the choice; setting the box from the preferences does not.
     connect(Check1, &QCheckBox::clicked, this, &LoggingPage::Check1_Click);
-
-    host.resumeLogging = [this] { resume(); };
 }
 
 void LoggingPage::Command1_Click(int Index)

@@ -7,18 +7,18 @@
 #include <QWidget>
 #include <array>
 
-class MainDisp;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTimer;
+class WindowHost;
 
 class LoggingPage : public QWidget, public LoggingView {
     Q_OBJECT
 public:
-    explicit LoggingPage(MainDisp &host);
+    explicit LoggingPage(WindowHost &host);
 
     // Start, Stop, Browse.
     void Command1_Click(int Index);
@@ -56,6 +56,6 @@ public:
     void setLoggingStatus(const QString &text) override;
 
 private:
-    MainDisp &m_host;
+    WindowHost &m_host;
     DataLogger m_logger;
 };

@@ -1,6 +1,6 @@
 #include "SubDisp_Chartset.h"
 
-#include "ChartPage.h"
+#include "ChartSampling.h"
 #include "Controls.h"
 #include "WindowHost.h"
 #include "Preferences.h"
@@ -42,7 +42,8 @@ QSpinBox *upDown(QWidget *parent, int index, int low, int high, int step, int in
 
 } // namespace
 
-SubDisp_Chartset::SubDisp_Chartset(WindowHost &host, ChartPage &chart) : QDialog(host.hostWindow()), m_host(host), m_chart(chart)
+SubDisp_Chartset::SubDisp_Chartset(WindowHost &host, ChartSampling &sampling)
+    : QDialog(host.hostWindow()), m_host(host), m_sampling(sampling)
 {
     setObjectName(QStringLiteral("SubDisp_Chartset"));
     setWindowTitle(QStringLiteral("Chart condition setting"));
@@ -137,7 +138,7 @@ void SubDisp_Chartset::changeEvent(QEvent *event)
 
 void SubDisp_Chartset::Form_Activate()
 {
-    const ChartSettings &s = m_chart.sampling().settings;
+    const ChartSettings &s = m_sampling.settings;
     const int values[3] = {s.ChartMin, s.ChartMax, s.ChartTime};
     for (int i = 0; i < 3; ++i) {
         const QSignalBlocker blocker(UpDown1[size_t(i)]);
@@ -182,7 +183,7 @@ void SubDisp_Chartset::Command1_Click(int Index)
                     kind = i;
             chosen.ChartPenItem[size_t(k)] = uint8_t(kind);
         }
-        m_chart.sampling().confirm(chosen, names);
+        m_sampling.confirm(chosen, names);
     }
     hide();
 }

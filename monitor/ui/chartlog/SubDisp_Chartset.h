@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <array>
 
-class ChartPage;
+class ChartSampling;
 class WindowHost;
 class QComboBox;
 class QGroupBox;
@@ -17,7 +17,7 @@ class QSpinBox;
 class SubDisp_Chartset : public QDialog {
     Q_OBJECT
 public:
-    SubDisp_Chartset(WindowHost &host, ChartPage &chart);
+    SubDisp_Chartset(WindowHost &host, ChartSampling &sampling);
 
     // Each time the window comes to the front it shows the chart settings in force.
     void Form_Activate();
@@ -44,5 +44,5 @@ protected:
 
 private:
     WindowHost &m_host;
-    ChartPage &m_chart;
+    ChartSampling &m_sampling;
 };

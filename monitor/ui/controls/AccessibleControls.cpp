@@ -5,8 +5,8 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QStyleOptionComboBox>
-#include <QStylePainter>
+#include <QComboBox>
+#include <QLabel>
 
 namespace {
 
@@ -100,38 +100,15 @@ QAccessibleInterface *controlsFactory(const QString &className, QObject *object)
     return nullptr;
 }
 
+} // namespace
+
 // Qt asks the factories by class name, most derived first, so these classes (and the list
 // view of a selector's popup) get their own interfaces while every other control keeps Qt's.
-void installFactoryOnce()
+void InstallAccessibleControls()
 {
     static const bool installed = [] {
         QAccessible::installFactory(controlsFactory);
         return true;
     }();
     Q_UNUSED(installed);
-}
-
-} // namespace
-
-ValueField::ValueField(QWidget *parent) : QLabel(parent)
-{
-    installFactoryOnce();
-    applyLook();
-}
-
-Selector::Selector(QWidget *parent) : QComboBox(parent)
-{
-    installFactoryOnce();
-}
-
-void Selector::paintEvent(QPaintEvent *)
-{
-    QStylePainter painter(this);
-    painter.setPen(palette().color(QPalette::Text));
-    QStyleOptionComboBox option;
-    initStyleOption(&option);
-    painter.drawComplexControl(QStyle::CC_ComboBox, option);
-    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, field.width());
-    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }

@@ -1,7 +1,7 @@
 #include "Controls.h"
 
-#include "AccessibleControls.h"
 #include "Lamp.h"
+#include "Selector.h"
 
 #include <QCheckBox>
 #include <QComboBox>

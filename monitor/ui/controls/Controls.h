@@ -3,7 +3,7 @@
 // shared by all value fields.
 #pragma once
 
-#include "AccessibleControls.h"
+#include "ValueField.h"
 
 #include <QString>
 #include <initializer_list>

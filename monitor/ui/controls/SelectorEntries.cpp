@@ -1,7 +1,5 @@
 #include "SelectorEntries.h"
 
-#include "AccessibleControls.h"
-
 #include <QAbstractItemView>
 #include <QComboBox>
 
@@ -78,9 +76,11 @@ private:
 
 QComboBox *SelectorOfListView(QObject *object)
 {
-    // The view sits in the popup frame, whose parent is the box.
+    // The view sits in the popup frame, whose parent is the box. The selector is known by its
+    // class name, as the accessibility factory knows it.
     QObject *frame = object ? object->parent() : nullptr;
-    auto *box = frame ? qobject_cast<Selector *>(frame->parent()) : nullptr;
+    QObject *owner = frame ? frame->parent() : nullptr;
+    auto *box = owner && owner->inherits("Selector") ? qobject_cast<QComboBox *>(owner) : nullptr;
     return box && box->view() == object ? box : nullptr;
 }
 

@@ -2,39 +2,49 @@
 
 #include "ChangeRecord.h"
 
+#include "ChangeRecordWindow.h"
+#include "ChartPage.h"
 #include "Controls.h"
 #include "DataFolder.h"
+#include "FileMessages.h"
 #include "InstallLayout.h"
+#include "LinkHealth.h"
+#include "LinkRequests.h"
+#include "LoggingPage.h"
 #include "MonitorComm.h"
 #include "OpeningScreen.h"
 #include "PageTabs.h"
+#include "PassOver.h"
 #include "PLM_INC.h"
+#include "Preferences.h"
 #include "Prompter.h"
+#include "Publisher.h"
+#include "PublishingStart.h"
+#include "STDComm.h"
+#include "SettingEditor.h"
 #include "SubDisp_About.h"
 #include "SubDisp_AllSaveLoad.h"
 #include "SubDisp_Block.h"
 #include "SubDisp_BlockSaveLoad.h"
+#include "SubDisp_Broker.h"
 #include "SubDisp_Chname.h"
+#include "SubDisp_CommStatus.h"
 #include "SubDisp_Factoryadj.h"
 #include "SubDisp_History.h"
-#include "ChangeRecordWindow.h"
 #include "SubDisp_SaveLoad.h"
 #include "SubDisp_comm.h"
-#include "SubDisp_CommStatus.h"
-#include "LinkHealth.h"
-#include "Publisher.h"
-#include "SubDisp_Broker.h"
-#include "STDComm.h"
-#include "SettingEditor.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -43,6 +53,9 @@
 #include <QUrl>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <exception>
+
+using namespace PLM_INC;
 
 MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
 {
@@ -64,7 +77,9 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     buildFrame();
     buildMenus();
     buildStatusBar();
-    connectSelectors();
+    m_nameLists = std::make_unique<NameLists>(static_cast<TwoBlockControls &>(*this), static_cast<OneBlockControls &>(*this),
+                                              static_cast<OneChannelControls &>(*this), static_cast<SettingControls &>(*this),
+                                              *loggingPage, *chartPage, m_nameListPeers, m_selectors, chartPen);
 
     subDispComm = new SubDisp_comm(this);
     connect(subDispComm, &SubDisp_comm::okPressed, this, [this] { m_comm->commDialogOk(); });
@@ -77,7 +92,7 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
 
     subDispBlock = new SubDisp_Block(*this);
     subDispChname = new SubDisp_Chname(*this);
-    settingEditor = new SettingEditor(*this);
+    settingEditor = new SettingEditor(*this, *settingPage, m_settingDialogs, [this] { SelectDispItem(); }, this);
     setToolbar3Visible(false); // shown by the version window's access code
     buildFileWindows();
     setStatusPanel(2, QStringLiteral("Logging standby"));
@@ -88,12 +103,6 @@ MainDisp::~MainDisp()
 {
     m_comm->setView(nullptr);
 }
-
-bool MainDisp::blockStale(int channel) const
-{
-    return linkHealth && linkHealth->isStale(channel / PLM_INC::kChannelsPerBlock);
-}
-
 
 void MainDisp::buildFrame()
 {
@@ -106,13 +115,29 @@ void MainDisp::buildFrame()
     SSTab1 = new PageTabs(central);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setAccessibleName(QStringLiteral("Display pages"));
-    SSTab1->addTab(buildPage0FourBlock(), QStringLiteral("4-Block Disp"));
-    SSTab1->addTab(buildPage1TwoBlock(), QStringLiteral("2-Block Disp"));
-    SSTab1->addTab(buildPage2OneBlock(), QStringLiteral("1 Block Disp"));
-    SSTab1->addTab(buildPage3OneChannel(), QStringLiteral("1 Channel Disp"));
-    SSTab1->addTab(buildPage4Setting(), QStringLiteral("Setting Disp"));
-    SSTab1->addTab(buildPage5Chart(), QStringLiteral("Chart"));
-    SSTab1->addTab(buildPage6Logging(), QStringLiteral("Data logging"));
+    // Each page fills in its own controls struct, one of those this window is made of.
+    fourBlockPage = new FourBlockPage(*this, m_selectors, *linkHealth, this);
+    SSTab1->addTab(fourBlockPage->build(), QStringLiteral("4-Block Disp"));
+    twoBlockPage = new TwoBlockPage(*this, m_selectors, *linkHealth, this);
+    SSTab1->addTab(twoBlockPage->build(), QStringLiteral("2-Block Disp"));
+    oneBlockPage = new OneBlockPage(*this, m_selectors, *linkHealth, this);
+    SSTab1->addTab(oneBlockPage->build(), QStringLiteral("1 Block Disp"));
+    oneChannelPage = new OneChannelPage(*this, m_selectors, *linkHealth, m_settingDialogs, this);
+    SSTab1->addTab(oneChannelPage->build(), QStringLiteral("1 Channel Disp"));
+    settingPage = new SettingPage(*this, m_selectors, this);
+    SSTab1->addTab(settingPage->build(), QStringLiteral("Setting Disp"));
+    // The link start-up resumes the chart and the logging, and the pen legends show the chart's
+    // pens, through these hooks.
+    chartPage = new ChartPage(*this);
+    resumeChart = [this] { chartPage->resume(); };
+    chartPen = [this](int pen) {
+        const ChartSettings &settings = chartPage->sampling().settings;
+        return ChartPen{settings.ChartPenChannel.at(size_t(pen)), settings.ChartPenItem.at(size_t(pen))};
+    };
+    SSTab1->addTab(chartPage, QStringLiteral("Chart"));
+    loggingPage = new LoggingPage(*this);
+    resumeLogging = [this] { loggingPage->resume(); };
+    SSTab1->addTab(loggingPage, QStringLiteral("Data logging"));
     layout->addWidget(SSTab1, 1);
 
     // The two communication notices sit under the pages, hidden until the link driver shows them.
@@ -368,19 +393,7 @@ void MainDisp::startupFinished()
 
 void MainDisp::resetSettingEditor()
 {
-    for (size_t f = 0; f < 3; ++f) {
-        Frame_sub1[f]->hide();
-        Frame_sub2[f]->hide();
-    }
-    Frame_sub1[0]->show();
-    Frame_sub2[0]->show();
-    PLM_INC::SelectedItem = 0;
-    settingEditor->markChosenItem(0);
-    Frame_main->setTitle(QString());
-    for (size_t r = 0; r < 20; ++r) {
-        Setdata_Para[r]->clear();
-        settin_inf[r]->clear();
-    }
+    settingEditor->reset();
 }
 
 void MainDisp::setPortDialogSelection(const QString &port, const QString &speed)
@@ -416,6 +429,214 @@ void MainDisp::transferFinished(bool)
 void MainDisp::refreshDisplay()
 {
     SelectDispItem();
+}
+
+
+// --- selectors ---
+
+void MainDisp::setListIndex(QComboBox *list, int index)
+{
+    m_selectors.setListIndex(list, index);
+}
+
+void MainDisp::Form_Activate()
+{
+    fourBlockPage->Combo1_Click();
+    twoBlockPage->tb1_BName_Click(0);
+    twoBlockPage->tb1_BName_Click(1);
+    oneBlockPage->tb2_BName_Click();
+}
+
+void MainDisp::Toolbar1_ButtonClick(int index)
+{
+    fourBlockPage->Toolbar1_ButtonClick(index);
+}
+
+void MainDisp::Combo1_Click()
+{
+    fourBlockPage->Combo1_Click();
+}
+
+void MainDisp::tb1_BName_Click(int Index)
+{
+    twoBlockPage->tb1_BName_Click(Index);
+}
+
+void MainDisp::tb4_BName_Click()
+{
+    settingPage->tb4_BName_Click();
+}
+
+void MainDisp::showGroupBlockNames()
+{
+    fourBlockPage->showGroupBlockNames();
+}
+
+void MainDisp::showGroupChannelNames()
+{
+    fourBlockPage->showGroupChannelNames();
+}
+
+void MainDisp::SelectDispItem()
+{
+    if (!SSTab1)
+        return;
+    switch (SSTab1->currentIndex()) {
+    case 0:
+        fourBlockPage->refresh();
+        break;
+    case 1:
+        twoBlockPage->refresh();
+        break;
+    case 2:
+        oneBlockPage->refresh();
+        break;
+    case 3:
+        oneChannelPage->refresh();
+        break;
+    case 4:
+        settingPage->refresh();
+        break;
+    default:
+        break; // the chart and logging pages draw themselves
+    }
+}
+
+void MainDisp::SetNameLists(int mode)
+{
+    m_nameLists->refill(mode);
+}
+
+void MainDisp::mnuDevno_Click()
+{
+    subDispBlock->loadNames();
+    subDispBlock->show();
+    subDispBlock->raise();
+}
+
+void MainDisp::mnuCHname_Click()
+{
+    subDispChname->loadNames();
+    subDispChname->show();
+    subDispChname->raise();
+}
+
+// --- start-up and end ---
+
+// A stored list index that is not a number, or names no entry of the list, gives way to the
+// key's default, so one bad value never keeps the rest of the preferences from loading.
+void MainDisp::restoreListIndex(QComboBox *list, const QString &key)
+{
+    int index = Prefs::getInt(key);
+    if (index < 0 || index >= list->count())
+        index = Prefs::defaultFor(key).toInt();
+    setListIndex(list, index);
+}
+
+void MainDisp::regRead()
+{
+    PassOver([this] { subDispBlock->loadNames(); });
+    PassOver([this] {
+        for (int i = 3; i >= 0; --i)
+            Frame_Block[size_t(i)]->setTitle(subDispBlock->DvtoN[size_t(i)]->text());
+    });
+    PassOver([this] { fourBlockPage->showGroupChannelNames(); });
+    PassOver([this] { subDispComm->setSelection(Prefs::get(QStringLiteral("Port")), Prefs::get(QStringLiteral("Speed"))); });
+    PassOver([this] { loggingPage->restoreChoices(); });
+    PassOver([this] {
+        SetNameLists(2);
+    });
+    PassOver([this] {
+        restoreListIndex(tb1_BName[0], QStringLiteral("tab1name0"));
+        restoreListIndex(tb1_BName[1], QStringLiteral("tab1name1"));
+        restoreListIndex(tb2_BName, QStringLiteral("tab2name"));
+        restoreListIndex(tb3_CHName, QStringLiteral("tab3name"));
+        setListIndex(tb4_BName, 0);
+        restoreListIndex(Combo1, QStringLiteral("tab0block"));
+        restoreListIndex(tb1_Block_P[0], QStringLiteral("tab1block0"));
+        restoreListIndex(tb1_Block_P[1], QStringLiteral("tab1block1"));
+        restoreListIndex(tb2_Block_P[0], QStringLiteral("tab2block0"));
+        restoreListIndex(tb2_Block_P[1], QStringLiteral("tab2block1"));
+        restoreListIndex(tb2_Block_P[2], QStringLiteral("tab2block2"));
+    });
+    if (afterRegRead)
+        afterRegRead();
+}
+
+void MainDisp::communicate()
+{
+    m_comm->communicate();
+}
+
+bool MainDisp::Form_Unload()
+{
+    if (m_quit)
+        return true;
+    // The logging choices are kept whatever the answer.
+    loggingPage->saveChoices();
+    Prefs::sync();
+    if (prompter().question(QStringLiteral("Do you want to close the program?")) != Answer::Yes)
+        return false;
+    endProgram();
+    return true;
+}
+
+void MainDisp::mnuEnd_Click()
+{
+    Form_Unload();
+}
+
+void MainDisp::endProgram()
+{
+    if (m_quit)
+        return;
+    m_quit = true;
+    m_comm->timer4().stop();
+    m_comm->closePort();
+    Prefs::sync();
+    subDispComm->hide();
+    subDispHistory->hide();
+    changeRecordWindow->hide();
+    if (m_openingScreen)
+        m_openingScreen->close();
+    hide();
+    emit programEnded();
+}
+
+void MainDisp::startPublishing()
+{
+    StartPublishing(*publisher);
+}
+
+// --- the setting file windows ---
+
+void MainDisp::buildFileWindows()
+{
+    subDispSaveLoad = new SubDisp_SaveLoad(*this);
+    subDispBlockSaveLoad = new SubDisp_BlockSaveLoad(*this);
+    subDispAllSaveLoad = new SubDisp_AllSaveLoad(*this);
+    subDispFactoryadj = new SubDisp_Factoryadj(*this);
+    subDispAbout = new SubDisp_About(this);
+    subDispAbout->showToolbar3 = [this](bool visible) { setToolbar3Visible(visible); };
+}
+
+void MainDisp::startLoadTransfer(bool allBlocks, int block, PLM_INC::ChangeOrigin origin)
+{
+    setFileTransferRunning(true);
+    setTransferProgress(0, true);
+    setStatusPanel(4, QString::fromLatin1(FileMessages::kDataChanging));
+    // The request takes the values the window has just put into the image with it.
+    PLM_INC::PendingRequests.push(allBlocks ? PLM_INC::AllSendRequest() : PLM_INC::BlockSendRequest(block, origin));
+}
+
+void MainDisp::setFileTransferRunning(bool running)
+{
+    if (subDispSaveLoad)
+        subDispSaveLoad->setTransferRunning(running);
+    if (subDispBlockSaveLoad)
+        subDispBlockSaveLoad->setTransferRunning(running);
+    if (subDispAllSaveLoad)
+        subDispAllSaveLoad->setTransferRunning(running);
 }
 
 // --- window events ---

@@ -1,64 +1,67 @@
-// The main window: seven pages, the menu bar, the status bar with its progress bar and the two
-// communication notices. It owns the link driver (MonitorComm, whose link lives on the line
-// thread) and shows what the driver reports through LinkView.
+// The main window: the frame of the seven pages, the menu bar, the status bar with its progress
+// bar and the two communication notices. It owns the link driver (MonitorComm, whose link lives
+// on the line thread), shows what the driver reports through LinkView and routes the page
+// refresh to the page in front.
 //
-// Control arrays are public and indexed like the original control index, so the page refresh
-// and the dialogs write into them directly. Selector handlers run when the operator picks an
+// Each page is a class of its own, reached through one member. The controls of pages 0 to 4
+// are filled in by their pages into the control structs this window is made of, so they are
+// reached here by their control names (window.tb1_BName[0], window.Setdata_Para[3]), as the
+// dialogs and tests have always reached them. Selector handlers run when the operator picks an
 // entry (QComboBox::activated) and when code sets a list index through setListIndex().
 #pragma once
 
 #include "ChangeRecord.h"
 
-#include "AccessibleControls.h"
+#include "FourBlockPage.h"
 #include "LinkView.h"
-#include "WindowHost.h"
+#include "NameLists.h"
+#include "OneBlockPage.h"
+#include "OneChannelPage.h"
 #include "OpeningScreen.h"
+#include "SelectorHandlers.h"
+#include "SettingDialogs.h"
+#include "SettingPage.h"
+#include "TwoBlockPage.h"
+#include "WindowHost.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
 #include <functional>
-#include <map>
+#include <memory>
 
 class QAction;
-class QCheckBox;
 class QComboBox;
-class QFrame;
-class QGroupBox;
 class QLabel;
 class QProgressBar;
-class QPushButton;
-class QRadioButton;
 class QTabWidget;
-class QToolBar;
-class QWidget;
-class Lamp;
-class MonitorComm;
-class MV_BerGraph;
-class SubDisp_comm;
-class SubDisp_History;
 class ChangeRecordWindow;
-class SubDisp_Block;
-class SubDisp_Chname;
-class SubDisp_CommStatus;
-class LinkHealth;
-class Publisher;
-class SubDisp_Broker;
-class SettingEditor;
-class SubDisp_SaveLoad;
-class SubDisp_BlockSaveLoad;
-class SubDisp_AllSaveLoad;
-class SubDisp_Factoryadj;
-class SubDisp_About;
 class ChartPage;
+class LinkHealth;
 class LoggingPage;
-class QAbstractButton;
+class MonitorComm;
+class Publisher;
+class SettingEditor;
+class SubDisp_About;
+class SubDisp_AllSaveLoad;
+class SubDisp_Block;
+class SubDisp_BlockSaveLoad;
+class SubDisp_Broker;
+class SubDisp_Chname;
+class SubDisp_comm;
+class SubDisp_CommStatus;
+class SubDisp_Factoryadj;
+class SubDisp_History;
+class SubDisp_SaveLoad;
 
-namespace tobrel {
-class STDComm;
-}
-
-class MainDisp : public QMainWindow, public LinkView, public WindowHost {
+class MainDisp : public QMainWindow,
+                 public LinkView,
+                 public WindowHost,
+                 public FourBlockControls,
+                 public TwoBlockControls,
+                 public OneBlockControls,
+                 public OneChannelControls,
+                 public SettingControls {
     Q_OBJECT
 public:
     // The load handler: creates the link driver and its PLMCom (which fills ItemCodeTable and
@@ -81,15 +84,24 @@ public:
     bool quitFlag() const { return m_quit; }
     bool started() const { return m_started; }
 
-    // --- selector handlers ---
+    // --- the pages ---
+    FourBlockPage *fourBlockPage = nullptr;
+    TwoBlockPage *twoBlockPage = nullptr;
+    OneBlockPage *oneBlockPage = nullptr;
+    OneChannelPage *oneChannelPage = nullptr;
+    SettingPage *settingPage = nullptr;
+    // The setting page's item toolbars, change buttons and dialogs, and its output buttons.
+    SettingEditor *settingEditor = nullptr;
+    // Page 5 "Chart" and page 6 "Data logging", each with its own controls.
+    ChartPage *chartPage = nullptr;
+    LoggingPage *loggingPage = nullptr;
+
+    // --- selectors ---
+    // The window came to the front: the fields of pages 0 to 2 follow the image again.
     void Form_Activate();
     void Toolbar1_ButtonClick(int index);
     void Combo1_Click();
     void tb1_BName_Click(int Index);
-    void tb1_Block_P_Click(int Index);
-    void tb2_BName_Click();
-    void tb2_Block_P_Click(int Index);
-    void tb3_CHName_Click();
     void tb4_BName_Click();
     // Sets a selector's list index from code and runs its handler, as picking it would.
     void setListIndex(QComboBox *list, int index);
@@ -100,11 +112,14 @@ public:
     void mnuMax_Click();
     void mnuHelp_Click();
     void mnuHistory_Click();
+    // The "Block name" and "Channel name" menu entries.
+    void mnuDevno_Click();
+    void mnuCHname_Click();
     // Opens the small window of a function that comes in a later version.
     void showLaterVersionNotice(const QString &function);
     QAction *menuAction(const QString &objectName) const;
 
-    // Resume hooks of the link start-up; the chart and logging fill them in.
+    // Resume hooks of the link start-up; the chart and logging pages are resumed through them.
     std::function<void()> resumeChart;
     std::function<void()> resumeLogging;
     // The page refresh after every poll step: values, lamps and notes of the page in front.
@@ -115,26 +130,20 @@ public:
     // Name lists and captions of the windows built later (chart setup, setting files, factory
     // adjustment): each window puts its controls here when it is built, SetNameLists fills them.
     NameListPeers &nameListPeers() override { return m_nameListPeers; }
-    // Channel 0..319 and data kind 0..3 (none, PV, SV, MV) of chart pen 0..3, for the pen
-    // legends. The chart settings install their own; until then the stored pens are shown.
-    struct ChartPen {
-        int channel;
-        int item;
-    };
+    // The pen of each chart legend. The chart page's settings are installed here; until then
+    // (or when emptied) the stored pens are shown.
+    using ChartPen = ::ChartPen;
     std::function<ChartPen(int pen)> chartPen;
-    static ChartPen storedChartPen(int pen);
-    // WindowHost
+    // Runs at the end of regRead: the windows that come later restore their own choices.
+    std::function<void()> afterRegRead;
+
+    // --- WindowHost ---
     QWidget *hostWindow() override { return this; }
     void showGroupBlockNames() override;
     void showGroupChannelNames() override;
     void startLoadTransfer(bool allBlocks, int block, PLM_INC::ChangeOrigin origin) override;
-    // The "Block name" and "Channel name" menu entries.
-    void mnuDevno_Click();
-    void mnuCHname_Click();
-    // Runs at the end of regRead: the windows that come later restore their own choices.
-    std::function<void()> afterRegRead;
 
-    // --- LinkView ---
+    // --- LinkView (setStatusPanel also for WindowHost) ---
     void setStatusPanel(int panel, const QString &text) override;
     void setReadingNoticeVisible(bool visible) override;
     void setCommErrorNoticeVisible(bool visible) override;
@@ -159,6 +168,8 @@ public:
     QLabel *Text_readmsg = nullptr;
     QLabel *Text_readmsg2 = nullptr;
     std::array<QLabel *, 4> StatusBar1_Panel{}; // panels 1..4 at 0..3
+
+    // --- the windows it opens ---
     SubDisp_comm *subDispComm = nullptr;
     SubDisp_History *subDispHistory = nullptr;
     // The record of setting changes (User menu), read each time it opens.
@@ -170,13 +181,10 @@ public:
     // The link health of every block (fed by the link driver) and its window under Disp.
     LinkHealth *linkHealth = nullptr;
     SubDisp_CommStatus *subDispCommStatus = nullptr;
-    bool blockStale(int channel) const; // the block of this channel stopped answering
     // Publishing to the broker the preferences name (none by default), and its dialog.
     Publisher *publisher = nullptr;
     SubDisp_Broker *subDispBroker = nullptr;
     void startPublishing();
-    // The setting page's item toolbars, change buttons and dialogs, and the output buttons.
-    SettingEditor *settingEditor = nullptr;
     // Toolbar3 (loop break 2 items) appears only with the version window's access code.
     void setToolbar3Visible(bool visible);
     SubDisp_SaveLoad *subDispSaveLoad = nullptr;
@@ -184,126 +192,6 @@ public:
     SubDisp_AllSaveLoad *subDispAllSaveLoad = nullptr;
     SubDisp_Factoryadj *subDispFactoryadj = nullptr;
     SubDisp_About *subDispAbout = nullptr;
-
-    // --- page 0 "4-Block Disp" ---
-    QComboBox *Combo1 = nullptr;
-    QToolBar *Toolbar1 = nullptr;
-    std::array<QAction *, 5> Toolbar1_Button{}; // buttons 1..4
-    std::array<QGroupBox *, 4> Frame_Block{};
-    std::array<QLabel *, 80> Label1{};
-    std::array<ValueField *, 80> Para_Text{};
-
-    // --- page 1 "2-Block Disp" (row k = 20 * half + channel) ---
-    std::array<QGroupBox *, 4> Frame_Block1{}; // 0 and 1 on page 1, 3 on page 2; 2 unused
-    std::array<QComboBox *, 2> tb1_BName{};
-    std::array<QComboBox *, 2> tb1_Block_P{};
-    std::array<QLabel *, 40> tb1_label{};
-    std::array<ValueField *, 40> tb1_PV{};
-    std::array<ValueField *, 40> tb1_Para{};
-    std::array<QLabel *, 20> Tab1_Label_CF1{}; // unit labels of half 0, by channel
-    std::array<QLabel *, 20> Tab1_Label_CF2{}; // unit labels of half 1, by channel
-    std::array<QPushButton *, 40> Comm_OUT{};
-    std::array<Lamp *, 40> tb1_staA1{};
-    std::array<Lamp *, 40> tb1_staA2{};
-    std::array<Lamp *, 40> tb1_staA3{};
-    QGroupBox *Frame_A3select = nullptr; // "A3 select"
-    QRadioButton *Option1 = nullptr;     // "HB"
-    QRadioButton *Option2 = nullptr;     // "LP"
-    QRadioButton *Option3 = nullptr;     // "SB"
-    QLabel *tb1UnitLabel(int k) const { return k < 20 ? Tab1_Label_CF1[size_t(k)] : Tab1_Label_CF2[size_t(k - 20)]; }
-
-    // --- page 2 "1 Block Disp" ---
-    QComboBox *tb2_BName = nullptr;
-    std::array<QComboBox *, 3> tb2_Block_P{};
-    std::array<QLabel *, 20> tb2_label{};
-    std::array<ValueField *, 20> tb2_PV{};
-    std::array<ValueField *, 20> tb2_SV{};
-    std::array<ValueField *, 20> tb2_Para1{};
-    std::array<ValueField *, 20> tb2_Para2{};
-    std::array<ValueField *, 20> tb2_Para3{};
-    std::array<QLabel *, 20> Tab2_Label_CF{};
-    std::array<QPushButton *, 20> tb2_OUT{};
-    std::array<Lamp *, 20> tb2_staCONT{};
-    std::array<Lamp *, 20> tb2_staA1{};
-    std::array<Lamp *, 20> tb2_staA2{};
-    std::array<Lamp *, 20> tb2_staHB{};
-    std::array<Lamp *, 20> tb2_staLP{};
-    std::array<Lamp *, 20> tb2_staSB{};
-    std::array<Lamp *, 20> tb2_staAT{};
-
-    // --- page 3 "1 Channel Disp" ---
-    QComboBox *tb3_CHName = nullptr;
-    std::array<QGroupBox *, 9> Frame{}; // Frame1..Frame8 at 1..8
-    std::array<QLabel *, 2> Label14{};
-    std::array<QLabel *, 11> Label_CF{};
-    QLabel *Label11 = nullptr;
-    ValueField *Text_PV = nullptr;
-    ValueField *Text_SV = nullptr;
-    Lamp *Lamp_up = nullptr;
-    Lamp *Lamp_down = nullptr;
-    std::array<ValueField *, 2> Text_MV{};
-    MV_BerGraph *MV_BerGraph1 = nullptr;
-    MV_BerGraph *MV_BerGraph2 = nullptr;
-    QLabel *Text_HLIM = nullptr;
-    QLabel *Text_LLIM = nullptr;
-    QLabel *Label_HEETCOOL = nullptr;
-    QLabel *Label_OUTOFF = nullptr;
-    std::array<Lamp *, 2> Lamp_CONT{};
-    Lamp *Lamp_AT = nullptr;
-    QLabel *Label58 = nullptr;
-    QLabel *Label59 = nullptr;
-    QLabel *Text_A1 = nullptr;
-    QLabel *Text_A1HYS = nullptr;
-    QLabel *Text_A1ACT = nullptr;
-    Lamp *Lamp_A1 = nullptr;
-    QLabel *Text_A2 = nullptr;
-    QLabel *Text_A2HYS = nullptr;
-    QLabel *Text_A2ACT = nullptr;
-    Lamp *Lamp_A2 = nullptr;
-    QLabel *Text_MHB = nullptr;
-    QLabel *Text_SHB = nullptr;
-    Lamp *Lamp_HB = nullptr;
-    QLabel *Text_LPTIM = nullptr;
-    QLabel *Text_LPHYS = nullptr;
-    Lamp *Lamp_LP = nullptr;
-    QLabel *Text_P = nullptr;
-    QLabel *Text_I = nullptr;
-    QLabel *Text_D = nullptr;
-    QLabel *Text_ARW = nullptr;
-    QLabel *Text_CYC = nullptr;
-    QLabel *Text_PD = nullptr;
-    QLabel *Text_HYS = nullptr;
-    QLabel *Text_FILT = nullptr;
-    QLabel *Text_SO = nullptr;
-    std::array<QLabel *, 5> Cool{};
-    QPushButton *Command_1channe_sv = nullptr;
-    QPushButton *tb3_OUTOFF = nullptr;
-
-    // --- page 4 "Setting Disp" ---
-    QToolBar *Toolbar2 = nullptr;
-    QToolBar *Toolbar3 = nullptr;
-    QToolBar *Toolbar4 = nullptr;
-    std::array<QAction *, 25> Toolbar2_Button{}; // buttons 1..24
-    std::array<QAction *, 3> Toolbar3_Button{};  // buttons 1..2
-    std::array<QAction *, 10> Toolbar4_Button{}; // buttons 1..9
-    QComboBox *tb4_BName = nullptr;
-    QGroupBox *Frame_main = nullptr;
-    std::array<QWidget *, 3> Frame_sub1{}; // rows 0..9: 0 numeric entry, 1 selection, 2 control/AT
-    std::array<QWidget *, 3> Frame_sub2{}; // rows 10..19
-    std::array<QLabel *, 20> label_setdata{};
-    std::array<QLabel *, 20> Setdata_Para{};
-    std::array<QPushButton *, 20> Command_change{};
-    std::array<QLabel *, 20> Select_comand{};
-    std::array<QPushButton *, 20> Command_change2{};
-    std::array<QLabel *, 20> settin_inf{};
-    std::array<QPushButton *, 20> Command_OUT{};
-    std::array<QPushButton *, 20> Command_AT{};
-    std::array<Lamp *, 20> Shape_OUT{};
-    std::array<Lamp *, 20> Shape_AT{};
-
-    // --- page 5 "Chart" and page 6 "Data logging", each with its own controls ---
-    ChartPage *chartPage = nullptr;
-    LoggingPage *loggingPage = nullptr;
 
 signals:
     // The program ends now (the application quits when it gets this).
@@ -319,40 +207,25 @@ private:
     void buildFrame();
     void buildMenus();
     void buildStatusBar();
-    QWidget *buildPage0FourBlock();
-    QWidget *buildPage1TwoBlock();
-    QWidget *buildPage2OneBlock();
-    QWidget *buildPage3OneChannel();
-    QWidget *buildPage4Setting();
-    QWidget *buildPage5Chart();
-    QWidget *buildPage6Logging();
-    void connectSelectors();
-    // The page refresh of each tab, and the parts of SetNameLists.
-    void refreshFourBlockPage();
-    void refreshTwoBlockPage();
-    void refreshOneBlockPage();
-    void refreshOneChannelPage();
-    void refreshSettingPage();
-    void setPenLegends();
-    void setRowLabels();
-    void layoutBlockRows(int block, int rowOffset, bool onePage);
     void placeProgressBar();
     void restoreListIndex(QComboBox *list, const QString &key);
 
     void showPanel4();
     // The setting file, factory adjustment and version windows, and the file windows' buttons
-    // while a load transfer runs.
+    // while a load transfer runs: a transfer started from any of the three file windows
+    // disables their buttons (all but Return) until its second phase has run.
     void buildFileWindows();
     void setFileTransferRunning(bool running);
 
     MonitorComm *m_comm = nullptr;
     QPointer<OpeningScreen> m_openingScreen;
     NameListPeers m_nameListPeers;
-    QString m_panel4Text;   // what the transfers put into panel 4
+    SelectorHandlers m_selectors;
+    SettingDialogs m_settingDialogs{this};
+    std::unique_ptr<NameLists> m_nameLists;
+    QString m_panel4Text;    // what the transfers put into panel 4
     int m_waitingWrites = 0; // shown in panel 4 over it while the controller cannot be reached
-    QString m_waitingBlocks;  // the blocks they wait for, "" when the whole line is down
-    std::map<QComboBox *, std::function<void()>> m_selectorHandlers;
+    QString m_waitingBlocks; // the blocks they wait for, "" when the whole line is down
     bool m_quit = false;
     bool m_started = false;
-    bool m_closing = false;
 };

@@ -1,6 +1,7 @@
-// What the setting file windows, the name dialogs and the chart setup need of the main window:
-// the name lists they take part in, and the transfer they start. The main window implements
-// it; a window holds a reference to it and never the main window itself.
+// What the setting file windows, the name dialogs, the chart and logging pages and the chart
+// setup need of the main window: the name lists they take part in, the transfer they start and
+// the status bar panel they write. The main window implements it; a window holds a reference
+// to it and never the main window itself.
 #pragma once
 
 #include "ChangeOrigin.h"
@@ -10,6 +11,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class QString;
 class QWidget;
 
 // The lists and buttons of other windows that show block and channel names; each window puts
@@ -38,4 +40,6 @@ public:
     // changing now." in status panel 4, and asks the link driver for the transfer of the
     // image's values of the block (or of all blocks).
     virtual void startLoadTransfer(bool allBlocks, int block, PLM_INC::ChangeOrigin origin) = 0;
+    // Status bar panel 1..4: the logging page writes panel 2, the chart page panel 3.
+    virtual void setStatusPanel(int panel, const QString &text) = 0;
 };

@@ -3,6 +3,8 @@
 // answer (the box keeps its background); a disabled field grey on grey. Not a style sheet on
 // the window: that makes every widget of the window paint through the style sheet style, which
 // doubled the time a page takes to paint after a click.
+#include "ValueField.h"
+
 #include "AccessibleControls.h"
 
 #include <QPainter>
@@ -14,6 +16,12 @@ constexpr int kPadding = 3; // left and right of the text
 const QColor kGrey(QRgb(0x8c8c8c));
 
 } // namespace
+
+ValueField::ValueField(QWidget *parent) : QLabel(parent)
+{
+    InstallAccessibleControls();
+    applyLook();
+}
 
 void ValueField::applyLook()
 {

@@ -1,19 +1,23 @@
-// The setting page's editing and the command buttons of every page: the item toolbars and
-// the frame switching of the setting page, the change buttons that open the numeric and the
-// selection dialogs, and the output and auto-tuning buttons of tabs 1 to 4. MainDisp holds
-// one of these; the controls stay on the pages that show them.
+// The setting page's editing: the item toolbars and the frame switching of the page, the change
+// buttons that open the numeric and the selection dialogs, and the output and auto-tuning
+// buttons of its rows. The main window holds one of these; the controls stay on the page.
 #pragma once
 
 #include <QObject>
+#include <functional>
 
-class MainDisp;
 class Select_Disp;
 class Setting_Disp;
+class SettingDialogs;
+class SettingPage;
+struct SettingControls;
 
 class SettingEditor : public QObject {
     Q_OBJECT
 public:
-    explicit SettingEditor(MainDisp &main);
+    // `refreshPageInFront` is the page refresh of the main window, run after an item is chosen.
+    SettingEditor(SettingControls &ui, SettingPage &page, SettingDialogs &dialogs, std::function<void()> refreshPageInFront,
+                  QObject *parent);
 
     // Toolbar buttons (1-based): Toolbar2 1..24 -> items 1..24, Toolbar4 1..5 -> 25..29 and
     // 6..9 -> 32..35, Toolbar3 1..2 -> 30..31.
@@ -24,15 +28,13 @@ public:
     void selectSettingItem(int settingItem);
     // Marks the toolbar button of the chosen item (0: none).
     void markChosenItem(int settingItem);
+    // After the block re-read: no item chosen, the numeric entry frames shown and empty.
+    void reset();
 
     void Command_change_Click(int row);
     void Command_change2_Click(int row);
     void Command_OUT_Click(int row);
     void Command_AT_Click(int row);
-    void Command_1channe_sv_Click();
-    void tb3_OUTOFF_Click();
-    void tb2_OUT_Click(int row);
-    void Comm_OUT_Click(int k);
 
     // The dialogs, created on first use.
     Setting_Disp &settingDialog();
@@ -44,7 +46,8 @@ private:
     void connectButtons();
     int settingPageChannel(int row) const;
 
-    MainDisp &m_main;
-    Setting_Disp *m_settingDisp = nullptr;
-    Select_Disp *m_selectDisp = nullptr;
+    SettingControls &ui;
+    SettingPage &m_page;
+    SettingDialogs &m_dialogs;
+    std::function<void()> m_refreshPageInFront;
 };

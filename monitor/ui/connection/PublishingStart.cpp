@@ -1,16 +1,13 @@
-// Publishing from the window: started with the stored broker settings, restarted when the
-// "Broker" dialog stores new ones. Settings that cannot be used give one message and no
-// publishing.
-#include "MainDisp.h"
+#include "PublishingStart.h"
 
 #include "BrokerSettings.h"
 #include "Preferences.h"
 #include "Prompter.h"
 #include "Publisher.h"
 
-void MainDisp::startPublishing()
+void StartPublishing(Publisher &publisher)
 {
-    publisher->stop();
+    publisher.stop();
     const BrokerSettingsResult r = ReadBrokerSettings();
     if (!r.error.isEmpty()) {
         PLM_INC::prompter().message(r.error, QStringLiteral("broker"));
@@ -22,6 +19,6 @@ void MainDisp::startPublishing()
     // Preferences written with a password before it was kept private are made so now.
     if (!r.settings.password.isEmpty() && !Prefs::keepPrivate(&error))
         PLM_INC::prompter().message(error, QStringLiteral("broker"));
-    if (!publisher->start(r.settings, &error))
+    if (!publisher.start(r.settings, &error))
         PLM_INC::prompter().message(error, QStringLiteral("broker"));
 }
