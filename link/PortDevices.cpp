@@ -1,7 +1,7 @@
 #include "PortDevices.h"
 
+#include "ComPorts.h"
 #include "PortChecks.h"
-#include "SerialPortLine.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,7 +32,7 @@ QString DeviceOfPort(const QString &port)
     if (IsDeviceName(port))
         return port;
     try {
-        return SerialPortLine::deviceOfPort(PortNumber(port));
+        return ComPortDevice(PortNumber(port));
     } catch (const std::exception &) {
         return QString();
     }

@@ -4,7 +4,7 @@
 // operator can act on.
 #pragma once
 
-#include "STDComm.h"
+#include "TobrelComm3Global.h"
 
 #include <QList>
 #include <QString>

@@ -1,5 +1,6 @@
 #include "SerialPortLine.h"
 
+#include "ComPorts.h"
 #include "CommError.h"
 #include "PortDevices.h"
 
@@ -90,18 +91,6 @@ SerialPortLine::SerialPortLine() = default;
 SerialPortLine::~SerialPortLine()
 {
     close();
-}
-
-QString SerialPortLine::deviceOfPort(int number)
-{
-    const QByteArray override = qgetenv(QStringLiteral("PLM870_COM%1").arg(number).toLatin1().constData());
-    if (!override.isEmpty())
-        return QString::fromLocal8Bit(override);
-#if defined(Q_OS_WIN)
-    return QStringLiteral("COM%1").arg(number);
-#else
-    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
-#endif
 }
 
 void SerialPortLine::setPortNumber(int number)
@@ -326,7 +315,7 @@ void SerialPortLine::clearOutBuffer()
 QString SerialPortLine::systemDevice() const
 {
     // Looked up at every open: a replugged adapter's by-id name may lead to another device file.
-    return DeviceToOpen(deviceName_.isEmpty() ? deviceOfPort(portNumber_) : deviceName_);
+    return DeviceToOpen(deviceName_.isEmpty() ? ComPortDevice(portNumber_) : deviceName_);
 }
 
 void SerialPortLine::reopenLostDevice()

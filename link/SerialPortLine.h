@@ -1,6 +1,5 @@
-// The product's line: a QSerialPort. COMn is /dev/ttyS<n-1> on Linux and COMn itself on
-// Windows; the environment variable PLM870_COM<n> names another device for COMn. A device
-// may also be named outright.
+// The product's line: a QSerialPort on the device its port number stands for (ComPorts.h), or
+// on a device named outright.
 #pragma once
 
 #include "Line.h"
@@ -17,9 +16,6 @@ class SerialPortLine final : public Line {
 public:
     SerialPortLine();
     ~SerialPortLine() override;
-
-    // The device the port number stands for on this machine.
-    static QString deviceOfPort(int number);
 
     void setPortNumber(int number) override;
     int portNumber() const override { return portNumber_; }

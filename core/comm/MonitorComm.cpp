@@ -1,8 +1,12 @@
+// The link driver: the link timer's tick and the requests it carries out, the delay timers
+// between the two phases of a load transfer, and the transaction procedure the commands hand
+// their transactions to.
 #include "MonitorComm.h"
 
 #include "AlarmHistory.h"
 #include "LineThread.h"
 #include "PLM_INC.h"
+#include "PassOver.h"
 #include "ReplyDecoder.h"
 #include "ReplyKind.h"
 #include "Line.h"
@@ -15,6 +19,15 @@
 #include <utility>
 
 using namespace PLM_INC;
+
+namespace {
+
+constexpr int kTickMs = 0;               // back to back: the line sets the pace
+// A line that fails at once (a vanished device, a port that will not open) is tried again no
+// faster than a silent one would time out, so a dead line never spins the processor.
+constexpr int kIdleTickMs = 300;
+
+} // namespace
 
 MonitorComm::MonitorComm(QObject *parent)
     : MonitorComm(std::make_unique<LineThread>([] { return std::make_unique<tobrel::STDComm>(); }),
@@ -33,7 +46,8 @@ MonitorComm::MonitorComm(std::unique_ptr<LinkService> service, std::unique_ptr<E
       clock_(std::move(clock)),
       service_(std::move(service)),
       runner_(*service_),
-      timer4_(*clock_, true)
+      timer4_(*clock_, true),
+      pause_(*clock_)
 {
     FillItemCodeTable();
     PollBlock = 0;
@@ -45,16 +59,12 @@ MonitorComm::MonitorComm(std::unique_ptr<LinkService> service, std::unique_ptr<E
     });
     runner_.setIdleHandler([this] { emit idle(); });
     quietTimer_ = clock_->makeTimer([this] { runner_.resume(); });
-    messageTimer_ = clock_->makeTimer([this] { showWaitingMessages(); });
+    messages_ = std::make_unique<LinkMessages>(*clock_);
     panelOneBlank_ = clock_->makeTimer([this] { view_->setStatusPanel(1, QString()); });
     timer4_.setInterval(0);
     connect(&timer4_, &PacedTimer::timeout, this, &MonitorComm::linkTimerFired);
-    for (int index = 0; index < 2; ++index) {
-        auto &t = timer3_[static_cast<size_t>(index)];
-        t = std::make_unique<PacedTimer>(*clock_, false);
-        t->setInterval(1000);
-        connect(t.get(), &PacedTimer::timeout, this, [this, index] { Timer3_Timer(index); });
-    }
+    for (int index = 0; index < 2; ++index)
+        connect(&pause_.timer(index), &PacedTimer::timeout, this, [this, index] { Timer3_Timer(index); });
 }
 
 MonitorComm::~MonitorComm()
@@ -94,12 +104,7 @@ void MonitorComm::setView(LinkView *view)
 
 void MonitorComm::setMessageHandler(std::function<void(const QString &)> handler)
 {
-    messageHandler_ = std::move(handler);
-}
-
-PacedTimer &MonitorComm::timer3(int index)
-{
-    return *timer3_.at(static_cast<size_t>(index));
+    messages_->setHandler(std::move(handler));
 }
 
 bool MonitorComm::transferInProgress() const
@@ -117,37 +122,20 @@ bool MonitorComm::transferInProgress() const
     return false;
 }
 
+void MonitorComm::addStep(std::function<void()> step)
+{
+    runner_.add(std::move(step));
+}
+
 void MonitorComm::lineWork(LinkService::Work work, std::function<void(const LinkOutcome &)> then)
 {
     runner_.add([this, work = std::move(work), then = std::move(then)] {
         runner_.send(work, [this, then](const LinkOutcome &outcome) {
-            showLinkMessages(outcome.messages);
+            messages_->show(outcome.messages);
             if (then)
                 then(outcome);
         });
     });
-}
-
-void MonitorComm::showLinkMessages(const QStringList &messages)
-{
-    for (const QString &text : messages) {
-        if (!messageHandler_)
-            qWarning("%s", qPrintable(text));
-        else
-            messagesToShow_ << text;
-    }
-    // A box opened here would hold the driver inside its step until it is closed: they are
-    // shown from the engine's clock once the step has ended.
-    if (!messagesToShow_.isEmpty() && !messageTimer_->isActive())
-        messageTimer_->start(0);
-}
-
-void MonitorComm::showWaitingMessages()
-{
-    const QStringList texts = std::exchange(messagesToShow_, {});
-    for (const QString &text : texts)
-        if (messageHandler_)
-            messageHandler_(text);
 }
 
 void MonitorComm::sendUnclassified(int block, Command command, const QString &item, const QString &data,
@@ -236,10 +224,12 @@ void MonitorComm::resyncLine()
         quietTimer_->start(kReplyTimeOutMs);
         runner_.hold();
     });
-    lineWork([](tobrel::STDComm &link) {
-        link.RecvBufClear();
-        return LinkOutcome();
-    });
+    lineWork(
+        [](tobrel::STDComm &link) {
+            link.RecvBufClear();
+            return LinkOutcome();
+        },
+        {});
 }
 
 void MonitorComm::ReadDataSet(const QString &tt)
@@ -291,4 +281,173 @@ void MonitorComm::updateNotices()
         waitingBlocksShown_ = waitedFor;
         view_->setWaitingWrites(waiting, BlockListText(waitedFor));
     }
+}
+
+void MonitorComm::communicate()
+{
+    port_.connectStoredPort([this](const QString &connected) {
+        LinkRequest = connected.isEmpty() ? 9 : 0;
+        paceLinkTimer();
+        timer4_.start();
+    });
+}
+
+void MonitorComm::Timer4_Timer()
+{
+    // A tick whose transactions are still on the line ends before the next one starts.
+    if (inTick_)
+        return;
+    inTick_ = true;
+    runner_.add([this] { runRequest(); });
+    runner_.add([this] { endTick(); });
+}
+
+void MonitorComm::endTick()
+{
+    updateNotices();
+    paceLinkTimer();
+    inTick_ = false;
+    timer4_.workDone();
+    emit tickEnded();
+}
+
+void MonitorComm::linkTimerFired()
+{
+    Timer4_Timer();
+}
+
+void MonitorComm::paceLinkTimer()
+{
+    const bool nothingToPoll = LinkRequest != 0 && LinkRequest != 9 && !AnyBlockPresent();
+    const int interval = (lineFailing_ || nothingToPoll) ? kIdleTickMs : kTickMs;
+    if (timer4_.interval() != interval)
+        timer4_.setInterval(interval);
+}
+
+std::optional<LinkRequestJob> MonitorComm::takeRequest()
+{
+    const bool wroteLastTick = wroteLastTick_;
+    wroteLastTick_ = false;
+    // A block that left a write unanswered holds only its own requests, until a poll step
+    // finds it answering.
+    const LinkRequestJob *next = PendingRequests.next(heldBlocks_);
+    if (!next)
+        return std::nullopt;
+    // While the line fails, the poll step finds out when it is back; the requests wait.
+    if (lineFailing_)
+        return std::nullopt;
+    // One poll step between two one-item writes keeps the pages live.
+    if (next->kind == RequestKind::ItemWrite && wroteLastTick)
+        return std::nullopt;
+    return PendingRequests.pop(heldBlocks_);
+}
+
+void MonitorComm::runJob(const LinkRequestJob &request)
+{
+    LinkRequest = int16_t(request.kind);
+    if (request.block >= 0)
+        RequestBlock = int16_t(request.block);
+    RequestItem = request.item;
+    runningRequest_ = request.kind;
+    const quint64 before = transactionCount_;
+    switch (request.kind) {
+    case RequestKind::ItemWrite:
+        writes_.writeOneItem(request);
+        break;
+    case RequestKind::BlockSend:
+        writes_.blockSend(request);
+        break;
+    case RequestKind::AllSend:
+        writes_.allSend(request);
+        break;
+    case RequestKind::BlockAlarms:
+        writes_.blockAlarms(request);
+        break;
+    case RequestKind::AllAlarms:
+        writes_.allAlarms(request);
+        break;
+    case RequestKind::FactoryAdjust:
+        writes_.factoryAdjust(request);
+        break;
+    case RequestKind::ReRead:
+        ReReadBlock = int16_t(request.block);
+        reads_.reRead(request);
+        break;
+    }
+    runner_.add([this, kind = request.kind, before] {
+        if (kind == RequestKind::ItemWrite)
+            wroteLastTick_ = transactionCount_ != before;
+        runningRequest_.reset();
+        PendingRequests.showWaitingValues();
+    });
+}
+
+void MonitorComm::runRequest()
+{
+    switch (LinkRequest) {
+    case 0:
+        reads_.startupRead();
+        runner_.add([this] {
+            PendingRequests.showWaitingValues();
+            LinkRequest = 1;
+            view_->startupFinished();
+            showWaitingRequest();
+        });
+        break;
+    case 9:
+        port_.connectStoredPort([](const QString &connected) {
+            if (!connected.isEmpty())
+                LinkRequest = 0;
+        });
+        break;
+    default:
+        LinkRequest = 1;
+        if (std::optional<LinkRequestJob> request = takeRequest()) {
+            runJob(*request);
+        } else {
+            reads_.poll();
+            runner_.add([this] { view_->refreshDisplay(); });
+        }
+        runner_.add([this] { showWaitingRequest(); });
+        break;
+    }
+}
+
+void MonitorComm::showWaitingRequest()
+{
+    PendingRequests.showFirst();
+}
+
+void MonitorComm::Timer3_Timer(int Index)
+{
+    pause_.tick(Index, *view_);
+}
+
+QString MonitorComm::ConnectStoredPort()
+{
+    auto result = std::make_shared<QString>();
+    connectStoredPort([result](const QString &connected) { *result = connected; });
+    return *result;
+}
+
+QString MonitorComm::ProbePort(const QString &port, const QString &speed)
+{
+    auto result = std::make_shared<QString>();
+    probePort(port, speed, [result](const QString &connected) { *result = connected; });
+    return *result;
+}
+
+void MonitorComm::closePort()
+{
+    // The program is ending: no tick may find the port closed, and what has not started
+    // will not.
+    timer4_.stop();
+    pause_.stopAll();
+    runner_.stop();
+    service_->run(
+        [](tobrel::STDComm &link) {
+            PassOver([&] { link.PortClose(); });
+            return LinkOutcome();
+        },
+        [](const LinkOutcome &) {});
 }

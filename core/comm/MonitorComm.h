@@ -1,19 +1,27 @@
-// The link driver of the monitor: the commands it sends to the controller, how their replies
-// are decoded into the image, the poll cycle and the link requests, the setting writes and
-// the port probe. The driver and the controller image live on the window's thread; every
-// transaction is handed to the line (a line thread of its own in the program) as one step, and
-// the driver carries on when its reply or its time-out comes back. The link timer Timer4
-// starts a tick when the tick before it has ended; a tick never runs inside another.
+// The link driver of the monitor: the link timer's tick, the link requests and the
+// transaction procedure that decodes replies into the image. The commands it runs (the reads
+// and the poll cycle, the setting writes, the port probe) are classes of their own that get
+// what they need of the driver through CommandHost. The driver and the controller image live
+// on the window's thread; every transaction is handed to the line (a line thread of its own
+// in the program) as one step, and the driver carries on when its reply or its time-out comes
+// back. The link timer Timer4 starts a tick when the tick before it has ended; a tick never
+// runs inside another.
 #pragma once
 
+#include "CommandHost.h"
 #include "EngineClock.h"
+#include "LinkMessages.h"
 #include "LinkRequests.h"
 #include "LinkService.h"
 #include "LinkView.h"
 #include "PacedTimer.h"
+#include "PortConnection.h"
+#include "ReadCommands.h"
 #include "ReplyKind.h"
 #include "SettingChanges.h"
 #include "StepRunner.h"
+#include "TransferPause.h"
+#include "WriteCommands.h"
 
 #include <QObject>
 #include <QString>
@@ -21,7 +29,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 
@@ -30,7 +37,7 @@ class Line;
 class STDComm;
 }
 
-class MonitorComm : public QObject {
+class MonitorComm : public QObject, private CommandHost {
     Q_OBJECT
 public:
     // The program's driver: the serial port named by the stored port, on a line thread, and
@@ -67,31 +74,35 @@ public:
     // The probe of the stored port (repaired first) and of a given one; `done` gets "ok" when
     // block 0 answered, else "". The returning forms give the result where the link lives on
     // this thread, "" otherwise.
-    void connectStoredPort(std::function<void(const QString &)> done);
-    void probePort(const QString &port, const QString &speed, std::function<void(const QString &)> done);
+    void connectStoredPort(std::function<void(const QString &)> done) { port_.connectStoredPort(std::move(done)); }
+    void probePort(const QString &port, const QString &speed, std::function<void(const QString &)> done)
+    {
+        port_.probePort(port, speed, std::move(done));
+    }
     QString ConnectStoredPort();
     QString ProbePort(const QString &port, const QString &speed);
     // OK of the port dialog (which stores the keys itself): a later failure shows it again.
-    void commDialogOk();
+    void commDialogOk() { port_.commDialogOk(); }
 
-    void Setdata_read();              // the start-up read of every block (608 progress steps)
-    void ReadPara_setflg(int block);  // the re-read of a block whose settings changed
-    void reRead(const PLM_INC::LinkRequestJob &request);
-    void PollMonitorData();           // one poll step
-    void statecomchk(int i);
+    void Setdata_read() { reads_.startupRead(); } // the start-up read of every block (608 progress steps)
+    // The re-read of a block whose settings changed.
+    void ReadPara_setflg(int block) { reads_.reRead(PLM_INC::ReReadRequest(block)); }
+    void reRead(const PLM_INC::LinkRequestJob &request) { reads_.reRead(request); }
+    void PollMonitorData() { reads_.poll(); } // one poll step
+    void statecomchk(int i) { reads_.checkSettingsChanged(i); }
     void ReadDataSet(const QString &tt);
 
     // The requests of PendingRequests, each with the block, item and values it carries.
-    void WriteOneItem(const PLM_INC::LinkRequestJob &request);
-    void WriteBlockSetdata(const PLM_INC::LinkRequestJob &request);
-    void WriteAllSetdata(const PLM_INC::LinkRequestJob &request);
-    void WriteBlockAlarmdata(const PLM_INC::LinkRequestJob &request);
-    void WriteAllAlarmdata(const PLM_INC::LinkRequestJob &request);
-    void WriteFactoryAdj(const PLM_INC::LinkRequestJob &request);
+    void WriteOneItem(const PLM_INC::LinkRequestJob &request) { writes_.writeOneItem(request); }
+    void WriteBlockSetdata(const PLM_INC::LinkRequestJob &request) { writes_.blockSend(request); }
+    void WriteAllSetdata(const PLM_INC::LinkRequestJob &request) { writes_.allSend(request); }
+    void WriteBlockAlarmdata(const PLM_INC::LinkRequestJob &request) { writes_.blockAlarms(request); }
+    void WriteAllAlarmdata(const PLM_INC::LinkRequestJob &request) { writes_.allAlarms(request); }
+    void WriteFactoryAdj(const PLM_INC::LinkRequestJob &request) { writes_.factoryAdjust(request); }
 
     void closePort(); // PortClose at the end of the program
     // From the first phase of a load transfer until its second phase has run.
-    bool transferInProgress() const;
+    bool transferInProgress() const override;
     // A request taken from the queue is running (its reads or writes not all done).
     bool requestRunning() const { return runningRequest_.has_value(); }
 
@@ -99,12 +110,12 @@ public:
     // The engine's time: what the link health and the driver's timers follow.
     const EngineClock &engineClock() const { return *clock_; }
     PacedTimer &timer4() { return timer4_; }
-    PacedTimer &timer3(int index);
-    int16_t portDialogShown() const { return portDialogShown_; }
-    bool heaterMvTurn() const { return heaterMvTurn_; }
+    PacedTimer &timer3(int index) { return pause_.timer(index); }
+    int16_t portDialogShown() const { return port_.portDialogShown(); }
+    bool heaterMvTurn() const { return reads_.heaterMvTurn(); }
     // True while the line raises errors instead of carrying transactions (a vanished device,
     // a port that will not open); cleared by the next transaction the line carries.
-    bool lineFailing() const { return lineFailing_; }
+    bool lineFailing() const override { return lineFailing_; }
     // Blocks whose writes wait for a poll that finds them answering.
     PLM_INC::BlockMask heldBlocks() const { return heldBlocks_; }
     // True while the driver's own code runs (a step or a reply being taken in): anything the
@@ -135,54 +146,28 @@ signals:
     void settingChanged(const PLM_INC::SettingChange &change);
 
 private:
-    enum class Command : char { Read = 0x22, Write = 0x52 };
-    using ReplyHandler = std::function<void(const QString &reply)>;
+    // --- what the commands get of the driver ---
+    void addStep(std::function<void()> step) override;
+    void transact(int block, Command command, const QString &item, const QString &data, ReplyHandler then) override;
+    void sendUnclassified(int block, Command command, const QString &item, const QString &data,
+                          ReplyHandler then) override;
+    void lineWork(LinkService::Work work, std::function<void(const LinkOutcome &)> then) override;
+    void clearLinkBuffers() override;
+    LinkView &view() override { return *view_; }
+    void holdBlock(int block) override { heldBlocks_ |= PLM_INC::BlockBit(block); }
+    void blankPanelOneUnlessAnswered() override { panelOneBlank_->start(kReplyTimeOutMs); }
+    void tellSettingChanged(const PLM_INC::SettingChange &change) override { emit settingChanged(change); }
+    void tellBlockPolled(int block, int valueKind, ReplyKind kind) override { emit blockPolled(block, valueKind, kind); }
+    void tellWriteGivenUp(int block, const QString &item) override { emit writeGivenUp(block, item); }
+    void tellTransferCut(int block) override { emit transferCut(block); }
+    void runRequestNow(const PLM_INC::LinkRequestJob &request) override { runJob(request); }
+    void endRunningRequest() override { runningRequest_.reset(); }
+    void startTransferPause(int index) override { pause_.start(index); }
+    void stopTransferPause(int index) override { pause_.stop(index); }
 
-    // The transaction procedure: one attempt, CommError 0, the reply classified (status
-    // panel, history entry or the communication error notice); a read's ACK is decoded. Each
-    // of these is the last act of the step that calls it; `then` runs with the reply.
-    void transact(int block, Command command, const QString &item, const QString &data, ReplyHandler then = {});
-    // One attempt whose reply nobody classifies (the start-up "00A1" read, the probe);
-    // "" when the link raised an error.
-    void sendUnclassified(int block, Command command, const QString &item, const QString &data, ReplyHandler then);
-    // Work on the link that carries no frame (buffers, opening, closing), as one step.
-    void lineWork(LinkService::Work work, std::function<void(const LinkOutcome &)> then = {});
-    // Adds a step that reads one item of a block.
-    void blockRead(int block, const QString &item);
-    // From inside a step: reads an item of a block; a setting the read finds changed that the
-    // program neither read nor sent is told as changed at the unit.
-    void readItem(int block, const QString &item, ReplyHandler then = {});
-    enum class WriteOutcome { Taken, Refused, NoReply, NotSent };
-    // Adds a step that writes an item with the request's values of it that no later ask has
-    // replaced; `oneItem`: a one-item write (tried again when unanswered, read back after).
-    void writeItem(int block, const QString &item, std::shared_ptr<const PLM_INC::LinkRequestJob> request,
-                   std::function<void(WriteOutcome)> then, bool oneItem = false);
-    // The change record's lines of a write: the channels it asked to change, with its outcome.
-    void recordWrite(const QString &item, int block, const std::vector<PLM_INC::FieldValue> &asked,
-                     const BlockCounts &before, PLM_INC::ChangeOrigin origin, WriteOutcome outcome);
-    void recordFactoryData(const PLM_INC::LinkRequestJob &request, ReplyKind kind);
-    void writeChain(int block, std::shared_ptr<const PLM_INC::LinkRequestJob> send);
-    void writeAlarmValues(int block, std::shared_ptr<const PLM_INC::LinkRequestJob> alarms);
-    // A write of the running transfer phase: unanswered ones cut the block, refused ones are
-    // told once at the end of the phase.
-    void noteTransferWrite(int block, const QString &item, WriteOutcome outcome);
-    void tellTransferRefused();
-    void beginTransfer(int index, const PLM_INC::LinkRequestJob &send);
-    void endFirstPhase(int index);
-    // A one-item write or factory data that got no reply: tried again after a poll step has
-    // found its block answering, up to its last try.
-    void retryLater(PLM_INC::LinkRequestJob request);
-    void holdBlock(int block);
     // A reply that answers another request: the line is left to go quiet, then emptied.
     void resyncLine();
-    void tellWriteProblem(const QString &text);
-    // The blocks that left a write of the running transfer phase unanswered; told once.
-    PLM_INC::BlockMask unansweredBlocks() const;
-    void tellTransferCut(PLM_INC::BlockMask cut, bool secondPhase);
-    void endTransfer(bool allBlocks);
-    void clearLinkBuffers();
-    void loadPresentationFields();
-    void advancePoll();
+    void noteLineError(const char *where, const QString &error);
     void runRequest();
     void endTick();
     void linkTimerFired();
@@ -195,44 +180,33 @@ private:
     void setCommErrorNotice(bool visible);
     void setReadingNotice(bool visible);
     void paceLinkTimer();
-    void noteLineError(const char *where, const QString &error);
-    void showLinkMessages(const QStringList &messages);
-    void showWaitingMessages();
 
     std::unique_ptr<EngineClock> clock_;
     std::unique_ptr<LinkService> service_;
     StepRunner runner_;
-    std::function<void(const QString &)> messageHandler_;
-    QStringList messagesToShow_;
-    std::unique_ptr<EngineTimer> messageTimer_;
+    std::unique_ptr<LinkMessages> messages_;
     NullLinkView nullView_;
     LinkView *view_ = &nullView_;
     PacedTimer timer4_;
-    std::array<std::unique_ptr<PacedTimer>, 2> timer3_;
-    int timer3Count_ = 0;
-    bool heaterMvTurn_ = false;
+    TransferPause pause_;
     bool inTick_ = false;
     bool wroteLastTick_ = false; // a one-item write went on the line in the last tick
     quint64 transactionCount_ = 0;
     bool lineFailing_ = false;
     // Blocks that left a write unanswered: their requests wait until a poll finds them answering.
     PLM_INC::BlockMask heldBlocks_ = 0;
-    // Writes of the running first phase that got no reply, per block.
-    std::array<int, 16> unansweredInPhase_{};
-    // Items of the running transfer phase the blocks refused, per block.
-    std::map<int, QStringList> refusedInPhase_;
-    // The link's reply time-out, set when the port is opened.
-    static constexpr int kReplyTimeOutMs = 300;
     std::unique_ptr<EngineTimer> quietTimer_;
     // A poll blanks panel 1 once it has waited a reply's time-out: one answered in time leaves
     // the panel as it was until its result, so healthy polling does not flicker it.
     std::unique_ptr<EngineTimer> panelOneBlank_;
     // The kind of the request whose steps are running, if any.
     std::optional<PLM_INC::RequestKind> runningRequest_;
-    int16_t portDialogShown_ = 0;
-    bool portProblemTold_ = false; // the dialog's line says why the last probe failed
     int commErrorNoticeShown_ = -1; // -1: not told to the view yet
     int readingNoticeShown_ = -1;
     int waitingNoticeShown_ = -1;
     PLM_INC::BlockMask waitingBlocksShown_ = 0;
+    // The commands, run by the steps of this driver.
+    ReadCommands reads_{*this};
+    WriteCommands writes_{*this, reads_};
+    PortConnection port_{*this};
 };

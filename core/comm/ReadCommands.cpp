@@ -1,10 +1,11 @@
 // The read commands: the block read, the start-up read, the block re-read and the poll step.
-#include "MonitorComm.h"
+#include "ReadCommands.h"
 
+#include "LinkRequests.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "Protocol.h"
-#include "STDComm.h"
+#include "SettingChanges.h"
 
 #include <limits>
 #include <memory>
@@ -12,6 +13,8 @@
 using namespace PLM_INC;
 
 namespace {
+
+using Command = CommandHost::Command;
 
 constexpr int kBlockReadItems = 37;      // ItemCodeTable entries 1..37
 constexpr int kFirstCoolingEntry = 33;   // "001C" .. "0020"
@@ -48,36 +51,41 @@ const QString &pollItemCode(int pollItem, bool heaterMvTurn)
 
 } // namespace
 
-void MonitorComm::blockRead(int block, const QString &item)
+ReadCommands::ReadCommands(CommandHost &host)
+    : host_(host)
 {
-    runner_.add([this, block, item] { readItem(block, item); });
+}
+
+void ReadCommands::blockRead(int block, const QString &item)
+{
+    host_.addStep([this, block, item] { readItem(block, item); });
 }
 
 // Whichever read brings it (a re-read, the read-back of a write, a start-up read), a value the
 // program neither knew nor sent was set at the unit. Only the read's own reply in time counts: a
 // late one may carry a value older than what the program sent since.
-void MonitorComm::readItem(int block, const QString &item, ReplyHandler then)
+void ReadCommands::readItem(int block, const QString &item, CommandHost::ReplyHandler then)
 {
     const BlockCounts before = CountsOf(item, block);
     const BlockUnanswered sent = UnansweredOf(item, block);
-    transact(block, Command::Read, item, QString(), [this, block, item, before, sent, then](const QString &reply) {
+    host_.transact(block, Command::Read, item, QString(), [this, block, item, before, sent, then](const QString &reply) {
         if (ClassifyReply(reply) == ReplyKind::Ack)
             for (const SettingChange &change : UnitChanges(item, block, before, sent, CountsOf(item, block)))
-                emit settingChanged(change);
+                host_.tellSettingChanged(change);
         if (then)
             then(reply);
     });
 }
 
-void MonitorComm::Setdata_read()
+void ReadCommands::startupRead()
 {
-    clearLinkBuffers();
+    host_.clearLinkBuffers();
     // The scaling of linear inputs converts the values read below, so it is loaded first.
-    runner_.add([this] { loadPresentationFields(); });
+    host_.addStep([this] { loadPresentationFields(); });
     auto progress = std::make_shared<int>(0);
     for (int b = 0; b < kBlocks; ++b) {
-        runner_.add([this, b, progress] {
-            sendUnclassified(b, Command::Read, ItemCodeTable[1], QString(), [this, b, progress](const QString &reply) {
+        host_.addStep([this, b, progress] {
+            host_.sendUnclassified(b, Command::Read, ItemCodeTable[1], QString(), [this, b, progress](const QString &reply) {
                 BlockAbsent[b] = reply.isEmpty() ? 1 : 0;
                 const std::string text = reply.toLatin1().toStdString();
                 for (int k = 0; k < kChannelsPerBlock / 2; ++k) {
@@ -88,13 +96,13 @@ void MonitorComm::Setdata_read()
                         OptionWord[ch] = option;
                     }
                 }
-                view_->setStartupProgress(++*progress);
+                host_.view().setStartupProgress(++*progress);
                 if (BlockAbsent[b] == 0)
                     blockRead(b, ItemCodeTable[0]);
             });
         });
     }
-    runner_.add([this] {
+    host_.addStep([this] {
         for (int b = 0; b < kBlocks; ++b) {
             bool cooling = false;
             for (int c = 0; c < kChannelsPerBlock; ++c)
@@ -110,22 +118,22 @@ void MonitorComm::Setdata_read()
         }
     });
     for (int b = 0; b < kBlocks; ++b) {
-        runner_.add([this, b] {
+        host_.addStep([this, b] {
             if (BlockAbsent[b] != 1) {
                 for (int entry = 1; entry <= kBlockReadItems; ++entry)
                     if (entry < kFirstCoolingEntry || BlockHasCooling[b] != 0)
                         blockRead(b, ItemCodeTable[static_cast<size_t>(entry)]);
             }
         });
-        runner_.add([this, progress] {
+        host_.addStep([this, progress] {
             *progress += kBlockReadItems;
-            view_->setStartupProgress(*progress);
+            host_.view().setStartupProgress(*progress);
         });
     }
-    runner_.add([progress] { Q_ASSERT(*progress == kStartupSteps); });
+    host_.addStep([progress] { Q_ASSERT(*progress == kStartupSteps); });
 }
 
-void MonitorComm::loadPresentationFields()
+void ReadCommands::loadPresentationFields()
 {
     for (int ch = 0; ch < kChannels; ++ch) {
         const QString digits = ChannelDigits(ch);
@@ -136,18 +144,13 @@ void MonitorComm::loadPresentationFields()
     }
 }
 
-void MonitorComm::ReadPara_setflg(int block)
-{
-    reRead(ReReadRequest(block));
-}
-
 // The reads of a re-read that got no answer are asked again once a poll finds the block
 // answering (three tries in all), before any write of the block: a write must not carry back
 // a value the unit's front panel has replaced.
-void MonitorComm::reRead(const LinkRequestJob &request)
+void ReadCommands::reRead(const LinkRequestJob &request)
 {
     const int block = request.block;
-    clearLinkBuffers();
+    host_.clearLinkBuffers();
     auto missed = std::make_shared<QStringList>();
     auto lineFailed = std::make_shared<bool>(false);
     if (block >= 0 && block < kBlocks) {
@@ -156,17 +159,17 @@ void MonitorComm::reRead(const LinkRequestJob &request)
             for (int entry = 1; entry <= kBlockReadItems; ++entry)
                 items << ItemCodeTable[static_cast<size_t>(entry)];
         for (const QString &item : items) {
-            runner_.add([this, block, item, missed, lineFailed] {
+            host_.addStep([this, block, item, missed, lineFailed] {
                 readItem(block, item, [this, item, missed, lineFailed](const QString &reply) {
                     if (ClassifyReply(reply) != ReplyKind::Ack)
                         missed->append(item);
-                    *lineFailed = *lineFailed || lineFailing_;
+                    *lineFailed = *lineFailed || host_.lineFailing();
                 });
             });
         }
     }
     // A line that raised errors says nothing of the block: such a try is not counted.
-    runner_.add([this, request, missed, lineFailed] {
+    host_.addStep([this, request, missed, lineFailed] {
         if (!missed->isEmpty() && (*lineFailed || request.tries + 1 < kReReadTries)) {
             LinkRequestJob again = request;
             // The unit forgets its settings-changed bit when its configuration is read, whether
@@ -177,29 +180,29 @@ void MonitorComm::reRead(const LinkRequestJob &request)
                 again.items = *missed;
             if (!*lineFailed)
                 ++again.tries;
-            holdBlock(request.block);
+            host_.holdBlock(request.block);
             PendingRequests.pushFront(std::move(again));
         }
         // The block re-read clears the editor; the read of an item a write left unknown does not.
         if (request.items.isEmpty()) {
             SelectedItem = 0;
-            view_->resetSettingEditor();
+            host_.view().resetSettingEditor();
         }
         // A change at the unit while the block was read shows in the status words it read:
         // its values must be read again before a write carries the old ones back.
-        statecomchk(request.block);
+        checkSettingsChanged(request.block);
     });
 }
 
-void MonitorComm::PollMonitorData()
+void ReadCommands::poll()
 {
-    runner_.add([this] {
+    host_.addStep([this] {
         // With no block present there is nothing to poll and no next position to find.
         if (!AnyBlockPresent())
             return;
         // Panel 1 is empty from here until this poll is answered; a reply in time is shown
         // straight over the last result instead.
-        panelOneBlank_->start(kReplyTimeOutMs);
+        host_.blankPanelOneUnlessAnswered();
         if (PollBlock < 0 || PollBlock >= kBlocks || PollItem < 0 || PollItem > 2) {
             PollBlock = 0;
             PollItem = 0;
@@ -208,7 +211,7 @@ void MonitorComm::PollMonitorData()
         const int pollItem = PollItem;
         const auto finish = [this, block, pollItem] {
             if (pollItem == 1)
-                statecomchk(block);
+                checkSettingsChanged(block);
             advancePoll();
         };
         if (BlockAbsent[block] != 0) {
@@ -217,15 +220,15 @@ void MonitorComm::PollMonitorData()
         }
         // Process values, status words, output values, heater currents: kinds 0..3.
         const int valueKind = pollItem == 2 && !heaterMvTurn_ ? 3 : pollItem;
-        transact(block, Command::Read, pollItemCode(pollItem, heaterMvTurn_), QString(),
-                 [this, block, valueKind, finish](const QString &reply) {
-                     emit blockPolled(block, valueKind, ClassifyReply(reply));
-                     finish();
-                 });
+        host_.transact(block, Command::Read, pollItemCode(pollItem, heaterMvTurn_), QString(),
+                       [this, block, valueKind, finish](const QString &reply) {
+                           host_.tellBlockPolled(block, valueKind, ClassifyReply(reply));
+                           finish();
+                       });
     });
 }
 
-void MonitorComm::advancePoll()
+void ReadCommands::advancePoll()
 {
     do {
         if (++PollBlock > kBlocks - 1) {
@@ -238,7 +241,7 @@ void MonitorComm::advancePoll()
     } while (BlockAbsent[PollBlock] != 0); // ends: a present block exists
 }
 
-void MonitorComm::statecomchk(int i)
+void ReadCommands::checkSettingsChanged(int i)
 {
     if (i < 0 || i >= kBlocks)
         return;

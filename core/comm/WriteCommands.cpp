@@ -1,17 +1,20 @@
 // The setting writes: one item with read-back, the two-phase load transfers, the factory
 // adjustment data.
-#include "MonitorComm.h"
+#include "WriteCommands.h"
 
 #include "Clock.h"
 #include "ItemTable.h"
 #include "PLM_INC.h"
+#include "ReadCommands.h"
+#include "ReplyKind.h"
 #include "WriteData.h"
-#include "SettingChanges.h"
 #include "WriteProblemText.h"
 
 using namespace PLM_INC;
 
 namespace {
+
+using Command = CommandHost::Command;
 
 // Sends of a one-item write (or factory data) that may go unanswered before it is dropped. A
 // block that answers its polls but not its writes must not hold its writes for ever.
@@ -29,13 +32,18 @@ bool blockPresent(int block)
 
 } // namespace
 
+WriteCommands::WriteCommands(CommandHost &host, ReadCommands &reads)
+    : host_(host), reads_(reads)
+{
+}
+
 // One write of an item: the request's current values of the item, the controller's own for
 // the other channels. A value without a 16-bit device count sends nothing of the item (a
 // half-converted block would overwrite the controller) and says so; `then` gets NotSent then.
-void MonitorComm::writeItem(int block, const QString &item, std::shared_ptr<const LinkRequestJob> request,
-                            std::function<void(WriteOutcome)> then, bool oneItem)
+void WriteCommands::writeItem(int block, const QString &item, std::shared_ptr<const LinkRequestJob> request,
+                              std::function<void(WriteOutcome)> then, bool oneItem)
 {
-    runner_.add([this, block, item, request = std::move(request), then = std::move(then), oneItem] {
+    host_.addStep([this, block, item, request = std::move(request), then = std::move(then), oneItem] {
         WriteRefusal refusal;
         const std::vector<FieldValue> asked = PendingRequests.currentValues(*request);
         const auto data = WriteDataOf(item, block, asked, &refusal);
@@ -49,8 +57,8 @@ void MonitorComm::writeItem(int block, const QString &item, std::shared_ptr<cons
         const BlockCounts before = request->firstBefore ? *request->firstBefore : CountsOf(item, block);
         // An unanswered one-item write is recorded when it is given up, not at each try.
         const bool lastTry = !oneItem || request->tries + 1 >= kWriteTries;
-        transact(block, Command::Write, item, *data,
-                 [this, item, block, data = *data, then, asked, before, lastTry, origin = request->origin](const QString &reply) {
+        host_.transact(block, Command::Write, item, *data,
+                       [this, item, block, data = *data, then, asked, before, lastTry, origin = request->origin](const QString &reply) {
             const ReplyKind kind = ClassifyReply(reply);
             // Taken: the controller holds what was sent. Unanswered: it may hold the values
             // asked, which later writes carry while they are the operator's last word.
@@ -74,22 +82,22 @@ void MonitorComm::writeItem(int block, const QString &item, std::shared_ptr<cons
     });
 }
 
-void MonitorComm::recordWrite(const QString &item, int block, const std::vector<FieldValue> &asked,
-                              const BlockCounts &before, ChangeOrigin origin, WriteOutcome outcome)
+void WriteCommands::recordWrite(const QString &item, int block, const std::vector<FieldValue> &asked,
+                                const BlockCounts &before, ChangeOrigin origin, WriteOutcome outcome)
 {
     const PLM_INC::WriteOutcome recorded = outcome == WriteOutcome::Taken     ? PLM_INC::WriteOutcome::Taken
                                            : outcome == WriteOutcome::Refused ? PLM_INC::WriteOutcome::Refused
                                                                               : PLM_INC::WriteOutcome::NoReply;
     for (const SettingChange &change : WriteChanges(item, block, asked, before, origin, recorded))
-        emit settingChanged(change);
+        host_.tellSettingChanged(change);
 }
 
-void MonitorComm::tellWriteProblem(const QString &text)
+void WriteCommands::tellWriteProblem(const QString &text)
 {
-    view_->showWriteProblem(text);
+    host_.view().showWriteProblem(text);
 }
 
-BlockMask MonitorComm::unansweredBlocks() const
+BlockMask WriteCommands::unansweredBlocks() const
 {
     BlockMask cut = 0;
     for (int b = 0; b < kBlocks; ++b)
@@ -98,24 +106,19 @@ BlockMask MonitorComm::unansweredBlocks() const
     return cut;
 }
 
-void MonitorComm::tellTransferCut(BlockMask cut, bool secondPhase)
+void WriteCommands::tellTransferCut(BlockMask cut, bool secondPhase)
 {
     if (!cut)
         return;
     tellWriteProblem(TransferCutText(cut, secondPhase));
     for (int b = 0; b < kBlocks; ++b)
         if (cut & BlockBit(b))
-            emit transferCut(b);
+            host_.tellTransferCut(b);
 }
 
-void MonitorComm::holdBlock(int block)
+void WriteCommands::retryLater(LinkRequestJob request)
 {
-    heldBlocks_ |= BlockBit(block);
-}
-
-void MonitorComm::retryLater(LinkRequestJob request)
-{
-    holdBlock(request.block);
+    host_.holdBlock(request.block);
     if (request.kind == RequestKind::ItemWrite) {
         // What a later ask has replaced is not sent again; a write left with nothing is done.
         request.values = PendingRequests.currentValues(request);
@@ -130,12 +133,12 @@ void MonitorComm::retryLater(LinkRequestJob request)
     }
     const QString item = request.kind == RequestKind::FactoryAdjust ? QStringLiteral("0040") : request.item;
     tellWriteProblem(WriteGivenUpText(request.block, item, request.tries));
-    emit writeGivenUp(request.block, item);
+    host_.tellWriteGivenUp(request.block, item);
 }
 
-void MonitorComm::WriteOneItem(const LinkRequestJob &request)
+void WriteCommands::writeOneItem(const LinkRequestJob &request)
 {
-    runner_.add([this, request] {
+    host_.addStep([this, request] {
         const int block = request.block;
         const QString &item = request.item;
         if (!blockPresent(block))
@@ -162,32 +165,32 @@ void MonitorComm::WriteOneItem(const LinkRequestJob &request)
                     channels.push_back(v.channel);
                 tellWriteProblem(WriteRefusedText(block, item, channels));
             }
-            blockRead(block, item); // whatever the write's reply was: the page shows the controller's
+            reads_.blockRead(block, item); // whatever the write's reply was: the page shows the controller's
         }, true);
     });
 }
 
-void MonitorComm::noteTransferWrite(int block, const QString &item, WriteOutcome outcome)
+void WriteCommands::noteTransferWrite(int block, const QString &item, WriteOutcome outcome)
 {
     if (outcome == WriteOutcome::NoReply) {
-        holdBlock(block);
+        host_.holdBlock(block);
         ++unansweredInPhase_[size_t(block)];
     } else if (outcome == WriteOutcome::Refused) {
         refusedInPhase_[block] << item;
     }
 }
 
-void MonitorComm::tellTransferRefused()
+void WriteCommands::tellTransferRefused()
 {
     if (!refusedInPhase_.empty())
         tellWriteProblem(TransferRefusedText(refusedInPhase_));
     refusedInPhase_.clear();
 }
 
-void MonitorComm::writeChain(int block, std::shared_ptr<const LinkRequestJob> send)
+void WriteCommands::writeChain(int block, std::shared_ptr<const LinkRequestJob> send)
 {
     for (const QString &item : TransferChainItems()) {
-        runner_.add([this, block, item, send] {
+        host_.addStep([this, block, item, send] {
             if (!blockPresent(block))
                 return;
             if (IsCoolingItem(item) && BlockHasCooling[block] == 0)
@@ -199,9 +202,9 @@ void MonitorComm::writeChain(int block, std::shared_ptr<const LinkRequestJob> se
     }
 }
 
-void MonitorComm::writeAlarmValues(int block, std::shared_ptr<const LinkRequestJob> alarms)
+void WriteCommands::writeAlarmValues(int block, std::shared_ptr<const LinkRequestJob> alarms)
 {
-    runner_.add([this, block, alarms] {
+    host_.addStep([this, block, alarms] {
         if (!blockPresent(block))
             return;
         for (const char *code : {"0005", "0006"}) {
@@ -215,15 +218,15 @@ void MonitorComm::writeAlarmValues(int block, std::shared_ptr<const LinkRequestJ
 
 // The second phase is kept from the start of the first: an alarm value the operator sets
 // while the chain goes out or in the pause goes into it, and so ends on the controller.
-void MonitorComm::beginTransfer(int index, const LinkRequestJob &send)
+void WriteCommands::beginTransfer(int index, const LinkRequestJob &send)
 {
-    runner_.add([this, index, send] {
+    host_.addStep([this, index, send] {
         if (std::optional<LinkRequestJob> earlier = PendingRequests.unpark(index)) {
             // A transfer whose pause has not ended yet finishes first.
-            timer3_[size_t(index)]->stop();
-            runJob(*earlier);
+            host_.stopTransferPause(index);
+            host_.runRequestNow(*earlier);
         }
-        runner_.add([this, index, send] {
+        host_.addStep([this, index, send] {
             PendingRequests.park(index, AlarmsRequestAfter(send));
             unansweredInPhase_ = {};
             refusedInPhase_.clear();
@@ -234,27 +237,26 @@ void MonitorComm::beginTransfer(int index, const LinkRequestJob &send)
 
 // A block that left a write of the chain unanswered may lack action codes its alarm values
 // are converted by: its second phase is not sent, and the operator is told once.
-void MonitorComm::endFirstPhase(int index)
+void WriteCommands::endFirstPhase(int index)
 {
-    runner_.add([this, index] {
+    host_.addStep([this, index] {
         const BlockMask cut = unansweredBlocks();
         if (LinkRequestJob *second = PendingRequests.parked(index))
             second->cutBlocks |= cut;
         tellTransferCut(cut, false);
         tellTransferRefused();
-        timer3Count_ = 0;
-        timer3_[size_t(index)]->start();
+        host_.startTransferPause(index);
     });
 }
 
-void MonitorComm::WriteBlockSetdata(const LinkRequestJob &request)
+void WriteCommands::blockSend(const LinkRequestJob &request)
 {
     beginTransfer(0, request);
     writeChain(request.block, std::make_shared<const LinkRequestJob>(request));
     endFirstPhase(0);
 }
 
-void MonitorComm::WriteAllSetdata(const LinkRequestJob &request)
+void WriteCommands::allSend(const LinkRequestJob &request)
 {
     beginTransfer(1, request);
     const auto send = std::make_shared<const LinkRequestJob>(request);
@@ -263,26 +265,26 @@ void MonitorComm::WriteAllSetdata(const LinkRequestJob &request)
     endFirstPhase(1);
 }
 
-void MonitorComm::endTransfer(bool allBlocks)
+void WriteCommands::endTransfer(bool allBlocks)
 {
-    runner_.add([this, allBlocks] {
+    host_.addStep([this, allBlocks] {
         const BlockMask cut = unansweredBlocks();
         tellTransferCut(cut, true);
         tellTransferRefused();
-        runningRequest_.reset(); // the second phase is done
-        view_->transferFinished(allBlocks);
-        if (!transferInProgress()) {
-            view_->setTransferProgress(0, false);
-            view_->setStatusPanel(4, QString());
+        host_.endRunningRequest(); // the second phase is done
+        host_.view().transferFinished(allBlocks);
+        if (!host_.transferInProgress()) {
+            host_.view().setTransferProgress(0, false);
+            host_.view().setStatusPanel(4, QString());
         }
     });
 }
 
 // The second phase writes the alarm values the first phase carried (with what the operator
 // set since), whatever a re-read brought into the image in the pause.
-void MonitorComm::WriteBlockAlarmdata(const LinkRequestJob &request)
+void WriteCommands::blockAlarms(const LinkRequestJob &request)
 {
-    runner_.add([this, request] {
+    host_.addStep([this, request] {
         unansweredInPhase_ = {};
         refusedInPhase_.clear();
         PendingRequests.restoreCurrentValues(request);
@@ -292,9 +294,9 @@ void MonitorComm::WriteBlockAlarmdata(const LinkRequestJob &request)
     endTransfer(false);
 }
 
-void MonitorComm::WriteAllAlarmdata(const LinkRequestJob &request)
+void WriteCommands::allAlarms(const LinkRequestJob &request)
 {
-    runner_.add([this, request] {
+    host_.addStep([this, request] {
         unansweredInPhase_ = {};
         refusedInPhase_.clear();
         PendingRequests.restoreCurrentValues(request);
@@ -306,7 +308,7 @@ void MonitorComm::WriteAllAlarmdata(const LinkRequestJob &request)
     endTransfer(true);
 }
 
-void MonitorComm::recordFactoryData(const LinkRequestJob &request, ReplyKind kind)
+void WriteCommands::recordFactoryData(const LinkRequestJob &request, ReplyKind kind)
 {
     SettingChange change;
     change.at = PLM_INC::clock().now();
@@ -317,15 +319,15 @@ void MonitorComm::recordFactoryData(const LinkRequestJob &request, ReplyKind kin
     change.outcome = kind == ReplyKind::Ack   ? PLM_INC::WriteOutcome::Taken
                      : kind == ReplyKind::Nak ? PLM_INC::WriteOutcome::Refused
                                               : PLM_INC::WriteOutcome::NoReply;
-    emit settingChanged(change);
+    host_.tellSettingChanged(change);
 }
 
-void MonitorComm::WriteFactoryAdj(const LinkRequestJob &request)
+void WriteCommands::factoryAdjust(const LinkRequestJob &request)
 {
-    runner_.add([this, request] {
+    host_.addStep([this, request] {
         if (!blockPresent(request.block))
             return;
-        transact(request.block, Command::Write, QStringLiteral("0040"), request.text, [this, request](const QString &reply) {
+        host_.transact(request.block, Command::Write, QStringLiteral("0040"), request.text, [this, request](const QString &reply) {
             const ReplyKind kind = ClassifyReply(reply);
             if (kind == ReplyKind::NoReply)
                 retryLater(request);

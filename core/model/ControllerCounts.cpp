@@ -8,6 +8,9 @@ namespace PLM_INC {
 
 namespace {
 
+// What the controller was last known to hold goes with the image.
+[[maybe_unused]] const bool kForgottenWithImage = (AddImageReset(&ForgetControllerCounts), true);
+
 template <typename T>
 using PerField = std::unordered_map<const ChannelTable *, std::array<std::optional<T>, kChannels>>;
 

@@ -8,6 +8,9 @@ namespace PLM_INC {
 
 namespace {
 
+// The waiting requests go with the image they were made from.
+[[maybe_unused]] const bool kForgottenWithImage = (AddImageReset([] { PendingRequests.clear(); }), true);
+
 void captureField(std::vector<FieldValue> &into, ChannelTable *field, int block)
 {
     for (int c = 0; c < kChannelsPerBlock; ++c) {

@@ -1,9 +1,23 @@
 #include "PLM_INC.h"
 
-#include "ControllerCounts.h"
-#include "LinkRequests.h"
+#include <vector>
 
 namespace PLM_INC {
+
+namespace {
+
+std::vector<std::function<void()>> &besideImage()
+{
+    static std::vector<std::function<void()>> forget;
+    return forget;
+}
+
+} // namespace
+
+void AddImageReset(std::function<void()> forget)
+{
+    besideImage().push_back(std::move(forget));
+}
 
 void FillItemCodeTable()
 {
@@ -43,10 +57,10 @@ void ResetImage()
     LinkRequest = RequestBlock = CommError = PollBlock = PollItem = ReReadBlock = 0;
     GroupIndex = SelectedItem = SelectedChannel = 0;
     RequestItem.clear();
-    PendingRequests.clear();
-    ForgetControllerCounts();
     ShowTenths = false;
     HistoryRow = 1;
+    for (const std::function<void()> &forget : besideImage())
+        forget();
 }
 
 bool AnyBlockPresent()

@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -131,8 +132,12 @@ void FillItemCodeTable();
 // True when at least one block answered the start-up read.
 bool AnyBlockPresent();
 
-// Every table zeroed, texts empty, scalars as at program start.
+// Every table zeroed, texts empty, scalars as at program start; the state kept beside the
+// image (the waiting link requests, the controller's counts) forgotten with it.
 void ResetImage();
+// How state kept beside the image is forgotten by ResetImage: its module adds this once, as
+// the program starts.
+void AddImageReset(std::function<void()> forget);
 
 // --- status word and option word bits ---
 constexpr int16_t kStatusControl = 0x0001;

@@ -1,7 +1,5 @@
 #include "MqttClient.h"
 
-#include "MqttConnection.h"
-
 #include <mosquitto.h>
 
 namespace {
@@ -23,7 +21,7 @@ constexpr std::chrono::seconds kStopWait{3};
 } // namespace
 
 MqttClient::MqttClient(size_t queueBound, int firstRetryMs)
-    : c_(std::make_shared<Connection>(queueBound, firstRetryMs, Notice())), queueBound_(queueBound),
+    : c_(std::make_shared<MqttConnection>(queueBound, firstRetryMs, Notice())), queueBound_(queueBound),
       firstRetryMs_(firstRetryMs)
 {
     initLibrary();
@@ -42,11 +40,11 @@ void MqttClient::setNotice(Notice notice)
 bool MqttClient::start(const BrokerSettings &settings, QString *error)
 {
     stop();
-    c_ = std::make_shared<Connection>(queueBound_, firstRetryMs_, notice_);
+    c_ = std::make_shared<MqttConnection>(queueBound_, firstRetryMs_, notice_);
     if (!c_->setUp(settings, error))
         return false;
     // The thread keeps the connection alive as long as it runs, even past this client.
-    std::shared_ptr<Connection> c = c_;
+    std::shared_ptr<MqttConnection> c = c_;
     thread_ = std::thread([c] { c->run(); });
     return true;
 }

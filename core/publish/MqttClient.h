@@ -11,9 +11,9 @@
 #pragma once
 
 #include "BrokerSettings.h"
+#include "MqttConnection.h"
 #include "PublishQueue.h"
 
-#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -21,12 +21,12 @@
 class MqttClient {
 public:
     // One line for the program's log; runs on the connection thread.
-    using Notice = std::function<void(const QString &line)>;
+    using Notice = MqttConnection::Notice;
 
     static constexpr int kFirstRetryMs = 1000;
-    static constexpr int kLongestRetryMs = 30000;
+    static constexpr int kLongestRetryMs = MqttConnection::kLongestRetryMs;
     // How many messages may be with the library, not yet written or acknowledged.
-    static constexpr int kInFlight = 200;
+    static constexpr int kInFlight = MqttConnection::kInFlight;
 
     explicit MqttClient(size_t queueBound = 2000, int firstRetryMs = kFirstRetryMs);
     ~MqttClient(); // publishes "offline" when connected, disconnects, ends the connection thread
@@ -51,10 +51,9 @@ public:
     int connects() const;
     int attempts() const; // connection attempts so far, the successful ones included
 
-    struct Connection; // shared with the connection thread, which may outlive a stop()
-
 private:
-    std::shared_ptr<Connection> c_;
+    // Shared with the connection thread, which may outlive a stop().
+    std::shared_ptr<MqttConnection> c_;
     std::thread thread_;
     Notice notice_;
     size_t queueBound_;

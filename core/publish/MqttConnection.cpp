@@ -42,18 +42,18 @@ QString failureReason(int rc, int err, int refusal)
 
 } // namespace
 
-MqttClient::Connection::Connection(size_t queueBound, int firstRetryMs, Notice notice)
+MqttConnection::MqttConnection(size_t queueBound, int firstRetryMs, Notice notice)
     : queue(queueBound), notice(std::move(notice)), firstRetryMs(std::max(1, firstRetryMs))
 {
 }
 
-MqttClient::Connection::~Connection()
+MqttConnection::~MqttConnection()
 {
     if (mosq)
         mosquitto_destroy(mosq);
 }
 
-bool MqttClient::Connection::setUp(const BrokerSettings &s, QString *error)
+bool MqttConnection::setUp(const BrokerSettings &s, QString *error)
 {
     settings = s;
     const QByteArray id = "plm870-" + QUuid::createUuid().toByteArray(QUuid::Id128).left(12);
@@ -68,9 +68,9 @@ bool MqttClient::Connection::setUp(const BrokerSettings &s, QString *error)
     // Calls from the publishing thread only queue; the connection thread writes.
     mosquitto_threaded_set(mosq, true);
     mosquitto_int_option(mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
-    mosquitto_connect_callback_set(mosq, &Connection::onConnect);
-    mosquitto_disconnect_callback_set(mosq, &Connection::onDisconnect);
-    mosquitto_publish_callback_set(mosq, &Connection::onPublish);
+    mosquitto_connect_callback_set(mosq, &MqttConnection::onConnect);
+    mosquitto_disconnect_callback_set(mosq, &MqttConnection::onDisconnect);
+    mosquitto_publish_callback_set(mosq, &MqttConnection::onPublish);
     const QByteArray statusTopic = StatusTopic(s.prefix).toUtf8();
     if (mosquitto_will_set(mosq, statusTopic.constData(), 7, "offline", 1, true) != MOSQ_ERR_SUCCESS)
         return fail(QStringLiteral("The topic prefix \"%1\" is not usable.").arg(s.prefix));
@@ -86,7 +86,7 @@ bool MqttClient::Connection::setUp(const BrokerSettings &s, QString *error)
     return true;
 }
 
-void MqttClient::Connection::run()
+void MqttConnection::run()
 {
     const QByteArray host = settings.host.toUtf8();
     int delayMs = firstRetryMs;
@@ -139,13 +139,13 @@ void MqttClient::Connection::run()
     changed_.notify_all();
 }
 
-void MqttClient::Connection::pause(int ms)
+void MqttConnection::pause(int ms)
 {
     std::unique_lock<std::mutex> lock(stateMutex_);
     changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopAsked.load(); });
 }
 
-void MqttClient::Connection::askToStop()
+void MqttConnection::askToStop()
 {
     {
         std::lock_guard<std::mutex> lock(stateMutex_);
@@ -157,13 +157,13 @@ void MqttClient::Connection::askToStop()
         sayOffline();
 }
 
-bool MqttClient::Connection::waitEnded(std::chrono::milliseconds limit)
+bool MqttConnection::waitEnded(std::chrono::milliseconds limit)
 {
     std::unique_lock<std::mutex> lock(stateMutex_);
     return changed_.wait_for(lock, limit, [this] { return ended_; });
 }
 
-void MqttClient::Connection::sayOffline()
+void MqttConnection::sayOffline()
 {
     if (offlineSent.exchange(true))
         return;
@@ -171,12 +171,12 @@ void MqttClient::Connection::sayOffline()
     mosquitto_publish(mosq, nullptr, statusTopic.constData(), 7, "offline", 1, true);
 }
 
-QString MqttClient::Connection::where() const
+QString MqttConnection::where() const
 {
     return QStringLiteral("%1:%2").arg(settings.host).arg(settings.port);
 }
 
-void MqttClient::Connection::tell(const QString &line) const
+void MqttConnection::tell(const QString &line) const
 {
     if (notice) {
         notice(line);
@@ -186,7 +186,7 @@ void MqttClient::Connection::tell(const QString &line) const
     std::fflush(stderr);
 }
 
-void MqttClient::Connection::drain()
+void MqttConnection::drain()
 {
     std::lock_guard<std::mutex> lock(drainMutex_);
     while (mosq && connected && inFlight < kInFlight) {
@@ -209,9 +209,9 @@ void MqttClient::Connection::drain()
     }
 }
 
-void MqttClient::Connection::onConnect(mosquitto *mosq, void *self, int rc)
+void MqttConnection::onConnect(mosquitto *mosq, void *self, int rc)
 {
-    auto *c = static_cast<Connection *>(self);
+    auto *c = static_cast<MqttConnection *>(self);
     if (rc != 0) {
         c->refusal_ = rc; // refused (login, protocol): told with the broker's words, tried again
         return;
@@ -229,14 +229,14 @@ void MqttClient::Connection::onConnect(mosquitto *mosq, void *self, int rc)
     c->drain();
 }
 
-void MqttClient::Connection::onDisconnect(mosquitto *, void *self, int)
+void MqttConnection::onDisconnect(mosquitto *, void *self, int)
 {
-    static_cast<Connection *>(self)->connected = false;
+    static_cast<MqttConnection *>(self)->connected = false;
 }
 
-void MqttClient::Connection::onPublish(mosquitto *, void *self, int)
+void MqttConnection::onPublish(mosquitto *, void *self, int)
 {
-    auto *c = static_cast<Connection *>(self);
+    auto *c = static_cast<MqttConnection *>(self);
     if (c->inFlight > 0)
         --c->inFlight;
     c->drain();

@@ -1,19 +1,32 @@
-// The state one broker connection shares between its owner (the MqttClient, on the thread that
-// publishes) and its connection thread, which may outlive the owner when a name lookup hangs.
+// One broker connection: libmosquitto, the bounded queue in front of it, and the state it shares
+// between its owner (the MqttClient, on the thread that publishes) and its connection thread,
+// which may outlive the owner when a name lookup hangs.
 #pragma once
 
-#include "MqttClient.h"
+#include "BrokerSettings.h"
+#include "PublishQueue.h"
 
+#include <QString>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 struct mosquitto;
 
-struct MqttClient::Connection {
-    Connection(size_t queueBound, int firstRetryMs, Notice notice);
-    ~Connection();
+struct MqttConnection {
+    // One line for the program's log; runs on the connection thread.
+    using Notice = std::function<void(const QString &line)>;
+
+    static constexpr int kLongestRetryMs = 30000;
+    // How many messages may be with the library, not yet written or acknowledged.
+    static constexpr int kInFlight = 200;
+
+    MqttConnection(size_t queueBound, int firstRetryMs, Notice notice);
+    ~MqttConnection();
+    MqttConnection(const MqttConnection &) = delete;
+    MqttConnection &operator=(const MqttConnection &) = delete;
 
     // The library's client with the will, the login and TLS; false with the reason.
     bool setUp(const BrokerSettings &settings, QString *error);

@@ -1,9 +1,9 @@
 #include "ChangeLine.h"
 
-#include "ChangeRecord.h"
 #include "FileCodePage.h"
 #include "FileStamps.h"
 #include "PLM_INC.h"
+#include "SettingChange.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -5,41 +5,13 @@
 // before it (ChangeLine.h, docs/change-record.md).
 #pragma once
 
-#include "ChangeOrigin.h"
+#include "SettingChange.h"
 
 #include <QDateTime>
 #include <QString>
 #include <functional>
-#include <vector>
 
 namespace PLM_INC {
-
-// A change at the unit is always Taken: the controller holds it already.
-enum class WriteOutcome { Taken, Refused, NoReply };
-
-struct SettingChange {
-    QDateTime at;
-    int channel = 0;  // global 0..319; block = channel / 20
-    QString item;     // the 4-character item code, e.g. "0001"
-    QString before;   // value text as the pages show them
-    QString after;
-    ChangeOrigin origin = ChangeOrigin::Editor;
-    QString user;     // empty: the record's user (ChangeRecord::user())
-    WriteOutcome outcome = WriteOutcome::Taken;
-};
-
-// The texts of the record and of the published changes ("setting editor", ..., "at the unit";
-// "taken", "refused", "no reply"), and back; false when the text is none of them.
-QString ChangeOriginText(ChangeOrigin origin);
-QString WriteOutcomeText(WriteOutcome outcome);
-bool ChangeOriginFromText(const QString &text, ChangeOrigin *origin);
-bool WriteOutcomeFromText(const QString &text, WriteOutcome *outcome);
-// Every origin, in the order of the enumeration.
-const std::vector<ChangeOrigin> &AllChangeOrigins();
-
-// The item as the setting page and the setting editor name it ("Main setting value"); the code
-// itself for an item the pages do not name.
-QString ItemNameOnPages(const QString &code);
 
 // The login name of the user running the program (USER, LOGNAME, then the password database;
 // USERNAME on Windows); "unknown" when none is found.

@@ -1,4 +1,6 @@
 // The controller image: checked indexes, reset, item codes and shown numbers.
+#include "ControllerCounts.h"
+#include "LinkRequests.h"
 #include "PLM_INC.h"
 
 #include <QtTest>
@@ -64,6 +66,15 @@ private slots:
         QCOMPARE(BlockHasCooling[3], int16_t(0));
         QCOMPARE(HistoryRow, int16_t(1));
         QCOMPARE(LinkRequest, int16_t(0));
+    }
+
+    void resetForgetsTheRequestsAndCountsBesideTheImage()
+    {
+        PendingRequests.push(ReReadRequest(2));
+        NoteControllerCount(&MainSetting, 3, 250);
+        ResetImage();
+        QVERIFY(PendingRequests.empty());
+        QVERIFY(!ControllerCount(&MainSetting, 3));
     }
 
     void itemCodeTableHoldsTheThirtyEightCodes()
