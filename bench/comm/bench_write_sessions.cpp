@@ -1,8 +1,8 @@
 // Randomized operator sessions in simulated time over many random seeds (1,000,000 unless a
 // count is given): sessions per second, simulated operator-hours, failures (goal 0), and every
 // failing seed with its session in the form the test's kept regressions take. `--seed S` runs
-// the one session of seed S again. Then one fixed
-// scenario: 16 blocks, block 2 dead for 20 s with a main-setting write waiting for it; how
+// the one session of seed S again; `--show S` prints it in that form without running it. Then
+// one fixed scenario: 16 blocks, block 2 dead for 20 s with a main-setting write waiting for it; how
 // long after its return the write reaches it, in simulated ms.
 #include "WriteSessionGen.h"
 
@@ -108,6 +108,11 @@ int main(int argc, char **argv)
     qint64 simulatedMs = 0;
     if (argc > 2 && std::strcmp(argv[1], "--seed") == 0)
         return sessionPasses(std::strtoull(argv[2], nullptr, 10), simulatedMs) ? 0 : 1;
+    if (argc > 2 && std::strcmp(argv[1], "--show") == 0) {
+        const auto [setup, steps] = session::SessionOfSeed(std::strtoull(argv[2], nullptr, 10));
+        std::printf("%s\n", session::regressionForm(setup, steps).c_str());
+        return 0;
+    }
     const long count = argc > 1 ? std::max(1L, std::atol(argv[1])) : 1000000L;
     const uint64_t base = (uint64_t(std::random_device()()) << 32) | std::random_device()();
     std::printf("write sessions: seeds %llu and on\n", static_cast<unsigned long long>(base));

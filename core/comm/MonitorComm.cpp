@@ -174,7 +174,7 @@ void MonitorComm::transact(int block, Command command, const QString &item, cons
         const ReplyKind kind = ClassifyReply(reply);
         const bool pollUnanswered = panelOneBlank_->isActive();
         panelOneBlank_->stop();
-        const bool own = AnswersRequest(reply, block, item);
+        const bool own = AnswersRequest(reply, block, char(command), item);
         emit transactionDone(block, own ? kind : ReplyKind::NoReply);
         if (own && (kind == ReplyKind::Ack || kind == ReplyKind::Nak))
             heldBlocks_ &= BlockMask(~BlockBit(block)); // the block answers: its writes may go

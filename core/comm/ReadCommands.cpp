@@ -61,6 +61,18 @@ void ReadCommands::blockRead(int block, const QString &item)
     host_.addStep([this, block, item] { readItem(block, item); });
 }
 
+// The page shows the controller's value after a write only when the read-back arrives: a
+// refused value must not stay on the page because the read that follows it went unanswered.
+void ReadCommands::readBack(int block, const QString &item)
+{
+    host_.addStep([this, block, item] {
+        readItem(block, item, [block, item](const QString &reply) {
+            if (ClassifyReply(reply) != ReplyKind::Ack)
+                PendingRequests.push(ReReadOf(block, item));
+        });
+    });
+}
+
 // Whichever read brings it (a re-read, the read-back of a write, a start-up read), a value the
 // program neither knew nor sent was set at the unit. Only the read's own reply in time counts: a
 // late one may carry a value older than what the program sent since.

@@ -11,7 +11,8 @@ enum class ReplyKind {
 };
 
 ReplyKind ClassifyReply(const QString &reply);
-// False when a reply names another block or item than the request it came to: it belongs to
-// an earlier request and arrived after that one's time-out. A reply with nothing to compare
-// (none, a checksum failure, one too short) is taken as the request's own.
-bool AnswersRequest(const QString &reply, int block, const QString &item);
+// False when a reply names another block, command or item than the request it came to: it
+// belongs to an earlier request and arrived after that one's time-out (a late reply to a read
+// of the item is no acknowledgement of its write). A reply with nothing to compare (none, a
+// checksum failure, one too short) is taken as the request's own.
+bool AnswersRequest(const QString &reply, int block, char command, const QString &item);

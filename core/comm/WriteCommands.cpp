@@ -165,7 +165,7 @@ void WriteCommands::writeOneItem(const LinkRequestJob &request)
                     channels.push_back(v.channel);
                 tellWriteProblem(WriteRefusedText(block, item, channels));
             }
-            reads_.blockRead(block, item); // whatever the write's reply was: the page shows the controller's
+            reads_.readBack(block, item); // whatever the write's reply was: the page shows the controller's
         }, true);
     });
 }
@@ -180,10 +180,15 @@ void WriteCommands::noteTransferWrite(int block, const QString &item, WriteOutco
     }
 }
 
+// The controller keeps its own values of what it refused: they are read back, so that the page
+// shows them again instead of the values that did not arrive.
 void WriteCommands::tellTransferRefused()
 {
     if (!refusedInPhase_.empty())
         tellWriteProblem(TransferRefusedText(refusedInPhase_));
+    for (const auto &[block, items] : refusedInPhase_)
+        for (const QString &item : items)
+            PendingRequests.push(ReReadOf(block, item));
     refusedInPhase_.clear();
 }
 
@@ -244,6 +249,11 @@ void WriteCommands::endFirstPhase(int index)
         if (LinkRequestJob *second = PendingRequests.parked(index))
             second->cutBlocks |= cut;
         tellTransferCut(cut, false);
+        // The alarm values not sent to a cut block show the controller's again.
+        for (int b = 0; b < kBlocks; ++b)
+            if (cut & BlockBit(b))
+                for (const char *code : {"0005", "0006"})
+                    PendingRequests.push(ReReadOf(b, QString::fromLatin1(code)));
         tellTransferRefused();
         host_.startTransferPause(index);
     });

@@ -211,12 +211,21 @@ void LinkRequestQueue::push(LinkRequestJob job)
         });
         if (waiting != waiting_.end()) {
             // One re-read of the block reads what each asks: the whole block, or their items.
-            if (job.items.isEmpty() || waiting->items.isEmpty())
+            // The waiting one may be a retry that used up tries of its own; what the new one
+            // adds gets every try, so the count starts again whenever the merge reads more.
+            bool more = false;
+            if (job.items.isEmpty() || waiting->items.isEmpty()) {
+                more = !waiting->items.isEmpty();
                 waiting->items.clear();
-            else
+            } else {
                 for (const QString &item : job.items)
-                    if (!waiting->items.contains(item))
+                    if (!waiting->items.contains(item)) {
                         waiting->items << item;
+                        more = true;
+                    }
+            }
+            if (more)
+                waiting->tries = 0;
             return;
         }
     } else if (job.kind == RequestKind::BlockSend || job.kind == RequestKind::AllSend) {

@@ -87,7 +87,8 @@ public:
     // converted by) waits after it. An alarm value also goes into every transfer of its block
     // whose second phase is still to come, so that phase ends with it. A load transfer takes
     // the place of the waiting one-item writes of its blocks whose items it sends. A re-read
-    // of a block whose re-read already waits is not queued twice.
+    // of a block whose re-read already waits is not queued twice: the waiting one reads what
+    // both ask, and gets every try again when that is more than it read (it may be a retry).
     void push(LinkRequestJob job);
     // Puts a request that could not reach the controller back at the head of the line.
     void pushFront(LinkRequestJob job);

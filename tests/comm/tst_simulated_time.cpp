@@ -10,6 +10,7 @@
 #include "LinkRequests.h"
 #include "MonitorComm.h"
 #include "PLM_INC.h"
+#include "Protocol.h"
 #include "PtyServer.h"
 #include "SimulatedLine.h"
 #include "STDComm.h"
@@ -282,6 +283,34 @@ private slots:
         world->runFor(20000);
         QVERIFY(health.block(2).timeOuts > 10);
         QCOMPARE(health.block(2).replies + health.block(1).replies, uint64_t(0));
+        comm.closePort();
+    }
+
+    // A read reply of the item that comes while its write waits (a late answer to an earlier
+    // read of it) is no acknowledgement of the write: the write goes again.
+    void lateReadReplyIsNoWriteAcknowledgement()
+    {
+        CommTestEnvironment env;
+        auto *world = new SimulatedWorld(sim::DeviceModel::allBlocks(1), kBaud);
+        SimulatedClock &clock = world->clock();
+        MonitorComm comm(std::unique_ptr<LinkService>(world), world->takeClock());
+        runOnLinkOf(comm, clock);
+        markPresent({0});
+        int writes = 0;
+        world->line().setFarEnd([&m = world->model(), &writes](const std::string &frame, qint64) {
+            const RequestFrame f = parseFrame(frame);
+            if (f.command != 0x52 || ++writes > 1)
+                return FarEndAnswer{m.handleFrame(frame), 0};
+            const std::string read = tobrel::MakeFrame(std::string(1, tobrel::BlockAddress(0)), " ", "\"",
+                                                       f.item.toStdString(), "");
+            return FarEndAnswer{m.handleFrame(read), 0};
+        });
+        MainSetting[3] = 345;
+        PendingRequests.push(ItemWriteRequest(QStringLiteral("0001"), {3}));
+        comm.timer4().start();
+        world->runFor(5000);
+        QCOMPARE(writes, 2);
+        QCOMPARE(world->model().value(0, "0001", 3), int16_t(345));
         comm.closePort();
     }
 };

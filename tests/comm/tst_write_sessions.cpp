@@ -20,6 +20,7 @@ namespace {
 constexpr uint64_t kSeeds[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 
 long sessions = 0;
+long firstFailure = 0; // the session count at the first failure (0: none)
 qint64 simulatedMs = 0;
 
 void checkOneSession()
@@ -29,6 +30,8 @@ void checkOneSession()
     const session::Outcome outcome = session::RunSession(setup, steps);
     ++sessions;
     simulatedMs += outcome.simulatedMs;
+    if (!outcome.ok && firstFailure == 0)
+        firstFailure = sessions;
     if (!outcome.ok)
         RC_FAIL(outcome.failure.toStdString() + "\nas a kept regression:\n" + session::regressionForm(setup, steps));
 }
@@ -41,6 +44,8 @@ bool keptRegressionsPass()
         ++sessions;
         simulatedMs += outcome.simulatedMs;
         if (!outcome.ok) {
+            if (firstFailure == 0)
+                firstFailure = sessions;
             std::printf("FAIL kept regression \"%s\":\n%s\n", r.what, qPrintable(outcome.failure));
             passed = false;
         }
@@ -60,6 +65,11 @@ int main(int argc, char **argv)
         passed = rc::check("write sessions", checkOneSession);
     } else {
         passed = keptRegressionsPass();
+        // A planted fault's run ends at its first failing kept regression when asked to.
+        if (!passed && qEnvironmentVariableIsSet("PLM_WRITE_SESSIONS_STOP")) {
+            std::printf("the first failure came in session %ld\n", firstFailure);
+            return EXIT_FAILURE;
+        }
         const long total = qEnvironmentVariableIsSet("PLM_WRITE_SESSIONS") ? qgetenv("PLM_WRITE_SESSIONS").toLong() : 10000;
         const int perSeed = int(std::max(1L, total / long(std::size(kSeeds))));
         for (uint64_t seed : kSeeds) {
@@ -79,6 +89,8 @@ int main(int argc, char **argv)
             }
         }
     }
+    if (firstFailure > 0)
+        std::printf("the first failure came in session %ld\n", firstFailure);
     const double seconds = double(real.nsecsElapsed()) / 1e9;
     std::printf("%ld sessions (shrinking included) in %.1f s = %.0f sessions/s, %.1f simulated operator-hours\n",
                 sessions, seconds, double(sessions) / seconds, double(simulatedMs) / 3.6e6);

@@ -55,11 +55,31 @@ FaultyDevice::Fault FaultyDevice::draw()
 }
 
 // One checksum character changed: the frame is still whole, its sum no longer matches.
-std::string FaultyDevice::damaged(std::string bytes)
+std::string FaultyDevice::checksumChanged(std::string bytes)
 {
     if (bytes.size() >= 3) {
         char &c = bytes[bytes.size() - 2];
         c = c == '0' ? '1' : '0';
+    }
+    return bytes;
+}
+
+// A reply that no longer passes: its checksum changed, any other character changed, or its end
+// cut off.
+std::string FaultyDevice::damaged(std::string bytes)
+{
+    if (bytes.size() < 3 || !anyReplyDamage_)
+        return checksumChanged(bytes);
+    switch (std::uniform_int_distribution<int>(0, 2)(rng_)) {
+    case 0:
+        return checksumChanged(bytes);
+    case 1: {
+        char &c = bytes[std::uniform_int_distribution<size_t>(0, bytes.size() - 1)(rng_)];
+        c = char(c ^ (1 << std::uniform_int_distribution<int>(0, 6)(rng_)));
+        break;
+    }
+    default:
+        bytes.resize(std::uniform_int_distribution<size_t>(1, bytes.size() - 1)(rng_));
     }
     return bytes;
 }
@@ -85,7 +105,7 @@ FarEndAnswer FaultyDevice::answer(const std::string &frame, qint64 at)
     if (watcher_)
         watcher_->frameReaching(index, record.frame, refused ? DeviceTook::Refused : DeviceTook::Applied, at);
     FarEndAnswer out;
-    out.reply = model_.handleFrame(refused ? damaged(frame) : frame);
+    out.reply = model_.handleFrame(refused ? checksumChanged(frame) : frame);
     if (fault == Fault::ReplyLost)
         return {};
     if (fault == Fault::ReplyDamaged) {

@@ -1,8 +1,8 @@
 // The far end of a simulated line with faults on both sides of the device, drawn from a seed:
 // a request lost before the device takes it, a reply lost after the device applied the
 // request, a refusal (NAK without applying), a request damaged on its way (the device answers
-// NAK without applying), a reply damaged on its way back, a reply that comes after the link's
-// time-out. Blocks can be dead for a while, the whole line unplugged, and one block can answer
+// NAK without applying), a reply damaged on its way back (its sum, any character or its end),
+// a reply that comes after the link's time-out. Blocks can be dead for a while, the whole line unplugged, and one block can answer
 // every write late for the whole session. Whoever watches is told what the device took and
 // what the program was given.
 #pragma once
@@ -52,6 +52,8 @@ public:
     void setRates(const FaultRates &rates) { rates_ = rates; }
     // Writes to this block are answered after the time-out, reads as usual; -1: none.
     void setLateWritesBlock(int block) { lateWrites_ = block; }
+    // A damaged reply has any character changed or its end cut off, not only its sum changed.
+    void setAnyReplyDamage(bool any) { anyReplyDamage_ = any; }
     void killBlock(int block, qint64 from, qint64 until) { dead_.push_back({block, from, until}); }
     void unplug(qint64 from, qint64 until) { dead_.push_back({-1, from, until}); }
     // The device is gone: a write to the line raises the line's error, as a vanished adapter's does.
@@ -72,6 +74,7 @@ private:
     void taken(size_t index);
     Fault draw();
     bool silent(int block, qint64 at) const;
+    static std::string checksumChanged(std::string bytes);
     std::string damaged(std::string bytes);
 
     ModelLine &line_;
@@ -79,6 +82,7 @@ private:
     std::mt19937 rng_;
     FaultRates rates_;
     int lateWrites_ = -1;
+    bool anyReplyDamage_ = false;
     std::vector<Outage> dead_;
     DeviceWatcher *watcher_ = nullptr;
     struct Answered {

@@ -90,9 +90,10 @@ void SessionOracle::factoryAsked(int block, const std::string &text)
 
 void SessionOracle::panelChanged(int block, const std::string &item, int channel, int16_t before, int16_t value)
 {
-    ++panelUnrecorded_[{block, item, channel}];
-    const bool fresh = seen_[{block, item, channel}].insert(value).second;
-    state(block, item, channel).panel.push_back({seq_++, before, value, false, -1, fresh});
+    std::set<int16_t> &seen = seen_[{block, item, channel}];
+    const std::set<int16_t> earlier = seen;
+    const bool fresh = seen.insert(value).second;
+    state(block, item, channel).panel.push_back({seq_++, before, value, false, -1, fresh, false, earlier});
 }
 
 void SessionOracle::givenUp(int block, const std::string &item)
@@ -169,6 +170,8 @@ void SessionOracle::frameReaching(size_t index, const RequestFrame &frame, Devic
         auto f = factory_.find(frame.block);
         if (f == factory_.end() || !f->second.texts.count(frame.data.toStdString()))
             fail(QStringLiteral("factory data reached block %1, which the operator did not give it").arg(frame.block));
+        else if (took == DeviceTook::Applied)
+            applied_[index] = {};
         else if (took == DeviceTook::Refused && f->second.text == frame.data.toStdString()) {
             f->second.refusedSeq = seq_++;
             refusalsOut_[index] = {frame.block, item};
@@ -185,8 +188,19 @@ void SessionOracle::frameReaching(size_t index, const RequestFrame &frame, Devic
                  .arg(frame.item).arg(frame.block));
     checkWrite(frame, values);
     checkAlarmOrder(frame, values);
-    if (took == DeviceTook::Applied)
+    if (took == DeviceTook::Applied) {
         applied_[index] = values;
+        // A change of a setting whose value the program knows (no front-panel change unread)
+        // is one the record owes a line as taken, once the program has the acknowledgement.
+        for (int c = 0; c < kFields; ++c) {
+            const int16_t held = device_.value(frame.block, item, c);
+            if (values[size_t(c)] != held && !panelUnread({frame.block, item, c}))
+                owedByFrame_[index].push_back({c, {held, values[size_t(c)]}});
+        }
+    }
+    if (took == DeviceTook::Refused)
+        for (int c = 0; c < kFields; ++c)
+            refusedCarried_[{frame.block, item, c}].push_back(values[size_t(c)]);
     noteTaken(index, frame, values, took);
 }
 
@@ -280,9 +294,14 @@ void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const st
         // A refusal the program got in time is one it must tell.
         if (const auto refused = refusalsOut_.find(index); refused != refusalsOut_.end())
             refusals_.push_back(refused->second);
-        if (const auto took = applied_.find(index); took != applied_.end() && reply.front() == tobrel::ACK)
-            for (int c = 0; c < kFields; ++c)
-                acked_[{frame.block, frame.item.toStdString(), c}].push_back(took->second[size_t(c)]);
+        if (const auto took = applied_.find(index); took != applied_.end() && reply.front() == tobrel::ACK) {
+            if (frame.item == QLatin1String("0040"))
+                factoryAcked_[frame.block].push_back(frame.data.toStdString());
+            for (size_t c = 0; c < took->second.size(); ++c)
+                acked_[{frame.block, frame.item.toStdString(), int(c)}].push_back(took->second[c]);
+            for (const auto &[c, owed] : owedByFrame_[index])
+                owed_[{frame.block, frame.item.toStdString(), c}].push_back(owed);
+        }
         const auto out = writesOut_.find(index);
         if (out != writesOut_.end()) {
             unanswered_[out->second] = 0;
@@ -315,28 +334,107 @@ void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const st
     }
 }
 
-void SessionOracle::changeRecorded(int block, const std::string &item, int channel, bool atUnit, bool taken,
-                                   const QString &after)
+bool SessionOracle::panelUnread(const Key &key) const
 {
-    const QString what = QStringLiteral("a change of %1 recorded %2").arg(where(block, item, channel),
-                                                                       atUnit ? QStringLiteral("at the unit") : QStringLiteral("as taken"));
-    if (atUnit) {
-        state(block, item, channel).unitRecords.push_back(seq_++);
-        if (panelUnrecorded_[{block, item, channel}]-- <= 0)
-            fail(what + QStringLiteral(", with no front-panel change to match"));
+    const auto k = keys_.find(key);
+    return k != keys_.end()
+           && std::any_of(k->second.panel.begin(), k->second.panel.end(), [](const PanelChange &p) { return !p.read; });
+}
+
+namespace {
+
+// A value's text as a number of the device (no decimal places in a session); nullopt for a text.
+std::optional<int> number(const QString &text)
+{
+    bool ok = false;
+    const int v = QString(text).remove(QLatin1Char('.')).toInt(&ok);
+    return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+bool sameValue(const QString &text, int16_t value)
+{
+    const auto n = number(text);
+    return !n || *n == value;
+}
+
+} // namespace
+
+void SessionOracle::changeRecorded(int block, const std::string &item, int channel, const QString &origin,
+                                   const QString &outcome, const QString &before, const QString &after)
+{
+    const QString what = QStringLiteral("a change of %1 from \"%2\" to \"%3\" recorded as \"%4\", \"%5\"")
+                             .arg(where(block, item, channel), before, after, origin, outcome);
+    if (std::find(present_.begin(), present_.end(), block) == present_.end()) {
+        fail(what + QStringLiteral(", on a block that is not installed"));
         return;
     }
-    if (!taken)
+    if (item == "0040") {
+        const auto f = factory_.find(block);
+        if (origin != QLatin1String("factory adjustment") || f == factory_.end() || !f->second.texts.count(after.toStdString()))
+            fail(what + QStringLiteral(": factory data the operator did not send to the block"));
+        else if (outcome == QLatin1String("taken")) {
+            std::vector<std::string> &acked = factoryAcked_[block];
+            const auto match = std::find(acked.begin(), acked.end(), after.toStdString());
+            if (match == acked.end())
+                fail(what + QStringLiteral(", which the block did not acknowledge, or recorded twice"));
+            else
+                acked.erase(match);
+        }
         return;
-    std::vector<int16_t> &values = acked_[{block, item, channel}];
-    bool number = false;
-    const int shown = QString(after).remove(QLatin1Char('.')).toInt(&number);
-    const auto match = std::find_if(values.begin(), values.end(), [&](int16_t v) { return !number || v == shown; });
+    }
+    const Key key{block, item, channel};
+    if (origin == QLatin1String("at the unit")) {
+        if (outcome != QLatin1String("taken"))
+            fail(what + QStringLiteral(": a change at the unit is one the controller holds"));
+        unitRecorded(key, what, before, after);
+        return;
+    }
+    if (outcome == QLatin1String("refused")) {
+        const std::vector<int16_t> &refused = refusedCarried_[key];
+        if (std::none_of(refused.begin(), refused.end(), [&](int16_t v) { return sameValue(after, v); }))
+            fail(what + QStringLiteral(", which no refused write carried"));
+        return;
+    }
+    if (outcome != QLatin1String("taken")) {
+        const std::vector<Set> &sent = state(block, item, channel).sent;
+        if (std::none_of(sent.begin(), sent.end(), [&](const Set &v) { return sameValue(after, v.value); }))
+            fail(what + QStringLiteral(", which no write carried"));
+        return;
+    }
+    // The line pays what an acknowledged write owes the record first (a text matches any).
+    std::vector<int16_t> &values = acked_[key];
+    std::vector<Owed> &owed = owed_[key];
+    const auto paid = std::find_if(owed.begin(), owed.end(), [&](const Owed &o) { return sameValue(after, o.after); });
+    const auto match = std::find_if(values.begin(), values.end(), [&](int16_t v) {
+        return paid != owed.end() ? v == paid->after : sameValue(after, v);
+    });
     if (match == values.end()) {
-        fail(what + QStringLiteral(" (%1), which no acknowledged write carried, or one recorded twice").arg(after));
+        fail(what + QStringLiteral(", which no acknowledged write carried, or one recorded twice"));
         return;
     }
     values.erase(match);
+    if (paid != owed.end())
+        owed.erase(paid);
+}
+
+// A line at the unit covers a run of the setting's front-panel changes not covered yet: the
+// first one's before (or a value the setting held or was sent before it, which the program may
+// know as the one replaced when a write went unanswered), the last one's after.
+void SessionOracle::unitRecorded(const Key &key, const QString &what, const QString &before, const QString &after)
+{
+    std::vector<PanelChange> &panel = state(std::get<0>(key), std::get<1>(key), std::get<2>(key)).panel;
+    for (size_t i = 0; i < panel.size(); ++i) {
+        const auto earlier = number(before);
+        if (panel[i].recorded || (!sameValue(before, panel[i].before) && !panel[i].earlier.count(int16_t(earlier.value_or(0)))))
+            continue;
+        for (size_t j = i; j < panel.size() && !panel[j].recorded; ++j)
+            if (sameValue(after, panel[j].after)) {
+                for (size_t k = i; k <= j; ++k)
+                    panel[k].recorded = true;
+                return;
+            }
+    }
+    fail(what + QStringLiteral(", which no run of the front panel's changes made"));
 }
 
 void SessionOracle::checkPanelRecorded(const Key &key, const KeyState &s)
@@ -363,7 +461,7 @@ void SessionOracle::checkPanelRecorded(const Key &key, const KeyState &s)
                                   });
         if (!p.fresh || overtaken)
             continue;
-        if (std::none_of(s.unitRecords.begin(), s.unitRecords.end(), [&](int r) { return r > p.readSeq; }))
+        if (!p.recorded)
             fail(QStringLiteral("the front panel set %1 from %2 to %3, the program read it, and the change record "
                                 "has no line at the unit for it")
                      .arg(where(block, item, c)).arg(p.before).arg(p.after));
@@ -412,10 +510,31 @@ void SessionOracle::checkEnd(const QStringList &told)
             why += QStringLiteral(" (the front panel last set %1)").arg(s.panel.back().after);
         fail(why);
     }
+    for (const auto &[key, owed] : owed_)
+        for (const Owed &o : owed)
+            fail(QStringLiteral("block %1 acknowledged a write that changed %2 from %3 to %4, and the change record has "
+                                "no line of it as taken")
+                     .arg(std::get<0>(key)).arg(where(std::get<0>(key), std::get<1>(key), std::get<2>(key)))
+                     .arg(o.before).arg(o.after));
     for (const auto &[block, f] : factory_) {
         if (f.refusedSeq > f.seq || f.freeSeq > f.seq)
             continue;
         if (device_.factoryData(block) != f.text)
             fail(QStringLiteral("block %1 lacks the factory adjustment data the operator sent").arg(block));
     }
+}
+
+void SessionOracle::checkPage(const std::function<int16_t(int, const std::string &, int)> &shown)
+{
+    for (int block : present_)
+        for (const std::string &item : session::TrackedItems())
+            for (int c = 0; c < kFields; ++c) {
+                const int16_t held = device_.value(block, item, c);
+                const int16_t onPage = shown(block, item, c);
+                if (onPage != held && !panelUnread({block, item, c})) {
+                    fail(QStringLiteral("at a quiet moment the page shows %1 for %2; the controller holds %3")
+                             .arg(onPage).arg(where(block, item, c)).arg(held));
+                    return;
+                }
+            }
 }

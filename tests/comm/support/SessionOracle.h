@@ -15,7 +15,10 @@
 //   only after an unanswered write to the block.
 // At the end, every refusal of an operator's value the program got in time must have been told,
 // and a front-panel change to a new value, read before anything else changed it, recorded at the
-// unit; one never read is allowed only after three unanswered reads of its item.
+// unit; one never read is allowed only after three unanswered reads of its item. The page must
+// show the controller's settings, and the change record (read from its file) must hold one line
+// as taken for every acknowledged write that changed a setting the program knew, and no line
+// that no write or front-panel change of the session made.
 // Blocks hold channels of non-linear inputs only, so no value is converted on its way.
 #pragma once
 
@@ -25,6 +28,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -52,14 +56,24 @@ public:
     void frameReaching(size_t index, const RequestFrame &frame, DeviceTook took, qint64 at) override;
     void replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime) override;
 
-    // A line of the change record: a change recorded as taken matches a write the device applied
-    // and acknowledged in time, with the value it carried for that channel, once; one recorded
-    // at the unit matches a front-panel change of the session, once. `after`: the value's text.
-    void changeRecorded(int block, const std::string &item, int channel, bool atUnit, bool taken, const QString &after);
+    // A line of the change record, as its file holds it, oldest first. One recorded as taken
+    // matches a write the device applied and acknowledged in time, with the value it carried for
+    // that channel, once; one refused a refused write that carried its value; one without reply
+    // a write that carried it; one at the unit a run of the front panel's changes of the setting,
+    // from the first one's before to the last one's after; factory data a text the operator sent
+    // to the block. Values that are not numbers (texts of selections) match any value.
+    void changeRecorded(int block, const std::string &item, int channel, const QString &origin, const QString &outcome,
+                        const QString &before, const QString &after);
     // The controller against the operator's last word, once the line is quiet, and every
-    // refusal of an operator's value against what the operator was told; appends to failures().
+    // refusal of an operator's value against what the operator was told; every acknowledged
+    // write that changed a setting the program knew against the record; appends to failures().
     void checkEnd(const QStringList &told);
+    // At a quiet moment: every setting the page shows (`shown`) is the controller's, but for a
+    // setting the front panel changed and the program has not read yet.
+    void checkPage(const std::function<int16_t(int block, const std::string &item, int channel)> &shown);
     const QStringList &failures() const { return failures_; }
+    // A failure of the session's own (the record's file unreadable, say).
+    void fail(const QString &why);
     int actions() const { return actions_; }
 
 private:
@@ -74,6 +88,9 @@ private:
         bool read = false;
         int readSeq = -1;   // the first read that reached the device after it and was answered in time
         bool fresh = false; // a value this setting never held nor was sent before
+        bool recorded = false; // a line at the unit covers it
+        std::set<int16_t> earlier; // what the setting held or was sent before it: the program may
+                                   // know any of them as the value it replaced
     };
     struct KeyState {
         std::vector<Set> sets;          // every value the operator set, oldest first
@@ -86,7 +103,6 @@ private:
         int freeSeq = -1;               // the operator was told it did not arrive
         std::vector<int> writeChanges;  // writes the device applied that changed the value
         std::vector<Set> sent;          // every value a write frame carried, when it was sent
-        std::vector<int> unitRecords;   // changes recorded at the unit
         int lastSetSeq() const { return sets.empty() ? -1 : sets.back().seq; }
     };
     struct Factory {
@@ -102,7 +118,8 @@ private:
     void checkAlarmOrder(const RequestFrame &frame, const std::vector<int16_t> &values);
     void noteTaken(size_t index, const RequestFrame &frame, const std::vector<int16_t> &values, DeviceTook took);
     void checkPanelRecorded(const Key &key, const KeyState &s);
-    void fail(const QString &why);
+    void unitRecorded(const Key &key, const QString &what, const QString &before, const QString &after);
+    bool panelUnread(const Key &key) const;
     void settleWrites();
     QString where(int block, const std::string &item, int channel) const;
 
@@ -120,7 +137,13 @@ private:
     std::map<size_t, std::pair<int, std::string>> refusalsOut_; // refusals of operator's values, by frame
     std::vector<std::pair<int, std::string>> refusals_;        // ... whose refusal the program got in time
     std::map<Key, std::vector<int16_t>> acked_;                // values of acknowledged writes not yet recorded
-    std::map<Key, int> panelUnrecorded_;                       // front-panel changes not yet recorded
+    struct Owed {
+        int16_t before, after;
+    };
+    std::map<size_t, std::vector<std::pair<int, Owed>>> owedByFrame_; // applied writes' changes of known settings
+    std::map<Key, std::vector<Owed>> owed_;                    // ... acknowledged: each owes a line as taken
+    std::map<Key, std::vector<int16_t>> refusedCarried_;       // values refused writes carried
+    std::map<int, std::vector<std::string>> factoryAcked_;     // factory texts a block applied and acknowledged
     std::map<Key, std::set<int16_t>> seen_;                    // values a setting held or was sent
     std::map<size_t, std::tuple<int, std::string, int>> readsOut_; // read frames not answered in time
     int seq_ = 0;

@@ -46,6 +46,8 @@ void showValue(const Setup &setup, std::ostream &os)
        << setup.faultSeed << ')';
     if (setup.lateWritesBlock >= 0)
         os << ", block " << setup.lateWritesBlock << " answers writes late";
+    if (setup.anyReplyDamage)
+        os << ", replies damaged anywhere";
 }
 
 void showValue(const Steps &steps, std::ostream &os)
@@ -80,9 +82,15 @@ std::string regressionForm(const Setup &setup, const Steps &steps)
     const FaultRates &r = setup.rates;
     os << "}, " << setup.baud << ", " << setup.valueSeed << "u, {" << r.requestLost << ", " << r.replyLost << ", "
        << r.refused << ", " << r.requestDamaged << ", " << r.replyDamaged << ", " << r.late << "}, " << setup.faultSeed
-       << "u, " << setup.lateWritesBlock << "},\n {{";
-    for (const Action &a : steps.actions)
-        os << "{Kind(" << int(a.kind) << ") /* " << kindName(a.kind) << " */, " << a.a << ", " << a.b << ", " << a.c << "}, ";
+       << "u, " << setup.lateWritesBlock << ", " << (setup.anyReplyDamage ? "true" : "false") << "},\n {{";
+    for (const Action &a : steps.actions) {
+        os << "{Kind(" << int(a.kind) << ") /* " << kindName(a.kind) << " */, " << a.a << ", ";
+        if (a.kind == Kind::PanelChange)
+            os << "0x" << std::hex << a.b << std::dec; // an item code
+        else
+            os << a.b;
+        os << ", " << a.c << "}, ";
+    }
     os << "}}},";
     return os.str();
 }

@@ -1,5 +1,7 @@
 #include "WriteSession.h"
 
+#include "ChangeRecord.h"
+#include "ChangeRecordReader.h"
 #include "ChangeRules.h"
 #include "ChannelChecks.h"
 #include "ChannelFile.h"
@@ -18,6 +20,7 @@
 #include "SimulatedWorld.h"
 #include "TestEnvironment.h"
 
+#include <QDir>
 #include <random>
 
 using namespace PLM_INC;
@@ -41,8 +44,6 @@ constexpr SettingItem kEditItems[] = {{1, "0001"},  {2, "0005"},  {3, "0006"},  
                                       {6, "0003"},  {7, "0004"},  {8, "0017"},  {9, "0007"},  {11, "000D"},
                                       {16, "000E"}, {17, "000F"}, {18, "0010"}, {22, "0016"}, {30, "001B"}};
 constexpr SettingItem kSelectItems[] = {{14, "0013"}, {15, "0014"}, {20, "0012"}};
-// What the front panel changes.
-const char *const kPanelItems[] = {"0001", "0005", "0006", "0002", "0003", "0013", "0014", "0007", "0016"};
 // What a load writes to a block, by the rule of the transfer chain and its second phase
 // (no heating/cooling channels here).
 const char *const kLoadItems[] = {"0013", "0014", "0001", "0002", "0003", "0004", "0007", "0008",
@@ -84,7 +85,7 @@ int16_t shown(const std::string &item, int channel)
 
 class Session {
 public:
-    explicit Session(const Setup &setup);
+    Session(const Setup &setup, const QString &recordFolder);
     ~Session() { PendingRequests.clear(); }
 
     bool start(QString *why);
@@ -94,17 +95,21 @@ public:
     qint64 now() { return clock_.nowMs(); }
 
 private:
-    int blockOf(int n) const { return setup_.present[size_t(n) % setup_.present.size()]; }
-    int channelOf(int n) const
+    // With no block present the operator still picks among all 16: every pick is then refused.
+    int blocks() const { return setup_.present.empty() ? kBlocks : int(setup_.present.size()); }
+    int blockOf(int n) const { return setup_.present.empty() ? n % kBlocks : setup_.present[size_t(n) % setup_.present.size()]; }
+    bool present(int block) const
     {
-        return blockOf(n) * kChannelsPerBlock + (n / int(setup_.present.size())) % kChannelsPerBlock;
+        return std::find(setup_.present.begin(), setup_.present.end(), block) != setup_.present.end();
     }
+    int channelOf(int n) const { return blockOf(n) * kChannelsPerBlock + (n / blocks()) % kChannelsPerBlock; }
     void set(int channel, const std::string &item, int16_t value)
     {
         oracle_.operatorSet(channel / kChannelsPerBlock, item, channel % kChannelsPerBlock, value);
     }
     void send(const Action &action);
     void panelChange(const Action &action);
+    void checkRecord();
 
     Setup setup_;
     SimulatedWorld *world_; // owned by comm_, which goes first
@@ -112,15 +117,17 @@ private:
     FaultyDevice device_;
     SessionOracle oracle_;
     RecordingLinkView view_;
+    ChangeRecord record_;
     MonitorComm comm_;
 };
 
-Session::Session(const Setup &setup)
+Session::Session(const Setup &setup, const QString &recordFolder)
     : setup_(setup),
       world_(new SimulatedWorld(makeInstallation(setup), setup.baud)),
       clock_(world_->clock()),
       device_(world_->line(), world_->model(), setup.faultSeed),
       oracle_(world_->model(), setup.present),
+      record_(recordFolder),
       comm_(std::unique_ptr<LinkService>(world_), world_->takeClock())
 {
     comm_.setView(&view_);
@@ -128,11 +135,9 @@ Session::Session(const Setup &setup)
     QObject::connect(&comm_, &MonitorComm::writeGivenUp, [this](int block, const QString &item) {
         oracle_.givenUp(block, item.toStdString());
     });
-    QObject::connect(&comm_, &MonitorComm::settingChanged, [this](const SettingChange &c) {
-        if (c.item != QLatin1String("0040"))
-            oracle_.changeRecorded(c.channel / kChannelsPerBlock, c.item.toStdString(), c.channel % kChannelsPerBlock,
-                                   c.origin == ChangeOrigin::AtUnit, c.outcome == PLM_INC::WriteOutcome::Taken, c.after);
-    });
+    // The change record as the programs keep it; the oracle reads its file at the end.
+    record_.setFailureHandler([this](const QString &message) { oracle_.fail(QStringLiteral("the record: ") + message); });
+    QObject::connect(&comm_, &MonitorComm::settingChanged, [this](const SettingChange &c) { record_.append(c); });
     QObject::connect(&comm_, &MonitorComm::transferCut, [this](int block) {
         oracle_.transferCut(block, std::vector<std::string>(std::begin(kLoadItems), std::end(kLoadItems)));
     });
@@ -164,6 +169,7 @@ bool Session::start(QString *why)
     }
     device_.setRates(setup_.rates);
     device_.setLateWritesBlock(setup_.lateWritesBlock);
+    device_.setAnyReplyDamage(setup_.anyReplyDamage);
     return true;
 }
 
@@ -239,11 +245,17 @@ void Session::run(const Action &action)
 
 void Session::panelChange(const Action &action)
 {
+    if (!present(blockOf(action.a)))
+        return;
     const int channel = channelOf(action.a);
     const int block = channel / kChannelsPerBlock;
     const int c = channel % kChannelsPerBlock;
-    const std::string item = kPanelItems[size_t(action.b) % std::size(kPanelItems)];
-    const int16_t value = int16_t(item == "0013" || item == "0014" ? action.c % 13 : action.c % 1000);
+    const std::string item = ItemCode(action.b);
+    if (!IsPanelItem(item))
+        return;
+    const int16_t value = int16_t(item == "0013" || item == "0014" ? action.c % 13
+                                  : item == "0012"                  ? action.c % 2
+                                                                    : action.c % 1000);
     sim::DeviceModel &model = world_->model();
     const int16_t before = model.value(block, item, c);
     if (before == value)
@@ -270,7 +282,7 @@ void Session::send(const Action &action)
         RawSettingRecord record = TakeRawRecord(channel);
         for (size_t i = 0; i < std::size(kRecordItems); ++i) {
             record.values[i] = fileValue(channel, i);
-            if (BlockAbsent[channel / kChannelsPerBlock] == 0)
+            if (present(channel / kChannelsPerBlock))
                 set(channel, kRecordItems[i], record.values[i]);
         }
         return record;
@@ -281,13 +293,16 @@ void Session::send(const Action &action)
         const int target = channelOf(action.b);
         ChannelRows rows = ChannelRowsOf(target);
         oracle_.beginAction(QStringLiteral("send a channel file to Ch%1").arg(target + 1));
-        // The transfer sends the block's other channels as the page shows them when it is asked.
+        // The transfer sends the block's other channels as the page shows them when it is asked,
+        // and the file holds its rows that are not numbers as the page shows them: what the
+        // operator saw becomes the operator's word. (The page itself is checked against the
+        // controller at every quiet moment.)
         const int first = target / kChannelsPerBlock * kChannelsPerBlock;
         for (int ch = first; ch < first + kChannelsPerBlock; ++ch)
             for (size_t i = 0; ch != target && i < std::size(kRecordItems); ++i)
                 set(ch, kRecordItems[i], shown(kRecordItems[i], ch));
         for (size_t i = 0; i < std::size(kRecordItems); ++i) {
-            if (!ChannelRowIsNumber(int(i))) { // the file holds these rows as the page shows them
+            if (!ChannelRowIsNumber(int(i))) {
                 set(target, kRecordItems[i], shown(kRecordItems[i], target));
                 continue;
             }
@@ -298,7 +313,8 @@ void Session::send(const Action &action)
             const int unit = places == 0 ? 1 : places == 1 ? 10 : places == 2 ? 100 : 1000;
             rows[i] = places == 0 ? QString::number(v)
                                   : QStringLiteral("%1.%2").arg(v / unit).arg(v % unit, places, 10, QLatin1Char('0'));
-            set(target, kRecordItems[i], v);
+            if (present(target / kChannelsPerBlock))
+                set(target, kRecordItems[i], v);
         }
         if (!StoreChannelRows(rows, target))
             return;
@@ -354,8 +370,30 @@ QString Session::finish()
             .arg(comm_.transferInProgress() ? QStringLiteral(", a transfer is in progress") : QString())
             .arg(view_.panel[4]);
     }
+    oracle_.checkPage([](int block, const std::string &item, int c) { return shown(item, block * kChannelsPerBlock + c); });
+    checkRecord();
     oracle_.checkEnd(view_.writeProblems);
     return oracle_.failures().join(QLatin1Char('\n'));
+}
+
+// The record's lines, read from its file by the record's own reader, oldest first.
+void Session::checkRecord()
+{
+    diskWriter().waitUntilWritten();
+    ChangeRecordReader reader;
+    QString why;
+    if (!reader.readFolder(record_.folder(), &why) && QDir(record_.folder()).exists()) {
+        oracle_.fail(why);
+        return;
+    }
+    if (reader.unreadableLines() > 0)
+        oracle_.fail(QStringLiteral("%1 unreadable line(s) in the change record").arg(reader.unreadableLines()));
+    const std::vector<ChangeRow> &rows = reader.rows();
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        const SettingChange &c = row->change;
+        oracle_.changeRecorded(c.channel / kChannelsPerBlock, c.item.toStdString(), c.channel % kChannelsPerBlock,
+                               ChangeOriginText(c.origin), WriteOutcomeText(c.outcome), c.before, c.after);
+    }
 }
 
 } // namespace
@@ -366,7 +404,7 @@ Outcome RunSession(const Setup &setup, const Steps &steps)
     diskWriter().setDiskSync([](QFile &) { return true; }); // history lines need not reach the disk
     Outcome outcome;
     {
-        Session s(setup);
+        Session s(setup, env.folder() + QStringLiteral("/changes"));
         QString why;
         if (!s.start(&why)) {
             outcome.failure = why;

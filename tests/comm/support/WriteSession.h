@@ -26,7 +26,7 @@ enum class Kind {
     SendBlock,        // a: source block, b: target block
     SendAll,          // a: blocks the work area is shifted by
     Factory,          // a: block, b: pattern of the 80 characters
-    PanelChange,      // a: channel, b: item, c: value: set at the block's front panel
+    PanelChange,      // a: channel, b: item code (0x13: "0013"), c: value: set at the block's front panel
     BlockDies,        // a: block, b: seconds 1..30 it answers nothing
     Unplug,           // a: seconds 1..20 the line is out
     LineFails,        // a: seconds 1..20 the device is gone: every write to the line fails
@@ -49,12 +49,13 @@ struct Steps {
 void showValue(const Steps &steps, std::ostream &os);
 
 struct Setup {
-    std::vector<int> present; // blocks present, 1..3 of blocks 0..5
+    std::vector<int> present; // blocks present, any of 0..15
     int baud = 9600;
     uint32_t valueSeed = 1;   // the controller's settings at the start
     FaultRates rates;         // drawn on every frame after the start-up read
     uint32_t faultSeed = 1;
     int lateWritesBlock = -1; // a block that answers every write after the time-out
+    bool anyReplyDamage = false; // a damaged reply: any character or its end, not only its sum
 };
 
 void showValue(const Setup &setup, std::ostream &os);

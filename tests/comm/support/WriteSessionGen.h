@@ -1,9 +1,10 @@
-// RapidCheck generators of operator sessions: one to three present blocks of 0..5 with random
+// RapidCheck generators of operator sessions: any of the 16 blocks present with random
 // settings, 9600 or 19200 baud, random rates of every fault, now and then a block that answers
 // writes late; then 10..50 actions. Actions shrink towards waits and rates towards none, so a
 // failing session shrinks to the few actions and faults that matter.
 #pragma once
 
+#include "SessionItems.h"
 #include "WriteSession.h"
 
 #include <rapidcheck.h>
@@ -20,24 +21,41 @@ inline rc::Gen<FaultRates> genRates()
         rate(), rate(), rate(), rate(), rate(), rate());
 }
 
+// The blocks present: most sessions one to three of the 16; one in twenty a random set of any
+// size, one in thirty-two all 16, one in sixty-four none. Shape 0 (the shrink target) is one block.
+inline std::vector<int> presentBlocks(int shape, int mask)
+{
+    std::vector<int> present;
+    if (shape >= 63)
+        return present;
+    for (int b = 0; b < 16; ++b)
+        if (shape >= 61 || (mask & (1 << b)))
+            present.push_back(b);
+    if (shape < 58 && present.size() > 3)
+        present.resize(1 + size_t(shape) % 3);
+    if (present.empty())
+        present.push_back(mask % 16);
+    return present;
+}
+
 inline rc::Gen<Setup> genSetup()
 {
     return rc::gen::apply(
-        [](int mask, bool fast, uint32_t values, FaultRates rates, uint32_t faults, int lateWrites) {
+        [](int shape, int mask, bool fast, uint32_t values, FaultRates rates, uint32_t faults, int lateWrites,
+           bool anyDamage) {
             Setup s;
-            for (int b = 0; b < 6 && s.present.size() < 3; ++b)
-                if (mask & (1 << b))
-                    s.present.push_back(b);
+            s.present = presentBlocks(shape, mask);
             s.baud = fast ? 19200 : 9600;
             s.valueSeed = values;
             s.rates = rates;
             s.faultSeed = faults;
             // One session in eight has a block that answers its writes after the time-out.
-            s.lateWritesBlock = lateWrites < 3 ? s.present[size_t(lateWrites) % s.present.size()] : -1;
+            s.lateWritesBlock = lateWrites < 3 && !s.present.empty() ? s.present[size_t(lateWrites) % s.present.size()] : -1;
+            s.anyReplyDamage = anyDamage;
             return s;
         },
-        rc::gen::inRange(1, 64), rc::gen::arbitrary<bool>(), rc::gen::arbitrary<uint32_t>(), genRates(),
-        rc::gen::arbitrary<uint32_t>(), rc::gen::inRange(0, 24));
+        rc::gen::inRange(0, 64), rc::gen::inRange(0, 65536), rc::gen::arbitrary<bool>(), rc::gen::arbitrary<uint32_t>(),
+        genRates(), rc::gen::arbitrary<uint32_t>(), rc::gen::inRange(0, 24), rc::gen::arbitrary<bool>());
 }
 
 // The kind drawn from 0..99 by weight; 0 (the shrink target) is a wait.
@@ -65,7 +83,7 @@ inline rc::Gen<Action> genAction()
             Action action;
             action.kind = kindFor(draw);
             action.a = action.kind == Kind::Wait ? 1 + a % 30 : a;
-            action.b = b;
+            action.b = action.kind == Kind::PanelChange ? PanelItems()[size_t(b) % PanelItems().size()] : b;
             action.c = c;
             return action;
         },
