@@ -224,7 +224,8 @@ void Session::run(const Action &action)
         for (int i = 0; i < 80; ++i)
             text += QChar(QLatin1Char(char('0' + (action.b + i * 7) % 10)));
         oracle_.beginAction(QStringLiteral("factory data to block %1").arg(block));
-        oracle_.factoryAsked(block, text.toStdString());
+        if (present(block)) // factory data reaching an absent block fails the session
+            oracle_.factoryAsked(block, text.toStdString());
         PendingRequests.push(FactoryAdjustRequest(block, text));
         return;
     }
