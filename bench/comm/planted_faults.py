@@ -24,6 +24,7 @@ names the fault it was kept for):
   random sessions almost never reach it).
 - transfer-refusal-not-read-back: session 3 ("a transfer's refused action code was not told").
 - unanswered-recorded-as-taken: session 3.
+- factory-checksum-failure-not-retried: the kept session of bench seed 146503822474820827.
 """
 import os
 import pathlib
@@ -69,6 +70,10 @@ FAULTS = {
         "core/comm/WriteCommands.cpp",
         "                                                                              : PLM_INC::WriteOutcome::NoReply;",
         "                                                                              : PLM_INC::WriteOutcome::Taken;"),
+    "factory-checksum-failure-not-retried": (
+        "core/comm/WriteCommands.cpp",
+        "            const bool answered = kind == ReplyKind::Ack || kind == ReplyKind::Nak;",
+        "            const bool answered = kind != ReplyKind::NoReply;"),
 }
 
 

@@ -338,12 +338,14 @@ void WriteCommands::factoryAdjust(const LinkRequestJob &request)
         if (!blockPresent(request.block))
             return;
         host_.transact(request.block, Command::Write, QStringLiteral("0040"), request.text, [this, request](const QString &reply) {
+            // A reply that failed its checksum says no more of what the unit did than none.
             const ReplyKind kind = ClassifyReply(reply);
-            if (kind == ReplyKind::NoReply)
+            const bool answered = kind == ReplyKind::Ack || kind == ReplyKind::Nak;
+            if (!answered)
                 retryLater(request);
             else if (kind == ReplyKind::Nak)
                 tellWriteProblem(WriteRefusedText(request.block, QStringLiteral("0040"), {}));
-            if (kind != ReplyKind::NoReply || request.tries + 1 >= kWriteTries)
+            if (answered || request.tries + 1 >= kWriteTries)
                 recordFactoryData(request, kind);
         });
     });

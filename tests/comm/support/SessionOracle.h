@@ -69,7 +69,8 @@ public:
     // write that changed a setting the program knew against the record; appends to failures().
     void checkEnd(const QStringList &told);
     // At a quiet moment: every setting the page shows (`shown`) is the controller's, but for a
-    // setting the front panel changed and the program has not read yet.
+    // setting the front panel changed and the program has not read yet, or whose item's last
+    // three reads went unanswered.
     void checkPage(const std::function<int16_t(int block, const std::string &item, int channel)> &shown);
     const QStringList &failures() const { return failures_; }
     // A failure of the session's own (the record's file unreadable, say).
@@ -146,6 +147,7 @@ private:
     std::map<int, std::vector<std::string>> factoryAcked_;     // factory texts a block applied and acknowledged
     std::map<Key, std::set<int16_t>> seen_;                    // values a setting held or was sent
     std::map<size_t, std::tuple<int, std::string, int>> readsOut_; // read frames not answered in time
+    std::map<std::pair<int, std::string>, std::vector<size_t>> readsOf_; // read frames by block and item
     int seq_ = 0;
     int actionSeq_ = -1;
     int actions_ = 0;

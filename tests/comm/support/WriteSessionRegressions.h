@@ -198,6 +198,12 @@ inline const std::vector<Regression> &Regressions()
          {{{Kind::Wait, 27, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 14, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 12, 0, 0}, {Kind::Wait, 4, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Wait, 23, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Wait, 16, 0, 0}, {Kind::Wait, 11, 0, 0}, {Kind::Wait, 30, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Edit, 0, 1, 0}, {Kind::Wait, 5, 0, 0}}}},
         {"a write's read-back went unanswered, and the page kept a value the controller does not hold", {{0, 1}, 19200, 0u, {6, 7, 9, 11, 9, 2}, 202192638u, 1, true},
          {{{Kind::Edit, 0, 0, 0}, {Kind::Wait, 13, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Edit, 0, 0, 0}, {Kind::Wait, 24, 0, 0}, {Kind::Wait, 21, 0, 0}, {Kind::Wait, 3, 0, 0}, {Kind::Wait, 13, 0, 0}, {Kind::Edit, 0, 0, 1}, {Kind::Wait, 1, 0, 0}}}},
+        {"factory data whose reply failed its checksum was recorded without reply, neither tried again nor told (seed 146503822474820827)",
+         {{1, 4, 5}, 9600, 2843650074u, {11, 3, 12, 6, 13, 4}, 3230423538u, 4, true},
+         {{{Kind::Wait, 28, 830, 130}, {Kind::Factory, 676, 531, 701}, {Kind::BlockDies, 108, 689, 113},
+           {Kind::Factory, 285, 964, 916}, {Kind::SendBlock, 963, 262, 385}, {Kind::Select, 608, 961, 731},
+           {Kind::Edit, 863, 895, 120}, {Kind::BlockDies, 914, 901, 493}, {Kind::Wait, 24, 673, 130},
+           {Kind::Unplug, 235, 158, 78}}}},
     };
     return kept;
 }
