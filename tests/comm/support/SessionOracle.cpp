@@ -3,6 +3,7 @@
 #include "Protocol.h"
 #include "SessionItems.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -477,10 +478,14 @@ void SessionOracle::checkPanelRecorded(const Key &key, const KeyState &s)
 void SessionOracle::checkEnd(const QStringList &told)
 {
     for (const auto &[block, item] : refusals_) {
-        const QString blockName = QStringLiteral("%1").arg(block + 1, 2, 10, QLatin1Char('0'));
+        // The block ("Block 02", "block 02") and then, before another block is named, the item,
+        // as whole words: "01" inside "0001" or "Ch001" names neither.
         const QString itemName = QString::fromStdString(item);
+        const QRegularExpression named(QStringLiteral("\\b[Bb]lock %1\\b(?:(?![Bb]lock ).)*\\b%2\\b")
+                                           .arg(block + 1, 2, 10, QLatin1Char('0'))
+                                           .arg(itemName));
         const bool said = std::any_of(told.begin(), told.end(), [&](const QString &text) {
-            return text.contains(blockName) && text.contains(itemName) && text.contains(QLatin1String("refused"));
+            return text.contains(QLatin1String("refused")) && named.match(text).hasMatch();
         });
         if (!said) {
             fail(QStringLiteral("block %1 refused a write of item %2 with the operator's value, and nobody was told")
