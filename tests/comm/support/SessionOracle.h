@@ -15,8 +15,8 @@
 //   only after an unanswered write to the block.
 // At the end, every refusal of an operator's value the program got in time must have been told,
 // and a front-panel change to a new value, read before anything else changed it, recorded at the
-// unit; one never read is allowed only after three unanswered reads of its item. The page must
-// show the controller's settings, and the change record (read from its file) must hold one line
+// unit; one never read is allowed only after three unanswered reads of its item. At every quiet
+// moment the page must show the controller's settings, and at the end the change record (read from its file) must hold one line
 // as taken for every acknowledged write that changed a setting the program knew, and no line
 // that no write or front-panel change of the session made.
 // Blocks hold channels of non-linear inputs only, so no value is converted on its way.

@@ -21,6 +21,7 @@
 #include "TestEnvironment.h"
 
 #include <QDir>
+#include <map>
 #include <random>
 
 using namespace PLM_INC;
@@ -79,7 +80,11 @@ sim::DeviceModel makeInstallation(const Setup &setup)
 // What the page shows for a channel's item: the image value the operator reads.
 int16_t shown(const std::string &item, int channel)
 {
-    const ItemInfo *info = ItemByCode(QString::fromStdString(item));
+    static std::map<std::string, const ItemInfo *> infos; // the page is checked often
+    auto known = infos.find(item);
+    if (known == infos.end())
+        known = infos.emplace(item, ItemByCode(QString::fromStdString(item))).first;
+    const ItemInfo *info = known->second;
     return info && info->field ? (*info->field)[channel] : int16_t(0);
 }
 
@@ -110,6 +115,16 @@ private:
     void send(const Action &action);
     void panelChange(const Action &action);
     void checkRecord();
+    // Nothing waits, runs or is in a transfer's pause: the page must show the controller's.
+    bool quiet() const
+    {
+        return PendingRequests.empty() && !PendingRequests.anyParked() && !comm_.transferInProgress()
+               && !comm_.requestRunning();
+    }
+    void checkPage()
+    {
+        oracle_.checkPage([](int block, const std::string &item, int c) { return shown(item, block * kChannelsPerBlock + c); });
+    }
 
     Setup setup_;
     SimulatedWorld *world_; // owned by comm_, which goes first
@@ -181,6 +196,8 @@ void Session::run(const Action &action)
     switch (action.kind) {
     case Kind::Wait:
         world_->runFor(100 * qBound(1, action.a, 30));
+        if (quiet())
+            checkPage();
         return;
     case Kind::Edit: {
         const auto [item, code] = kEditItems[size_t(action.b) % std::size(kEditItems)];
@@ -371,7 +388,7 @@ QString Session::finish()
             .arg(comm_.transferInProgress() ? QStringLiteral(", a transfer is in progress") : QString())
             .arg(view_.panel[4]);
     }
-    oracle_.checkPage([](int block, const std::string &item, int c) { return shown(item, block * kChannelsPerBlock + c); });
+    checkPage();
     checkRecord();
     oracle_.checkEnd(view_.writeProblems);
     return oracle_.failures().join(QLatin1Char('\n'));
