@@ -17,6 +17,15 @@ FaultyDevice::FaultyDevice(ModelLine &line, sim::DeviceModel &model, uint32_t se
 {
     line_.setFarEnd([this](const std::string &frame, qint64 at) { return answer(frame, at); });
     line_.setOnReplyTaken([this](size_t index) { taken(index); });
+    line_.setOnRead([this] {
+        if (during(kReadsFail, line_.now()))
+            throw tobrel::CommError(tobrel::LineErrorReadFailed, QStringLiteral("The device does not answer reads"));
+    });
+}
+
+bool FaultyDevice::during(int kind, qint64 at) const
+{
+    return std::any_of(dead_.begin(), dead_.end(), [kind, at](const Outage &o) { return o.block == kind && at >= o.from && at < o.until; });
 }
 
 void FaultyDevice::quiet()
@@ -91,9 +100,7 @@ FarEndAnswer FaultyDevice::answer(const std::string &frame, qint64 at)
     Answered &record = answered_.back();
     if (watcher_)
         watcher_->frameSent(index, record.frame, at);
-    const bool gone = std::any_of(dead_.begin(), dead_.end(),
-                                  [at](const Outage &o) { return o.block == kLineGone && at >= o.from && at < o.until; });
-    if (gone)
+    if (during(kLineGone, at))
         throw tobrel::CommError(tobrel::LineErrorWriteFailed, QStringLiteral("The device does not exist"));
     const int block = record.frame.block;
     if (block < 0 || silent(block, at) || !model_.block(block).present)

@@ -58,14 +58,18 @@ public:
     void unplug(qint64 from, qint64 until) { dead_.push_back({-1, from, until}); }
     // The device is gone: a write to the line raises the line's error, as a vanished adapter's does.
     void failLine(qint64 from, qint64 until) { dead_.push_back({kLineGone, from, until}); }
+    // Reading from the line raises the line's error, as a failing adapter's does.
+    void failReads(qint64 from, qint64 until) { dead_.push_back({kReadsFail, from, until}); }
     // Every fault off but the late-writes block.
     void quiet();
     bool anyDeadAfter(qint64 at) const;
 
 private:
     static constexpr int kLineGone = -2;
+    static constexpr int kReadsFail = -3;
+    bool during(int kind, qint64 at) const;
     struct Outage {
-        int block; // -1: the whole line silent; kLineGone: the line raises errors
+        int block; // -1: the whole line silent; kLineGone, kReadsFail: the line raises errors
         qint64 from, until;
     };
     enum class Fault { None, RequestLost, ReplyLost, Refused, RequestDamaged, ReplyDamaged, Late };

@@ -23,6 +23,7 @@ const char *kindName(Kind k)
     case Kind::BlockDies: return "block-dies";
     case Kind::Unplug: return "unplug";
     case Kind::LineFails: return "line-fails";
+    case Kind::ReadsFail: return "reads-fail";
     }
     return "?";
 }

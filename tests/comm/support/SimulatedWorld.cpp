@@ -47,6 +47,8 @@ QByteArray ModelLine::read()
 {
     if (onUse_)
         onUse_();
+    if (onRead_)
+        onRead_();
     QByteArray out;
     while (!pending_.empty() && pending_.front().at <= now_ && (readLength_ == 0 || out.size() < readLength_)) {
         const Arriving a = pending_.front();

@@ -52,6 +52,8 @@ public:
     const std::vector<std::string> &frames() const { return frames_; }
     // Called at every write, read and wait of the link (a test that looks at which thread waits).
     void setOnUse(std::function<void()> onUse) { onUse_ = std::move(onUse); }
+    // Called at every read before anything is taken (a faulty device raises the line's error).
+    void setOnRead(std::function<void()> onRead) { onRead_ = std::move(onRead); }
 
     void setPortNumber(int number) override { port_ = number; }
     int portNumber() const override { return port_; }
@@ -102,6 +104,7 @@ private:
     std::deque<Arriving> pending_;
     std::vector<std::string> frames_;
     std::function<void()> onUse_;
+    std::function<void()> onRead_;
     FarEnd farEnd_;
     std::function<void(size_t)> onReplyTaken_;
 };

@@ -258,6 +258,9 @@ void Session::run(const Action &action)
     case Kind::LineFails:
         device_.failLine(now(), now() + 1000 * (1 + action.a % 20));
         return;
+    case Kind::ReadsFail:
+        device_.failReads(now(), now() + 1000 * (1 + action.a % 20));
+        return;
     }
 }
 

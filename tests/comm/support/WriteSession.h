@@ -30,6 +30,7 @@ enum class Kind {
     BlockDies,        // a: block, b: seconds 1..30 it answers nothing
     Unplug,           // a: seconds 1..20 the line is out
     LineFails,        // a: seconds 1..20 the device is gone: every write to the line fails
+    ReadsFail,        // a: seconds 1..20 every read from the line fails
 };
 
 struct Action {

@@ -68,7 +68,8 @@ inline Kind kindFor(int draw)
     static const Weight weights[] = {
         {35, Kind::Wait},        {52, Kind::Edit},           {58, Kind::Select},      {63, Kind::ToggleOutput},
         {66, Kind::ToggleAutoTuning}, {71, Kind::SendChannel}, {76, Kind::SendBlock}, {78, Kind::SendAll},
-        {81, Kind::Factory},     {90, Kind::PanelChange},    {95, Kind::BlockDies},   {98, Kind::Unplug}, {100, Kind::LineFails},
+        {81, Kind::Factory},     {90, Kind::PanelChange},    {95, Kind::BlockDies},   {98, Kind::Unplug}, {99, Kind::LineFails},
+        {100, Kind::ReadsFail},
     };
     for (const Weight &w : weights)
         if (draw < w.upTo)
