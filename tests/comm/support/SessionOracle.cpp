@@ -537,16 +537,17 @@ void SessionOracle::checkEnd(const QStringList &told)
 
 void SessionOracle::checkPage(const std::function<int16_t(int, const std::string &, int)> &shown)
 {
+    const auto readsFailed = [this](int block, const std::string &item) {
+        const auto of = readsOf_.find({block, item});
+        return of != readsOf_.end() && of->second.size() >= 3
+               && std::all_of(of->second.end() - 3, of->second.end(), [&](size_t r) { return readsOut_.count(r) > 0; });
+    };
     for (int block : present_)
         for (const std::string &item : session::TrackedItems())
             for (int c = 0; c < kFields; ++c) {
                 const int16_t held = device_.value(block, item, c);
                 const int16_t onPage = shown(block, item, c);
-                const std::vector<size_t> &reads = readsOf_[{block, item}];
-                const bool readsFailed = reads.size() >= 3 && std::all_of(reads.end() - 3, reads.end(), [&](size_t r) {
-                    return readsOut_.count(r) > 0;
-                });
-                if (onPage != held && !panelUnread({block, item, c}) && !readsFailed) {
+                if (onPage != held && !panelUnread({block, item, c}) && !readsFailed(block, item)) {
                     fail(QStringLiteral("at a quiet moment the page shows %1 for %2; the controller holds %3")
                              .arg(onPage).arg(where(block, item, c)).arg(held));
                     return;
