@@ -25,6 +25,7 @@ names the fault it was kept for):
 - transfer-refusal-not-read-back: session 3 ("a transfer's refused action code was not told").
 - unanswered-recorded-as-taken: session 3.
 - factory-checksum-failure-not-retried: the kept session of bench seed 146503822474820827.
+- alarm-value-carried-ahead-of-action-code: the kept session of bench seed 15444504421663521350.
 - refusal-names-another-block: see the closing note (a block's number inside an item code or a
   channel's name once passed for it).
 """
@@ -80,6 +81,10 @@ FAULTS = {
         "core/comm/WriteProblemText.cpp",
         "        .arg(BlockListText(BlockBit(block)), what);",
         "        .arg(BlockListText(BlockBit((block + 1) % 16)), what);"),
+    "alarm-value-carried-ahead-of-action-code": (
+        "core/model/LinkRequests.cpp",
+        " && !actionCodeWaits(waiting_, write.block, write.item, w.channel)) {",
+        " && (true || !actionCodeWaits(waiting_, write.block, write.item, w.channel))) {"),
 }
 
 

@@ -65,6 +65,18 @@ void mergeValues(std::vector<FieldValue> &into, const std::vector<FieldValue> &n
     }
 }
 
+// An alarm value is converted by its action code: while a one-item write of the code waits
+// for the channel, a transfer phase must not carry the value ahead of it (a phase does not wait
+// for a held block); the value goes in its own write, after the code's.
+bool actionCodeWaits(const std::deque<LinkRequestJob> &waiting, int block, const QString &alarmItem, int channel)
+{
+    const QString code = alarmItem == QLatin1String("0005") ? QStringLiteral("0013") : QStringLiteral("0014");
+    return std::any_of(waiting.begin(), waiting.end(), [&](const LinkRequestJob &j) {
+        return j.kind == RequestKind::ItemWrite && j.block == block && j.item == code
+               && std::any_of(j.values.begin(), j.values.end(), [&](const FieldValue &v) { return v.channel == channel; });
+    });
+}
+
 } // namespace
 
 void LinkRequestJob::restoreValues() const
@@ -242,7 +254,7 @@ void LinkRequestQueue::carryAlarmValues(const LinkRequestJob &write)
             return;
         for (FieldValue &v : phase.values)
             for (const FieldValue &w : write.values)
-                if (v.field == w.field && v.channel == w.channel) {
+                if (v.field == w.field && v.channel == w.channel && !actionCodeWaits(waiting_, write.block, write.item, w.channel)) {
                     v.value = w.value;
                     v.asked = w.asked;
                 }
