@@ -5,6 +5,7 @@
 #include "Clock.h"
 #include "ItemTable.h"
 #include "PLM_INC.h"
+#include "Protocol.h"
 #include "ReadCommands.h"
 #include "ReplyKind.h"
 #include "WriteData.h"
@@ -28,6 +29,26 @@ bool validBlock(int block)
 bool blockPresent(int block)
 {
     return validBlock(block) && BlockAbsent[block] == 0;
+}
+
+// What the controller held of the item before this try of a write: the counts at its first try
+// (a try that got no reply may have arrived, and a read since may have found its value), except
+// where a read since found a value that neither those counts nor this try carry: the unit set
+// that itself, and the record has it already.
+BlockCounts beforeOfTry(const LinkRequestJob &request, const QString &item, int block, const QString &data)
+{
+    const BlockCounts now = CountsOf(item, block);
+    if (!request.firstBefore)
+        return now;
+    BlockCounts before = *request.firstBefore;
+    const std::string sent = data.toStdString();
+    for (size_t c = 0; c < before.size(); ++c) {
+        if (!now[c] || now[c] == before[c] || 4 * c + 4 > sent.size())
+            continue;
+        if (tobrel::DecodeValue(std::string_view(sent).substr(4 * c, 4)) != *now[c])
+            before[c] = now[c];
+    }
+    return before;
 }
 
 } // namespace
@@ -54,7 +75,7 @@ void WriteCommands::writeItem(int block, const QString &item, std::shared_ptr<co
                 then(WriteOutcome::NotSent);
             return;
         }
-        const BlockCounts before = request->firstBefore ? *request->firstBefore : CountsOf(item, block);
+        const BlockCounts before = beforeOfTry(*request, item, block, *data);
         // An unanswered one-item write is recorded when it is given up, not at each try.
         const bool lastTry = !oneItem || request->tries + 1 >= kWriteTries;
         host_.transact(block, Command::Write, item, *data,

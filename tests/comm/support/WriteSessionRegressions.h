@@ -230,6 +230,23 @@ inline const std::vector<Regression> &Regressions()
            {Kind::ToggleAutoTuning, 759, 308, 857}, {Kind::PanelChange, 885, 0x1b, 614},
            {Kind::ToggleOutput, 560, 509, 848}, {Kind::Edit, 894, 977, 876}, {Kind::SendChannel, 245, 497, 806},
            {Kind::Wait, 29, 37, 316}, {Kind::Wait, 12, 90, 782}, {Kind::Edit, 42, 664, 469}}}},
+        {"a write taken on a later try was recorded from the value at its first try, not the one the unit "
+         "set meanwhile (seed 15768721161319690918)",
+         {{0}, 19200, 2859665184u, {12, 8, 3, 5, 15, 11}, 274524133u, -1, false},
+         {{{Kind::Wait, 21, 617, 810}, {Kind::ToggleOutput, 60, 77, 289}, {Kind::Unplug, 988, 804, 392},
+           {Kind::Wait, 9, 548, 19}, {Kind::SendBlock, 502, 37, 428}, {Kind::PanelChange, 511, 0x1, 405},
+           {Kind::Factory, 901, 898, 991}, {Kind::Select, 356, 779, 745}, {Kind::Unplug, 875, 778, 87},
+           {Kind::PanelChange, 834, 0x1a, 128}, {Kind::Wait, 27, 532, 952},
+           {Kind::PanelChange, 297, 0xe, 53}, {Kind::SendChannel, 231, 2, 756}, {Kind::Wait, 20, 342, 260},
+           {Kind::ToggleAutoTuning, 522, 804, 168}, {Kind::Unplug, 153, 361, 926},
+           {Kind::Wait, 29, 518, 590}, {Kind::Wait, 12, 317, 130}, {Kind::SendAll, 124, 298, 546},
+           {Kind::Edit, 958, 936, 106}, {Kind::Wait, 13, 790, 962}, {Kind::Edit, 719, 912, 212},
+           {Kind::Wait, 16, 90, 153}, {Kind::Factory, 653, 698, 217}, {Kind::PanelChange, 813, 0x6, 7},
+           {Kind::Edit, 143, 197, 693}, {Kind::Edit, 14, 562, 67}, {Kind::Wait, 12, 831, 823},
+           {Kind::Select, 962, 646, 636}, {Kind::Wait, 5, 766, 16}, {Kind::Wait, 24, 683, 807},
+           {Kind::Wait, 22, 421, 627}, {Kind::Wait, 6, 334, 226}, {Kind::Edit, 47, 734, 719},
+           {Kind::Edit, 715, 821, 736}, {Kind::Wait, 27, 351, 101}, {Kind::PanelChange, 616, 0x12, 626},
+           {Kind::Wait, 18, 261, 362}}}},
     };
     return kept;
 }
