@@ -42,6 +42,7 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
         Prefs::set(QStringLiteral("Port"), port);
     if (!options.speed.isEmpty())
         Prefs::set(QStringLiteral("Speed"), options.speed);
+    view_.port = Prefs::get(QStringLiteral("Port"));
 
     const QString history = PLM_INC::DataSubFolder(QStringLiteral("hystory"));
     if (!QDir().mkpath(history)) {

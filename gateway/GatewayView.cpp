@@ -1,5 +1,7 @@
 #include "GatewayView.h"
 
+#include "PortChoices.h"
+
 #include <QFile>
 #include <cerrno>
 #include <cstdio>
@@ -65,6 +67,10 @@ void GatewayView::setPortProblem(const QString &text)
     if (text == problemShown_)
         return;
     problemShown_ = text;
+    if (text == PortAnswersText(port)) {
+        say(text);
+        return;
+    }
     QString reason;
     if (!device.isEmpty() && ::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0)
         reason = QStringLiteral(" (%1: %2)").arg(device, QString::fromLocal8Bit(std::strerror(errno)));

@@ -20,6 +20,8 @@ public:
     bool errorShown = false;
     // The device the port stands for, named in messages instead of "COM1".
     QString device;
+    // The port the link opens ("COM1"): its success is told alone, without a failure's suffix.
+    QString port;
 
 private:
     QString problemShown_;

@@ -19,10 +19,11 @@ QString systemReason(int error)
 }
 
 // Opens the file and checks it on the open file, so the readers judged are those of the file
-// read. The descriptor is left in `fd` when the file passes; -1 otherwise.
+// read. A FIFO or a device is opened without waiting for a writer, then refused as no file.
+// The descriptor is left in `fd` when the file passes; -1 otherwise.
 bool openPrivate(const QString &path, const QString &subject, int *fd, struct stat *st, QString *error)
 {
-    *fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    *fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (*fd < 0) {
         *error = QStringLiteral("%1 cannot be read: %2.").arg(subject, systemReason(errno));
         return false;

@@ -98,6 +98,14 @@ sysroot="$tmp/sysroot"
 mkdir -p "$sysroot/lib/systemd/system" "$sysroot/etc/systemd/system" "$sysroot/var/lib/systemd"
 dpkg-deb --fsys-tarfile "dist/plm870-gateway_${version}_$(dpkg --print-architecture).deb" \
   | tar -x -C "$sysroot" ./lib/systemd/system/plm870-gateway.service
+# systemd's own rating of the unit as the package installs it: 2.0 or below is "OK".
+exposure=$(systemd-analyze security --offline=true --root="$sysroot" plm870-gateway.service 2>&1 \
+  | sed -n 's/.*Overall exposure level for plm870-gateway.service: \([0-9.]*\).*/\1/p')
+[ -n "$exposure" ] || fail "systemd-analyze security gave no rating of the unit"
+echo "   systemd-analyze security: $exposure"
+awk -v e="$exposure" 'BEGIN { exit !(e <= 2.0) }' || fail "the unit is rated $exposure by systemd-analyze security (more than 2.0)"
+grep -qx 'RestartPreventExitStatus=2' "$sysroot/lib/systemd/system/plm870-gateway.service" \
+  || fail "a bad configuration (exit status 2) would restart the service for ever"
 gw_scripts="$tmp/control/plm870-gateway"
 DPKG_ROOT="$sysroot" DPKG_MAINTSCRIPT_PACKAGE=plm870-gateway DPKG_MAINTSCRIPT_NAME=postinst \
   sh "$gw_scripts/postinst" configure

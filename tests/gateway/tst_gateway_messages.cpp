@@ -167,6 +167,25 @@ private slots:
         QVERIFY(!run.err.contains("COM1 at"));
     }
 
+    // A port that appears later: its failure is told with the suffix, its success alone.
+    void portThatAppearsIsToldAlone()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("tty"));
+        GatewayRun run({QStringLiteral("--port"), link});
+        QVERIFY2(run.waitFor("No such file or directory"), run.err.constData());
+        QProcess sim;
+        sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plm870sim"),
+                  {QStringLiteral("--baud"), QStringLiteral("0"), QStringLiteral("--link"), link});
+        QVERIFY2(run.waitFor("Start-up read done"), run.err.constData());
+        const QList<QByteArray> lines = run.err.split('\n');
+        const auto answers = std::find_if(lines.begin(), lines.end(), [](const QByteArray &l) { return l.contains("answers on"); });
+        QVERIFY2(answers != lines.end(), run.err.constData());
+        QCOMPARE(*answers, "The controller answers on COM1 (" + QFile::encodeName(link) + ").");
+        sim.terminate();
+        sim.waitForFinished(10000);
+    }
+
     void modbusAddressInUse()
     {
         QTcpServer taken;

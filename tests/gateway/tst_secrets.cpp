@@ -72,6 +72,16 @@ private slots:
         QCOMPARE(o.broker.settings.password, error.isEmpty() ? QStringLiteral("s3cret") : QString());
     }
 
+    // A FIFO nobody writes to would hold the start for ever if it were opened to wait for a writer.
+    void aFifoIsRefusedWithoutWaiting()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("password"));
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        const GatewayOptions o = ParseGatewayOptions({"--broker", "127.0.0.1", "--user", "u", "--password-file", path});
+        QVERIFY2(o.error.contains(QStringLiteral("is not a file")), qPrintable(o.error));
+    }
+
     void anUnknownOptionIsNamedWithoutItsValue_data()
     {
         QTest::addColumn<QStringList>("arguments");
