@@ -76,7 +76,9 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
         if (publisher_)
             publisher_->publishChange(change);
     });
-    if (options.broker.enabled() && !publisher_->start(options.broker.settings, error))
+    BrokerSettings broker = options.broker.settings;
+    broker.spoolPath = PLM_INC::DataSubFolder(QStringLiteral("spool")) + QStringLiteral("/events.spool");
+    if (options.broker.enabled() && !publisher_->start(broker, error))
         return false;
     if (options.modbus.enabled()) {
         modbus_ = std::make_unique<modbus::ModbusServer>(

@@ -39,11 +39,12 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
     QString modbusListen = stored(modbus::kModbusListenKey);
     QString passwordGiven;
     QString passwordFile;
+    QString spoolMb;
     const Named named[] = {{"--port", &o.port},       {"--speed", &o.speed},
                            {"--broker", &broker},     {"--prefix", &prefix},
                            {"--user", &user},         {"--password", &passwordGiven},
                            {"--password-file", &passwordFile}, {"--ca-file", &caFile},
-                           {"--modbus", &modbusListen}};
+                           {"--modbus", &modbusListen}, {"--spool-mb", &spoolMb}};
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
@@ -108,6 +109,14 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
     o.broker = CheckBrokerSettings(broker, brokerPort, prefix, user, password, caFile);
     if (!o.broker.error.isEmpty())
         o.error = o.broker.error;
+    if (!spoolMb.isEmpty()) {
+        bool ok = false;
+        const double mb = spoolMb.toDouble(&ok);
+        if (!ok || !(mb > 0) || mb > 1024 * 1024)
+            o.error = QStringLiteral("The spool size \"%1\" is not a number of megabytes above 0.").arg(spoolMb);
+        else
+            o.broker.settings.spoolBytes = qint64(mb * 1024 * 1024);
+    }
     return o;
 }
 
@@ -117,11 +126,13 @@ QString GatewayUsage()
         "Usage: plm870-gateway [--port COM1|COM2|DEVICE] [--speed 9600|19200]\n"
         "                      [--broker HOST[:PORT]] [--prefix PREFIX]\n"
         "                      [--user USER] [--password-file FILE] [--ca-file FILE]\n"
-        "                      [--modbus [HOST:]PORT]\n"
+        "                      [--modbus [HOST:]PORT] [--spool-mb SIZE]\n"
         "Polls the PLM-870 installation on the serial port, keeps the alarm history file,\n"
         "publishes values, alarms and link health to the broker and, with --modbus, answers\n"
         "Modbus TCP reads from its image (read-only; default port 502). --password-file reads the\n"
         "broker password from a file only its owner can read (--password PASSWORD works too, but\n"
         "every user of the machine can see it). Options not given are read from the monitor's\n"
-        "preferences. Stops cleanly on SIGTERM or SIGINT.\n");
+        "preferences. Alarm events and changes wait for the broker in a spool in the state\n"
+        "folder of at most --spool-mb megabytes (100 unless given; the oldest go beyond it).\n"
+        "Stops cleanly on SIGTERM or SIGINT.\n");
 }

@@ -19,9 +19,12 @@ void StaleNotices::check()
     // Before the start-up read has finished nothing is served as good anyway.
     if (!view_.startedUp)
         return;
+    if (!sinceStartup_.isValid())
+        sinceStartup_.start();
     QStringList stale, good;
     for (int b = 0; b < int(told_.size()); ++b) {
-        const bool now = PLM_INC::BlockAbsent[b] == 0 && health_.isStale(b);
+        const bool waitingForFirstPoll = !health_.block(b).polled && sinceStartup_.elapsed() <= health_.staleLimitMs(b);
+        const bool now = PLM_INC::BlockAbsent[b] == 0 && health_.isStale(b) && !waitingForFirstPoll;
         if (now != told_[size_t(b)])
             (now ? stale : good) << QStringLiteral("%1").arg(b + 1, 2, 10, QLatin1Char('0'));
         told_[size_t(b)] = now;

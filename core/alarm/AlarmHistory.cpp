@@ -95,15 +95,16 @@ void Hystory_Write(const QString &ALM, int ch, bool State)
     if (historyListener())
         historyListener()(row, row + 1);
     HistoryRow = static_cast<int16_t>(row + 1 > kHistoryRows ? 1 : row + 1);
-    if (entryObserver())
-        entryObserver()(HistoryEntry{ALM, ch, State, now, entry[0], entry[1], entry[2], entry[3]});
-
     // The line goes to the disk on the writer thread, so a slow disk never holds the poll cycle.
     // The entry stays in the window and the buffer even when the file refuses it.
     PLM_INC::diskWriter().append(HistoryFileName, HistoryFileLine({entry[1], entry[2], entry[3]}), [](const QString &why) {
         PLM_INC::prompter().message(PLM_INC::WithFailureReason(QString::fromLatin1(kHistoryWriteFailedText), why),
                                     QStringLiteral("history"));
     });
+    // After the line: what the observer writes (the publisher's event spool) queues behind the
+    // history file, which comes first on a slow disk.
+    if (entryObserver())
+        entryObserver()(HistoryEntry{ALM, ch, State, now, entry[0], entry[1], entry[2], entry[3]});
 }
 
 QString CreateHistoryFile(const QString &folder, const QDateTime &start)

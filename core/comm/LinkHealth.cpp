@@ -44,12 +44,6 @@ void LinkHealth::noteTransaction(int block, ReplyKind kind)
         h.lastGoodReply = PLM_INC::clock().now();
         if (h.valuesReadMs < 0)
             h.valuesReadMs = nowMs_();
-        // The start-up read is one read of the installation, as new as its latest reply: a long
-        // one leaves no block stale at its end (and good again at its first poll).
-        if (!h.polled)
-            for (BlockHealth &other : blocks_)
-                if (!other.polled && other.valuesReadMs >= 0)
-                    other.valuesReadMs = h.valuesReadMs = nowMs_();
         break;
     case ReplyKind::Nak:
         ++h.naks;

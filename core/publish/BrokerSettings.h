@@ -11,6 +11,10 @@ struct BrokerSettings {
     QString user;
     QString password;
     QString caFile; // empty: plain TCP
+    // Where kept messages (alarm events, changes) wait on the disk until the broker has them;
+    // empty: in memory only. Not a preference: the gateway names its state folder's.
+    QString spoolPath;
+    qint64 spoolBytes = 100LL * 1024 * 1024;
 };
 
 struct BrokerSettingsResult {

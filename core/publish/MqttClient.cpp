@@ -1,5 +1,10 @@
 #include "MqttClient.h"
 
+#include "EventSpool.h"
+
+#include <QDir>
+#include <QFileInfo>
+
 #include <mosquitto.h>
 
 namespace {
@@ -43,6 +48,10 @@ bool MqttClient::start(const BrokerSettings &settings, QString *error)
     c_ = std::make_shared<MqttConnection>(queueBound_, firstRetryMs_, notice_);
     if (!c_->setUp(settings, error))
         return false;
+    if (!settings.spoolPath.isEmpty()) {
+        QDir().mkpath(QFileInfo(settings.spoolPath).absolutePath());
+        c_->queue.setSpool(EventSpool::make(settings.spoolPath, settings.spoolBytes));
+    }
     // The thread keeps the connection alive as long as it runs, even past this client.
     std::shared_ptr<MqttConnection> c = c_;
     thread_ = std::thread([c] { c->run(); });

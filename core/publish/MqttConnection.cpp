@@ -1,6 +1,9 @@
 #include "MqttConnection.h"
 
+#include "EventSpool.h"
 #include "Payloads.h"
+
+#include <QStringList>
 
 #include <QUuid>
 #include <algorithm>
@@ -195,7 +198,8 @@ void MqttConnection::drain()
             return;
         const QByteArray topic = m->topic.toUtf8();
         ++inFlight;
-        const int rc = mosquitto_publish(mosq, nullptr, topic.constData(), int(m->payload.size()),
+        int mid = 0;
+        const int rc = mosquitto_publish(mosq, &mid, topic.constData(), int(m->payload.size()),
                                          m->payload.constData(), m->qos, m->retain);
         if (rc != MOSQ_ERR_SUCCESS) {
             --inFlight;
@@ -205,6 +209,8 @@ void MqttConnection::drain()
                 connected = false;
             return;
         }
+        if (m->seq != 0)
+            spooledOfMid_[mid] = m->seq;
         ++handedOver;
     }
 }
@@ -218,6 +224,7 @@ void MqttConnection::onConnect(mosquitto *mosq, void *self, int rc)
     }
     const QByteArray statusTopic = StatusTopic(c->settings.prefix).toUtf8();
     mosquitto_publish(mosq, nullptr, statusTopic.constData(), 6, "online", 1, true);
+    c->tellDrops();
     // Values handed over before the connection broke are gone; alarms the library still holds
     // it sends again by itself.
     c->inFlight = 0;
@@ -234,10 +241,49 @@ void MqttConnection::onDisconnect(mosquitto *, void *self, int)
     static_cast<MqttConnection *>(self)->connected = false;
 }
 
-void MqttConnection::onPublish(mosquitto *, void *self, int)
+void MqttConnection::onPublish(mosquitto *, void *self, int mid)
 {
     auto *c = static_cast<MqttConnection *>(self);
     if (c->inFlight > 0)
         --c->inFlight;
+    if (EventSpool *spool = c->queue.spool()) {
+        uint64_t seq = 0;
+        {
+            std::lock_guard<std::mutex> lock(c->drainMutex_);
+            const auto it = c->spooledOfMid_.find(mid);
+            if (it != c->spooledOfMid_.end()) {
+                seq = it->second;
+                c->spooledOfMid_.erase(it);
+            }
+        }
+        if (seq != 0)
+            spool->acknowledge(seq); // the broker has it: not sent again at a start
+    }
     c->drain();
+}
+
+// What the bounds dropped: on <prefix>/dropped (retained) at every connection, so that a
+// historian sees a hole it would not see otherwise, and in the log once for each new count.
+void MqttConnection::tellDrops()
+{
+    const std::map<QString, size_t> drops = queue.droppedByKind();
+    QByteArray json = "{";
+    QStringList counts;
+    for (const char *kind : {"alarm", "change", "health", "value"}) {
+        const auto it = drops.find(QString::fromLatin1(kind));
+        const size_t n = it == drops.end() ? 0 : it->second;
+        json += (json.size() > 1 ? ",\"" : "\"") + QByteArray(kind) + "\":" + QByteArray::number(qulonglong(n));
+        const auto told = dropsTold_.find(QString::fromLatin1(kind));
+        const size_t before = told == dropsTold_.end() ? 0 : told->second;
+        if (n > before)
+            counts << QStringLiteral("%1 %2").arg(n - before).arg(QString::fromLatin1(kind));
+    }
+    json += '}';
+    const QByteArray topic = DroppedTopic(settings.prefix).toUtf8();
+    mosquitto_publish(mosq, nullptr, topic.constData(), int(json.size()), json.constData(), 1, true);
+    if (!counts.isEmpty())
+        tell(QStringLiteral("Messages dropped because the queue or the event spool was full (counts by kind since the "
+                            "last report): %1. The totals are on %2.")
+                 .arg(counts.join(QStringLiteral(", ")), DroppedTopic(settings.prefix)));
+    dropsTold_ = drops;
 }

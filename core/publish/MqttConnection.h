@@ -11,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <mutex>
 
 struct mosquitto;
@@ -58,11 +59,15 @@ private:
     QString where() const;
     void pause(int ms);
 
+    void tellDrops();
+
     std::mutex drainMutex_;
+    std::map<int, uint64_t> spooledOfMid_; // under drainMutex_: the spool numbers of messages with the library
     std::mutex stateMutex_;
     std::condition_variable changed_;
     bool ended_ = false;
     // The connection thread's own.
     int refusal_ = 0;        // the broker's answer to the last login; 0: accepted
     bool outageTold_ = false; // the failure of this outage has been told
+    std::map<QString, size_t> dropsTold_; // the drops told so far, by kind
 };

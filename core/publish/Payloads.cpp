@@ -88,6 +88,11 @@ QByteArray JsonNumber(const QString &text)
     return t.toLatin1();
 }
 
+QString DroppedTopic(const QString &prefix)
+{
+    return prefix + QStringLiteral("/dropped");
+}
+
 QString ChangeTopic(const QString &prefix)
 {
     return prefix + QStringLiteral("/changes");

@@ -17,6 +17,7 @@ QString HealthTopic(const QString &prefix, int block);    // <prefix>/health/01.
 QString AlarmTopic(const QString &prefix);
 QString StatusTopic(const QString &prefix);
 QString ChangeTopic(const QString &prefix); // <prefix>/changes
+QString DroppedTopic(const QString &prefix); // <prefix>/dropped: what the bounds dropped, by kind (retained)
 
 // Whether a channel gets a topic: fitted, and not the cooling half of a heating/cooling pair
 // (its output is published as the heating channel's cooling MV).

@@ -1,5 +1,6 @@
 // The messages waiting for the broker, bounded: alarms are kept before values, and when the
-// bound is reached the oldest values go first. Thread-safe: the user-interface thread adds,
+// bound is reached the oldest values go first. With an event spool, kept messages wait on the
+// disk as well until the broker has them, bounded by the spool's size. Thread-safe: the user-interface thread adds,
 // libmosquitto's loop thread takes.
 #pragma once
 
@@ -7,8 +8,12 @@
 #include <QString>
 #include <cstddef>
 #include <deque>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
+
+class EventSpool;
 
 struct OutgoingMessage {
     QString topic;
@@ -16,17 +21,25 @@ struct OutgoingMessage {
     int qos = 0;
     bool retain = false;
     bool keep = false; // an alarm: dropped only when the queue holds nothing but alarms
+    QString kind = QStringLiteral("value"); // what it is, as drops are counted: value, health, alarm, change
+    uint64_t seq = 0; // a kept message's number in the event spool; 0: not spooled
 };
 
 class PublishQueue {
 public:
     explicit PublishQueue(size_t bound = 2000) : bound_(bound) {}
+    // From now on kept messages wait in the spool too, bounded by its size instead of the
+    // queue's count; the spool's waiting events (from an earlier run) go first.
+    void setSpool(std::shared_ptr<EventSpool> spool);
+    EventSpool *spool() const { return spool_.get(); }
     void push(OutgoingMessage m);
     std::optional<OutgoingMessage> pop();
     void pushFront(OutgoingMessage m); // a message the client could not hand over
     size_t size() const;
     size_t dropped() const; // messages dropped because the bound was reached
     size_t droppedKept() const;
+    // Every message dropped so far, by kind; kinds never dropped are left out.
+    std::map<QString, size_t> droppedByKind() const;
 
 private:
     bool dropOne(); // under the lock
@@ -36,4 +49,6 @@ private:
     size_t bound_;
     size_t dropped_ = 0;
     size_t droppedKept_ = 0;
+    std::map<QString, size_t> droppedByKind_;
+    std::shared_ptr<EventSpool> spool_;
 };

@@ -60,6 +60,13 @@ void Publisher::publishBlock(int block)
 {
     if (!client_ || block < 0 || block >= kBlocks)
         return;
+    // Values are retained; a broker that comes back may have lost them (restarted without its
+    // store), so after every connection each channel goes out once whether it changed or not.
+    if (client_->connects() != connectsSeen_) {
+        connectsSeen_ = client_->connects();
+        lastRaw_.fill(kNotPublished);
+        lastPayload_.fill(QByteArray());
+    }
     QByteArray timeField;
     std::vector<OutgoingMessage> batch;
     for (int ch = block * kChannelsPerBlock; ch < (block + 1) * kChannelsPerBlock; ++ch) {
@@ -81,7 +88,7 @@ void Publisher::publishBlock(int block)
             timeField = ",\"time\":" + JsonString(PLM_INC::clock().now().toString(Qt::ISODate)) + '}';
         lastPayload_[size_t(ch)] = values;
         values.chop(1); // the closing brace; the time goes last
-        batch.push_back({ChannelTopic(prefix_, ch), values + timeField, 0, false, false});
+        batch.push_back({ChannelTopic(prefix_, ch), values + timeField, 0, true, false});
     }
     // One hand-over for the block: the loop thread wakes once, not once per channel.
     client_->publish(std::move(batch));
@@ -99,7 +106,8 @@ void Publisher::publishBlockHealth(int block)
     if (!client_)
         return;
     staleShown_[size_t(block)] = health_.isStale(block);
-    client_->publish({HealthTopic(prefix_, block), HealthPayload(health_, block, true, PLM_INC::clock().now()), 0, false, false});
+    client_->publish({HealthTopic(prefix_, block), HealthPayload(health_, block, true, PLM_INC::clock().now()), 0, true,
+                      false, QStringLiteral("health")});
 }
 
 void Publisher::publishStaleChanges()
@@ -112,11 +120,11 @@ void Publisher::publishStaleChanges()
 void Publisher::publishAlarm(const HistoryEntry &entry)
 {
     if (client_)
-        client_->publish({AlarmTopic(prefix_), AlarmPayload(entry), 1, false, true});
+        client_->publish({AlarmTopic(prefix_), AlarmPayload(entry), 1, false, true, QStringLiteral("alarm")});
 }
 
 void Publisher::publishChange(const SettingChange &change)
 {
     if (client_)
-        client_->publish({ChangeTopic(prefix_), ChangePayload(change, CurrentLoginName()), 1, false, true});
+        client_->publish({ChangeTopic(prefix_), ChangePayload(change, CurrentLoginName()), 1, false, true, QStringLiteral("change")});
 }

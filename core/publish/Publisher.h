@@ -1,6 +1,6 @@
 // What the monitor publishes and when: after every completed poll of a block, the channels of
-// that block whose values changed; every history entry as an alarm event (QoS 1); every few
-// seconds the link health of each block, and a block's at once when its values go stale or
+// that block whose values changed (retained, and every channel again after each connection); every history entry as an alarm event (QoS 1); every few
+// seconds the link health of each block (retained), and a block's at once when its values go stale or
 // good again; every change of the change record as an event (QoS 1); "online" while
 // connected. Nothing received from the broker is ever read: the publisher only sends.
 #pragma once
@@ -59,4 +59,5 @@ private:
     using RawValues = std::array<int32_t, 12>;
     static constexpr RawValues kNotPublished{{-100000}};
     std::array<RawValues, 320> lastRaw_{};
+    int connectsSeen_ = 0; // the client's connections when the values were last published whole
 };

@@ -167,17 +167,22 @@ private slots:
         QVERIFY(!run.err.contains("COM1 at"));
     }
 
-    // A port that appears later: its failure is told with the suffix, its success alone.
+    // A port that appears later: its failure is told with the suffix, its success alone; the
+    // end of the start-up read is no flip of the blocks to stale and back.
     void portThatAppearsIsToldAlone()
     {
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("tty"));
-        GatewayRun run({QStringLiteral("--port"), link});
+        GatewayRun run({QStringLiteral("--port"), link, QStringLiteral("--speed"), QStringLiteral("9600")});
         QVERIFY2(run.waitFor("No such file or directory"), run.err.constData());
-        QProcess sim;
+        QProcess sim; // eight blocks at the line's pace: the start-up read's first values are old at its end
         sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plm870sim"),
-                  {QStringLiteral("--baud"), QStringLiteral("0"), QStringLiteral("--link"), link});
+                  {QStringLiteral("--blocks"), QStringLiteral("0-7"), QStringLiteral("--baud"), QStringLiteral("9600"),
+                   QStringLiteral("--link"), link});
+        QVERIFY(sim.waitForStarted(10000));
         QVERIFY2(run.waitFor("Start-up read done"), run.err.constData());
+        // Every block is polled, none is told stale and good again.
+        QVERIFY(!run.waitFor("stale", 8000));
         const QList<QByteArray> lines = run.err.split('\n');
         const auto answers = std::find_if(lines.begin(), lines.end(), [](const QByteArray &l) { return l.contains("answers on"); });
         QVERIFY2(answers != lines.end(), run.err.constData());

@@ -84,16 +84,19 @@ class TestPublish : public QObject {
     LocalBroker *broker_ = nullptr;
 
 private slots:
-    void initTestCase()
+    // A broker of each test's own: values and health are retained, and one test's must not
+    // answer for the next.
+    void init()
     {
         if (LocalBroker::program().isEmpty())
             QFAIL("mosquitto is not installed: run scripts/install-deps.sh");
         broker_ = new LocalBroker;
         QVERIFY2(broker_->start(), qPrintable(broker_->error()));
     }
-    void cleanupTestCase()
+    void cleanup()
     {
         delete broker_;
+        broker_ = nullptr;
     }
 
     void valuesOfAThreeBlockInstallation_data()

@@ -132,6 +132,7 @@ void Subscriber::onSubscribe(mosquitto *, void *self, int, int, const int *)
     auto *s = static_cast<Subscriber *>(self);
     std::lock_guard<std::mutex> lock(s->mutex_);
     s->subscribed_ = true;
+    ++s->subscriptions_;
 }
 
 void Subscriber::onMessage(mosquitto *, void *self, const mosquitto_message *m)
@@ -168,4 +169,10 @@ QList<ReceivedMessage> Subscriber::on(const QString &topic) const
 bool Subscriber::waitFor(const std::function<bool(const QList<ReceivedMessage> &)> &done, int timeoutMs) const
 {
     return QTest::qWaitFor([&] { return done(messages()); }, timeoutMs);
+}
+
+int Subscriber::subscriptions() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return subscriptions_;
 }

@@ -42,6 +42,7 @@ public:
     Subscriber(int port, const QString &filter, const QByteArray &clientId = "plm870-test-subscriber");
     ~Subscriber();
     bool waitSubscribed(int timeoutMs = 20000);
+    int subscriptions() const; // how often it has subscribed: once per connection
     QList<ReceivedMessage> messages() const;
     QList<ReceivedMessage> on(const QString &topic) const;
     // Waits until `done` holds for the messages so far; false after timeoutMs.
@@ -56,4 +57,5 @@ private:
     mutable std::mutex mutex_;
     QList<ReceivedMessage> messages_;
     bool subscribed_ = false;
+    int subscriptions_ = 0;
 };
