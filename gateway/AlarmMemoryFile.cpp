@@ -5,6 +5,10 @@
 #include "HistoryFile.h"
 #include "HistoryText.h"
 #include "PLM_INC.h"
+#include "QuietLog.h"
+
+#include <QCryptographicHash>
+#include <QPointer>
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +24,24 @@ namespace {
 constexpr int kRecorded = 6; // the AlarmMemory slots that the history records, in its kinds' order
 const char *const kKinds[kRecorded] = {"Alarm1", "Alarm2", "HB", "LP", "UPS", "DOWNS"};
 const QByteArray kHeader = "PLM-870 gateway alarm memory: per channel alarm 1, alarm 2, HB, LP, UPS, DOWNS\n";
+
+// The last line of the file: "sha256 " and the hash of everything before it, in hex.
+const QByteArray kChecksumTag = "sha256 ";
+
+QByteArray checksumLine(const QByteArray &content)
+{
+    return kChecksumTag + QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex() + '\n';
+}
+
+// The content without its checksum line; empty when the line is missing or does not match.
+QByteArray checkedContent(const QByteArray &bytes)
+{
+    const qsizetype last = bytes.lastIndexOf(kChecksumTag);
+    if (last <= 0 || bytes[last - 1] != '\n')
+        return {};
+    const QByteArray content = bytes.left(last);
+    return bytes.mid(last) == checksumLine(content) ? content : QByteArray();
+}
 
 QByteArray memoryBytes()
 {
@@ -72,7 +94,7 @@ bool AlarmMemoryFile::load(QString *why)
                    .arg(path_, f.errorString());
         return false;
     }
-    const QByteArray bytes = f.readAll();
+    const QByteArray bytes = checkedContent(f.readAll());
     const int afterHistory = bytes.indexOf('\n', kHeader.size()) + 1;
     const QList<QByteArray> history = bytes.mid(kHeader.size(), afterHistory - kHeader.size() - 1).split(' ');
     const QList<QByteArray> lines = bytes.mid(afterHistory).split('\n');
@@ -84,15 +106,53 @@ bool AlarmMemoryFile::load(QString *why)
                               return l.size() == kRecorded && l.count('0') + l.count('1') == kRecorded;
                           });
     if (!sound) {
-        *why = QStringLiteral("The alarm memory \"%1\" is not one the gateway wrote: every alarm on is recorded again as turned on.")
+        *why = QStringLiteral("The alarm memory \"%1\" is not one the gateway wrote, or fails its checksum: every alarm "
+                              "on is recorded again as turned on.")
                    .arg(path_);
         return false;
     }
     for (int ch = 0; ch < kChannels; ++ch)
         for (int slot = 0; slot < kRecorded; ++slot)
             AlarmMemory[ch][slot] = lines[ch][slot] == '1' ? -1 : 0;
-    replay(QFileInfo(path_).dir().filePath(QFile::decodeName(history[0])), size);
+    const QString historyPath = QFileInfo(path_).dir().filePath(QFile::decodeName(history[0]));
+    if (!agreesWithHistory(historyPath, size)) {
+        for (int ch = 0; ch < kChannels; ++ch)
+            for (int slot = 0; slot < kRecorded; ++slot)
+                AlarmMemory[ch][slot] = 0;
+        *why = QStringLiteral("The alarm memory \"%1\" does not agree with the history file it names (%2): every alarm "
+                              "on is recorded again as turned on.")
+                   .arg(path_, historyPath);
+        return false;
+    }
+    replay(historyPath, size);
     kept_ = memoryBytes();
+    return true;
+}
+
+// The memory as loaded against the history file it names, up to the size it names: the last
+// line of each condition there must say what the memory says. A history file that is gone
+// (moved away, archived) cannot disagree.
+bool AlarmMemoryFile::agreesWithHistory(const QString &history, qint64 size) const
+{
+    QFile f(history);
+    if (!f.exists())
+        return true;
+    if (!f.open(QIODevice::ReadOnly) || f.size() < size)
+        return false; // shorter than when the memory was written: not the file it names
+    const QHash<QByteArray, Recorded> recorded = recordedLines();
+    QHash<int, bool> last; // ch * kRecorded + slot: on, as the last line up to `size` says
+    while (!f.atEnd()) {
+        const QByteArray line = f.readLine();
+        if (f.pos() > size)
+            break;
+        const int comma = line.indexOf("\",\"");
+        const auto it = comma < 0 ? recorded.end() : recorded.find(line.mid(comma + 1));
+        if (it != recorded.end())
+            last[it->ch * kRecorded + it->slot] = it->on;
+    }
+    for (auto it = last.cbegin(); it != last.cend(); ++it)
+        if ((AlarmMemory[it.key() / kRecorded][it.key() % kRecorded] == -1) != it.value())
+            return false;
     return true;
 }
 
@@ -121,12 +181,21 @@ void AlarmMemoryFile::keep()
     // Made on the disk writer's thread after the history lines of these changes: the history
     // file's size is then where the memory's record ends.
     const QString history = HistoryFileName;
+    QPointer<AlarmMemoryFile> self(this);
     diskWriter().replaceMade(
         path_,
         [history, conditions](const QString &, QString *) {
             const QFileInfo file(history);
-            return kHeader + QFile::encodeName(file.fileName()) + ' ' + QByteArray::number(file.size()) + '\n' + conditions;
+            const QByteArray content =
+                kHeader + QFile::encodeName(file.fileName()) + ' ' + QByteArray::number(file.size()) + '\n' + conditions;
+            return content + checksumLine(content);
         },
         QByteArrayLiteral("the alarm memory"),
-        [](const QString &why) { std::fprintf(stderr, "The alarm memory cannot be kept: %s\n", qPrintable(why)); });
+        [self](const QString &why) {
+            // Tried again at the next look: a restart must not repeat or miss edges for a
+            // memory that never reached the disk.
+            if (self)
+                self->kept_.clear();
+            quietLog().tell(QStringLiteral("alarm memory"), QStringLiteral("The alarm memory cannot be kept: %1").arg(why));
+        });
 }

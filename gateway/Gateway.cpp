@@ -12,6 +12,7 @@
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "Publisher.h"
+#include "QuietLog.h"
 #include "StaleNotices.h"
 
 #include <QDir>
@@ -43,6 +44,9 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     if (!options.speed.isEmpty())
         Prefs::set(QStringLiteral("Speed"), options.speed);
     view_.port = Prefs::get(QStringLiteral("Port"));
+    quietLogFlush_.setInterval(5000);
+    QObject::connect(&quietLogFlush_, &QTimer::timeout, [] { PLM_INC::quietLog().flush(); });
+    quietLogFlush_.start();
 
     const QString history = PLM_INC::DataSubFolder(QStringLiteral("hystory"));
     if (!QDir().mkpath(history)) {

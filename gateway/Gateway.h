@@ -6,6 +6,7 @@
 #include "GatewayView.h"
 
 #include <QString>
+#include <QTimer>
 #include <memory>
 
 class AlarmMemoryFile;
@@ -40,4 +41,5 @@ private:
     std::unique_ptr<modbus::ModbusServer> modbus_;
     std::unique_ptr<AlarmMemoryFile> alarmMemory_;
     QString historyFile_;
+    QTimer quietLogFlush_; // the counts the quiet log holds back, once their minute is over
 };

@@ -1,6 +1,7 @@
 #include "GatewayView.h"
 
 #include "PortChoices.h"
+#include "QuietLog.h"
 
 #include <QFile>
 #include <cerrno>
@@ -33,12 +34,26 @@ GatewayView::GatewayView()
 {
     g_view = this;
     g_previousHandler = qInstallMessageHandler(leaveOutEarlyLinkWarnings);
+    PLM_INC::setPrompter(&prompter_);
 }
 
 GatewayView::~GatewayView()
 {
+    PLM_INC::setPrompter(nullptr);
     qInstallMessageHandler(g_previousHandler);
     g_view = nullptr;
+}
+
+void GatewayView::JournalPrompter::message(const QString &text, const QString &kind)
+{
+    // A lost history line is told with its reason, not with the window's "Check if the alarm
+    // history file is open."
+    QString line = text;
+    if (kind == QLatin1String("history"))
+        line = QStringLiteral("A line of the alarm history file was not written: %1")
+                   .arg(text.section(QLatin1Char('\n'), 1).trimmed());
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    PLM_INC::quietLog().tell(kind.isEmpty() ? line : kind, line);
 }
 
 void GatewayView::setCommErrorNoticeVisible(bool visible)

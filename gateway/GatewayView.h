@@ -2,6 +2,7 @@
 #pragma once
 
 #include "LinkView.h"
+#include "Prompter.h"
 
 class GatewayView : public NullLinkView {
 public:
@@ -24,5 +25,12 @@ public:
     QString port;
 
 private:
+    // The program's messages (a history line not written, a record line lost): to the journal
+    // without the window's hints, quiet when they come in floods.
+    class JournalPrompter : public PLM_INC::ConsolePrompter {
+    public:
+        void message(const QString &text, const QString &kind) override;
+    };
     QString problemShown_;
+    JournalPrompter prompter_;
 };

@@ -1,5 +1,7 @@
 #include "ModbusServer.h"
 
+#include "QuietLog.h"
+
 #include "ModbusReplier.h"
 
 #include <QSocketNotifier>
@@ -188,7 +190,8 @@ void ModbusServer::sayRefused(const QString &why)
     if (refusalToldMs_ >= 0 && now - refusalToldMs_ < kRefusalReportMs)
         return;
     refusalToldMs_ = now;
-    say(QStringLiteral("Modbus TCP: a client was refused: %1 (%2 refused so far)").arg(why).arg(refused_));
+    PLM_INC::quietLog().tell(QStringLiteral("modbus client refused"),
+                             QStringLiteral("Modbus TCP: a client was refused: %1 (%2 refused so far)").arg(why).arg(refused_));
 }
 
 void ModbusServer::readClient(int socket)
@@ -263,7 +266,8 @@ void ModbusServer::dropClient(int socket, const QString &why)
     if (it == clients_.end())
         return;
     if (!why.isEmpty())
-        say(QStringLiteral("Modbus TCP: client %1 dropped: %2").arg(it->second.peer, why));
+        PLM_INC::quietLog().tell(QStringLiteral("modbus client dropped"),
+                                 QStringLiteral("Modbus TCP: client %1 dropped: %2").arg(it->second.peer, why));
     it->second.notifier.reset();
     ::close(socket);
     clients_.erase(it);

@@ -11,6 +11,7 @@
 #include "SimulatedLine.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -158,16 +159,24 @@ private slots:
     }
 
     // A run killed after its history line and before its alarm memory: the next run reads the
-    // line back, so an alarm still on is not recorded again, and one gone off is recorded.
+    // line back, so an alarm still on is not recorded again, and one gone off is recorded. A
+    // memory that fails its checksum, or says otherwise than its history, is not trusted (it
+    // would invent a "turned off" for an alarm the history has off), and the journal says why.
     void alarmMemoryAcrossAKill_data()
     {
         QTest::addColumn<bool>("stillOn");
-        QTest::newRow("still on") << true;
-        QTest::newRow("gone off while away") << false;
+        QTest::addColumn<QString>("memory"); // sound, tampered (Ch001 alarm 1 on), belied (on, history: off)
+        QTest::addColumn<int>("turnedOff");  // lines "Alarm 1 was turned off." of Ch001, both runs
+        QTest::newRow("still on") << true << "sound" << 0;
+        QTest::newRow("gone off while away") << false << "sound" << 1;
+        QTest::newRow("a changed memory") << false << "tampered" << 0;
+        QTest::newRow("a memory its history belies") << false << "belied" << 1;
     }
     void alarmMemoryAcrossAKill()
     {
         QFETCH(bool, stillOn);
+        QFETCH(QString, memory);
+        QFETCH(int, turnedOff);
         SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
         line.server().withModel([stillOn](sim::DeviceModel &m) {
@@ -177,15 +186,24 @@ private slots:
         QTemporaryDir home;
         QDir(home.path()).mkpath(QStringLiteral("hystory"));
         const QByteArray before = "\"PLM-870 Alarm hystory\",\"    Data  : \",\"2026/1/1\"\r\n\"Time\",\"Channel\",\"Contain\"\r\n";
+        const QByteArray on = "\"1:0:0 AM\",\"Ch001\",\"Alarm 1 was turned on.\"\r\n";
+        const QByteArray off = "\"1:0:1 AM\",\"Ch001\",\"Alarm 1 was turned off.\"\r\n";
+        const bool belied = memory == QLatin1String("belied");
         QFile old(home.filePath(QStringLiteral("hystory/2026_1_1_0_0.hys")));
         QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(before + "\"1:0:0 AM\",\"Ch001\",\"Alarm 1 was turned on.\"\r\n");
+        old.write(before + on + (belied ? off : QByteArray()));
         old.close();
-        QFile memory(home.filePath(QStringLiteral("hystory/alarm-memory")));
-        QVERIFY(memory.open(QIODevice::WriteOnly));
-        memory.write("PLM-870 gateway alarm memory: per channel alarm 1, alarm 2, HB, LP, UPS, DOWNS\n2026_1_1_0_0.hys "
-                     + QByteArray::number(before.size()) + '\n' + QByteArray(320, 'x').replace('x', "000000\n"));
-        memory.close();
+        // Sound: written before the line "turned on". Belied: after both lines, saying on.
+        QByteArray content = "PLM-870 gateway alarm memory: per channel alarm 1, alarm 2, HB, LP, UPS, DOWNS\n2026_1_1_0_0.hys "
+                             + QByteArray::number(belied ? old.size() : before.size()) + '\n'
+                             + (belied ? "100000\n" : "000000\n") + QByteArray(319, 'x').replace('x', "000000\n");
+        const QByteArray checksum = "sha256 " + QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex() + '\n';
+        if (memory == QLatin1String("tampered"))
+            content.replace(content.indexOf("\n000000\n"), 8, "\n100000\n"); // after the checksum was made
+        QFile memoryFile(home.filePath(QStringLiteral("hystory/alarm-memory")));
+        QVERIFY(memoryFile.open(QIODevice::WriteOnly));
+        memoryFile.write(content + checksum);
+        memoryFile.close();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("PLM870_HOME"), home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
@@ -201,12 +219,13 @@ private slots:
             }
             return all;
         };
-        QVERIFY2(QTest::qWaitFor([&] { return history().contains("\"Ch002\",\"Alarm 1 was turned on.\""); }, 120000),
+        QVERIFY2(QTest::qWaitFor([&] { return history().count("\"Ch002\",\"Alarm 1 was turned on.\"") == 1; }, 120000),
                  "the gateway recorded nothing");
         ::kill(pid_t(gateway.processId()), SIGTERM);
         QVERIFY(gateway.waitForFinished(30000));
         QCOMPARE(history().count("\"Ch001\",\"Alarm 1 was turned on.\""), 1);
-        QCOMPARE(history().count("\"Ch001\",\"Alarm 1 was turned off.\""), stillOn ? 0 : 1);
+        QCOMPARE(history().count("\"Ch001\",\"Alarm 1 was turned off.\""), turnedOff);
+        QCOMPARE(gateway.readAllStandardError().contains("The alarm memory"), memory != QLatin1String("sound"));
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -204,6 +205,27 @@ private slots:
                                       .arg(taken.serverPort())
                                       .toUtf8()),
                  run.err.constData());
+    }
+
+    // A flood of clients that send garbage is one line in the journal, not one per client.
+    void garbageClientsAreOneLine()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        GatewayRun run({QStringLiteral("--port"), QStringLiteral("/dev/ttyNOPE"), QStringLiteral("--modbus"),
+                        QStringLiteral("127.0.0.1:%1").arg(port)});
+        QVERIFY2(run.waitFor("Modbus TCP: listening"), run.err.constData());
+        for (int i = 0; i < 2000; ++i) {
+            QTcpSocket client;
+            client.connectToHost(QHostAddress::LocalHost, port);
+            QVERIFY(client.waitForConnected(10000));
+            client.write(QByteArray::fromHex("00011234000601030000000a")); // protocol 0x1234
+            QVERIFY(client.state() == QAbstractSocket::UnconnectedState || client.waitForDisconnected(10000));
+        }
+        QVERIFY(!run.waitFor("not Modbus TCP (", 1000)); // no count line before a minute has passed
+        QCOMPARE(run.err.count("not Modbus TCP"), 1);
     }
 
 private:
