@@ -123,8 +123,10 @@ void MqttConnection::run()
             break;
         if (reached)
             delayMs = firstRetryMs;
-        if (!outageTold_) {
-            const QString why = failureReason(rc, err, refusal_);
+        // Told once per outage, and again only when the reason changes (a password revoked:
+        // the connection is lost, then every attempt is refused as not authorised).
+        const QString why = failureReason(rc, err, refusal_);
+        if (!outageTold_ || why != reasonTold_) {
             tell((reached ? QStringLiteral("The connection to the broker %1 was lost: %2.")
                           : QStringLiteral("The broker %1 cannot be reached: %2."))
                      .arg(where(), why)
@@ -132,6 +134,7 @@ void MqttConnection::run()
                                   "connection is tried again, at the longest every %1 s.")
                        .arg(kLongestRetryMs / 1000));
             outageTold_ = true;
+            reasonTold_ = why;
         }
         pause(delayMs);
         if (!reached)

@@ -69,5 +69,6 @@ private:
     // The connection thread's own.
     int refusal_ = 0;        // the broker's answer to the last login; 0: accepted
     bool outageTold_ = false; // the failure of this outage has been told
+    QString reasonTold_;      // and its reason
     std::map<QString, size_t> dropsTold_; // the drops told so far, by kind
 };

@@ -4,6 +4,8 @@
 #include "LocalBroker.h"
 #include "MqttClient.h"
 
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 #include <mutex>
 
@@ -63,6 +65,40 @@ private slots:
         QCOMPARE(told(QStringLiteral("^Connected to the broker 127\\.0\\.0\\.1:%1; publishing$").arg(broker.port())),
                  brokerAtStart ? 2 : 1);
         QCOMPARE(told(outage), 1);
+    }
+
+    // A password revoked on the broker: the connection is closed, then every attempt is refused
+    // as not authorised. Each reason is told once, when it comes.
+    void aRefusalIsToldWhenTheReasonChanges()
+    {
+        notices_.clear();
+        QTcpServer broker; // answers the first CONNECT with "accepted" and closes; then "not authorised"
+        QVERIFY(broker.listen(QHostAddress::LocalHost, 0));
+        int connections = 0;
+        connect(&broker, &QTcpServer::newConnection, [&] {
+            while (QTcpSocket *peer = broker.nextPendingConnection()) {
+                const int n = connections++;
+                connect(peer, &QTcpSocket::readyRead, peer, [peer, n] {
+                    peer->readAll();
+                    peer->write(QByteArray::fromHex(n == 0 ? "20020000" : "20020005"));
+                    peer->flush();
+                    peer->disconnectFromHost();
+                });
+            }
+        });
+        MqttClient client(100, 20);
+        client.setNotice([this](const QString &line) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            notices_ << line;
+        });
+        BrokerSettings s;
+        s.host = QStringLiteral("127.0.0.1");
+        s.port = broker.serverPort();
+        QVERIFY(client.start(s));
+        QVERIFY(QTest::qWaitFor([&] { return connections >= 6; }, 60000));
+        QCOMPARE(told(QStringLiteral("was lost: closed by the broker or the network\\.")), 1);
+        QCOMPARE(told(QStringLiteral("cannot be reached: Connection Refused: not authorised\\.")), 1);
+        QCOMPARE(told(QStringLiteral("broker")), 3); // connected, lost, refused
     }
 };
 
