@@ -15,9 +15,39 @@
 #include "QuietLog.h"
 #include "StaleNotices.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <cstdio>
+
+namespace {
+
+// The gateway's events wait on the disk in its state folder.
+BrokerSettings spooled(BrokerSettings settings)
+{
+    settings.spoolPath = PLM_INC::DataSubFolder(QStringLiteral("spool")) + QStringLiteral("/events.spool");
+    return settings;
+}
+
+bool sameBroker(const BrokerSettings &a, const BrokerSettings &b)
+{
+    return a.host == b.host && a.port == b.port && a.prefix == b.prefix && a.user == b.user && a.password == b.password
+           && a.caFile == b.caFile && a.spoolBytes == b.spoolBytes;
+}
+
+// A certificate renewed in place is a change too.
+QByteArray filesOf(const BrokerSettings &s)
+{
+    QByteArray all;
+    for (const QString &path : {s.caFile}) {
+        QFile f(path);
+        all += (!path.isEmpty() && f.open(QIODevice::ReadOnly)) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                                               : QByteArray("-");
+    }
+    return all;
+}
+
+} // namespace
 
 Gateway::Gateway() = default;
 
@@ -80,9 +110,9 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
         if (publisher_)
             publisher_->publishChange(change);
     });
-    BrokerSettings broker = options.broker.settings;
-    broker.spoolPath = PLM_INC::DataSubFolder(QStringLiteral("spool")) + QStringLiteral("/events.spool");
-    if (options.broker.enabled() && !publisher_->start(broker, error))
+    broker_ = spooled(options.broker.settings);
+    brokerFiles_ = filesOf(broker_);
+    if (options.broker.enabled() && !publisher_->start(broker_, error))
         return false;
     if (options.modbus.enabled()) {
         modbus_ = std::make_unique<modbus::ModbusServer>(
@@ -92,6 +122,35 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     }
     comm_->communicate();
     return true;
+}
+
+void Gateway::reload(const GatewayOptions &options)
+{
+    const auto say = [](const QString &line) {
+        std::fprintf(stderr, "%s\n", qPrintable(line));
+        std::fflush(stderr);
+    };
+    if (!options.error.isEmpty()) {
+        say(QStringLiteral("Reload (SIGHUP) refused: %1 The settings in use stay.").arg(options.error));
+        return;
+    }
+    const BrokerSettings fresh = spooled(options.broker.settings);
+    const QByteArray files = filesOf(fresh);
+    const QString what = QStringLiteral("Reloaded (SIGHUP) the password file, the certificates and the broker settings");
+    if (sameBroker(fresh, broker_) && files == brokerFiles_ && options.broker.enabled() == publisher_->running()) {
+        say(what + QStringLiteral(": nothing changed."));
+        return;
+    }
+    publisher_->stop();
+    broker_ = fresh;
+    brokerFiles_ = files;
+    QString error;
+    if (!options.broker.enabled())
+        say(what + QStringLiteral(": no broker is named now; nothing is published."));
+    else if (!publisher_->start(broker_, &error))
+        say(what + QStringLiteral(": they changed, and cannot be used: %1 Nothing is published.").arg(error));
+    else
+        say(what + QStringLiteral(": they changed; connecting to %1:%2 again.").arg(broker_.host).arg(broker_.port));
 }
 
 void Gateway::stop()

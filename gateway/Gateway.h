@@ -28,6 +28,9 @@ public:
 
     // false with a message when it cannot start.
     bool start(const GatewayOptions &options, QString *error);
+    // SIGHUP: the broker settings, the password and the certificates as `options` give them
+    // now; the publisher connects again when they changed. Says what it did.
+    void reload(const GatewayOptions &options);
     void stop();
     QString historyFile() const { return historyFile_; }
 
@@ -41,5 +44,7 @@ private:
     std::unique_ptr<modbus::ModbusServer> modbus_;
     std::unique_ptr<AlarmMemoryFile> alarmMemory_;
     QString historyFile_;
+    BrokerSettings broker_; // as the publisher was started with
+    QByteArray brokerFiles_; // the CA, certificate and key files' contents then
     QTimer quietLogFlush_; // the counts the quiet log holds back, once their minute is over
 };

@@ -2,6 +2,7 @@
 #include "DiskWriter.h"
 #include "Gateway.h"
 #include "GatewayOptions.h"
+#include "Preferences.h"
 #include "StopSignals.h"
 
 #include <QCoreApplication>
@@ -23,11 +24,17 @@ void hidePasswordArgument(int argc, char **argv)
 // that fails included, ends the gateway here (its destructor: the line thread waited for at
 // most LineThread::kEndWaitMs, a device that does not close left behind) and then goes through
 // the disk's wait in main.
-int serve(QCoreApplication &app, const GatewayOptions &options)
+int serve(QCoreApplication &app, const GatewayOptions &options, const QStringList &arguments)
 {
-    if (!InstallStopSignals(app))
-        std::fprintf(stderr, "The stop signals cannot be caught; stop with SIGKILL only as a last resort.\n");
     Gateway gateway;
+    // The same command line read again: the password file, the certificates and the stored
+    // preferences as they are now.
+    const auto reload = [&gateway, arguments] {
+        Prefs::reopen();
+        gateway.reload(ParseGatewayOptions(arguments));
+    };
+    if (!InstallStopSignals(app, reload))
+        std::fprintf(stderr, "The stop signals cannot be caught; stop with SIGKILL only as a last resort.\n");
     QString error;
     if (!gateway.start(options, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
@@ -42,7 +49,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("plm870-gateway"));
-    const GatewayOptions options = ParseGatewayOptions(app.arguments().mid(1));
+    const QStringList arguments = app.arguments().mid(1); // before the password is blanked out
+    const GatewayOptions options = ParseGatewayOptions(arguments);
     hidePasswordArgument(argc, argv);
     // Nothing has started yet: these two end at once.
     if (options.help) {
@@ -57,7 +65,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "The broker password was given with --password, which every user of this machine "
                              "could read in the process list until now; put it in a file of mode 0600 and give "
                              "--password-file instead.\n");
-    const int rc = serve(app, options);
+    const int rc = serve(app, options, arguments);
     // The history lines still on their way; with the line thread's wait the end stays under 10 s.
     PLM_INC::FinishWritingAtEnd();
     std::fprintf(stderr, "Stopped\n");

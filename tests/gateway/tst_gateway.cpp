@@ -132,6 +132,48 @@ private slots:
         QVERIFY(f.readAll().contains("Alarm 1 was turned on."));
     }
 
+    // SIGHUP reloads: the same password says so and stays connected; a new one in the file
+    // connects again; SIGTERM still ends it cleanly.
+    void sighupReloadsThePassword()
+    {
+        LocalBroker broker;
+        QVERIFY2(broker.start(), qPrintable(broker.error()));
+        QTemporaryDir home;
+        const QString secret = home.filePath(QStringLiteral("password"));
+        const auto writeSecret = [&secret](const QByteArray &word) {
+            QFile f(secret);
+            return f.open(QIODevice::WriteOnly) && f.write(word) == word.size()
+                   && f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        };
+        QVERIFY(writeSecret("first"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PLM870_HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        QProcess gateway;
+        gateway.setProcessEnvironment(env);
+        gateway.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plm870-gateway"),
+                      {QStringLiteral("--port"), QStringLiteral("/dev/ttyNOPE"), QStringLiteral("--broker"),
+                       QStringLiteral("127.0.0.1:%1").arg(broker.port()), QStringLiteral("--user"), QStringLiteral("u"),
+                       QStringLiteral("--password-file"), secret});
+        QByteArray err;
+        const auto waitFor = [&](const QByteArray &text, int times) {
+            return QTest::qWaitFor([&] { err += gateway.readAllStandardError(); return err.count(text) >= times; }, 30000);
+        };
+        QVERIFY2(waitFor("Connected to the broker", 1), err.constData());
+        ::kill(pid_t(gateway.processId()), SIGHUP);
+        QVERIFY2(waitFor("nothing changed.", 1), err.constData());
+        QVERIFY(writeSecret("second"));
+        ::kill(pid_t(gateway.processId()), SIGHUP);
+        QVERIFY2(waitFor("they changed; connecting to 127.0.0.1", 1), err.constData());
+        QVERIFY2(waitFor("Connected to the broker", 2), err.constData());
+        QCOMPARE(gateway.state(), QProcess::Running);
+        ::kill(pid_t(gateway.processId()), SIGTERM);
+        QVERIFY(gateway.waitForFinished(30000));
+        err += gateway.readAllStandardError();
+        QCOMPARE(gateway.exitCode(), 0);
+        QVERIFY2(err.contains("Stopped"), err.constData());
+    }
+
     // The window program's end leaves such a disk behind too: the start-up read's checksum
     // failures are history lines, and the program ends by itself after a screenshot.
     void theWindowProgramLeavesASilentDiskBehind()
