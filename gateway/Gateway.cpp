@@ -32,14 +32,14 @@ BrokerSettings spooled(BrokerSettings settings)
 bool sameBroker(const BrokerSettings &a, const BrokerSettings &b)
 {
     return a.host == b.host && a.port == b.port && a.prefix == b.prefix && a.user == b.user && a.password == b.password
-           && a.caFile == b.caFile && a.spoolBytes == b.spoolBytes;
+           && a.caFile == b.caFile && a.certFile == b.certFile && a.keyFile == b.keyFile && a.spoolBytes == b.spoolBytes;
 }
 
 // A certificate renewed in place is a change too.
 QByteArray filesOf(const BrokerSettings &s)
 {
     QByteArray all;
-    for (const QString &path : {s.caFile}) {
+    for (const QString &path : {s.caFile, s.certFile, s.keyFile}) {
         QFile f(path);
         all += (!path.isEmpty() && f.open(QIODevice::ReadOnly)) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
                                                                : QByteArray("-");

@@ -36,6 +36,8 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
     QString user = stored(kMqttUserKey);
     QString password = stored(kMqttPasswordKey);
     QString caFile = stored(kMqttCaFileKey);
+    QString certFile = stored(kMqttCertFileKey);
+    QString keyFile = stored(kMqttKeyFileKey);
     QString modbusListen = stored(modbus::kModbusListenKey);
     QString passwordGiven;
     QString passwordFile;
@@ -44,7 +46,8 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
                            {"--broker", &broker},     {"--prefix", &prefix},
                            {"--user", &user},         {"--password", &passwordGiven},
                            {"--password-file", &passwordFile}, {"--ca-file", &caFile},
-                           {"--modbus", &modbusListen}, {"--spool-mb", &spoolMb}};
+                           {"--modbus", &modbusListen}, {"--spool-mb", &spoolMb},
+                           {"--cert", &certFile},     {"--key", &keyFile}};
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
@@ -106,9 +109,12 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
         o.error = QStringLiteral("The speed \"%1\" is not 9600 or 19200.").arg(o.speed);
         return o;
     }
-    o.broker = CheckBrokerSettings(broker, brokerPort, prefix, user, password, caFile);
+    o.broker = CheckBrokerSettings(broker, brokerPort, prefix, user, password, caFile, certFile, keyFile);
     if (!o.broker.error.isEmpty())
         o.error = o.broker.error;
+    // The key is a secret like the password: judged the same way.
+    if (o.error.isEmpty() && o.broker.enabled() && !o.broker.settings.keyFile.isEmpty())
+        CheckSecretHolder(o.broker.settings.keyFile, QStringLiteral("The key file %1").arg(o.broker.settings.keyFile), &o.error);
     if (!spoolMb.isEmpty()) {
         bool ok = false;
         const double mb = spoolMb.toDouble(&ok);
@@ -126,12 +132,15 @@ QString GatewayUsage()
         "Usage: plm870-gateway [--port COM1|COM2|DEVICE] [--speed 9600|19200]\n"
         "                      [--broker HOST[:PORT]] [--prefix PREFIX]\n"
         "                      [--user USER] [--password-file FILE] [--ca-file FILE]\n"
+        "                      [--cert FILE --key FILE]\n"
         "                      [--modbus [HOST:]PORT] [--spool-mb SIZE]\n"
         "Polls the PLM-870 installation on the serial port, keeps the alarm history file,\n"
         "publishes values, alarms and link health to the broker and, with --modbus, answers\n"
         "Modbus TCP reads from its image (read-only; default port 502). --password-file reads the\n"
         "broker password from a file only its owner can read (--password PASSWORD works too, but\n"
-        "every user of the machine can see it). Options not given are read from the monitor's\n"
+        "every user of the machine can see it). --cert and --key give the client certificate for a\n"
+        "TLS broker that asks for one; the key file is judged like the password file. Options not\n"
+        "given are read from the monitor's\n"
         "preferences. Alarm events and changes wait for the broker in a spool in the state\n"
         "folder of at most --spool-mb megabytes (100 unless given; the oldest go beyond it).\n"
         "Stops cleanly on SIGTERM or SIGINT.\n");

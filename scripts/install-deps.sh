@@ -7,7 +7,7 @@ packages=(build-essential ccache cmake ninja-build pkg-config qt6-base-dev qt6-s
           libmosquitto-dev mosquitto
           dpkg-dev lintian desktop-file-utils appstream librapidcheck-dev valgrind
           libmodbus-dev mbpoll python3-pymodbus python3-serial-asyncio
-          libacl1-dev acl libxtst-dev systemd openssl)
+          libacl1-dev acl libxtst-dev systemd openssl libssl-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -3,9 +3,11 @@
 #include "Preferences.h"
 
 #include <QFileInfo>
+#include <utility>
 
 BrokerSettingsResult CheckBrokerSettings(const QString &host, const QString &port, const QString &prefix,
-                                         const QString &user, const QString &password, const QString &caFile)
+                                         const QString &user, const QString &password, const QString &caFile,
+                                         const QString &certFile, const QString &keyFile)
 {
     BrokerSettingsResult r;
     BrokerSettings &s = r.settings;
@@ -13,6 +15,8 @@ BrokerSettingsResult CheckBrokerSettings(const QString &host, const QString &por
     s.user = user;
     s.password = password;
     s.caFile = caFile.trimmed();
+    s.certFile = certFile.trimmed();
+    s.keyFile = keyFile.trimmed();
     if (!prefix.trimmed().isEmpty())
         s.prefix = prefix.trimmed();
     if (s.host.isEmpty())
@@ -35,6 +39,20 @@ BrokerSettingsResult CheckBrokerSettings(const QString &host, const QString &por
         r.error = QStringLiteral("The CA file \"%1\" cannot be read. Nothing is published.").arg(s.caFile);
         return r;
     }
+    if (s.certFile.isEmpty() != s.keyFile.isEmpty()) {
+        r.error = QStringLiteral("A client certificate needs its key file, and a key file its certificate. Nothing is published.");
+        return r;
+    }
+    if (!s.certFile.isEmpty() && s.caFile.isEmpty()) {
+        r.error = QStringLiteral("A client certificate is used with TLS only: name the CA file too. Nothing is published.");
+        return r;
+    }
+    for (const auto &[file, what] : {std::pair<QString, const char *>{s.certFile, "certificate"}, {s.keyFile, "key"}}) {
+        if (!file.isEmpty() && !QFileInfo(file).isReadable()) {
+            r.error = QStringLiteral("The %1 file \"%2\" cannot be read. Nothing is published.").arg(QLatin1String(what), file);
+            return r;
+        }
+    }
     if (s.user.isEmpty() && !s.password.isEmpty()) {
         r.error = QStringLiteral("A broker password needs a user name. Nothing is published.");
         return r;
@@ -46,7 +64,7 @@ BrokerSettingsResult ReadBrokerSettings()
 {
     const auto get = [](const char *key) { return Prefs::get(QString::fromLatin1(key)); };
     return CheckBrokerSettings(get(kMqttHostKey), get(kMqttPortKey), get(kMqttPrefixKey), get(kMqttUserKey),
-                               get(kMqttPasswordKey), get(kMqttCaFileKey));
+                               get(kMqttPasswordKey), get(kMqttCaFileKey), get(kMqttCertFileKey), get(kMqttKeyFileKey));
 }
 
 bool StoreBrokerSettings(const BrokerSettings &s, QString *why)
@@ -59,6 +77,8 @@ bool StoreBrokerSettings(const BrokerSettings &s, QString *why)
     Prefs::set(QString::fromLatin1(kMqttUserKey), s.user);
     Prefs::set(QString::fromLatin1(kMqttPasswordKey), s.password);
     Prefs::set(QString::fromLatin1(kMqttCaFileKey), s.caFile);
+    Prefs::set(QString::fromLatin1(kMqttCertFileKey), s.certFile);
+    Prefs::set(QString::fromLatin1(kMqttKeyFileKey), s.keyFile);
     Prefs::sync();
     return true;
 }

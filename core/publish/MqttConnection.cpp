@@ -1,5 +1,6 @@
 #include "MqttConnection.h"
 
+#include "BrokerCertificate.h"
 #include "EventSpool.h"
 #include "Payloads.h"
 
@@ -12,6 +13,9 @@
 #include <cstring>
 #include <mosquitto.h>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -40,7 +44,16 @@ QString failureReason(int rc, int err, int refusal)
         return QString::fromLocal8Bit(gai_strerror(err));
     if (rc == MOSQ_ERR_CONN_LOST) // the end of the stream or a reset
         return QStringLiteral("closed by the broker or the network");
+    if (rc == MqttConnection::kNoAnswer || rc == MOSQ_ERR_KEEPALIVE)
+        return QStringLiteral("no answer within %1 s").arg(MqttConnection::kAttemptMs / 1000);
     return withoutFullStop(mosquitto_strerror(rc));
+}
+
+void onLibraryLog(mosquitto *, void *self, int level, const char *text)
+{
+    // The library tells what OpenSSL said only in its log: the last words are the reason.
+    if ((level & MOSQ_LOG_ERR) && std::strncmp(text, "OpenSSL Error", 13) == 0)
+        static_cast<MqttConnection *>(self)->noteTlsError(QString::fromLocal8Bit(text));
 }
 
 } // namespace
@@ -74,6 +87,7 @@ bool MqttConnection::setUp(const BrokerSettings &s, QString *error)
     mosquitto_connect_callback_set(mosq, &MqttConnection::onConnect);
     mosquitto_disconnect_callback_set(mosq, &MqttConnection::onDisconnect);
     mosquitto_publish_callback_set(mosq, &MqttConnection::onPublish);
+    mosquitto_log_callback_set(mosq, onLibraryLog);
     const QByteArray statusTopic = StatusTopic(s.prefix).toUtf8();
     if (mosquitto_will_set(mosq, statusTopic.constData(), 7, "offline", 1, true) != MOSQ_ERR_SUCCESS)
         return fail(QStringLiteral("The topic prefix \"%1\" is not usable.").arg(s.prefix));
@@ -82,9 +96,14 @@ bool MqttConnection::setUp(const BrokerSettings &s, QString *error)
         mosquitto_username_pw_set(mosq, u.constData(), s.password.isEmpty() ? nullptr : p.constData());
     }
     if (!s.caFile.isEmpty()) {
-        const QByteArray ca = s.caFile.toLocal8Bit();
-        if (mosquitto_tls_set(mosq, ca.constData(), nullptr, nullptr, nullptr, nullptr) != MOSQ_ERR_SUCCESS)
-            return fail(QStringLiteral("The CA file \"%1\" cannot be used.").arg(s.caFile));
+        const QByteArray ca = s.caFile.toLocal8Bit(), cert = s.certFile.toLocal8Bit(), key = s.keyFile.toLocal8Bit();
+        const bool client = !s.certFile.isEmpty();
+        if (mosquitto_tls_set(mosq, ca.constData(), nullptr, client ? cert.constData() : nullptr,
+                              client ? key.constData() : nullptr, nullptr) != MOSQ_ERR_SUCCESS)
+            return fail(client ? QStringLiteral("The CA file \"%1\", the certificate \"%2\" or its key \"%3\" cannot be used "
+                                                "(a key that does not match its certificate, or one protected by a passphrase).")
+                                     .arg(s.caFile, s.certFile, s.keyFile)
+                               : QStringLiteral("The CA file \"%1\" cannot be used.").arg(s.caFile));
     }
     return true;
 }
@@ -96,6 +115,7 @@ void MqttConnection::run()
     while (!stopAsked) {
         const int connectsBefore = connects;
         refusal_ = 0;
+        noteTlsError(QString());
         errno = 0;
         // The first attempt names the broker; later ones reuse the name and look it up again.
         int rc = attempts++ == 0 ? mosquitto_connect_async(mosq, host.constData(), settings.port, kKeepAliveSeconds)
@@ -103,7 +123,11 @@ void MqttConnection::run()
         int err = errno;
         if (rc == MOSQ_ERR_SUCCESS) {
             bool disconnecting = false;
+            const auto started = std::chrono::steady_clock::now();
+            bool givenUp = false; // by attemptFailed, which says why in rc and err
             while ((rc = mosquitto_loop(mosq, kLoopMs, 1)) == MOSQ_ERR_SUCCESS) {
+                if (!connected && !stopAsked && (givenUp = attemptFailed(started, &rc, &err)))
+                    break;
                 if (!stopAsked)
                     continue;
                 if (!connected)
@@ -115,7 +139,8 @@ void MqttConnection::run()
                     disconnecting = true;
                 }
             }
-            err = errno;
+            if (!givenUp)
+                err = errno;
         }
         const bool reached = connects != connectsBefore;
         connected = false;
@@ -125,7 +150,7 @@ void MqttConnection::run()
             delayMs = firstRetryMs;
         // Told once per outage, and again only when the reason changes (a password revoked:
         // the connection is lost, then every attempt is refused as not authorised).
-        const QString why = failureReason(rc, err, refusal_);
+        const QString why = tlsReason(failureReason(rc, err, refusal_), rc, reached);
         if (!outageTold_ || why != reasonTold_) {
             tell((reached ? QStringLiteral("The connection to the broker %1 was lost: %2.")
                           : QStringLiteral("The broker %1 cannot be reached: %2."))
@@ -143,6 +168,57 @@ void MqttConnection::run()
     std::lock_guard<std::mutex> lock(stateMutex_);
     ended_ = true;
     changed_.notify_all();
+}
+
+// While an attempt waits for the broker's answer: a connection the system refused or broke (a
+// TLS handshake does not notice it by itself) ends it at once, and no answer within kAttemptMs
+// ends it too, so that TLS keeps the back-off of plain TCP instead of waiting out the keep-alive.
+bool MqttConnection::attemptFailed(std::chrono::steady_clock::time_point started, int *rc, int *err)
+{
+    tcp_info info{};
+    socklen_t len = sizeof info;
+    const int fd = mosquitto_socket(mosq);
+    if (fd >= 0 && ::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &len) == 0 && info.tcpi_state == TCP_CLOSE) {
+        // The TLS layer took the socket's error with its first write; a plain connection says it.
+        const int error = BrokerConnectError(settings.host, settings.port, kAttemptMs);
+        *rc = error != 0 ? MOSQ_ERR_ERRNO : MOSQ_ERR_CONN_LOST;
+        *err = error;
+        return true;
+    }
+    if (std::chrono::steady_clock::now() - started < std::chrono::milliseconds(kAttemptMs))
+        return false;
+    *rc = kNoAnswer;
+    return true;
+}
+
+void MqttConnection::noteTlsError(const QString &line)
+{
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    tlsError_ = line;
+}
+
+// A TLS failure in words an administrator can act on: the broker's certificate examined on a
+// connection of its own (its name, its CA, its dates), or what the broker's alert said.
+QString MqttConnection::tlsReason(const QString &plain, int rc, bool reached)
+{
+    QString openSsl;
+    {
+        std::lock_guard<std::mutex> lock(stateMutex_);
+        openSsl.swap(tlsError_);
+    }
+    if (settings.caFile.isEmpty() || (openSsl.isEmpty() && rc != MOSQ_ERR_TLS) || reached)
+        return plain;
+    if (openSsl.contains(QLatin1String("certificate required")))
+        return QStringLiteral("the broker requires a client certificate (--cert and --key, or Certificate and Key file in "
+                              "the broker settings)");
+    if (openSsl.contains(QLatin1String("certificate verify failed")) || rc == MOSQ_ERR_TLS) {
+        const QString problem = BrokerCertificateProblem(settings.host, settings.port, settings.caFile, kAttemptMs);
+        if (!problem.isEmpty())
+            return problem;
+    }
+    // "OpenSSL Error[0]: error:0A000418:SSL routines::tlsv1 alert unknown ca": the words after the codes.
+    const QString words = openSsl.section(QLatin1Char(':'), -1).trimmed();
+    return words.isEmpty() ? plain : QStringLiteral("TLS: %1").arg(words);
 }
 
 void MqttConnection::pause(int ms)

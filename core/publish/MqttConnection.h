@@ -21,6 +21,9 @@ struct MqttConnection {
     using Notice = std::function<void(const QString &line)>;
 
     static constexpr int kLongestRetryMs = 30000;
+    // An attempt that has no answer from the broker this long is given up (then the back-off).
+    static constexpr int kAttemptMs = 5000;
+    static constexpr int kNoAnswer = -1000; // the rc of such an attempt
     // How many messages may be with the library, not yet written or acknowledged.
     static constexpr int kInFlight = 200;
 
@@ -33,6 +36,7 @@ struct MqttConnection {
     bool setUp(const BrokerSettings &settings, QString *error);
     void run(); // the connection thread: connect, serve, wait, connect again, until asked to stop
     void drain(); // hands queued messages to the library while connected and below kInFlight
+    void noteTlsError(const QString &line); // the library's log line of what OpenSSL said
     void askToStop();
     bool waitEnded(std::chrono::milliseconds limit);
 
@@ -60,6 +64,8 @@ private:
     void pause(int ms);
 
     void tellDrops();
+    bool attemptFailed(std::chrono::steady_clock::time_point started, int *rc, int *err);
+    QString tlsReason(const QString &plain, int rc, bool reached);
 
     std::mutex drainMutex_;
     std::map<int, uint64_t> spooledOfMid_; // under drainMutex_: the spool numbers of messages with the library
@@ -70,5 +76,6 @@ private:
     int refusal_ = 0;        // the broker's answer to the last login; 0: accepted
     bool outageTold_ = false; // the failure of this outage has been told
     QString reasonTold_;      // and its reason
+    QString tlsError_;        // under stateMutex_: OpenSSL's words in the library's log, this attempt
     std::map<QString, size_t> dropsTold_; // the drops told so far, by kind
 };

@@ -72,6 +72,24 @@ private slots:
         QCOMPARE(o.broker.settings.password, error.isEmpty() ? QStringLiteral("s3cret") : QString());
     }
 
+    // The client key is a secret too: a key others may read is refused, named, with its mode.
+    void aKeyOthersMayReadIsRefused()
+    {
+        Prefs::set(QString::fromLatin1(kMqttPasswordKey), QString()); // an earlier case's
+        Prefs::sync();
+        QTemporaryDir dir;
+        const QString key = dir.filePath(QStringLiteral("client.key")), cert = dir.filePath(QStringLiteral("client.crt"));
+        for (const QString &path : {key, cert}) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("-") == 1);
+        }
+        QVERIFY(::chmod(QFile::encodeName(key).constData(), 0644) == 0);
+        const GatewayOptions o = ParseGatewayOptions(
+            {"--broker", "127.0.0.1", "--ca-file", cert, "--cert", cert, "--key", key});
+        QVERIFY2(o.error.contains(QStringLiteral("The key file %1 may be read by others (mode 0644)").arg(key)),
+                 qPrintable(o.error));
+    }
+
     // A FIFO nobody writes to would hold the start for ever if it were opened to wait for a writer.
     void aFifoIsRefusedWithoutWaiting()
     {

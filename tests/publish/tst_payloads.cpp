@@ -275,14 +275,25 @@ private slots:
         QTest::addColumn<QString>("caFile");
         QTest::addColumn<bool>("enabled");
         QTest::addColumn<QString>("errorStart"); // empty: no message
-        QTest::newRow("nothing named: off, no message") << "" << "abc" << "" << "" << "" << "" << false << "";
-        QTest::newRow("host alone: default port") << "127.0.0.1" << "" << "" << "" << "" << "" << true << "";
-        QTest::newRow("port not a number") << "127.0.0.1" << "18x3" << "" << "" << "" << "" << false << "The broker port";
-        QTest::newRow("port out of range") << "127.0.0.1" << "70000" << "" << "" << "" << "" << false << "The broker port";
-        QTest::newRow("wildcard prefix") << "127.0.0.1" << "1883" << "plant/#" << "" << "" << "" << false << "The topic prefix";
-        QTest::newRow("missing CA file") << "127.0.0.1" << "8883" << "p" << "" << "" << "/nonexistent/ca.crt" << false << "The CA file";
-        QTest::newRow("password without user") << "127.0.0.1" << "1883" << "p" << "" << "secret" << "" << false << "A broker password";
-        QTest::newRow("user and password") << "broker.plant" << "1883" << "line/2" << "u" << "p" << "" << true << "";
+        QTest::addColumn<QString>("certFile");
+        QTest::addColumn<QString>("keyFile");
+        QTest::newRow("nothing named: off, no message") << "" << "abc" << "" << "" << "" << "" << false << "" << "" << "";
+        QTest::newRow("host alone: default port") << "127.0.0.1" << "" << "" << "" << "" << "" << true << "" << "" << "";
+        QTest::newRow("port not a number") << "127.0.0.1" << "18x3" << "" << "" << "" << "" << false << "The broker port" << "" << "";
+        QTest::newRow("port out of range") << "127.0.0.1" << "70000" << "" << "" << "" << "" << false << "The broker port" << "" << "";
+        QTest::newRow("wildcard prefix") << "127.0.0.1" << "1883" << "plant/#" << "" << "" << "" << false << "The topic prefix" << "" << "";
+        QTest::newRow("missing CA file") << "127.0.0.1" << "8883" << "p" << "" << "" << "/nonexistent/ca.crt" << false << "The CA file" << "" << "";
+        QTest::newRow("password without user") << "127.0.0.1" << "1883" << "p" << "" << "secret" << "" << false << "A broker password" << "" << "";
+        QTest::newRow("user and password") << "broker.plant" << "1883" << "line/2" << "u" << "p" << "" << true << "" << "" << "";
+        const QString readable = QCoreApplication::applicationFilePath();
+        QTest::newRow("certificate without its key") << "127.0.0.1" << "8883" << "p" << "" << "" << readable << false
+                                                     << "A client certificate needs its key" << readable << "";
+        QTest::newRow("certificate without TLS") << "127.0.0.1" << "8883" << "p" << "" << "" << "" << false
+                                                 << "A client certificate is used with TLS only" << readable << readable;
+        QTest::newRow("missing key file") << "127.0.0.1" << "8883" << "p" << "" << "" << readable << false << "The key file"
+                                          << readable << "/nonexistent/client.key";
+        QTest::newRow("CA, certificate and key") << "127.0.0.1" << "8883" << "p" << "" << "" << readable << true << ""
+                                                 << readable << readable;
     }
     void brokerSettings()
     {
@@ -294,7 +305,9 @@ private slots:
         QFETCH(QString, caFile);
         QFETCH(bool, enabled);
         QFETCH(QString, errorStart);
-        const BrokerSettingsResult r = CheckBrokerSettings(host, port, prefix, user, password, caFile);
+        QFETCH(QString, certFile);
+        QFETCH(QString, keyFile);
+        const BrokerSettingsResult r = CheckBrokerSettings(host, port, prefix, user, password, caFile, certFile, keyFile);
         QCOMPARE(r.enabled(), enabled);
         if (errorStart.isEmpty())
             QVERIFY2(r.error.isEmpty(), qPrintable(r.error));

@@ -37,6 +37,9 @@ SubDisp_Broker::SubDisp_Broker(QWidget *parent) : QDialog(parent)
     Text_Password->setEchoMode(QLineEdit::Password);
     Text_CAFile = field(this, "Text_CAFile", QStringLiteral("TLS CA file"));
     Text_CAFile->setPlaceholderText(QStringLiteral("empty: no TLS"));
+    Text_CertFile = field(this, "Text_CertFile", QStringLiteral("TLS client certificate file"));
+    Text_CertFile->setPlaceholderText(QStringLiteral("empty: none (the broker does not ask for one)"));
+    Text_KeyFile = field(this, "Text_KeyFile", QStringLiteral("TLS client key file"));
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Host"), Text_Host);
@@ -45,6 +48,8 @@ SubDisp_Broker::SubDisp_Broker(QWidget *parent) : QDialog(parent)
     form->addRow(QStringLiteral("User"), Text_User);
     form->addRow(QStringLiteral("Password"), Text_Password);
     form->addRow(QStringLiteral("CA file"), Text_CAFile);
+    form->addRow(QStringLiteral("Certificate"), Text_CertFile);
+    form->addRow(QStringLiteral("Key file"), Text_KeyFile);
     auto *note = new QLabel(QStringLiteral("The monitor only publishes; nothing received from the broker changes a setting."), this);
     note->setWordWrap(true);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -68,6 +73,8 @@ void SubDisp_Broker::openWindow()
     Text_User->setText(r.settings.user);
     Text_Password->setText(r.settings.password);
     Text_CAFile->setText(r.settings.caFile);
+    Text_CertFile->setText(r.settings.certFile);
+    Text_KeyFile->setText(r.settings.keyFile);
     show();
     raise();
 }
@@ -75,7 +82,8 @@ void SubDisp_Broker::openWindow()
 void SubDisp_Broker::Command_OK_Click()
 {
     const BrokerSettingsResult r = CheckBrokerSettings(Text_Host->text(), Text_Port->text(), Text_Prefix->text(),
-                                                       Text_User->text(), Text_Password->text(), Text_CAFile->text());
+                                                       Text_User->text(), Text_Password->text(), Text_CAFile->text(),
+                                                       Text_CertFile->text(), Text_KeyFile->text());
     if (!r.error.isEmpty()) {
         PLM_INC::prompter().message(r.error, QStringLiteral("broker"));
         return;

@@ -21,6 +21,8 @@ public:
     QLineEdit *Text_User = nullptr;
     QLineEdit *Text_Password = nullptr;
     QLineEdit *Text_CAFile = nullptr;
+    QLineEdit *Text_CertFile = nullptr;
+    QLineEdit *Text_KeyFile = nullptr;
 
 signals:
     void applied(); // new settings stored: publishing restarts with them

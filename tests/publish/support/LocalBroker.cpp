@@ -69,9 +69,9 @@ bool LocalBroker::start()
     if (!f.open(QIODevice::WriteOnly))
         return false;
     f.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\npersistence true\npersistence_location %2/\n"
-                           "log_dest none\nmax_queued_messages 100000\n")
+                           "log_dest none\nmax_queued_messages 100000\n%3\n")
                 .arg(port_)
-                .arg(dir_.path())
+                .arg(dir_.path(), listenerOptions_)
                 .toLocal8Bit());
     f.close();
     process_.setProgram(program());

@@ -17,6 +17,9 @@ class LocalBroker {
 public:
     LocalBroker();
     ~LocalBroker();
+    // Lines added to the broker's configuration from the next start on (TLS: cafile, certfile,
+    // keyfile, require_certificate).
+    void setListenerOptions(const QString &lines) { listenerOptions_ = lines; }
     bool start(); // on the same port every time
     void stop();  // a clean stop; the broker saves its sessions
     int port() const { return port_; }
@@ -28,6 +31,7 @@ private:
     QProcess process_;
     int port_ = 0;
     QString error_;
+    QString listenerOptions_;
 };
 
 struct ReceivedMessage {
