@@ -11,6 +11,8 @@
 #include "WriteData.h"
 #include "WriteProblemText.h"
 
+#include <algorithm>
+
 using namespace PLM_INC;
 
 namespace {
@@ -33,20 +35,24 @@ bool blockPresent(int block)
 
 // What the controller held of the item before this try of a write: the counts at its first try
 // (a try that got no reply may have arrived, and a read since may have found its value), except
-// where a read since found a value that neither those counts nor this try carry: the unit set
-// that itself, and the record has it already.
+// where a read since found a value that neither those counts nor this try carry (the unit set
+// that itself, and the record has it already), and unknown where an unanswered write of
+// another value is still unconfirmed.
 BlockCounts beforeOfTry(const LinkRequestJob &request, const QString &item, int block, const QString &data)
 {
     const BlockCounts now = CountsOf(item, block);
-    if (!request.firstBefore)
-        return now;
-    BlockCounts before = *request.firstBefore;
+    BlockCounts before = request.firstBefore ? *request.firstBefore : now;
+    const BlockUnanswered unanswered = UnansweredOf(item, block);
     const std::string sent = data.toStdString();
-    for (size_t c = 0; c < before.size(); ++c) {
-        if (!now[c] || now[c] == before[c] || 4 * c + 4 > sent.size())
-            continue;
-        if (tobrel::DecodeValue(std::string_view(sent).substr(4 * c, 4)) != *now[c])
+    for (size_t c = 0; c < before.size() && 4 * c + 4 <= sent.size(); ++c) {
+        const std::optional<int16_t> count = tobrel::DecodeValue(std::string_view(sent).substr(4 * c, 4));
+        if (request.firstBefore && now[c] && now[c] != before[c] && count != *now[c])
             before[c] = now[c];
+        // An unanswered write of another value may have arrived: what the controller held is
+        // not known, and the record says so rather than leave out a change it may have made.
+        const std::vector<int16_t> &maybe = unanswered[c];
+        if (std::any_of(maybe.begin(), maybe.end(), [&](int16_t v) { return v != count; }))
+            before[c].reset();
     }
     return before;
 }

@@ -247,6 +247,21 @@ inline const std::vector<Regression> &Regressions()
            {Kind::Wait, 22, 421, 627}, {Kind::Wait, 6, 334, 226}, {Kind::Edit, 47, 734, 719},
            {Kind::Edit, 715, 821, 736}, {Kind::Wait, 27, 351, 101}, {Kind::PanelChange, 616, 0x12, 626},
            {Kind::Wait, 18, 261, 362}}}},
+        {"a transfer write acknowledged after an unanswered one of another value was recorded from the "
+         "confirmed value, so the change it may have made had no line (seed 8858116760359499172)",
+         {{1}, 19200, 114400987u, {11, 2, 11, 6, 0, 2}, 1049555793u, -1, true},
+         {{{Kind::Select, 594, 347, 652}, {Kind::ReadsFail, 107, 212, 15}, {Kind::Edit, 63, 795, 974},
+           {Kind::Edit, 682, 460, 126}, {Kind::Wait, 19, 313, 695}, {Kind::PanelChange, 543, 0x8, 376},
+           {Kind::SendBlock, 13, 95, 357}, {Kind::PanelChange, 469, 0x1a, 611},
+           {Kind::ToggleOutput, 556, 316, 169}, {Kind::ToggleOutput, 646, 697, 825},
+           {Kind::Edit, 224, 139, 817}, {Kind::PanelChange, 106, 0xe, 463}, {Kind::Wait, 19, 522, 191},
+           {Kind::PanelChange, 568, 0x13, 99}, {Kind::SendChannel, 834, 87, 17},
+           {Kind::PanelChange, 698, 0x1, 221}, {Kind::Unplug, 99, 591, 181},
+           {Kind::SendChannel, 775, 856, 157}, {Kind::SendBlock, 59, 834, 802}, {Kind::Wait, 28, 441, 175},
+           {Kind::Edit, 776, 852, 247}, {Kind::Wait, 10, 999, 447}, {Kind::Select, 810, 812, 286},
+           {Kind::Wait, 14, 954, 58}, {Kind::Wait, 3, 871, 181}, {Kind::SendBlock, 989, 479, 662},
+           {Kind::ToggleAutoTuning, 547, 18, 519}, {Kind::ToggleOutput, 871, 251, 145},
+           {Kind::Wait, 19, 667, 177}, {Kind::Wait, 2, 179, 925}}}},
     };
     return kept;
 }
