@@ -87,7 +87,6 @@ bool MqttConnection::setUp(const BrokerSettings &s, QString *error)
     mosquitto_connect_callback_set(mosq, &MqttConnection::onConnect);
     mosquitto_disconnect_callback_set(mosq, &MqttConnection::onDisconnect);
     mosquitto_publish_callback_set(mosq, &MqttConnection::onPublish);
-    mosquitto_log_callback_set(mosq, onLibraryLog);
     const QByteArray statusTopic = StatusTopic(s.prefix).toUtf8();
     if (mosquitto_will_set(mosq, statusTopic.constData(), 7, "offline", 1, true) != MOSQ_ERR_SUCCESS)
         return fail(QStringLiteral("The topic prefix \"%1\" is not usable.").arg(s.prefix));
@@ -116,6 +115,9 @@ void MqttConnection::run()
         const int connectsBefore = connects;
         refusal_ = 0;
         noteTlsError(QString());
+        // The library's log only while an attempt waits: once connected, formatting a line per
+        // packet for nobody would cost every publish.
+        mosquitto_log_callback_set(mosq, onLibraryLog);
         errno = 0;
         // The first attempt names the broker; later ones reuse the name and look it up again.
         int rc = attempts++ == 0 ? mosquitto_connect_async(mosq, host.constData(), settings.port, kKeepAliveSeconds)
@@ -308,6 +310,7 @@ void MqttConnection::onConnect(mosquitto *mosq, void *self, int rc)
     // it sends again by itself.
     c->inFlight = 0;
     c->connected = true;
+    mosquitto_log_callback_set(mosq, nullptr);
     if (c->outageTold_ || c->connects == 0)
         c->tell(QStringLiteral("Connected to the broker %1; publishing").arg(c->where()));
     c->outageTold_ = false;
