@@ -78,6 +78,28 @@ private slots:
         QCOMPARE(m_win->publisher->running(), stored && !host.isEmpty());
     }
 
+    // The client certificate and key as the operator gives them: stored, and shown again.
+    void clientCertificateIsStoredAndShown()
+    {
+        const QString file = QCoreApplication::applicationFilePath(); // any readable file
+        m_win->menuAction(QStringLiteral("mnuBroker"))->trigger();
+        SubDisp_Broker *d = m_win->subDispBroker;
+        d->Text_Host->setText(QStringLiteral("127.0.0.1"));
+        d->Text_Port->setText(QStringLiteral("1"));
+        d->Text_CAFile->setText(file);
+        d->Text_CertFile->setText(file);
+        d->Command_OK_Click(); // a certificate without its key
+        QCOMPARE(m_env->prompter.messages,
+                 QStringList{"A client certificate needs its key file, and a key file its certificate. Nothing is published."});
+        d->Text_KeyFile->setText(file);
+        d->Command_OK_Click();
+        QVERIFY(!d->isVisible());
+        QCOMPARE(Prefs::get(QString::fromLatin1(kMqttKeyFileKey)), file);
+        d->Text_CertFile->clear();
+        d->openWindow();
+        QCOMPARE(d->Text_CertFile->text(), file);
+    }
+
     void storedSettingsStartPublishingOnce_data()
     {
         QTest::addColumn<QString>("port");
