@@ -1,7 +1,7 @@
 #include "EventSpool.h"
 
 #include "DiskWriter.h"
-#include "PublishQueue.h"
+#include "OutgoingMessage.h"
 
 #include <QFile>
 #include <QList>
