@@ -349,18 +349,14 @@ void MqttConnection::onPublish(mosquitto *, void *self, int mid)
 void MqttConnection::tellDrops()
 {
     const std::map<QString, size_t> drops = queue.droppedByKind();
-    QByteArray json = "{";
     QStringList counts;
-    for (const char *kind : {"alarm", "change", "health", "value"}) {
-        const auto it = drops.find(QString::fromLatin1(kind));
-        const size_t n = it == drops.end() ? 0 : it->second;
-        json += (json.size() > 1 ? ",\"" : "\"") + QByteArray(kind) + "\":" + QByteArray::number(qulonglong(n));
-        const auto told = dropsTold_.find(QString::fromLatin1(kind));
+    for (const auto &[kind, n] : drops) {
+        const auto told = dropsTold_.find(kind);
         const size_t before = told == dropsTold_.end() ? 0 : told->second;
         if (n > before)
-            counts << QStringLiteral("%1 %2").arg(n - before).arg(QString::fromLatin1(kind));
+            counts << QStringLiteral("%1 %2").arg(n - before).arg(kind);
     }
-    json += '}';
+    const QByteArray json = DroppedPayload(drops);
     const QByteArray topic = DroppedTopic(settings.prefix).toUtf8();
     mosquitto_publish(mosq, nullptr, topic.constData(), int(json.size()), json.constData(), 1, true);
     if (!counts.isEmpty())

@@ -93,6 +93,17 @@ QString DroppedTopic(const QString &prefix)
     return prefix + QStringLiteral("/dropped");
 }
 
+QByteArray DroppedPayload(const std::map<QString, size_t> &drops)
+{
+    QByteArray json = "{";
+    for (const char *kind : {"alarm", "change", "health", "value"}) {
+        const auto it = drops.find(QString::fromLatin1(kind));
+        json += (json.size() > 1 ? ",\"" : "\"") + QByteArray(kind)
+                + "\":" + QByteArray::number(qulonglong(it == drops.end() ? 0 : it->second));
+    }
+    return json + '}';
+}
+
 QString ChangeTopic(const QString &prefix)
 {
     return prefix + QStringLiteral("/changes");

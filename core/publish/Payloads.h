@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <map>
 
 class LinkHealth;
 struct HistoryEntry;
@@ -18,6 +19,8 @@ QString AlarmTopic(const QString &prefix);
 QString StatusTopic(const QString &prefix);
 QString ChangeTopic(const QString &prefix); // <prefix>/changes
 QString DroppedTopic(const QString &prefix); // <prefix>/dropped: what the bounds dropped, by kind (retained)
+// {"alarm":0,"change":0,"health":0,"value":1520}: every kind, 0 when none was dropped.
+QByteArray DroppedPayload(const std::map<QString, size_t> &drops);
 
 // Whether a channel gets a topic: fitted, and not the cooling half of a heating/cooling pair
 // (its output is published as the heating channel's cooling MV).

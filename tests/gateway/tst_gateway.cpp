@@ -20,6 +20,20 @@
 #include <QtTest>
 #include <csignal>
 
+namespace {
+
+// The gateway with a home (history, preferences) of the test's own.
+void startGateway(QProcess &gateway, const QTemporaryDir &home, const QStringList &args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PLM870_HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    gateway.setProcessEnvironment(env);
+    gateway.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plm870-gateway"), args);
+}
+
+} // namespace
+
 class TestGateway : public QObject {
     Q_OBJECT
 private slots:
@@ -146,12 +160,8 @@ private slots:
                    && f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         };
         QVERIFY(writeSecret("first"));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("PLM870_HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         QProcess gateway;
-        gateway.setProcessEnvironment(env);
-        gateway.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plm870-gateway"),
+        startGateway(gateway, home,
                       {QStringLiteral("--port"), QStringLiteral("/dev/ttyNOPE"), QStringLiteral("--broker"),
                        QStringLiteral("127.0.0.1:%1").arg(broker.port()), QStringLiteral("--user"), QStringLiteral("u"),
                        QStringLiteral("--password-file"), secret});
@@ -246,12 +256,8 @@ private slots:
         QVERIFY(memoryFile.open(QIODevice::WriteOnly));
         memoryFile.write(content + checksum);
         memoryFile.close();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("PLM870_HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         QProcess gateway;
-        gateway.setProcessEnvironment(env);
-        gateway.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plm870-gateway"),
+        startGateway(gateway, home,
                       {QStringLiteral("--port"), QStringLiteral("COM1"), QStringLiteral("--speed"), QStringLiteral("9600")});
         const auto history = [&home] {
             QByteArray all;
