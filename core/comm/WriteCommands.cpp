@@ -82,10 +82,12 @@ void WriteCommands::writeItem(int block, const QString &item, std::shared_ptr<co
             return;
         }
         const BlockCounts before = beforeOfTry(*request, item, block, *data);
+        const std::vector<FieldValue> passengers = PassengerValues(item, block, *data, asked);
         // An unanswered one-item write is recorded when it is given up, not at each try.
         const bool lastTry = !oneItem || request->tries + 1 >= kWriteTries;
         host_.transact(block, Command::Write, item, *data,
-                       [this, item, block, data = *data, then, asked, before, lastTry, origin = request->origin](const QString &reply) {
+                       [this, item, block, data = *data, then, asked, passengers, before, lastTry,
+                        origin = request->origin](const QString &reply) {
             const ReplyKind kind = ClassifyReply(reply);
             // Taken: the controller holds what was sent. Unanswered: it may hold the values
             // asked, which later writes carry while they are the operator's last word.
@@ -103,6 +105,8 @@ void WriteCommands::writeItem(int block, const QString &item, std::shared_ptr<co
                                                                   : WriteOutcome::NoReply;
             if (outcome != WriteOutcome::NoReply || lastTry)
                 recordWrite(item, block, asked, before, origin, outcome);
+            if (outcome == WriteOutcome::Taken)
+                recordWrite(item, block, passengers, before, origin, outcome);
             if (then)
                 then(outcome);
         });

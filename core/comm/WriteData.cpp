@@ -11,6 +11,16 @@ using namespace PLM_INC;
 
 namespace {
 
+// A value sent in a write the controller did not answer, while it is the operator's last word
+// for the channel: the controller may hold it already.
+std::optional<int16_t> currentSentCount(const ItemInfo &info, int ch)
+{
+    const std::optional<SentValue> sent = SentCount(info.field, ch);
+    if (sent && sent->asked != 0 && PendingRequests.isCurrent({info.field, ch, 0, sent->asked}))
+        return sent->count;
+    return std::nullopt;
+}
+
 // The count a channel's field goes out with: the value asked for it, else the controller's
 // own, else (never read) the image's.
 int16_t countFor(const ItemInfo &info, int ch, const std::vector<FieldValue> &asked)
@@ -19,11 +29,8 @@ int16_t countFor(const ItemInfo &info, int ch, const std::vector<FieldValue> &as
                                   [&](const FieldValue &v) { return v.field == info.field && v.channel == ch; });
     if (own != asked.end())
         return ToDevice(info, ch, own->value);
-    // A value sent in a write the controller did not answer is carried while it is the
-    // operator's last word for the channel: the controller may hold it already.
-    if (const std::optional<SentValue> sent = SentCount(info.field, ch);
-        sent && sent->asked != 0 && PendingRequests.isCurrent({info.field, ch, 0, sent->asked}))
-        return sent->count;
+    if (const std::optional<int16_t> sent = currentSentCount(info, ch))
+        return *sent;
     if (const std::optional<int16_t> held = ControllerCount(info.field, ch))
         return *held;
     return ToDevice(info, ch, (*info.field)[ch]);
@@ -72,6 +79,33 @@ void NoteWrittenCounts(const QString &item, int block, const QString &data)
     for (int c = 0; c < kChannelsPerBlock; ++c)
         if (const auto count = countInData(text, c))
             NoteControllerCount(info->field, block * kChannelsPerBlock + c, *count);
+}
+
+std::vector<FieldValue> PassengerValues(const QString &item, int block, const QString &data,
+                                       const std::vector<FieldValue> &asked)
+{
+    std::vector<FieldValue> passengers;
+    const ItemInfo *info = ItemByCode(item);
+    if (!info || !info->field)
+        return passengers;
+    const std::string text = data.toStdString();
+    for (int c = 0; c < kChannelsPerBlock; ++c) {
+        const int ch = block * kChannelsPerBlock + c;
+        const auto count = countInData(text, c);
+        const bool own = std::any_of(asked.begin(), asked.end(),
+                                     [&](const FieldValue &v) { return v.field == info->field && v.channel == ch; });
+        if (!count || own || currentSentCount(*info, ch))
+            continue;
+        const std::vector<int16_t> maybe = UnansweredCounts(info->field, ch);
+        if (std::none_of(maybe.begin(), maybe.end(), [&](int16_t v) { return v != *count; }))
+            continue;
+        try {
+            passengers.push_back({info->field, ch, ToDisplay(*info, ch, *count), 0});
+        } catch (const ConversionError &) {
+            // a count with no display value has no line to show
+        }
+    }
+    return passengers;
 }
 
 void NoteUnansweredCounts(const QString &item, int block, const QString &data, const std::vector<FieldValue> &asked)

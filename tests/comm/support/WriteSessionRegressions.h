@@ -262,6 +262,29 @@ inline const std::vector<Regression> &Regressions()
            {Kind::Wait, 14, 954, 58}, {Kind::Wait, 3, 871, 181}, {Kind::SendBlock, 989, 479, 662},
            {Kind::ToggleAutoTuning, 547, 18, 519}, {Kind::ToggleOutput, 871, 251, 145},
            {Kind::Wait, 19, 667, 177}, {Kind::Wait, 2, 179, 925}}}},
+        {"a write for another channel carried a channel's confirmed value while an unanswered write of "
+         "another value was out; its acknowledgement confirmed that value, so the channel's own write "
+         "later made no line (seed 5425126348313778455)",
+         {{0, 2}, 19200, 1761241634u, {7, 6, 5, 15, 6, 5}, 1524298123u, 0, true},
+         {{{Kind::PanelChange, 523, 0x2, 245}, {Kind::ReadsFail, 148, 99, 254},
+           {Kind::ToggleOutput, 613, 737, 584}, {Kind::ToggleAutoTuning, 618, 376, 367},
+           {Kind::PanelChange, 492, 0x10, 959}, {Kind::Edit, 728, 168, 112}, {Kind::Select, 133, 325, 792},
+           {Kind::Wait, 15, 644, 822}, {Kind::ToggleOutput, 524, 552, 176},
+           {Kind::ToggleOutput, 845, 514, 332}, {Kind::Wait, 1, 35, 960}, {Kind::SendAll, 579, 15, 969},
+           {Kind::Edit, 904, 262, 900}, {Kind::Edit, 274, 489, 186}, {Kind::SendChannel, 363, 722, 743},
+           {Kind::ReadsFail, 623, 253, 167}, {Kind::ToggleOutput, 96, 905, 273},
+           {Kind::SendChannel, 645, 325, 974}, {Kind::Wait, 9, 438, 497}, {Kind::Wait, 10, 307, 562},
+           {Kind::Select, 997, 477, 592}, {Kind::SendChannel, 470, 866, 162},
+           {Kind::PanelChange, 883, 0x5, 596}, {Kind::Edit, 920, 66, 470}, {Kind::ToggleOutput, 96, 51, 385},
+           {Kind::ToggleAutoTuning, 58, 493, 904}, {Kind::Wait, 7, 759, 574}, {Kind::Edit, 236, 460, 202},
+           {Kind::Wait, 26, 626, 567}, {Kind::Unplug, 989, 172, 47}, {Kind::PanelChange, 238, 0x2, 945},
+           {Kind::SendBlock, 368, 884, 288}, {Kind::Wait, 12, 437, 876}, {Kind::Wait, 3, 51, 568},
+           {Kind::Wait, 6, 792, 260}, {Kind::Wait, 4, 159, 818}, {Kind::ToggleOutput, 545, 344, 704},
+           {Kind::PanelChange, 168, 0xe, 780}, {Kind::SendBlock, 346, 173, 966}, {Kind::Edit, 588, 483, 805},
+           {Kind::BlockDies, 442, 16, 655}, {Kind::Edit, 503, 918, 370}, {Kind::Wait, 5, 578, 56},
+           {Kind::Unplug, 524, 195, 92}, {Kind::PanelChange, 882, 0x4, 195}, {Kind::Select, 507, 61, 693},
+           {Kind::Wait, 9, 159, 918}, {Kind::SendChannel, 205, 135, 668}, {Kind::ToggleOutput, 373, 472, 735},
+           {Kind::Edit, 313, 870, 803}}}},
     };
     return kept;
 }
