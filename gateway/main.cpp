@@ -47,6 +47,7 @@ int serve(QCoreApplication &app, const GatewayOptions &options, const QStringLis
 
 int main(int argc, char **argv)
 {
+    PLM_INC::IgnoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("plm870-gateway"));
     const QStringList arguments = app.arguments().mid(1); // before the password is blanked out

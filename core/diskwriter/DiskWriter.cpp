@@ -1,6 +1,7 @@
 #include "DiskWriter.h"
 
 #include "FileCodePage.h"
+#include "FileLock.h"
 #include "LineAppend.h"
 #include "WholeFile.h"
 
@@ -10,6 +11,7 @@
 #include <QMetaObject>
 #include <algorithm>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <mutex>
@@ -98,10 +100,16 @@ void DiskWriter::State::run()
             const QByteArray bytes = current.make ? current.make(current.path, &why) : current.line;
             if (why.isEmpty())
                 WriteWholeFile(current.path, bytes, &why);
-        } else {
-            const QByteArray line = current.make ? current.make(current.path, &why) : current.line;
+        } else if (current.make) {
+            // A made line is chained to what the file ends with: no other process may append
+            // between reading that and this line being on the disk (nor after a failed line,
+            // while it is cut off again).
+            const FileLock lock(current.path);
+            const QByteArray line = current.make(current.path, &why);
             if (why.isEmpty())
                 why = AppendLineToDisk(current.path, line, step ? step : DiskWriter::syncToDisk);
+        } else {
+            why = AppendLineToDisk(current.path, current.line, step ? step : DiskWriter::syncToDisk);
         }
         lock.lock();
         busy = false;
@@ -268,6 +276,13 @@ DiskWriter &diskWriter()
 {
     static DiskWriter writer;
     return writer;
+}
+
+void IgnoreFileSizeSignal()
+{
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 void FinishWritingAtEnd()

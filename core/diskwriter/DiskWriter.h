@@ -60,7 +60,8 @@ public:
     // at once; `description` and `failed` as for appendMade().
     void replaceMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed);
     // Queues a line that `make` gives when its turn comes; `description` stands for it where a
-    // line that was not written is told (finish()).
+    // line that was not written is told (finish()). The file is locked (FileLock.h) from `make`
+    // to the line being on the disk.
     void appendMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed);
     // Blocks until every queued line is written and runs the failures of those that were not
     // (tests that read the files).
@@ -91,6 +92,11 @@ private:
 
 // The program's writer.
 DiskWriter &diskWriter();
+
+// At the start of either program: a write beyond the file-size limit (ulimit -f) fails with its
+// reason, told like any other failed write, instead of ending the program (SIGXFSZ) in the
+// middle of a line.
+void IgnoreFileSizeSignal();
 
 // The end of either program (the window program and the gateway), while the application still
 // exists: the program's writer gets kEndWait for the lines still on their way, and each line it

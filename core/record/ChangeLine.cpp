@@ -36,7 +36,28 @@ bool isHexHash(const QByteArray &text)
     return true;
 }
 
+// A text a spreadsheet would run as a formula (or one that starts with the guard itself).
+bool needsGuard(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.front();
+    if (c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('@') || c == QLatin1Char('\''))
+        return true;
+    return c == QLatin1Char('-') && !(text.size() > 1 && text[1].isDigit());
+}
+
 } // namespace
+
+QString GuardedChangeText(const QString &text)
+{
+    return needsGuard(text) ? QLatin1Char('\'') + text : text;
+}
+
+QString UnguardedChangeText(const QString &text)
+{
+    return text.startsWith(QLatin1Char('\'')) && needsGuard(text.mid(1)) ? text.mid(1) : text;
+}
 
 QString ChangeFileName(const QDate &month)
 {
@@ -66,8 +87,9 @@ QStringList ChangeFieldTexts(const SettingChange &change, const QString &user, c
     texts << FileStampText(at.toLocalTime(), locale)
           << at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODate)
           << QString::number(change.channel / kChannelsPerBlock + 1) << QString::number(change.channel + 1)
-          << change.item << ItemNameOnPages(change.item) << change.before << change.after
-          << ChangeOriginText(change.origin) << (change.user.isEmpty() ? user : change.user)
+          << change.item << ItemNameOnPages(change.item) << GuardedChangeText(change.before)
+          << GuardedChangeText(change.after) << ChangeOriginText(change.origin)
+          << GuardedChangeText(change.user.isEmpty() ? user : change.user)
           << WriteOutcomeText(change.outcome);
     return texts;
 }

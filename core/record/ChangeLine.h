@@ -39,6 +39,12 @@ extern const QByteArray kChangeChainStart;
 QString ChangeFileName(const QDate &month);
 bool IsChangeFileName(const QString &name);
 
+// A text field as the file holds it: one a spreadsheet would run as a formula ("=", "+", "@",
+// or "-" not followed by a digit) gets a leading "'", as does one that starts with "'"
+// already; UnguardedChangeText gives the text back.
+QString GuardedChangeText(const QString &text);
+QString UnguardedChangeText(const QString &text);
+
 // The column line, with its line end.
 QByteArray ChangeColumnLine();
 // The texts of a change's fields, the hash left out.

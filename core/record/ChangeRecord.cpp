@@ -17,16 +17,15 @@ namespace PLM_INC {
 
 QString CurrentLoginName()
 {
-    for (const char *variable : {"USER", "LOGNAME", "USERNAME"}) {
-        const QString name = qEnvironmentVariable(variable);
-        if (!name.isEmpty())
-            return name;
-    }
 #ifdef Q_OS_UNIX
-    if (const passwd *entry = getpwuid(getuid()); entry && entry->pw_name)
+    // The account the process runs as: no variable of the environment can name someone else.
+    if (const passwd *entry = getpwuid(geteuid()); entry && entry->pw_name)
         return QString::fromLocal8Bit(entry->pw_name);
+    return QStringLiteral("uid %1").arg(geteuid());
+#else
+    const QString name = qEnvironmentVariable("USERNAME");
+    return name.isEmpty() ? QStringLiteral("unknown") : name;
 #endif
-    return QStringLiteral("unknown");
 }
 
 QString ChangeRecordFolder()

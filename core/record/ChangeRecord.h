@@ -13,8 +13,8 @@
 
 namespace PLM_INC {
 
-// The login name of the user running the program (USER, LOGNAME, then the password database;
-// USERNAME on Windows); "unknown" when none is found.
+// The account the program runs as, from the password database by its effective user id ("uid
+// 1234" when the database has none); USERNAME on Windows ("unknown" when unset).
 QString CurrentLoginName();
 
 // The data folder's "changes" folder, beside "logging" and "hystory".

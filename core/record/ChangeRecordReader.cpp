@@ -50,37 +50,43 @@ bool isoTime(const QString &text, QDateTime *at, qint64 *utcMs)
     return true;
 }
 
-bool rowFromFields(const QStringList &fields, ChangeRow *row)
-{
-    if (fields.size() != kChangeColumns)
-        return false;
-    bool blockOk = false;
-    bool channelOk = false;
-    const int channel = fields[kChangeChannel].toInt(&channelOk) - 1;
-    const int block = fields[kChangeBlock].toInt(&blockOk) - 1;
-    if (!blockOk || !channelOk || channel < 0 || channel >= kChannels || block != channel / kChannelsPerBlock)
-        return false;
-    SettingChange &c = row->change;
-    if (!ChangeOriginFromText(fields[kChangeOrigin], &c.origin) || !WriteOutcomeFromText(fields[kChangeOutcome], &c.outcome))
-        return false;
-    if (!isoTime(fields[kChangeIsoTime], &c.at, &row->utcMs))
-        return false;
-    c.channel = channel;
-    c.item = fields[kChangeItem];
-    c.before = fields[kChangeBefore];
-    c.after = fields[kChangeAfter];
-    c.user = fields[kChangeWho];
-    row->stamp = fields[kChangeTime];
-    row->itemName = fields[kChangeItemName];
-    return true;
-}
-
 QString readFailure(const QString &path, const QString &reason)
 {
     return QStringLiteral("Cannot read \"%1\": %2.").arg(QDir::toNativeSeparators(path), reason);
 }
 
 } // namespace
+
+QString ChangeRowFromFields(const QStringList &fields, ChangeRow *row)
+{
+    if (fields.size() != kChangeColumns)
+        return QStringLiteral("it does not hold the fields of a change.");
+    bool blockOk = false;
+    bool channelOk = false;
+    const int channel = fields[kChangeChannel].toInt(&channelOk) - 1;
+    const int block = fields[kChangeBlock].toInt(&blockOk) - 1;
+    if (!blockOk || block < 0 || block >= kBlocks)
+        return QStringLiteral("its block \"%1\" is not one of 1 to 16.").arg(fields[kChangeBlock]);
+    if (!channelOk || channel < 0 || channel >= kChannels)
+        return QStringLiteral("its channel \"%1\" is not one of 1 to 320.").arg(fields[kChangeChannel]);
+    if (block != channel / kChannelsPerBlock)
+        return QStringLiteral("channel %1 is not a channel of block %2.").arg(channel + 1).arg(block + 1);
+    SettingChange &c = row->change;
+    if (!ChangeOriginFromText(fields[kChangeOrigin], &c.origin))
+        return QStringLiteral("its origin \"%1\" is none the program records.").arg(fields[kChangeOrigin]);
+    if (!WriteOutcomeFromText(fields[kChangeOutcome], &c.outcome))
+        return QStringLiteral("its outcome \"%1\" is none the program records.").arg(fields[kChangeOutcome]);
+    if (!isoTime(fields[kChangeIsoTime], &c.at, &row->utcMs))
+        return QStringLiteral("its ISO time \"%1\" is no time.").arg(fields[kChangeIsoTime]);
+    c.channel = channel;
+    c.item = fields[kChangeItem];
+    c.before = UnguardedChangeText(fields[kChangeBefore]);
+    c.after = UnguardedChangeText(fields[kChangeAfter]);
+    c.user = UnguardedChangeText(fields[kChangeWho]);
+    row->stamp = fields[kChangeTime];
+    row->itemName = fields[kChangeItemName];
+    return QString();
+}
 
 bool ChangeFilter::matches(const ChangeRow &row) const
 {
@@ -111,7 +117,7 @@ bool ChangeRecordReader::appendFile(const QString &path, QString *why)
         return false;
     }
     m_files << path;
-    const QString text = FileTextDecoder(bytes)(bytes);
+    const QString text = FromFileCodePage(bytes); // the record is written in the files' code page only
     qsizetype start = 0;
     int number = 0;
     while (start < text.size()) {
@@ -123,7 +129,7 @@ bool ChangeRecordReader::appendFile(const QString &path, QString *why)
         if (stop > start && text.at(stop - 1) == QLatin1Char('\r'))
             --stop;
         ChangeRow row;
-        if (rowFromFields(SplitChangeFields(text.mid(start, stop - start)), &row)) {
+        if (ChangeRowFromFields(SplitChangeFields(text.mid(start, stop - start)), &row).isEmpty()) {
             row.file = path;
             row.line = number;
             m_rows.push_back(std::move(row));

@@ -22,6 +22,10 @@ struct ChangeRow {
     qint64 utcMs = 0;     // change.at in ms since 1970 UTC, for the date filter
 };
 
+// The row of a change line's fields; "" when they are those of a change, else what is wrong
+// with them (a block, channel, origin, outcome or time the program never writes).
+QString ChangeRowFromFields(const QStringList &fields, ChangeRow *row);
+
 struct ChangeFilter {
     int block = -1;   // 0..15; -1 every block
     int channel = -1; // global 0..319; -1 every channel

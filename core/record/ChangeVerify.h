@@ -1,23 +1,48 @@
-// The check of a change record file: the column line first, then every line carrying the hash
-// that follows from the line before it, each line ended with CR LF.
+// The check of the change record: in each file the column line first, then every line carrying
+// the hash that follows from the line before it, ended with CR LF, its fields those of a change.
+// The check goes on past a line that does not follow the way the writer does (from the hash
+// that line carries, or past an unfinished line from the hash before it), so it names every
+// such line, not only the first. Given folders, it checks each month file in them and names a
+// month missing between two that have files.
 #pragma once
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace PLM_INC {
 
+struct ChangeLineProblem {
+    int line = 0; // counted from 1 (the column line)
+    QString why;  // what is wrong with it
+    QString text; // the line as the file holds it, without its line end
+};
+
 struct ChangeFileCheck {
+    QString path;
     bool ok = false;
-    int changes = 0;  // the change lines that follow the chain (all of them when ok)
-    int badLine = 0;  // the first line that does not follow, counted from 1 (the column line)
-    QString badText;  // that line as the file holds it, without its line end
-    QString why;      // what is wrong with it, or why the file cannot be read
+    int changes = 0;                          // the change lines that follow the chain
+    std::vector<ChangeLineProblem> problems;  // every line that does not follow, in file order
+    QString why;                              // the whole file: why it cannot be read, or is no record
+};
+
+struct ChangeRecordCheck {
+    std::vector<ChangeFileCheck> files; // in the order given; a folder's months oldest first
+    QStringList missingMonths;          // "2026_11.csv": none between two month files of a folder
+    QStringList refused;                // what was given and is neither a file nor a folder, and why
+    bool ok() const;                    // every file follows and nothing was refused
 };
 
 ChangeFileCheck VerifyChangeFile(const QString &path);
-// For the operator and the command line: "<file>: OK, 1234 changes." or
-// "<file>: line 57 does not follow: <why>" and the line.
-QString ChangeCheckText(const QString &path, const ChangeFileCheck &check);
+// Files and folders, as the command line or the window gives them.
+ChangeRecordCheck VerifyChangeRecord(const QStringList &paths);
+
+// For the operator and the command line, one result line per file:
+// "<file>: OK, 1234 changes follow the chain." or "<file>: 2 lines do not follow, 1230
+// changes follow the chain." and, under it, each such line: "  line 57 does not follow: <why>"
+// and the line itself.
+QString ChangeCheckText(const ChangeFileCheck &check);
+QStringList ChangeRecordCheckLines(const ChangeRecordCheck &check);
+QString MissingMonthText(const QString &path);
 
 } // namespace PLM_INC

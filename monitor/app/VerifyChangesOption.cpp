@@ -3,6 +3,7 @@
 #include "ChangeVerify.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdio>
 #include <cstring>
 
@@ -11,14 +12,27 @@ std::optional<int> RunVerifyChangesOption(int argc, const char *const *argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--verify-changes") != 0)
             continue;
-        if (i + 1 >= argc) {
-            std::fprintf(stderr, "--verify-changes needs the change record file to check.\n");
+        // Every file and folder after the option, up to the next option.
+        QStringList paths;
+        for (int j = i + 1; j < argc && std::strncmp(argv[j], "--", 2) != 0; ++j)
+            paths << QString::fromLocal8Bit(argv[j]);
+        if (paths.isEmpty()) {
+            std::fprintf(stderr, "--verify-changes needs the change record files or folders to check.\n");
             return 1;
         }
-        const QString path = QString::fromLocal8Bit(argv[i + 1]);
-        const PLM_INC::ChangeFileCheck check = PLM_INC::VerifyChangeFile(path);
-        std::fprintf(check.ok ? stdout : stderr, "%s\n", PLM_INC::ChangeCheckText(path, check).toLocal8Bit().constData());
-        return check.ok ? 0 : 1;
+        const PLM_INC::ChangeRecordCheck check = PLM_INC::VerifyChangeRecord(paths);
+        // A file that follows on standard output, one that does not (and what was refused) on
+        // standard error, each in the order given.
+        const auto print = [](std::FILE *out, const QString &text) {
+            std::fprintf(out, "%s\n", text.toLocal8Bit().constData());
+        };
+        for (const QString &refused : check.refused)
+            print(stderr, refused);
+        for (const PLM_INC::ChangeFileCheck &file : check.files)
+            print(file.ok ? stdout : stderr, PLM_INC::ChangeCheckText(file));
+        for (const QString &month : check.missingMonths)
+            print(stdout, PLM_INC::MissingMonthText(month));
+        return check.ok() ? 0 : 1;
     }
     return std::nullopt;
 }

@@ -13,6 +13,7 @@ int main(int argc, char *argv[])
     // A check of the change record needs no window (and no display).
     if (const std::optional<int> rc = RunVerifyChangesOption(argc, argv))
         return *rc;
+    PLM_INC::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("PLM870_Monitor"));
     QApplication::setQuitOnLastWindowClosed(false);

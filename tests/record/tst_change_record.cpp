@@ -1,11 +1,14 @@
-// The change record file byte by byte, its hash chain and the check that names the first line
-// that does not follow, a restart that continues the chain, and the reader's filters.
+// The change record file byte by byte, its hash chain and the check that names every line that
+// does not follow, a restart that continues the chain, texts a spreadsheet would run, two
+// processes writing one file, and the reader's filters.
 #include "ChangeLine.h"
 #include "ChangeRecordReader.h"
 #include "ChangeVerify.h"
 #include "RecordFixture.h"
 
+#include <QProcess>
 #include <QTest>
+#include <memory>
 
 using namespace PLM_INC;
 using O = ChangeOrigin;
@@ -36,32 +39,46 @@ private slots:
         QVERIFY(f.failures.isEmpty());
     }
 
-    void checkNamesTheFirstLineThatDoesNotFollow_data()
+    // Each tamper of a file of four changes (lines 2 to 5), and the lines the check names: every
+    // one that does not follow, the check going on as the writer does. "<cut>" cuts the file
+    // short there; "<forge>" appends a line hashed right whose fields are `to`'s.
+    void checkNamesEveryLineThatDoesNotFollow_data()
     {
         QTest::addColumn<QByteArray>("from");
         QTest::addColumn<QByteArray>("to");
-        QTest::addColumn<int>("badLine");
+        QTest::addColumn<QList<int>>("bad");
         QTest::addColumn<int>("changes");
-        QTest::newRow("intact") << QByteArray() << QByteArray() << 0 << 4;
-        QTest::newRow("a value changed") << QByteArray("\"160.5\"") << QByteArray("\"165.5\"") << 2 << 0;
-        QTest::newRow("a line removed") << QByteArray("\"b2\",\"setting") << QByteArray() << 3 << 1;
-        QTest::newRow("who changed") << QByteArray("J\xfcrgen\",\"no reply") << QByteArray("Anna\",\"no reply") << 4 << 2;
-        QTest::newRow("last line cut short") << QByteArray("\"at the unit\"") << QByteArray("<cut>") << 5 << 3;
-        QTest::newRow("column line changed") << QByteArray("\"Who\"") << QByteArray("\"User\"") << 1 << 0;
+        QTest::newRow("intact") << QByteArray() << QByteArray() << QList<int>{} << 4;
+        QTest::newRow("a value changed") << QByteArray("\"160.5\"") << QByteArray("\"165.5\"") << QList<int>{2} << 3;
+        QTest::newRow("two values changed") << QByteArray("\"150.0\"") << QByteArray("\"155.0\"") << QList<int>{2, 4} << 2;
+        QTest::newRow("a line removed") << QByteArray("\"b2\",\"setting") << QByteArray() << QList<int>{3} << 2;
+        QTest::newRow("who changed") << QByteArray("J\xfcrgen\",\"no reply") << QByteArray("Anna\",\"no reply") << QList<int>{4} << 3;
+        QTest::newRow("last line cut short") << QByteArray("\"at the unit\"") << QByteArray("<cut>") << QList<int>{5} << 3;
+        QTest::newRow("column line changed") << QByteArray("\"Who\"") << QByteArray("\"User\"") << QList<int>{1} << 0;
+        QTest::newRow("a forged block 99") << QByteArray("<forge>") << QByteArray("\"99\",\"41\"") << QList<int>{6} << 4;
+        QTest::newRow("a forged channel of another block") << QByteArray("<forge>") << QByteArray("\"3\",\"61\"") << QList<int>{6} << 4;
+        QTest::newRow("a forged origin") << QByteArray("<forge>") << QByteArray("\"hacked\"") << QList<int>{6} << 4;
     }
-    void checkNamesTheFirstLineThatDoesNotFollow()
+    void checkNamesEveryLineThatDoesNotFollow()
     {
         QFETCH(QByteArray, from);
         QFETCH(QByteArray, to);
-        QFETCH(int, badLine);
+        QFETCH(QList<int>, bad);
         QFETCH(int, changes);
         RecordFixture f;
         f.add(at(12, 6, 9, 5), 40, "0001", "150.0", "160.5", O::Editor);
         f.add(at(12, 6, 9, 6), 41, "0001", "b1", "b2", O::Editor);
-        f.add(at(12, 6, 9, 7), 42, "0002", "c1", "c2", O::BlockSend, W::NoReply);
+        f.add(at(12, 6, 9, 7), 42, "0002", "150.0", "c2", O::BlockSend, W::NoReply);
         f.add(at(12, 6, 9, 8), 43, "0003", "d1", "d", O::AtUnit);
         QByteArray bytes = f.bytes();
-        if (!from.isEmpty()) {
+        if (from == "<forge>") {
+            QByteArray fields = bytes.split('\n').at(4);
+            fields.chop(1);
+            QByteArray last = SplitChangeLine(fields, &fields);
+            fields.replace(fields.indexOf(to.startsWith("\"hacked") ? "\"at the unit\"" : "\"3\",\"44\""),
+                           to.startsWith("\"hacked") ? 13 : 10, to);
+            bytes += ChangeLine(last, fields);
+        } else if (!from.isEmpty()) {
             const qsizetype i = bytes.indexOf(from);
             QVERIFY(i > 0);
             if (to.isEmpty()) { // the whole line
@@ -70,16 +87,121 @@ private slots:
             } else if (to == "<cut>") { // a power cut in the middle of the line
                 bytes.truncate(i);
             } else {
-                bytes.replace(i, from.size(), to);
+                bytes.replace(from, to);
             }
-            f.setBytes(bytes);
+        }
+        f.setBytes(bytes);
+        const ChangeFileCheck check = VerifyChangeFile(f.path(2026, 12));
+        QList<int> named;
+        for (const ChangeLineProblem &p : check.problems) {
+            named << p.line;
+            QCOMPARE(p.text.toLatin1() + (p.line == 5 && to == "<cut>" ? "" : "\r"), bytes.split('\n').at(p.line - 1));
+        }
+        if (!check.why.isEmpty())
+            named << 1; // not a record at all
+        QCOMPARE(named, bad);
+        QCOMPARE(check.ok, bad.isEmpty());
+        QCOMPARE(check.changes, changes);
+    }
+
+    // After a power cut the writer ends the cut line and chains on from the line before it; an
+    // edit after the cut is named as any other.
+    void anEditAfterACutLineIsNamed()
+    {
+        RecordFixture f;
+        f.add(at(12, 6, 9, 5), 40, "0001", "1.0", "2.0", O::Editor);
+        f.add(at(12, 6, 9, 6), 40, "0001", "2.0", "3.0", O::Editor);
+        QByteArray bytes = f.bytes();
+        f.setBytes(bytes.left(bytes.size() - 30));
+        f.add(at(12, 6, 9, 7), 40, "0001", "3.0", "4.0", O::Editor);
+        f.add(at(12, 6, 9, 8), 40, "0001", "4.0", "5.0", O::Editor);
+        QCOMPARE(VerifyChangeFile(f.path(2026, 12)).problems.size(), size_t(1)); // the cut line only
+        f.setBytes(f.bytes().replace("\"4.0\",\"5.0\"", "\"4.0\",\"9.0\""));
+        const ChangeFileCheck check = VerifyChangeFile(f.path(2026, 12));
+        QCOMPARE(check.problems.size(), size_t(2));
+        QCOMPARE(check.problems[0].line, 3);
+        QVERIFY(check.problems[0].why.contains(QLatin1String("no hash")));
+        QCOMPARE(check.problems[1].line, 5);
+        QCOMPARE(check.changes, 2);
+    }
+
+    // A folder: every month file, each with its result; a month between two that have files is
+    // named, an emptied month and a file that is no record fail the whole check.
+    void aFolderIsCheckedWhole()
+    {
+        RecordFixture f;
+        f.add(at(10, 6, 9, 5), 40, "0001", "1.0", "2.0", O::Editor);
+        f.add(at(12, 6, 9, 5), 40, "0001", "2.0", "3.0", O::Editor);
+        f.add(QDateTime(QDate(2027, 1, 2), QTime(9, 0)), 40, "0001", "3.0", "4.0", O::Editor);
+        f.bytes();
+        ChangeRecordCheck check = VerifyChangeRecord({f.dir.path()});
+        QVERIFY(check.ok());
+        QCOMPARE(check.files.size(), size_t(3));
+        QCOMPARE(check.missingMonths, QStringList{f.path(2026, 11)});
+        QCOMPARE(ChangeRecordCheckLines(check).at(0), f.path(2026, 10) + QStringLiteral(": OK, 1 change follows the chain."));
+        f.setBytes(QByteArray(), 2026, 12);
+        f.setBytes("Time,Value\r\n1,2\r\n", 2027, 1);
+        check = VerifyChangeRecord({f.dir.path(), f.dir.filePath(QStringLiteral("2025_01.csv"))});
+        QVERIFY(!check.ok());
+        const QStringList lines = ChangeRecordCheckLines(check);
+        QVERIFY2(lines.join(QLatin1Char('\n')).contains(QLatin1String("2025_01.csv: no such file or folder.")) &&
+                     lines.join(QLatin1Char('\n')).contains(QLatin1String("2026_12.csv: the file is empty")) &&
+                     lines.join(QLatin1Char('\n')).contains(QLatin1String("2027_01.csv: is not a change record")),
+                 qPrintable(lines.join(QLatin1Char('\n'))));
+    }
+
+    // Two processes appending to one folder at once keep one chain, and every line of each is there.
+    void twoWritersKeepOneChain()
+    {
+        RecordFixture f;
+        constexpr int kLines = 400;
+        std::vector<std::unique_ptr<QProcess>> writers;
+        for (const int channel : {7, 8}) {
+            writers.push_back(std::make_unique<QProcess>());
+            writers.back()->start(QStringLiteral(CHANGE_WRITER),
+                                  {f.dir.path(), QString::number(channel), QString::number(kLines)});
+        }
+        for (const auto &w : writers) {
+            QVERIFY(w->waitForFinished(120000));
+            QCOMPARE(w->exitCode(), 0);
         }
         const ChangeFileCheck check = VerifyChangeFile(f.path(2026, 12));
-        QCOMPARE(check.ok, badLine == 0);
-        QCOMPARE(check.badLine, badLine);
-        QCOMPARE(check.changes, changes);
-        if (badLine > 0)
-            QCOMPARE(check.badText.toLatin1(), bytes.split('\n').at(badLine - 1).chopped(badLine == 5 ? 0 : 1));
+        QVERIFY2(check.ok, qPrintable(ChangeCheckText(check).left(600)));
+        QCOMPARE(check.changes, 2 * kLines);
+    }
+
+    // Texts a spreadsheet would run as a formula are written with a leading "'", and read back
+    // as they were; the file is read in its own code page only (bytes that happen to be UTF-8
+    // are not taken for it).
+    void textsComeBackAsTheyWere_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("field");
+        QTest::newRow("formula") << QStringLiteral("=HYPERLINK(\"x\")") << QByteArray("\"'=HYPERLINK(\"\"x\"\")\"");
+        QTest::newRow("plus") << QStringLiteral("+1") << QByteArray("\"'+1\"");
+        QTest::newRow("at") << QStringLiteral("@cmd") << QByteArray("\"'@cmd\"");
+        QTest::newRow("minus text") << QStringLiteral("-x") << QByteArray("\"'-x\"");
+        QTest::newRow("negative number") << QStringLiteral("-5.0") << QByteArray("\"-5.0\"");
+        QTest::newRow("quote first") << QStringLiteral("'=x") << QByteArray("\"''=x\"");
+        QTest::newRow("quote then text") << QStringLiteral("'x") << QByteArray("\"''x\"");
+        QTest::newRow("UTF-8 lookalike") << QStringLiteral("Ren\u00c3\u00a9") << QByteArray("\"Ren\xc3\xa9\"");
+    }
+    void textsComeBackAsTheyWere()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, field);
+        RecordFixture f;
+        f.record.setUser(text);
+        f.record.append({at(12, 6, 9, 5), 40, QStringLiteral("0001"), text, QStringLiteral("1.0"), O::Editor, QString(),
+                         W::Taken});
+        const QByteArray bytes = f.bytes();
+        QVERIFY2(bytes.contains(",\"Main setting value\"," + field + ",\"1.0\",\"setting editor\"," + field + ","),
+                 bytes.constData());
+        ChangeRecordReader reader;
+        QVERIFY(reader.readFolder(f.dir.path()));
+        QCOMPARE(reader.rows().at(0).change.before, text);
+        QCOMPARE(reader.rows().at(0).change.user, text);
+        QVERIFY(VerifyChangeFile(f.path(2026, 12)).ok);
     }
 
     void aRestartContinuesTheChainAndAMonthStartsItsOwnFile()

@@ -47,26 +47,40 @@ private slots:
                  qPrintable(w.Result_label->text()));
         f.setBytes(f.bytes().replace("\"160.5\",\"158.0\"", "\"160.5\",\"150.0\""));
         QTest::mouseClick(w.Command_verify, Qt::LeftButton);
-        QVERIFY2(w.Result_label->text().contains(QLatin1String("2026_12.csv: line 3 does not follow")),
+        QVERIFY2(w.Result_label->text().contains(QLatin1String("2026_12.csv: 1 line does not follow, 2 changes follow the chain.\n  line 3 does not follow")),
                  qPrintable(w.Result_label->text()));
     }
 
+    // Every file given is checked, a folder's month files too; the exit code is 0 only when all
+    // of them follow.
     void verifyOptionOfTheProgram()
     {
         RecordFixture f;
-        f.add(at(12, 6, 9, 5), 40, "0001", "150.0", "160.5", ChangeOrigin::Editor);
-        const QString file = f.path(2026, 12);
+        f.add(at(11, 6, 9, 5), 40, "0001", "150.0", "160.5", ChangeOrigin::Editor);
+        f.add(at(12, 6, 9, 5), 40, "0001", "160.5", "170.5", ChangeOrigin::Editor);
+        const QString november = f.path(2026, 11);
+        const QString december = f.path(2026, 12);
         f.bytes();
-        QProcess program;
-        program.start(QStringLiteral(PLM870_MONITOR_PROGRAM), {QStringLiteral("--verify-changes"), file});
-        QVERIFY(program.waitForFinished(30000));
-        QCOMPARE(program.exitCode(), 0);
-        QCOMPARE(program.readAllStandardOutput(), (file + QStringLiteral(": OK, 1 changes follow the chain.\n")).toLocal8Bit());
-        f.setBytes(f.bytes().replace("160.5", "170.5"));
-        program.start(QStringLiteral(PLM870_MONITOR_PROGRAM), {QStringLiteral("--verify-changes"), file});
-        QVERIFY(program.waitForFinished(30000));
-        QCOMPARE(program.exitCode(), 1);
-        QVERIFY(program.readAllStandardError().startsWith((file + QStringLiteral(": line 2 does not follow")).toLocal8Bit()));
+        const auto run = [](const QStringList &paths, QByteArray *out, QByteArray *err) {
+            QProcess program;
+            program.start(QStringLiteral(PLM870_MONITOR_PROGRAM), QStringList{QStringLiteral("--verify-changes")} + paths);
+            if (!program.waitForFinished(30000))
+                return -1;
+            *out = program.readAllStandardOutput();
+            *err = program.readAllStandardError();
+            return program.exitCode();
+        };
+        QByteArray out, err;
+        QCOMPARE(run({november, december}, &out, &err), 0);
+        QCOMPARE(out, (november + QStringLiteral(": OK, 1 change follows the chain.\n") + december
+                       + QStringLiteral(": OK, 1 change follows the chain.\n")).toLocal8Bit());
+        f.setBytes(f.bytes().replace("170.5", "180.5"));
+        QCOMPARE(run({november, december}, &out, &err), 1);
+        QCOMPARE(out, (november + QStringLiteral(": OK, 1 change follows the chain.\n")).toLocal8Bit());
+        QVERIFY2(err.startsWith((december + QStringLiteral(": 1 line does not follow, 0 changes follow the chain.\n  line 2 "
+                                                           "does not follow")).toLocal8Bit()), err.constData());
+        QCOMPARE(run({f.dir.path()}, &out, &err), 1);
+        QVERIFY(err.startsWith(december.toLocal8Bit()));
     }
 };
 

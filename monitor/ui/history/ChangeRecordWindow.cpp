@@ -2,6 +2,7 @@
 
 #include "ChangeRowsModel.h"
 #include "ChangeVerify.h"
+#include "CountText.h"
 #include "Clock.h"
 #include "Controls.h"
 #include "ItemTable.h"
@@ -90,7 +91,7 @@ ChangeRecordWindow::ChangeRecordWindow(const QString &folder, QWidget *parent) :
     Command_copy = Controls::button(this, QStringLiteral("Command_copy"), QStringLiteral("Copy"),
                                     QStringLiteral("Copy the selected changes"));
     Command_verify = Controls::button(this, QStringLiteral("Command_verify"), QStringLiteral("Verify"),
-                                      QStringLiteral("Verify the hash chain of the files shown"));
+                                      QStringLiteral("Verify the hash chain of every file of the folder"));
     Command_close = Controls::button(this, QStringLiteral("Command_close"), QStringLiteral("Close"));
     buttons->addWidget(Command_read);
     buttons->addStretch(1);
@@ -171,9 +172,9 @@ void ChangeRecordWindow::applyFilter()
     std::vector<int> shown = m_reader.filtered(filter());
     const size_t count = shown.size();
     m_model->show(m_reader, std::move(shown));
-    QString text = QStringLiteral("%1 of %2 changes shown.").arg(count).arg(m_reader.rows().size());
+    QString text = QStringLiteral("%1 of %2 shown.").arg(count).arg(CountText(qint64(m_reader.rows().size()), "change", "changes"));
     if (m_reader.unreadableLines() > 0)
-        text += QStringLiteral(" %1 lines could not be read as changes.").arg(m_reader.unreadableLines());
+        text += QStringLiteral(" %1 could not be read as changes.").arg(CountText(m_reader.unreadableLines(), "line", "lines"));
     if (!m_readProblem.isEmpty())
         text += QLatin1Char(' ') + m_readProblem;
     Result_label->setText(text);
@@ -204,25 +205,17 @@ void ChangeRecordWindow::copySelection()
         return;
     }
     QApplication::clipboard()->setText(text);
-    Result_label->setText(QStringLiteral("%1 changes copied.").arg(text.count(QLatin1Char('\n')) - 1));
+    Result_label->setText(QStringLiteral("%1 copied.").arg(CountText(text.count(QLatin1Char('\n')) - 1, "change", "changes")));
 }
 
 void ChangeRecordWindow::verifyFiles()
 {
-    // The files the rows shown come from; every file read when no row is shown.
-    QStringList files;
-    for (int row = 0; row < m_model->rowCount(); ++row)
-        if (const QString &file = m_model->changeRow(row).file; !files.contains(file))
-            files << file;
-    if (files.isEmpty())
-        files = m_reader.files();
-    if (files.isEmpty()) {
+    // Every file of the folder, whatever the filter shows: a month that yields no row (emptied,
+    // overwritten) is named too.
+    const ChangeRecordCheck check = VerifyChangeRecord({folder()});
+    if (check.files.empty()) {
         Result_label->setText(QStringLiteral("No change record file to verify in %1.").arg(folder()));
         return;
     }
-    files.sort();
-    QStringList results;
-    for (const QString &file : files)
-        results << ChangeCheckText(file, VerifyChangeFile(file));
-    Result_label->setText(results.join(QLatin1Char('\n')));
+    Result_label->setText(ChangeRecordCheckLines(check).join(QLatin1Char('\n')));
 }
