@@ -31,6 +31,13 @@ int16_t countFor(const ItemInfo &info, int ch, const std::vector<FieldValue> &as
         return ToDevice(info, ch, own->value);
     if (const std::optional<int16_t> sent = currentSentCount(info, ch))
         return *sent;
+    // An unanswered write of a value the operator has replaced since may have arrived: the
+    // confirmed count could carry an old value back over it. The operator's newer value, still
+    // waiting for its own write, goes instead (not an alarm value: that one waits for its
+    // action code).
+    if (!UnansweredCounts(info.field, ch).empty() && !IsAlarmValueItem(info.code))
+        if (const std::optional<int16_t> asked = PendingRequests.waitingAsk(info.field, ch))
+            return ToDevice(info, ch, *asked);
     if (const std::optional<int16_t> held = ControllerCount(info.field, ch))
         return *held;
     return ToDevice(info, ch, (*info.field)[ch]);

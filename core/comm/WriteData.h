@@ -24,10 +24,10 @@ std::optional<QString> WriteDataOf(const QString &item, int block, const std::ve
 // A write the controller acknowledged: it holds the counts the data carried. One it did not
 // answer: it may hold those of the values asked (`asked`, as sent).
 void NoteWrittenCounts(const QString &item, int block, const QString &data);
-// The channels a write carries in passing that may change the controller: not asked for, with
-// the controller's confirmed count going out while an unanswered write of another value is
-// out and the operator has asked a newer value since. An acknowledgement owes the record a
-// line of each, its before unknown. As display values, for the record.
+// The channels a write carries in passing that may change the controller: not asked for, while
+// an unanswered write of another value is out and the operator has asked a newer value since
+// (the write carries that newer value, or the confirmed count). An acknowledgement owes the
+// record a line of each, its before unknown. As display values, for the record.
 std::vector<PLM_INC::FieldValue> PassengerValues(const QString &item, int block, const QString &data,
                                                  const std::vector<PLM_INC::FieldValue> &asked);
 void NoteUnansweredCounts(const QString &item, int block, const QString &data,

@@ -40,11 +40,6 @@ bool isWrite(RequestKind kind)
     return kind != RequestKind::ReRead;
 }
 
-bool isAlarmValue(const QString &item)
-{
-    return item == QLatin1String("0005") || item == QLatin1String("0006");
-}
-
 // A request of one block that goes only while its block answers.
 bool waitsForHeld(const LinkRequestJob &job, BlockMask held)
 {
@@ -181,6 +176,29 @@ bool LinkRequestQueue::isCurrent(const FieldValue &v) const
     return v.asked == 0 || last == lastAsk_.end() || v.asked >= last->second;
 }
 
+bool IsAlarmValueItem(const QString &item)
+{
+    return item == QLatin1String("0005") || item == QLatin1String("0006");
+}
+
+std::optional<int16_t> LinkRequestQueue::waitingAsk(const ChannelTable *field, int channel) const
+{
+    const auto in = [&](const LinkRequestJob &job) -> std::optional<int16_t> {
+        for (const FieldValue &v : job.values)
+            if (v.field == field && v.channel == channel && v.asked != 0 && isCurrent(v))
+                return v.value;
+        return std::nullopt;
+    };
+    for (const LinkRequestJob &job : waiting_)
+        if (const auto value = in(job))
+            return value;
+    for (const std::optional<LinkRequestJob> &phase : parked_)
+        if (phase)
+            if (const auto value = in(*phase))
+                return value;
+    return std::nullopt;
+}
+
 std::vector<FieldValue> LinkRequestQueue::currentValues(const LinkRequestJob &job) const
 {
     std::vector<FieldValue> current;
@@ -203,7 +221,7 @@ void LinkRequestQueue::push(LinkRequestJob job)
         return;
     stamp(job);
     if (job.kind == RequestKind::ItemWrite) {
-        if (isAlarmValue(job.item))
+        if (IsAlarmValueItem(job.item))
             carryAlarmValues(job);
         // The newest waiting write of this block and item, unless another write of the block
         // comes after it: the operator's value must not go before a transfer's, nor before an
@@ -272,7 +290,7 @@ void LinkRequestQueue::dropSupersededBy(const LinkRequestJob &send)
     waiting_.erase(std::remove_if(waiting_.begin(), waiting_.end(),
                                   [&](const LinkRequestJob &w) {
                                       return w.kind == RequestKind::ItemWrite && send.coversBlock(w.block)
-                                          && (std::find(chain.begin(), chain.end(), w.item) != chain.end() || isAlarmValue(w.item));
+                                          && (std::find(chain.begin(), chain.end(), w.item) != chain.end() || IsAlarmValueItem(w.item));
                                   }),
                    waiting_.end());
 }

@@ -79,6 +79,9 @@ LinkRequestJob ReReadRequest(int block);
 // A re-read of one item of a block.
 LinkRequestJob ReReadOf(int block, const QString &item);
 
+// Alarm 1 and 2 values: they go after the action codes they were converted for.
+bool IsAlarmValueItem(const QString &item);
+
 class LinkRequestQueue {
 public:
     // Queues a request in order. A write of a block and item that already waits takes the new
@@ -97,6 +100,8 @@ public:
     // carries a value over a newer one.
     std::vector<FieldValue> currentValues(const LinkRequestJob &job) const;
     bool isCurrent(const FieldValue &v) const;
+    // The operator's newest value of a channel in a request still waiting (or parked), if any.
+    std::optional<int16_t> waitingAsk(const ChannelTable *field, int channel) const;
     // Puts the request's current values into the image (not those of its cut blocks).
     void restoreCurrentValues(const LinkRequestJob &job) const;
     // The next request to carry out, with the blocks in `held` waiting for a poll that finds

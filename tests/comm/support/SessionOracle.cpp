@@ -425,10 +425,12 @@ void SessionOracle::changeRecorded(int block, const std::string &item, int chann
 // know as the one replaced when a write went unanswered), the last one's after.
 void SessionOracle::unitRecorded(const Key &key, const QString &what, const QString &before, const QString &after)
 {
-    std::vector<PanelChange> &panel = state(std::get<0>(key), std::get<1>(key), std::get<2>(key)).panel;
+    KeyState &s = state(std::get<0>(key), std::get<1>(key), std::get<2>(key));
+    std::vector<PanelChange> &panel = s.panel;
     const auto earlier = number(before);
     for (size_t i = 0; i < panel.size(); ++i) {
-        if (panel[i].recorded || panel[i].readSeq < 0
+        // A change a write overtook is no run of the unit's own (a text would match any run).
+        if (panel[i].recorded || panel[i].readSeq < 0 || (number(before) == std::nullopt && overtaken(s, i))
             || (!sameValue(before, panel[i].before) && !panel[i].earlier.count(int16_t(earlier.value_or(0)))))
             continue;
         // The run is what one read found: every change before it since the last read.
@@ -442,6 +444,17 @@ void SessionOracle::unitRecorded(const Key &key, const QString &what, const QStr
         }
     }
     fail(what + QStringLiteral(", which no run of the front panel's changes made"));
+}
+
+// Another change came first, or the program itself wrote the setting (or sent the new value)
+// before it read it: the read cannot see the change as one of the unit's own.
+bool SessionOracle::overtaken(const KeyState &s, size_t i)
+{
+    const PanelChange &p = s.panel[i];
+    return (i + 1 < s.panel.size() && s.panel[i + 1].seq < p.readSeq)
+           || std::any_of(s.writeChanges.begin(), s.writeChanges.end(), [&](int w) { return w > p.seq && w < p.readSeq; })
+           || std::any_of(s.sent.begin(), s.sent.end(),
+                          [&](const Set &w) { return w.seq > p.seq && w.seq < p.readSeq && w.value == p.after; });
 }
 
 void SessionOracle::checkPanelRecorded(const Key &key, const KeyState &s)
@@ -459,14 +472,7 @@ void SessionOracle::checkPanelRecorded(const Key &key, const KeyState &s)
                          .arg(where(block, item, c)).arg(p.after));
             continue;
         }
-        // Another change came first, or the program itself sent the new value before it read it.
-        const bool overtaken = (i + 1 < s.panel.size() && s.panel[i + 1].seq < p.readSeq)
-                               || std::any_of(s.writeChanges.begin(), s.writeChanges.end(),
-                                              [&](int w) { return w > p.seq && w < p.readSeq; })
-                               || std::any_of(s.sent.begin(), s.sent.end(), [&](const Set &w) {
-                                      return w.seq > p.seq && w.seq < p.readSeq && w.value == p.after;
-                                  });
-        if (!p.fresh || overtaken)
+        if (!p.fresh || overtaken(s, i))
             continue;
         if (!p.recorded)
             fail(QStringLiteral("the front panel set %1 from %2 to %3, the program read it, and the change record "

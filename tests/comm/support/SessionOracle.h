@@ -118,6 +118,7 @@ private:
     void checkWrite(const RequestFrame &frame, const std::vector<int16_t> &values);
     void checkAlarmOrder(const RequestFrame &frame, const std::vector<int16_t> &values);
     void noteTaken(size_t index, const RequestFrame &frame, const std::vector<int16_t> &values, DeviceTook took);
+    static bool overtaken(const KeyState &s, size_t i);
     void checkPanelRecorded(const Key &key, const KeyState &s);
     void unitRecorded(const Key &key, const QString &what, const QString &before, const QString &after);
     bool panelUnread(const Key &key) const;
