@@ -326,6 +326,20 @@ inline const std::vector<Regression> &Regressions()
            {Kind::Wait, 27, 769, 655}, {Kind::ToggleOutput, 181, 397, 73}, {Kind::Wait, 5, 494, 576},
            {Kind::Edit, 463, 231, 202}, {Kind::Select, 188, 67, 773}, {Kind::Wait, 12, 417, 48},
            {Kind::SendChannel, 508, 499, 368}, {Kind::Wait, 21, 595, 502}}}},
+        {"the checker took a text line at the unit for a panel change a write had overtaken, and missed "
+         "the later run it was for (seed 4404450516933771346)",
+         {{1, 2, 5}, 19200, 1545752732u, {5, 0, 9, 4, 8, 15}, 2664810573u, -1, false},
+         {{{Kind::ToggleOutput, 695, 944, 585}, {Kind::Wait, 26, 626, 519},
+           {Kind::PanelChange, 919, 0x14, 790}, {Kind::Edit, 147, 814, 395}, {Kind::Select, 868, 133, 484},
+           {Kind::Wait, 11, 725, 459}, {Kind::Wait, 11, 512, 306}, {Kind::SendBlock, 618, 594, 259},
+           {Kind::Wait, 16, 927, 917}, {Kind::SendChannel, 173, 615, 232}, {Kind::Select, 611, 882, 652},
+           {Kind::Unplug, 414, 751, 791}, {Kind::Wait, 30, 514, 526}, {Kind::ToggleOutput, 477, 326, 5},
+           {Kind::Wait, 16, 971, 945}, {Kind::Unplug, 687, 962, 400}, {Kind::ToggleAutoTuning, 11, 548, 328},
+           {Kind::Wait, 3, 358, 643}, {Kind::Wait, 27, 248, 921}, {Kind::Wait, 5, 252, 301},
+           {Kind::Select, 971, 636, 413}, {Kind::BlockDies, 9, 47, 924},
+           {Kind::ToggleAutoTuning, 670, 275, 242}, {Kind::Wait, 16, 570, 53}, {Kind::Edit, 162, 690, 286},
+           {Kind::Edit, 570, 156, 438}, {Kind::Select, 572, 819, 217}, {Kind::BlockDies, 157, 676, 225},
+           {Kind::ToggleOutput, 873, 857, 756}, {Kind::PanelChange, 199, 0x14, 823}}}},
     };
     return kept;
 }
