@@ -88,7 +88,7 @@ QStringList ChangeFieldTexts(const SettingChange &change, const QString &user, c
           << at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODate)
           << QString::number(change.channel / kChannelsPerBlock + 1) << QString::number(change.channel + 1)
           << change.item << ItemNameOnPages(change.item) << GuardedChangeText(change.before)
-          << GuardedChangeText(change.after) << ChangeOriginText(change.origin)
+          << GuardedChangeText(change.after) << RecordedOriginText(change)
           << GuardedChangeText(change.user.isEmpty() ? user : change.user)
           << WriteOutcomeText(change.outcome);
     return texts;
@@ -182,8 +182,10 @@ int CountChangeFields(const QByteArray &line)
     return fields;
 }
 
-bool ChangeChainEnd(const QString &path, QByteArray *hash, bool *empty, QString *why)
+bool ChangeChainEnd(const QString &path, QByteArray *hash, bool *empty, QString *why, QDateTime *lastAt)
 {
+    if (lastAt)
+        *lastAt = QDateTime();
     *hash = kChangeChainStart;
     *empty = true;
     QFile file(path);
@@ -214,6 +216,11 @@ bool ChangeChainEnd(const QString &path, QByteArray *hash, bool *empty, QString 
         const QByteArray last = SplitChangeLine(line);
         if (!last.isEmpty()) {
             *hash = last;
+            if (lastAt) {
+                const QStringList fields = SplitChangeFields(FromFileCodePage(line));
+                if (fields.size() == kChangeColumns)
+                    *lastAt = QDateTime::fromString(fields[kChangeIsoTime], Qt::ISODate);
+            }
             return true;
         }
     }

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -67,6 +68,7 @@ int CountChangeFields(const QByteArray &line);
 // it has none) and whether the file is still empty (missing or no bytes), so that the column
 // line goes first. False, with what failed and the system's reason in `why`, when the file
 // exists and cannot be read.
-bool ChangeChainEnd(const QString &path, QByteArray *hash, bool *empty, QString *why);
+// `lastAt`, when given, gets the time (ISO time column) of that last change; invalid when none.
+bool ChangeChainEnd(const QString &path, QByteArray *hash, bool *empty, QString *why, QDateTime *lastAt = nullptr);
 
 } // namespace PLM_INC

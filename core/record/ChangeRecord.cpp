@@ -45,21 +45,45 @@ QString ChangeRecord::filePath(const QDateTime &at) const
     return QDir(m_folder).filePath(ChangeFileName(at.toLocalTime().date()));
 }
 
+QDate ChangeRecord::newestMonth() const
+{
+    QStringList names = QDir(m_folder).entryList(QDir::Files, QDir::Name | QDir::Reversed);
+    for (const QString &name : names)
+        if (IsChangeFileName(name))
+            return QDate(name.left(4).toInt(), name.mid(5, 2).toInt(), 1);
+    return QDate();
+}
+
 void ChangeRecord::append(const SettingChange &change)
 {
     const QByteArray fields = ChangeFieldBytes(ChangeFieldTexts(change, m_user, QLocale::system()));
+    SettingChange back = change;
+    back.clockWentBack = true;
+    const QByteArray fieldsBack = ChangeFieldBytes(ChangeFieldTexts(back, m_user, QLocale::system()));
     const QString folder = m_folder;
-    // On the writer thread: chained to whatever line the file ends with by then.
-    auto make = [fields, folder](const QString &path, QString *why) -> QByteArray {
+    const QDateTime at = change.at;
+    // On the writer thread: chained to whatever line the file ends with by then, and marked when
+    // its time is earlier than that line's (the PC's clock was set back).
+    auto make = [fields, fieldsBack, folder, at](const QString &path, QString *why) -> QByteArray {
         QDir().mkpath(folder);
         QByteArray previous;
         bool empty = true;
-        if (!ChangeChainEnd(path, &previous, &empty, why))
+        QDateTime lastAt;
+        if (!ChangeChainEnd(path, &previous, &empty, why, &lastAt))
             return QByteArray();
-        return (empty ? ChangeColumnLine() : QByteArray()) + ChangeLine(previous, fields);
+        const bool back = lastAt.isValid() && at < lastAt;
+        return (empty ? ChangeColumnLine() : QByteArray()) + ChangeLine(previous, back ? fieldsBack : fields);
     };
+    // A change dated in a month before the newest one written goes on in the newest month's
+    // file (and is marked there), never into a closed month.
+    const QDate month(change.at.toLocalTime().date().year(), change.at.toLocalTime().date().month(), 1);
+    if (!m_newestMonth.isValid())
+        m_newestMonth = newestMonth();
+    if (!m_newestMonth.isValid() || month > m_newestMonth)
+        m_newestMonth = month;
+    const QString path = QDir(m_folder).filePath(ChangeFileName(m_newestMonth));
     const auto failed = m_failed;
-    diskWriter().appendMade(filePath(change.at), make, fields, [failed](const QString &why) {
+    diskWriter().appendMade(path, make, fields, [failed](const QString &why) {
         if (failed)
             failed(WithFailureReason(QString::fromLatin1(kChangeRecordWriteFailedText), why));
     });

@@ -37,11 +37,17 @@ public:
     QString filePath(const QDateTime &at) const;
     // Formats the line and hands it to the disk writer; returns at once. The hash is taken on
     // the writer thread from the last line the file holds then, so the chain continues across
-    // restarts and lines that failed, and a new month's file starts with its column line.
+    // restarts and lines that failed, and a new month's file starts with its column line. A
+    // change whose time is earlier than the file's last line is marked "the clock went back";
+    // one dated before the newest month written goes into that month's file.
     void append(const SettingChange &change);
 
 private:
+    // The newest month that has a file in the folder; invalid when none.
+    QDate newestMonth() const;
+
     QString m_folder;
+    QDate m_newestMonth; // the newest month written to (or found at the first line)
     QString m_user;
     std::function<void(const QString &)> m_failed;
 };

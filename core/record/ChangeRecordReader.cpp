@@ -72,7 +72,7 @@ QString ChangeRowFromFields(const QStringList &fields, ChangeRow *row)
     if (block != channel / kChannelsPerBlock)
         return QStringLiteral("channel %1 is not a channel of block %2.").arg(channel + 1).arg(block + 1);
     SettingChange &c = row->change;
-    if (!ChangeOriginFromText(fields[kChangeOrigin], &c.origin))
+    if (!RecordedOriginFromText(fields[kChangeOrigin], &c))
         return QStringLiteral("its origin \"%1\" is none the program records.").arg(fields[kChangeOrigin]);
     if (!WriteOutcomeFromText(fields[kChangeOutcome], &c.outcome))
         return QStringLiteral("its outcome \"%1\" is none the program records.").arg(fields[kChangeOutcome]);

@@ -69,6 +69,21 @@ bool WriteOutcomeFromText(const QString &text, WriteOutcome *outcome)
     return false;
 }
 
+namespace {
+const QLatin1String kClockWentBack(" (the clock went back)");
+}
+
+QString RecordedOriginText(const SettingChange &change)
+{
+    return ChangeOriginText(change.origin) + (change.clockWentBack ? QString(kClockWentBack) : QString());
+}
+
+bool RecordedOriginFromText(const QString &text, SettingChange *change)
+{
+    change->clockWentBack = text.endsWith(kClockWentBack);
+    return ChangeOriginFromText(change->clockWentBack ? text.chopped(kClockWentBack.size()) : text, &change->origin);
+}
+
 const std::vector<ChangeOrigin> &AllChangeOrigins()
 {
     static const std::vector<ChangeOrigin> all = [] {

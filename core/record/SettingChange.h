@@ -23,6 +23,7 @@ struct SettingChange {
     ChangeOrigin origin = ChangeOrigin::Editor;
     QString user;     // empty: the record's user (ChangeRecord::user())
     WriteOutcome outcome = WriteOutcome::Taken;
+    bool clockWentBack = false; // its time is earlier than that of the line before it in the record
 };
 
 // The texts of the record and of the published changes ("setting editor", ..., "at the unit";
@@ -31,6 +32,10 @@ QString ChangeOriginText(ChangeOrigin origin);
 QString WriteOutcomeText(WriteOutcome outcome);
 bool ChangeOriginFromText(const QString &text, ChangeOrigin *origin);
 bool WriteOutcomeFromText(const QString &text, WriteOutcome *outcome);
+// The origin as the record writes it and the window shows it: its text, followed by
+// " (the clock went back)" when the change's time is earlier than the line's before it; and back.
+QString RecordedOriginText(const SettingChange &change);
+bool RecordedOriginFromText(const QString &text, SettingChange *change);
 // Every origin, in the order of the enumeration.
 const std::vector<ChangeOrigin> &AllChangeOrigins();
 

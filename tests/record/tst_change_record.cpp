@@ -204,6 +204,34 @@ private slots:
         QVERIFY(VerifyChangeFile(f.path(2026, 12)).ok);
     }
 
+    // A clock set back: the line is written with its own time and marked; one dated in a month
+    // before the newest goes on in the newest month's file, not into a closed month.
+    void aClockSetBackIsMarkedAndNoClosedMonthIsWritten()
+    {
+        RecordFixture f;
+        f.add(at(12, 6, 9, 5), 40, "0001", "1.0", "2.0", O::Editor);
+        f.add(at(12, 6, 9, 0), 40, "0001", "2.0", "3.0", O::Editor);
+        {
+            ChangeRecord again(f.dir.path()); // a restart with the clock in November
+            again.append({at(11, 30, 10, 0), 40, QStringLiteral("0001"), QStringLiteral("3.0"), QStringLiteral("4.0"),
+                          O::AtUnit, QString(), W::Taken});
+        }
+        f.add(at(12, 6, 9, 10), 40, "0001", "4.0", "5.0", O::Editor);
+        QVERIFY(!QFile::exists(f.path(2026, 11)));
+        const QList<QByteArray> lines = f.bytes().split('\n');
+        QCOMPARE(lines.size(), 6);
+        QVERIFY(lines[1].contains("\"setting editor\""));
+        QVERIFY(lines[2].contains("\"2026-12-06T09:00:00+01:00\",") && lines[2].contains("\"setting editor (the clock went back)\""));
+        QVERIFY(lines[3].contains("\"2026-11-30T10:00:00+01:00\",") && lines[3].contains("\"at the unit (the clock went back)\""));
+        QVERIFY(lines[4].contains("\"setting editor\""));
+        QVERIFY(VerifyChangeFile(f.path(2026, 12)).ok);
+        ChangeRecordReader reader;
+        QVERIFY(reader.readFolder(f.dir.path()));
+        QCOMPARE(reader.rows().size(), size_t(4));
+        QVERIFY(reader.rows()[1].change.clockWentBack && reader.rows()[1].change.origin == O::AtUnit);
+        QVERIFY(!reader.rows()[0].change.clockWentBack);
+    }
+
     void aRestartContinuesTheChainAndAMonthStartsItsOwnFile()
     {
         RecordFixture f;

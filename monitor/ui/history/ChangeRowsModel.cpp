@@ -46,7 +46,7 @@ QString ChangeRowsModel::cellText(int row, int column) const
     case kAfter:
         return c.after;
     case kOrigin:
-        return ChangeOriginText(c.origin);
+        return RecordedOriginText(c);
     case kWho:
         return c.user;
     case kOutcome:
