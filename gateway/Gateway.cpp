@@ -104,6 +104,7 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     changeRecord_ = std::make_unique<PLM_INC::ChangeRecord>(changes);
     changeRecord_->setUser(QStringLiteral("plm870-gateway"));
     changeRecord_->setFailureHandler([](const QString &message) { qWarning("%s", qPrintable(message)); });
+    changeRecord_->append(PLM_INC::ProgramLine(PLM_INC::ChangeOrigin::ProgramStarted, PLM_INC::clock().now()));
     QObject::connect(comm_.get(), &MonitorComm::settingChanged, [this](PLM_INC::SettingChange change) {
         change.user = changeRecord_->user();
         changeRecord_->append(change);
@@ -157,6 +158,9 @@ void Gateway::stop()
 {
     if (alarmMemory_)
         alarmMemory_->keep();
+    if (changeRecord_)
+        changeRecord_->append(PLM_INC::ProgramLine(PLM_INC::ChangeOrigin::ProgramEnded, PLM_INC::clock().now()));
+    changeRecord_.reset();
     modbus_.reset();
     if (comm_)
         comm_->closePort();

@@ -83,14 +83,16 @@ QByteArray ChangeColumnLine()
 QStringList ChangeFieldTexts(const SettingChange &change, const QString &user, const QLocale &locale)
 {
     const QDateTime at = change.at;
+    const bool program = IsProgramLine(change.origin); // no block, channel, item, values or outcome
     QStringList texts;
     texts << FileStampText(at.toLocalTime(), locale)
           << at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODate)
-          << QString::number(change.channel / kChannelsPerBlock + 1) << QString::number(change.channel + 1)
-          << change.item << ItemNameOnPages(change.item) << GuardedChangeText(change.before)
+          << (program ? QString() : QString::number(change.channel / kChannelsPerBlock + 1))
+          << (program ? QString() : QString::number(change.channel + 1)) << (program ? QString() : change.item)
+          << (program ? QString() : ItemNameOnPages(change.item)) << GuardedChangeText(change.before)
           << GuardedChangeText(change.after) << RecordedOriginText(change)
           << GuardedChangeText(change.user.isEmpty() ? user : change.user)
-          << WriteOutcomeText(change.outcome);
+          << (program ? QString() : WriteOutcomeText(change.outcome));
     return texts;
 }
 

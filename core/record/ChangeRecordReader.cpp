@@ -61,6 +61,20 @@ QString ChangeRowFromFields(const QStringList &fields, ChangeRow *row)
 {
     if (fields.size() != kChangeColumns)
         return QStringLiteral("it does not hold the fields of a change.");
+    SettingChange &c = row->change;
+    if (!RecordedOriginFromText(fields[kChangeOrigin], &c))
+        return QStringLiteral("its origin \"%1\" is none the program records.").arg(fields[kChangeOrigin]);
+    if (IsProgramLine(c.origin)) {
+        for (const int empty : {kChangeBlock, kChangeChannel, kChangeItem, kChangeItemName, kChangeOutcome})
+            if (!fields[empty].isEmpty())
+                return QStringLiteral("a line of a program's start or end names \"%1\".").arg(fields[empty]);
+        if (!isoTime(fields[kChangeIsoTime], &c.at, &row->utcMs))
+            return QStringLiteral("its ISO time \"%1\" is no time.").arg(fields[kChangeIsoTime]);
+        c.channel = -1;
+        c.user = UnguardedChangeText(fields[kChangeWho]);
+        row->stamp = fields[kChangeTime];
+        return QString();
+    }
     bool blockOk = false;
     bool channelOk = false;
     const int channel = fields[kChangeChannel].toInt(&channelOk) - 1;
@@ -71,9 +85,6 @@ QString ChangeRowFromFields(const QStringList &fields, ChangeRow *row)
         return QStringLiteral("its channel \"%1\" is not one of 1 to 320.").arg(fields[kChangeChannel]);
     if (block != channel / kChannelsPerBlock)
         return QStringLiteral("channel %1 is not a channel of block %2.").arg(channel + 1).arg(block + 1);
-    SettingChange &c = row->change;
-    if (!RecordedOriginFromText(fields[kChangeOrigin], &c))
-        return QStringLiteral("its origin \"%1\" is none the program records.").arg(fields[kChangeOrigin]);
     if (!WriteOutcomeFromText(fields[kChangeOutcome], &c.outcome))
         return QStringLiteral("its outcome \"%1\" is none the program records.").arg(fields[kChangeOutcome]);
     if (!isoTime(fields[kChangeIsoTime], &c.at, &row->utcMs))
@@ -97,8 +108,9 @@ bool ChangeFilter::matches(const ChangeRow &row) const
 bool ChangeFilter::matches(const ChangeRow &row, qint64 fromMs, qint64 toMs) const
 {
     const SettingChange &c = row.change;
-    return (block < 0 || c.channel / kChannelsPerBlock == block) && (channel < 0 || c.channel == channel)
-           && (item.isEmpty() || c.item == item) && (!origin || c.origin == *origin) && row.utcMs >= fromMs
+    const bool any = block < 0 && channel < 0 && item.isEmpty(); // a program line has no channel or item
+    return (any || c.channel >= 0) && (block < 0 || c.channel / kChannelsPerBlock == block)
+           && (channel < 0 || c.channel == channel) && (item.isEmpty() || c.item == item) && (!origin || c.origin == *origin) && row.utcMs >= fromMs
            && row.utcMs <= toMs;
 }
 

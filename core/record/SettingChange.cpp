@@ -19,6 +19,8 @@ constexpr OriginText kOrigins[] = {
     {ChangeOrigin::AllChannelFile, "all-channel file"},
     {ChangeOrigin::FactoryAdjust, "factory adjustment"},
     {ChangeOrigin::AtUnit, "at the unit"},
+    {ChangeOrigin::ProgramStarted, "program started"},
+    {ChangeOrigin::ProgramEnded, "program ended"},
 };
 
 struct OutcomeText {
@@ -93,6 +95,16 @@ const std::vector<ChangeOrigin> &AllChangeOrigins()
         return origins;
     }();
     return all;
+}
+
+SettingChange ProgramLine(ChangeOrigin origin, const QDateTime &at, const QString &user)
+{
+    SettingChange line;
+    line.at = at;
+    line.channel = -1;
+    line.origin = origin;
+    line.user = user;
+    return line;
 }
 
 QString ItemNameOnPages(const QString &code)

@@ -16,7 +16,7 @@ enum class WriteOutcome { Taken, Refused, NoReply };
 
 struct SettingChange {
     QDateTime at;
-    int channel = 0;  // global 0..319; block = channel / 20
+    int channel = 0;  // global 0..319; block = channel / 20; -1 on a program's start or end line
     QString item;     // the 4-character item code, e.g. "0001"
     QString before;   // value text as the pages show them
     QString after;
@@ -38,6 +38,9 @@ QString RecordedOriginText(const SettingChange &change);
 bool RecordedOriginFromText(const QString &text, SettingChange *change);
 // Every origin, in the order of the enumeration.
 const std::vector<ChangeOrigin> &AllChangeOrigins();
+
+// The line of a program's start or end, at `at`, by `user` (empty: the record's user).
+SettingChange ProgramLine(ChangeOrigin origin, const QDateTime &at, const QString &user = QString());
 
 // The item as the setting page and the setting editor name it ("Main setting value"); the code
 // itself for an item the pages do not name.

@@ -53,6 +53,11 @@ void ProgramEntry::makeDataFolders(const QStringList &names)
     }
 }
 
+void ProgramEntry::end()
+{
+    m_mainDisp->recordProgramLine(PLM_INC::ChangeOrigin::ProgramEnded);
+}
+
 void ProgramEntry::start()
 {
     loadChartSettings();
@@ -61,6 +66,7 @@ void ProgramEntry::start()
     PLM_INC::HistoryRow = 1;
     PLM_INC::PassOver([] { QDir::setCurrent(PLM_INC::DataFolder()); });
     PLM_INC::PassOver([this] { makeDataFolders({QStringLiteral("logging"), QStringLiteral("hystory"), QStringLiteral("changes")}); });
+    m_mainDisp->recordProgramLine(PLM_INC::ChangeOrigin::ProgramStarted);
     PLM_INC::PassOver([this] { m_historyFile = CreateHistoryFile(PLM_INC::DataSubFolder(QStringLiteral("hystory")), PLM_INC::clock().now()); });
     PLM_INC::PassOver([this] { makeDataFolders({QStringLiteral("Setdata")}); });
     m_openingScreen = std::make_unique<OpeningScreen>();

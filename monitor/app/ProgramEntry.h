@@ -17,6 +17,8 @@ public:
 
     // Runs every step up to and including communicate(); the Qt event loop is the main loop.
     void start();
+    // After the main loop: the program's end goes into the change record.
+    void end();
 
     // Runs as soon as the main window is loaded, before anything talks to the controller:
     // a test installs its link's clock here.

@@ -26,6 +26,7 @@ int main(int argc, char *argv[])
     ScreenshotOnce screenshot(program.mainDisp());
 
     const int rc = app.exec();
+    program.end();
     // The window is gone: a failure of the last lines goes to standard error, not into a box
     // that would vanish with the program.
     PLM_INC::setPrompter(nullptr);

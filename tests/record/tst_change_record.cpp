@@ -211,6 +211,7 @@ private slots:
         RecordFixture f;
         f.add(at(12, 6, 9, 5), 40, "0001", "1.0", "2.0", O::Editor);
         f.add(at(12, 6, 9, 0), 40, "0001", "2.0", "3.0", O::Editor);
+        f.bytes(); // on the disk before the restart
         {
             ChangeRecord again(f.dir.path()); // a restart with the clock in November
             again.append({at(11, 30, 10, 0), 40, QStringLiteral("0001"), QStringLiteral("3.0"), QStringLiteral("4.0"),
@@ -230,6 +231,33 @@ private slots:
         QCOMPARE(reader.rows().size(), size_t(4));
         QVERIFY(reader.rows()[1].change.clockWentBack && reader.rows()[1].change.origin == O::AtUnit);
         QVERIFY(!reader.rows()[0].change.clockWentBack);
+    }
+
+    // A program's start and end are lines of the chain with no block, channel, item or outcome;
+    // the reader shows them unless a block, channel or item is asked for.
+    void aProgramsStartAndEndAreLinesOfTheRecord()
+    {
+        RecordFixture f;
+        f.record.append(ProgramLine(O::ProgramStarted, at(12, 6, 9, 0)));
+        f.add(at(12, 6, 9, 5), 40, "0001", "1.0", "2.0", O::AtUnit);
+        f.record.append(ProgramLine(O::ProgramEnded, at(12, 6, 9, 9)));
+        const QList<QByteArray> lines = f.bytes().split('\n');
+        QVERIFY2(lines[1].startsWith("\"2026/12/06 09:00:00\",\"2026-12-06T09:00:00+01:00\",\"\",\"\",\"\",\"\",\"\",\"\","
+                                     "\"program started\",\"J\xfcrgen\",\"\",\""),
+                 lines[1].constData());
+        QVERIFY(lines[3].contains(",\"program ended\",\"J\xfcrgen\",\"\",\""));
+        QVERIFY(VerifyChangeFile(f.path(2026, 12)).ok);
+        ChangeRecordReader reader;
+        QVERIFY(reader.readFolder(f.dir.path()));
+        QCOMPARE(reader.rows().size(), size_t(3));
+        QCOMPARE(reader.rows()[0].change.channel, -1);
+        QCOMPARE(reader.filtered(ChangeFilter()).size(), size_t(3));
+        ChangeFilter block;
+        block.block = 2;
+        QCOMPARE(reader.filtered(block), std::vector<int>{1});
+        ChangeFilter starts;
+        starts.origin = O::ProgramStarted;
+        QCOMPARE(reader.filtered(starts), std::vector<int>{2});
     }
 
     void aRestartContinuesTheChainAndAMonthStartsItsOwnFile()

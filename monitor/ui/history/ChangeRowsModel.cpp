@@ -36,9 +36,9 @@ QString ChangeRowsModel::cellText(int row, int column) const
     case kTime:
         return r.stamp;
     case kBlock:
-        return QString::number(c.channel / kChannelsPerBlock + 1);
+        return c.channel < 0 ? QString() : QString::number(c.channel / kChannelsPerBlock + 1);
     case kChannel:
-        return QString::number(c.channel + 1);
+        return c.channel < 0 ? QString() : QString::number(c.channel + 1);
     case kItem:
         return r.itemName;
     case kBefore:

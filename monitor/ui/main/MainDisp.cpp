@@ -1,6 +1,7 @@
 #include "MainDisp.h"
 
 #include "ChangeRecord.h"
+#include "Clock.h"
 
 #include "ChangeRecordWindow.h"
 #include "ChartPage.h"
@@ -97,6 +98,11 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     buildFileWindows();
     setStatusPanel(2, QStringLiteral("Logging standby"));
     setStatusPanel(3, QStringLiteral("Chart standby"));
+}
+
+void MainDisp::recordProgramLine(PLM_INC::ChangeOrigin origin)
+{
+    changeRecord.append(PLM_INC::ProgramLine(origin, PLM_INC::clock().now(), changeRecord.user()));
 }
 
 MainDisp::~MainDisp()

@@ -64,6 +64,9 @@ class MainDisp : public QMainWindow,
                  public SettingControls {
     Q_OBJECT
 public:
+    // The program's start or end, as a line of the change record: a run whose end is missing
+    // shows as a start without one.
+    void recordProgramLine(PLM_INC::ChangeOrigin origin);
     // The load handler: creates the link driver and its PLMCom (which fills ItemCodeTable and
     // sets PollBlock and PollItem to 0), builds the pages and puts "Logging standby" and
     // "Chart standby" into status panels 2 and 3. The window stays hidden.
