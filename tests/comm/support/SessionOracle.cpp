@@ -36,6 +36,13 @@ std::string replyData(const std::string &reply)
     return reply.substr(8, reply.size() - 11);
 }
 
+// The reply's address, command type and item are the frame's.
+bool namesFrame(const std::string &reply, const RequestFrame &frame)
+{
+    return reply.size() >= 8 && reply[1] == tobrel::BlockAddress(frame.block) && reply[3] == frame.command
+           && reply.compare(4, 4, frame.item.toStdString()) == 0;
+}
+
 } // namespace
 
 SessionOracle::SessionOracle(const sim::DeviceModel &device, std::vector<int> present)
@@ -83,6 +90,8 @@ void SessionOracle::operatorSet(int block, const std::string &item, int channel,
 
 void SessionOracle::factoryAsked(int block, const std::string &text)
 {
+    if (std::find(present_.begin(), present_.end(), block) == present_.end())
+        return;
     Factory &f = factory_[block];
     f.texts.insert(text);
     f.text = text;
@@ -137,10 +146,32 @@ void SessionOracle::settleWrites()
     writesOut_.clear();
 }
 
+// A block whose first configuration read the link got no whole reply to is absent for good.
+void SessionOracle::settleConfigRead()
+{
+    if (!configOut_)
+        return;
+    const int block = configOut_->second;
+    configOut_.reset();
+    present_.erase(std::remove(present_.begin(), present_.end(), block), present_.end());
+    for (auto start = startValues_.begin(); start != startValues_.end();)
+        start = std::get<0>(start->first) == block ? startValues_.erase(start) : std::next(start);
+    factory_.erase(block);
+}
+
+void SessionOracle::replyAssembled(size_t index, const RequestFrame &, const std::string &)
+{
+    if (configOut_ && configOut_->first == index)
+        configOut_.reset();
+}
+
 void SessionOracle::frameSent(size_t index, const RequestFrame &frame, qint64)
 {
     settleWrites();
+    settleConfigRead();
     const std::string item = frame.item.toStdString();
+    if (frame.command == kReadCommand && item == "00A1" && configAsked_.insert(frame.block).second)
+        configOut_ = {index, frame.block};
     if (frame.command == kReadCommand) {
         readsOut_[index] = {frame.block, item, seq_++};
         readsOf_[{frame.block, item}].push_back(index);
@@ -294,8 +325,9 @@ void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const st
     if (onTime) {
         if (reply.front() == tobrel::ACK)
             readsOut_.erase(index); // a read refused or not answered in time leaves the item unread
-        // A refusal the program got in time is one it must tell.
-        if (const auto refused = refusalsOut_.find(index); refused != refusalsOut_.end())
+        // A refusal the program got in time is one it must tell (a damaged request's NAK may
+        // name another block or item: it is no answer to the request).
+        if (const auto refused = refusalsOut_.find(index); refused != refusalsOut_.end() && namesFrame(reply, frame))
             refusals_.push_back(refused->second);
         if (const auto took = applied_.find(index); took != applied_.end() && reply.front() == tobrel::ACK) {
             if (frame.item == QLatin1String("0040"))
@@ -477,6 +509,7 @@ void SessionOracle::checkPanelRecorded(const Key &key, const KeyState &s)
 
 void SessionOracle::checkEnd(const QStringList &told)
 {
+    settleConfigRead();
     for (const auto &[block, item] : refusals_) {
         // The block ("Block 02", "block 02") and then, before another block is named, the item,
         // as whole words: "01" inside "0001" or "Ch001" names neither.
@@ -537,6 +570,7 @@ void SessionOracle::checkEnd(const QStringList &told)
 
 void SessionOracle::checkPage(const std::function<int16_t(int, const std::string &, int)> &shown)
 {
+    settleConfigRead();
     const auto readsFailed = [this](int block, const std::string &item) {
         const auto of = readsOf_.find({block, item});
         return of != readsOf_.end() && of->second.size() >= 3
