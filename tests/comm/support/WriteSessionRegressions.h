@@ -285,6 +285,12 @@ inline const std::vector<Regression> &Regressions()
            {Kind::Unplug, 524, 195, 92}, {Kind::PanelChange, 882, 0x4, 195}, {Kind::Select, 507, 61, 693},
            {Kind::Wait, 9, 159, 918}, {Kind::SendChannel, 205, 135, 668}, {Kind::ToggleOutput, 373, 472, 735},
            {Kind::Edit, 313, 870, 803}}}},
+        {"a start-up read that got its reply's second copy left the page at 0 for good",
+         {{0}, 9600, 0u, {0, 0, 0, 0, 0, 0, 2, 0}, 27u, 0, false, false, true},
+         {{{Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}}}},
+        {"a start-up read whose reply failed its checksum left the page at 0 for good",
+         {{0}, 9600, 0u, {0, 0, 1, 0, 3, 0, 0, 0}, 10u, 0, false, false, true},
+         {{{Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}}}},
     };
     return kept;
 }
