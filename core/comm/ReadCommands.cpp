@@ -100,8 +100,13 @@ void ReadCommands::startupRead()
     for (int b = 0; b < kBlocks; ++b) {
         host_.addStep([this, b, progress] {
             host_.sendUnclassified(b, Command::Read, ItemCodeTable[1], QString(), [this, b, progress](const QString &reply) {
-                BlockAbsent[b] = reply.isEmpty() ? 1 : 0;
-                const std::string text = reply.toLatin1().toStdString();
+                // Another block's reply (late, or sent twice) is none for this block, which is
+                // then absent as if it had not answered: its own reply may still be coming.
+                const bool own = AnswersRequest(reply, b, char(Command::Read), ItemCodeTable[1]);
+                if (!own)
+                    host_.resyncLine();
+                BlockAbsent[b] = reply.isEmpty() || !own ? 1 : 0;
+                const std::string text = own ? reply.toLatin1().toStdString() : std::string();
                 for (int k = 0; k < kChannelsPerBlock / 2; ++k) {
                     const int16_t type = configField(text, 2 * k + 1);
                     const int16_t option = configField(text, 2 * k + 2);

@@ -159,9 +159,11 @@ void SessionOracle::settleConfigRead()
     factory_.erase(block);
 }
 
-void SessionOracle::replyAssembled(size_t index, const RequestFrame &, const std::string &)
+// A configuration read is answered by a whole reply of its own, or by one whose sum fails (it
+// names nobody for sure); another block's reply (late, or sent twice) leaves it unanswered.
+void SessionOracle::replyAssembled(size_t index, const RequestFrame &frame, const std::string &reply)
 {
-    if (configOut_ && configOut_->first == index)
+    if (configOut_ && configOut_->first == index && (tobrel::CheckReply(reply).size() == 1 || namesFrame(reply, frame)))
         configOut_.reset();
 }
 
@@ -322,12 +324,12 @@ void SessionOracle::noteTaken(size_t index, const RequestFrame &frame, const std
 
 void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime)
 {
-    if (onTime) {
+    // A damaged request's NAK may name another block or item: it answers no request.
+    if (onTime && namesFrame(reply, frame)) {
         if (reply.front() == tobrel::ACK)
             readsOut_.erase(index); // a read refused or not answered in time leaves the item unread
-        // A refusal the program got in time is one it must tell (a damaged request's NAK may
-        // name another block or item: it is no answer to the request).
-        if (const auto refused = refusalsOut_.find(index); refused != refusalsOut_.end() && namesFrame(reply, frame))
+        // A refusal the program got in time is one it must tell.
+        if (const auto refused = refusalsOut_.find(index); refused != refusalsOut_.end())
             refusals_.push_back(refused->second);
         if (const auto took = applied_.find(index); took != applied_.end() && reply.front() == tobrel::ACK) {
             if (frame.item == QLatin1String("0040"))

@@ -291,6 +291,9 @@ inline const std::vector<Regression> &Regressions()
         {"a start-up read whose reply failed its checksum left the page at 0 for good",
          {{0}, 9600, 0u, {0, 0, 1, 0, 3, 0, 0, 0}, 10u, 0, false, false, true},
          {{{Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}}}},
+        {"another block's reply, sent twice, answered a configuration read: a block not installed was written to",
+         {{0, 2}, 9600, 0u, {0, 0, 0, 0, 0, 0, 150, 0}, 3u, -1, false, false, true},
+         {{{Kind::Wait, 5, 0, 0}, {Kind::SendAll, 0, 0, 0}, {Kind::Wait, 30, 0, 0}}}},
     };
     return kept;
 }
