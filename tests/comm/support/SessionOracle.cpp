@@ -103,7 +103,8 @@ void SessionOracle::panelChanged(int block, const std::string &item, int channel
     std::set<int16_t> &seen = seen_[{block, item, channel}];
     const std::set<int16_t> earlier = seen;
     const bool fresh = seen.insert(value).second;
-    state(block, item, channel).panel.push_back({seq_++, before, value, false, -1, fresh, false, earlier});
+    state(block, item, channel).panel.push_back({seq_++, before, value, false, -1, fresh, false, earlier,
+                                                 confirmed_.count({block, item}) > 0});
 }
 
 void SessionOracle::givenUp(int block, const std::string &item)
@@ -327,6 +328,8 @@ void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const st
     // A damaged request's NAK may name another block or item: it answers no request.
     if (onTime && namesFrame(reply, frame)) {
         if (reply.front() == tobrel::ACK)
+            confirmed_.insert({frame.block, frame.item.toStdString()});
+        if (reply.front() == tobrel::ACK)
             readsOut_.erase(index); // a read refused or not answered in time leaves the item unread
         // A refusal the program got in time is one it must tell.
         if (const auto refused = refusalsOut_.find(index); refused != refusalsOut_.end())
@@ -500,7 +503,8 @@ void SessionOracle::checkPanelRecorded(const Key &key, const KeyState &s)
                                || std::any_of(s.sent.begin(), s.sent.end(), [&](const Set &w) {
                                       return w.seq > p.seq && w.seq < p.readSeq && w.value == p.after;
                                   });
-        if (!p.fresh || overtaken)
+        // A setting whose item the program never had a reply of has no value it replaced.
+        if (!p.fresh || overtaken || !p.known)
             continue;
         if (!p.recorded)
             fail(QStringLiteral("the front panel set %1 from %2 to %3, the program read it, and the change record "

@@ -95,6 +95,7 @@ private:
         bool recorded = false; // a line at the unit covers it
         std::set<int16_t> earlier; // what the setting held or was sent before it: the program may
                                    // know any of them as the value it replaced
+        bool known = true; // a read or write of the item was answered before: the program knew a value
     };
     struct KeyState {
         std::vector<Set> sets;          // every value the operator set, oldest first
@@ -152,6 +153,7 @@ private:
     std::map<Key, std::vector<int16_t>> refusedCarried_;       // values refused writes carried
     std::map<int, std::vector<std::string>> factoryAcked_;     // factory texts a block applied and acknowledged
     std::map<Key, std::set<int16_t>> seen_;                    // values a setting held or was sent
+    std::set<std::pair<int, std::string>> confirmed_;          // items a read or write reply confirmed
     std::map<size_t, std::tuple<int, std::string, int>> readsOut_; // read frames not answered in time
     std::map<std::pair<int, std::string>, std::vector<size_t>> readsOf_; // read frames by block and item
     int seq_ = 0;
