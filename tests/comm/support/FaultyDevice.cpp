@@ -135,7 +135,9 @@ FarEndAnswer FaultyDevice::answer(const std::string &frame, qint64 at)
         out.reply = damaged(out.reply, anyReplyDamage_);
         record.intact = false;
     }
-    if (fault == Fault::Doubled)
+    // A write's reply names no more than its block and item: a copy of it is the acknowledgement
+    // of the next write of the item for anyone, so only a read's reply is sent twice.
+    if (fault == Fault::Doubled && record.frame.command != kWriteCommand)
         out.after = out.reply;
     if (fault == Fault::Trailed)
         out.after = strayBytes();

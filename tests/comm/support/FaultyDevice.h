@@ -2,7 +2,8 @@
 // a request lost before the device takes it, a reply lost after the device applied the
 // request, a refusal (NAK without applying), a request damaged on its way (the device answers
 // NAK without applying), a reply damaged on its way back (its sum, any character or its end),
-// a reply that comes after the link's time-out, a reply sent twice or followed by stray bytes.
+// a reply that comes after the link's time-out, a read's reply sent twice, a reply followed by
+// stray bytes.
 // Blocks can be dead for a while, the whole line unplugged, and one block can answer every
 // write late for the whole session. Whoever watches is told what the device took and what the
 // program was given.
@@ -26,7 +27,7 @@ struct FaultRates {
     int requestDamaged = 0;
     int replyDamaged = 0;
     int late = 0;
-    int doubled = 0; // the same reply sent twice
+    int doubled = 0; // the same reply to a read sent twice
     int trailed = 0; // stray bytes after the reply's end
 };
 
