@@ -42,6 +42,8 @@ public:
     virtual void lineWork(LinkService::Work work, std::function<void(const LinkOutcome &)> then = {}) = 0;
     // Both buffers of the link emptied, as one step.
     virtual void clearLinkBuffers() = 0;
+    // After a reply that answers another request: the line is left to go quiet, then emptied.
+    virtual void resyncLine() = 0;
     virtual LinkView &view() = 0;
 
     // True while the line raises errors instead of carrying transactions.

@@ -164,9 +164,8 @@ private:
     void endRunningRequest() override { runningRequest_.reset(); }
     void startTransferPause(int index) override { pause_.start(index); }
     void stopTransferPause(int index) override { pause_.stop(index); }
+    void resyncLine() override;
 
-    // A reply that answers another request: the line is left to go quiet, then emptied.
-    void resyncLine();
     void noteLineError(const char *where, const QString &error);
     void runRequest();
     void endTick();

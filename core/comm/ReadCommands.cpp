@@ -63,7 +63,9 @@ void ReadCommands::blockRead(int block, const QString &item)
 
 // The page shows the controller's value after a write only when the read-back arrives: a
 // refused value must not stay on the page because the read that follows it went unanswered.
-void ReadCommands::readBack(int block, const QString &item)
+// Nor may a start-up read without answer leave the page (and the other channels of later
+// writes) at a value the controller never held.
+void ReadCommands::readOrAskAgain(int block, const QString &item)
 {
     host_.addStep([this, block, item] {
         readItem(block, item, [block, item](const QString &reply) {
@@ -98,8 +100,13 @@ void ReadCommands::startupRead()
     for (int b = 0; b < kBlocks; ++b) {
         host_.addStep([this, b, progress] {
             host_.sendUnclassified(b, Command::Read, ItemCodeTable[1], QString(), [this, b, progress](const QString &reply) {
-                BlockAbsent[b] = reply.isEmpty() ? 1 : 0;
-                const std::string text = reply.toLatin1().toStdString();
+                // Another block's reply (late, or sent twice) is none for this block, which is
+                // then absent as if it had not answered: its own reply may still be coming.
+                const bool own = AnswersRequest(reply, b, char(Command::Read), ItemCodeTable[1]);
+                if (!own)
+                    host_.resyncLine();
+                BlockAbsent[b] = reply.isEmpty() || !own ? 1 : 0;
+                const std::string text = own ? reply.toLatin1().toStdString() : std::string();
                 for (int k = 0; k < kChannelsPerBlock / 2; ++k) {
                     const int16_t type = configField(text, 2 * k + 1);
                     const int16_t option = configField(text, 2 * k + 2);
@@ -110,7 +117,7 @@ void ReadCommands::startupRead()
                 }
                 host_.view().setStartupProgress(++*progress);
                 if (BlockAbsent[b] == 0)
-                    blockRead(b, ItemCodeTable[0]);
+                    readOrAskAgain(b, ItemCodeTable[0]);
             });
         });
     }
@@ -124,8 +131,8 @@ void ReadCommands::startupRead()
         // The alarm action codes first: the alarm values are converted by them.
         for (int b = 0; b < kBlocks; ++b) {
             if (BlockAbsent[b] != 1) {
-                blockRead(b, QStringLiteral("0013"));
-                blockRead(b, QStringLiteral("0014"));
+                readOrAskAgain(b, QStringLiteral("0013"));
+                readOrAskAgain(b, QStringLiteral("0014"));
             }
         }
     });
@@ -134,7 +141,7 @@ void ReadCommands::startupRead()
             if (BlockAbsent[b] != 1) {
                 for (int entry = 1; entry <= kBlockReadItems; ++entry)
                     if (entry < kFirstCoolingEntry || BlockHasCooling[b] != 0)
-                        blockRead(b, ItemCodeTable[static_cast<size_t>(entry)]);
+                        readOrAskAgain(b, ItemCodeTable[static_cast<size_t>(entry)]);
             }
         });
         host_.addStep([this, progress] {

@@ -17,9 +17,9 @@ public:
 
     // Adds a step that reads one item of a block.
     void blockRead(int block, const QString &item);
-    // Adds a step that reads an item back after a write; one that gets no answer is asked again
-    // as a re-read of the item (three tries in all).
-    void readBack(int block, const QString &item);
+    // Adds a step that reads an item (back after a write, or at the start-up); one that gets no
+    // answer is asked again as a re-read of the item (three tries in all).
+    void readOrAskAgain(int block, const QString &item);
     // The start-up read of every block (608 progress steps).
     void startupRead();
     // The reads of a re-read request: the whole block, or the items a write left unknown.

@@ -196,7 +196,7 @@ void WriteCommands::writeOneItem(const LinkRequestJob &request)
                     channels.push_back(v.channel);
                 tellWriteProblem(WriteRefusedText(block, item, channels));
             }
-            reads_.readBack(block, item); // whatever the write's reply was: the page shows the controller's
+            reads_.readOrAskAgain(block, item); // whatever the write's reply was: the page shows the controller's
         }, true);
     });
 }

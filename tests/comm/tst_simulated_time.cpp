@@ -278,7 +278,7 @@ private slots:
         runOnLinkOf(comm, clock);
         markPresent({1, 2});
         world->line().setFarEnd([&m = world->model()](const std::string &frame, qint64) {
-            return parseFrame(frame).block == 1 ? FarEndAnswer{m.handleFrame(frame), 350} : FarEndAnswer{}; });
+            return parseFrame(frame).block == 1 ? FarEndAnswer{m.handleFrame(frame), 350, {}} : FarEndAnswer{}; });
         comm.timer4().start();
         world->runFor(20000);
         QVERIFY(health.block(2).timeOuts > 10);
@@ -300,10 +300,10 @@ private slots:
         world->line().setFarEnd([&m = world->model(), &writes](const std::string &frame, qint64) {
             const RequestFrame f = parseFrame(frame);
             if (f.command != 0x52 || ++writes > 1)
-                return FarEndAnswer{m.handleFrame(frame), 0};
+                return FarEndAnswer{m.handleFrame(frame), 0, {}};
             const std::string read = tobrel::MakeFrame(std::string(1, tobrel::BlockAddress(0)), " ", "\"",
                                                        f.item.toStdString(), "");
-            return FarEndAnswer{m.handleFrame(read), 0};
+            return FarEndAnswer{m.handleFrame(read), 0, {}};
         });
         MainSetting[3] = 345;
         PendingRequests.push(ItemWriteRequest(QStringLiteral("0001"), {3}));

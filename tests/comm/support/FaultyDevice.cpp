@@ -17,6 +17,7 @@ FaultyDevice::FaultyDevice(ModelLine &line, sim::DeviceModel &model, uint32_t se
 {
     line_.setFarEnd([this](const std::string &frame, qint64 at) { return answer(frame, at); });
     line_.setOnReplyTaken([this](size_t index) { taken(index); });
+    line_.setOnTaken([this](char c) { characterTaken(c); });
     line_.setOnRead([this] {
         if (during(kReadsFail, line_.now()))
             throw tobrel::CommError(tobrel::LineErrorReadFailed, QStringLiteral("The device does not answer reads"));
@@ -55,7 +56,9 @@ FaultyDevice::Fault FaultyDevice::draw()
                                       std::pair{rates_.refused, Fault::Refused},
                                       std::pair{rates_.requestDamaged, Fault::RequestDamaged},
                                       std::pair{rates_.replyDamaged, Fault::ReplyDamaged},
-                                      std::pair{rates_.late, Fault::Late}}) {
+                                      std::pair{rates_.late, Fault::Late},
+                                      std::pair{rates_.doubled, Fault::Doubled},
+                                      std::pair{rates_.trailed, Fault::Trailed}}) {
         upTo += rate;
         if (r < upTo)
             return fault;
@@ -73,11 +76,11 @@ std::string FaultyDevice::checksumChanged(std::string bytes)
     return bytes;
 }
 
-// A reply that no longer passes: its checksum changed, any other character changed, or its end
-// cut off.
-std::string FaultyDevice::damaged(std::string bytes)
+// A frame that no longer passes: its checksum changed, or (anywhere) any other character changed
+// or its end cut off.
+std::string FaultyDevice::damaged(std::string bytes, bool anywhere)
 {
-    if (bytes.size() < 3 || !anyReplyDamage_)
+    if (bytes.size() < 3 || !anywhere)
         return checksumChanged(bytes);
     switch (std::uniform_int_distribution<int>(0, 2)(rng_)) {
     case 0:
@@ -93,10 +96,21 @@ std::string FaultyDevice::damaged(std::string bytes)
     return bytes;
 }
 
+// Noise after a reply: any of the line's 7-bit characters, control characters included.
+std::string FaultyDevice::strayBytes()
+{
+    std::string bytes(std::uniform_int_distribution<size_t>(1, 8)(rng_), '\0');
+    for (char &c : bytes)
+        c = char(std::uniform_int_distribution<int>(0, 127)(rng_));
+    return bytes;
+}
+
 FarEndAnswer FaultyDevice::answer(const std::string &frame, qint64 at)
 {
     const size_t index = answered_.size();
     answered_.push_back({parseFrame(frame), std::string(), true});
+    assembling_.clear();
+    assembled_ = false;
     Answered &record = answered_.back();
     if (watcher_)
         watcher_->frameSent(index, record.frame, at);
@@ -112,13 +126,21 @@ FarEndAnswer FaultyDevice::answer(const std::string &frame, qint64 at)
     if (watcher_)
         watcher_->frameReaching(index, record.frame, refused ? DeviceTook::Refused : DeviceTook::Applied, at);
     FarEndAnswer out;
-    out.reply = model_.handleFrame(refused ? checksumChanged(frame) : frame);
+    out.reply = model_.handleFrame(fault == Fault::RequestDamaged ? damaged(frame, anyRequestDamage_)
+                                   : refused                      ? checksumChanged(frame)
+                                                                  : frame);
     if (fault == Fault::ReplyLost)
         return {};
     if (fault == Fault::ReplyDamaged) {
-        out.reply = damaged(out.reply);
+        out.reply = damaged(out.reply, anyReplyDamage_);
         record.intact = false;
     }
+    // A write's reply names no more than its block and item: a copy of it is the acknowledgement
+    // of the next write of the item for anyone, so only a read's reply is sent twice.
+    if (fault == Fault::Doubled && record.frame.command != kWriteCommand)
+        out.after = out.reply;
+    if (fault == Fault::Trailed)
+        out.after = strayBytes();
     const bool late = fault == Fault::Late || (block == lateWrites_ && record.frame.command == kWriteCommand);
     if (late)
         out.delayMs = kLinkTimeOutMs + std::uniform_int_distribution<int>(0, 200)(rng_);
@@ -133,4 +155,21 @@ void FaultyDevice::taken(size_t index)
     const Answered &record = answered_[index];
     if (record.intact)
         watcher_->replyTaken(index, record.frame, record.reply, index + 1 == answered_.size());
+}
+
+// What the link makes of the characters it reads for a frame: a reply starts (again) at each
+// ACK or NAK and is whole at the first ETX after it.
+void FaultyDevice::characterTaken(char c)
+{
+    if (assembled_ || answered_.empty())
+        return;
+    if (c == tobrel::ACK || c == tobrel::NAK)
+        assembling_.assign(1, c);
+    else if (!assembling_.empty())
+        assembling_ += c;
+    if (c != tobrel::ETX || assembling_.empty())
+        return;
+    assembled_ = true;
+    if (watcher_)
+        watcher_->replyAssembled(answered_.size() - 1, answered_.back().frame, assembling_);
 }

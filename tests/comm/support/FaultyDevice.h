@@ -2,9 +2,11 @@
 // a request lost before the device takes it, a reply lost after the device applied the
 // request, a refusal (NAK without applying), a request damaged on its way (the device answers
 // NAK without applying), a reply damaged on its way back (its sum, any character or its end),
-// a reply that comes after the link's time-out. Blocks can be dead for a while, the whole line unplugged, and one block can answer
-// every write late for the whole session. Whoever watches is told what the device took and
-// what the program was given.
+// a reply that comes after the link's time-out, a read's reply sent twice, a reply followed by
+// stray bytes.
+// Blocks can be dead for a while, the whole line unplugged, and one block can answer every
+// write late for the whole session. Whoever watches is told what the device took and what the
+// program was given.
 #pragma once
 
 #include "DeviceModel.h"
@@ -25,6 +27,8 @@ struct FaultRates {
     int requestDamaged = 0;
     int replyDamaged = 0;
     int late = 0;
+    int doubled = 0; // the same reply to a read sent twice
+    int trailed = 0; // stray bytes after the reply's end
 };
 
 // What the device did with a frame that reached it.
@@ -42,6 +46,9 @@ public:
     virtual void frameReaching(size_t index, const RequestFrame &frame, DeviceTook took, qint64 at) = 0;
     // The program has taken a whole, intact reply; onTime: during the frame it answers.
     virtual void replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime) = 0;
+    // The link took a whole reply (ACK or NAK through ETX, whatever its sum or its origin) while
+    // this frame was the last one sent: what it read as the frame's answer.
+    virtual void replyAssembled(size_t, const RequestFrame &, const std::string &) {}
 };
 
 class FaultyDevice {
@@ -54,6 +61,8 @@ public:
     void setLateWritesBlock(int block) { lateWrites_ = block; }
     // A damaged reply has any character changed or its end cut off, not only its sum changed.
     void setAnyReplyDamage(bool any) { anyReplyDamage_ = any; }
+    // A damaged request has any character changed or its end cut off, not only its sum changed.
+    void setAnyRequestDamage(bool any) { anyRequestDamage_ = any; }
     void killBlock(int block, qint64 from, qint64 until) { dead_.push_back({block, from, until}); }
     void unplug(qint64 from, qint64 until) { dead_.push_back({-1, from, until}); }
     // The device is gone: a write to the line raises the line's error, as a vanished adapter's does.
@@ -72,14 +81,16 @@ private:
         int block; // -1: the whole line silent; kLineGone, kReadsFail: the line raises errors
         qint64 from, until;
     };
-    enum class Fault { None, RequestLost, ReplyLost, Refused, RequestDamaged, ReplyDamaged, Late };
+    enum class Fault { None, RequestLost, ReplyLost, Refused, RequestDamaged, ReplyDamaged, Late, Doubled, Trailed };
 
     FarEndAnswer answer(const std::string &frame, qint64 at);
     void taken(size_t index);
+    void characterTaken(char c);
     Fault draw();
     bool silent(int block, qint64 at) const;
     static std::string checksumChanged(std::string bytes);
-    std::string damaged(std::string bytes);
+    std::string damaged(std::string bytes, bool anywhere);
+    std::string strayBytes();
 
     ModelLine &line_;
     sim::DeviceModel &model_;
@@ -87,6 +98,9 @@ private:
     FaultRates rates_;
     int lateWrites_ = -1;
     bool anyReplyDamage_ = false;
+    bool anyRequestDamage_ = false;
+    std::string assembling_; // the reply the link reads to the last frame sent, from its ACK or NAK
+    bool assembled_ = false;
     std::vector<Outage> dead_;
     DeviceWatcher *watcher_ = nullptr;
     struct Answered {

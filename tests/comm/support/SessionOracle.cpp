@@ -36,6 +36,13 @@ std::string replyData(const std::string &reply)
     return reply.substr(8, reply.size() - 11);
 }
 
+// The reply's address, command type and item are the frame's.
+bool namesFrame(const std::string &reply, const RequestFrame &frame)
+{
+    return reply.size() >= 8 && reply[1] == tobrel::BlockAddress(frame.block) && reply[3] == frame.command
+           && reply.compare(4, 4, frame.item.toStdString()) == 0;
+}
+
 } // namespace
 
 SessionOracle::SessionOracle(const sim::DeviceModel &device, std::vector<int> present)
@@ -83,6 +90,8 @@ void SessionOracle::operatorSet(int block, const std::string &item, int channel,
 
 void SessionOracle::factoryAsked(int block, const std::string &text)
 {
+    if (std::find(present_.begin(), present_.end(), block) == present_.end())
+        return;
     Factory &f = factory_[block];
     f.texts.insert(text);
     f.text = text;
@@ -94,7 +103,8 @@ void SessionOracle::panelChanged(int block, const std::string &item, int channel
     std::set<int16_t> &seen = seen_[{block, item, channel}];
     const std::set<int16_t> earlier = seen;
     const bool fresh = seen.insert(value).second;
-    state(block, item, channel).panel.push_back({seq_++, before, value, false, -1, fresh, false, earlier});
+    state(block, item, channel).panel.push_back({seq_++, before, value, false, -1, fresh, false, earlier,
+                                                 confirmed_.count({block, item}) > 0});
 }
 
 void SessionOracle::givenUp(int block, const std::string &item)
@@ -137,10 +147,34 @@ void SessionOracle::settleWrites()
     writesOut_.clear();
 }
 
+// A block whose first configuration read the link got no whole reply to is absent for good.
+void SessionOracle::settleConfigRead()
+{
+    if (!configOut_)
+        return;
+    const int block = configOut_->second;
+    configOut_.reset();
+    present_.erase(std::remove(present_.begin(), present_.end(), block), present_.end());
+    for (auto start = startValues_.begin(); start != startValues_.end();)
+        start = std::get<0>(start->first) == block ? startValues_.erase(start) : std::next(start);
+    factory_.erase(block);
+}
+
+// A configuration read is answered by a whole reply of its own, or by one whose sum fails (it
+// names nobody for sure); another block's reply (late, or sent twice) leaves it unanswered.
+void SessionOracle::replyAssembled(size_t index, const RequestFrame &frame, const std::string &reply)
+{
+    if (configOut_ && configOut_->first == index && (tobrel::CheckReply(reply).size() == 1 || namesFrame(reply, frame)))
+        configOut_.reset();
+}
+
 void SessionOracle::frameSent(size_t index, const RequestFrame &frame, qint64)
 {
     settleWrites();
+    settleConfigRead();
     const std::string item = frame.item.toStdString();
+    if (frame.command == kReadCommand && item == "00A1" && configAsked_.insert(frame.block).second)
+        configOut_ = {index, frame.block};
     if (frame.command == kReadCommand) {
         readsOut_[index] = {frame.block, item, seq_++};
         readsOf_[{frame.block, item}].push_back(index);
@@ -291,7 +325,10 @@ void SessionOracle::noteTaken(size_t index, const RequestFrame &frame, const std
 
 void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime)
 {
-    if (onTime) {
+    // A damaged request's NAK may name another block or item: it answers no request.
+    if (onTime && namesFrame(reply, frame)) {
+        if (reply.front() == tobrel::ACK)
+            confirmed_.insert({frame.block, frame.item.toStdString()});
         if (reply.front() == tobrel::ACK)
             readsOut_.erase(index); // a read refused or not answered in time leaves the item unread
         // A refusal the program got in time is one it must tell.
@@ -472,7 +509,8 @@ void SessionOracle::checkPanelRecorded(const Key &key, const KeyState &s)
                          .arg(where(block, item, c)).arg(p.after));
             continue;
         }
-        if (!p.fresh || overtaken(s, i))
+        // A setting whose item the program never had a reply of has no value it replaced.
+        if (!p.fresh || overtaken(s, i) || !p.known)
             continue;
         if (!p.recorded)
             fail(QStringLiteral("the front panel set %1 from %2 to %3, the program read it, and the change record "
@@ -483,6 +521,7 @@ void SessionOracle::checkPanelRecorded(const Key &key, const KeyState &s)
 
 void SessionOracle::checkEnd(const QStringList &told)
 {
+    settleConfigRead();
     for (const auto &[block, item] : refusals_) {
         // The block ("Block 02", "block 02") and then, before another block is named, the item,
         // as whole words: "01" inside "0001" or "Ch001" names neither.
@@ -543,6 +582,7 @@ void SessionOracle::checkEnd(const QStringList &told)
 
 void SessionOracle::checkPage(const std::function<int16_t(int, const std::string &, int)> &shown)
 {
+    settleConfigRead();
     const auto readsFailed = [this](int block, const std::string &item) {
         const auto of = readsOf_.find({block, item});
         return of != readsOf_.end() && of->second.size() >= 3

@@ -15,7 +15,9 @@
 //   only after an unanswered write to the block.
 // At the end, every refusal of an operator's value the program got in time must have been told,
 // and a front-panel change to a new value, read before anything else changed it, recorded at the
-// unit; one never read is allowed only after three unanswered reads of its item. At every quiet
+// unit; one never read is allowed only after three unanswered reads of its item. A block whose
+// first configuration read got no whole reply is absent for the whole run: nothing is written
+// to it, its settings are neither shown nor changed. At every quiet
 // moment the page must show the controller's settings, and at the end the change record (read from its file) must hold one line
 // as taken for every acknowledged write that changed a setting the program knew, and no line
 // that no write or front-panel change of the session made.
@@ -55,6 +57,7 @@ public:
     void frameSent(size_t index, const RequestFrame &frame, qint64 at) override;
     void frameReaching(size_t index, const RequestFrame &frame, DeviceTook took, qint64 at) override;
     void replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime) override;
+    void replyAssembled(size_t index, const RequestFrame &frame, const std::string &reply) override;
 
     // A line of the change record, as its file holds it, oldest first. One recorded as taken
     // matches a write the device applied and acknowledged in time, with the value it carried for
@@ -92,6 +95,7 @@ private:
         bool recorded = false; // a line at the unit covers it
         std::set<int16_t> earlier; // what the setting held or was sent before it: the program may
                                    // know any of them as the value it replaced
+        bool known = true; // a read or write of the item was answered before: the program knew a value
     };
     struct KeyState {
         std::vector<Set> sets;          // every value the operator set, oldest first
@@ -123,10 +127,13 @@ private:
     void unitRecorded(const Key &key, const QString &what, const QString &before, const QString &after);
     bool panelUnread(const Key &key) const;
     void settleWrites();
+    void settleConfigRead();
     QString where(int block, const std::string &item, int channel) const;
 
     const sim::DeviceModel &device_;
-    std::vector<int> present_;
+    std::vector<int> present_; // installed, less those whose configuration read got no whole reply
+    std::set<int> configAsked_;
+    std::optional<std::pair<size_t, int>> configOut_; // a configuration read without whole reply (yet)
     std::map<Key, KeyState> keys_;
     std::map<Key, int16_t> startValues_;
     std::map<int, Factory> factory_;
@@ -147,6 +154,7 @@ private:
     std::map<Key, std::vector<int16_t>> refusedCarried_;       // values refused writes carried
     std::map<int, std::vector<std::string>> factoryAcked_;     // factory texts a block applied and acknowledged
     std::map<Key, std::set<int16_t>> seen_;                    // values a setting held or was sent
+    std::set<std::pair<int, std::string>> confirmed_;          // items a read or write reply confirmed
     std::map<size_t, std::tuple<int, std::string, int>> readsOut_; // read frames not answered in time
     std::map<std::pair<int, std::string>, std::vector<size_t>> readsOf_; // read frames by block and item
     int seq_ = 0;

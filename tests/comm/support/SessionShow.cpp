@@ -43,12 +43,16 @@ void showValue(const Setup &setup, std::ostream &os)
     const FaultRates &r = setup.rates;
     os << ", " << setup.baud << " baud, values " << setup.valueSeed << ", faults per mille: request lost "
        << r.requestLost << ", reply lost " << r.replyLost << ", refused " << r.refused << ", request damaged "
-       << r.requestDamaged << ", reply damaged " << r.replyDamaged << ", late " << r.late << " (seed "
-       << setup.faultSeed << ')';
+       << r.requestDamaged << ", reply damaged " << r.replyDamaged << ", late " << r.late << ", doubled " << r.doubled
+       << ", trailed " << r.trailed << " (seed " << setup.faultSeed << ')';
     if (setup.lateWritesBlock >= 0)
         os << ", block " << setup.lateWritesBlock << " answers writes late";
     if (setup.anyReplyDamage)
         os << ", replies damaged anywhere";
+    if (setup.anyRequestDamage)
+        os << ", requests damaged anywhere";
+    if (setup.faultsFromStart)
+        os << ", faults from the start-up read on";
 }
 
 void showValue(const Steps &steps, std::ostream &os)
@@ -82,8 +86,10 @@ std::string regressionForm(const Setup &setup, const Steps &steps)
         os << (i ? ", " : "") << setup.present[i];
     const FaultRates &r = setup.rates;
     os << "}, " << setup.baud << ", " << setup.valueSeed << "u, {" << r.requestLost << ", " << r.replyLost << ", "
-       << r.refused << ", " << r.requestDamaged << ", " << r.replyDamaged << ", " << r.late << "}, " << setup.faultSeed
-       << "u, " << setup.lateWritesBlock << ", " << (setup.anyReplyDamage ? "true" : "false") << "},\n {{";
+       << r.refused << ", " << r.requestDamaged << ", " << r.replyDamaged << ", " << r.late << ", " << r.doubled << ", "
+       << r.trailed << "}, " << setup.faultSeed << "u, " << setup.lateWritesBlock << ", " << std::boolalpha
+       << setup.anyReplyDamage << ", " << setup.anyRequestDamage << ", " << setup.faultsFromStart << std::noboolalpha
+       << "},\n {{";
     for (const Action &a : steps.actions) {
         os << "{Kind(" << int(a.kind) << ") /* " << kindName(a.kind) << " */, " << a.a << ", ";
         if (a.kind == Kind::PanelChange)

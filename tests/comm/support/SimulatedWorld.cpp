@@ -38,8 +38,9 @@ void ModelLine::write(const QByteArray &bytes)
     double start = sent + double(answer.delayMs);
     if (!pending_.empty())
         start = std::max(start, double(pending_.back().at));
-    for (size_t i = 0; i < answer.reply.size(); ++i)
-        pending_.push_back({qint64(std::ceil(start + characterMs() * double(i + 1))), answer.reply[i], index,
+    const std::string onLine = answer.reply + answer.after;
+    for (size_t i = 0; i < onLine.size(); ++i)
+        pending_.push_back({qint64(std::ceil(start + characterMs() * double(i + 1))), onLine[i], index,
                             i + 1 == answer.reply.size()});
 }
 
@@ -54,6 +55,8 @@ QByteArray ModelLine::read()
         const Arriving a = pending_.front();
         pending_.pop_front();
         out.append(a.c);
+        if (onTaken_)
+            onTaken_(a.c);
         if (a.last && onReplyTaken_)
             onReplyTaken_(a.frame);
     }

@@ -26,6 +26,7 @@ class SimulatedWorld;
 struct FarEndAnswer {
     std::string reply;
     qint64 delayMs = 0;
+    std::string after; // bytes that follow the reply on the line, no part of it
 };
 
 // The line to the device model: a write is taken by the model at once, its reply arrives a
@@ -43,6 +44,8 @@ public:
     // Told with the index (in frames()) of the frame whose reply the link has just taken the
     // last character of.
     void setOnReplyTaken(std::function<void(size_t frame)> taken) { onReplyTaken_ = std::move(taken); }
+    // Told of every character the link reads, as it reads it.
+    void setOnTaken(std::function<void(char)> taken) { onTaken_ = std::move(taken); }
 
     qint64 now() const override { return now_; }
     void setNow(qint64 ms) override { now_ = ms; }
@@ -107,6 +110,7 @@ private:
     std::function<void()> onRead_;
     FarEnd farEnd_;
     std::function<void(size_t)> onReplyTaken_;
+    std::function<void(char)> onTaken_;
 };
 
 // The link on the simulated line, in the line's time (LineTimeLink).

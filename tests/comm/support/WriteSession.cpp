@@ -112,6 +112,7 @@ private:
     {
         oracle_.operatorSet(channel / kChannelsPerBlock, item, channel % kChannelsPerBlock, value);
     }
+    void armFaults();
     void send(const Action &action);
     void panelChange(const Action &action);
     void checkRecord();
@@ -174,6 +175,8 @@ bool Session::start(QString *why)
         *why = QStringLiteral("the port did not open");
         return false;
     }
+    if (setup_.faultsFromStart)
+        armFaults();
     LinkRequest = 0;
     comm_.timer4().start();
     while (view_.startupFinishedCount == 0 && clock_.nowMs() < kLongestStartMs)
@@ -182,10 +185,16 @@ bool Session::start(QString *why)
         *why = QStringLiteral("the start-up read did not end");
         return false;
     }
+    armFaults();
+    return true;
+}
+
+void Session::armFaults()
+{
     device_.setRates(setup_.rates);
     device_.setLateWritesBlock(setup_.lateWritesBlock);
     device_.setAnyReplyDamage(setup_.anyReplyDamage);
-    return true;
+    device_.setAnyRequestDamage(setup_.anyRequestDamage);
 }
 
 void Session::run(const Action &action)

@@ -53,10 +53,12 @@ struct Setup {
     std::vector<int> present; // blocks present, any of 0..15
     int baud = 9600;
     uint32_t valueSeed = 1;   // the controller's settings at the start
-    FaultRates rates;         // drawn on every frame after the start-up read
+    FaultRates rates;         // drawn on every frame after the start-up read (or from its first)
     uint32_t faultSeed = 1;
     int lateWritesBlock = -1; // a block that answers every write after the time-out
     bool anyReplyDamage = false; // a damaged reply: any character or its end, not only its sum
+    bool anyRequestDamage = false; // a damaged request: any character or its end, not only its sum
+    bool faultsFromStart = false;  // faults drawn from the start-up read's first frame
 };
 
 void showValue(const Setup &setup, std::ostream &os);

@@ -1,6 +1,7 @@
 // RapidCheck generators of operator sessions: any of the 16 blocks present with random
-// settings, 9600 or 19200 baud, random rates of every fault, now and then a block that answers
-// writes late; then 10..50 actions. Actions shrink towards waits and rates towards none, so a
+// settings, 9600 or 19200 baud, random rates of every fault (one session in four from the
+// start-up read's first frame), now and then a block that answers writes late; then 10..50
+// actions. Actions shrink towards waits and rates towards none, so a
 // failing session shrinks to the few actions and faults that matter.
 #pragma once
 
@@ -15,10 +16,11 @@ inline rc::Gen<FaultRates> genRates()
 {
     const auto rate = [] { return rc::gen::inRange(0, 16); };
     return rc::gen::apply(
-        [](int requestLost, int replyLost, int refused, int requestDamaged, int replyDamaged, int late) {
-            return FaultRates{requestLost, replyLost, refused, requestDamaged, replyDamaged, late};
+        [](int requestLost, int replyLost, int refused, int requestDamaged, int replyDamaged, int late, int doubled,
+           int trailed) {
+            return FaultRates{requestLost, replyLost, refused, requestDamaged, replyDamaged, late, doubled, trailed};
         },
-        rate(), rate(), rate(), rate(), rate(), rate());
+        rate(), rate(), rate(), rate(), rate(), rate(), rate(), rate());
 }
 
 // The blocks present: most sessions one to three of the 16; one in twenty a random set of any
@@ -42,7 +44,7 @@ inline rc::Gen<Setup> genSetup()
 {
     return rc::gen::apply(
         [](int shape, int mask, bool fast, uint32_t values, FaultRates rates, uint32_t faults, int lateWrites,
-           bool anyDamage) {
+           bool anyDamage, bool anyRequestDamage, int fromStart) {
             Setup s;
             s.present = presentBlocks(shape, mask);
             s.baud = fast ? 19200 : 9600;
@@ -52,10 +54,13 @@ inline rc::Gen<Setup> genSetup()
             // One session in eight has a block that answers its writes after the time-out.
             s.lateWritesBlock = lateWrites < 3 && !s.present.empty() ? s.present[size_t(lateWrites) % s.present.size()] : -1;
             s.anyReplyDamage = anyDamage;
+            s.anyRequestDamage = anyRequestDamage;
+            s.faultsFromStart = fromStart == 1; // one in four
             return s;
         },
         rc::gen::inRange(0, 64), rc::gen::inRange(0, 65536), rc::gen::arbitrary<bool>(), rc::gen::arbitrary<uint32_t>(),
-        genRates(), rc::gen::arbitrary<uint32_t>(), rc::gen::inRange(0, 24), rc::gen::arbitrary<bool>());
+        genRates(), rc::gen::arbitrary<uint32_t>(), rc::gen::inRange(0, 24), rc::gen::arbitrary<bool>(),
+        rc::gen::arbitrary<bool>(), rc::gen::inRange(0, 4));
 }
 
 // The kind drawn from 0..99 by weight; 0 (the shrink target) is a wait.

@@ -340,6 +340,15 @@ inline const std::vector<Regression> &Regressions()
            {Kind::ToggleAutoTuning, 670, 275, 242}, {Kind::Wait, 16, 570, 53}, {Kind::Edit, 162, 690, 286},
            {Kind::Edit, 570, 156, 438}, {Kind::Select, 572, 819, 217}, {Kind::BlockDies, 157, 676, 225},
            {Kind::ToggleOutput, 873, 857, 756}, {Kind::PanelChange, 199, 0x14, 823}}}},
+        {"a start-up read that got its reply's second copy left the page at 0 for good",
+         {{0}, 9600, 0u, {0, 0, 0, 0, 0, 0, 2, 0}, 27u, 0, false, false, true},
+         {{{Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}}}},
+        {"a start-up read whose reply failed its checksum left the page at 0 for good",
+         {{0}, 9600, 0u, {0, 0, 1, 0, 3, 0, 0, 0}, 10u, 0, false, false, true},
+         {{{Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}}}},
+        {"another block's reply, sent twice, answered a configuration read: a block not installed was written to",
+         {{0, 2}, 9600, 0u, {0, 0, 0, 0, 0, 0, 150, 0}, 3u, -1, false, false, true},
+         {{{Kind::Wait, 5, 0, 0}, {Kind::SendAll, 0, 0, 0}, {Kind::Wait, 30, 0, 0}}}},
     };
     return kept;
 }
