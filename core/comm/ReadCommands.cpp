@@ -91,6 +91,37 @@ void ReadCommands::readItem(int block, const QString &item, CommandHost::ReplyHa
     });
 }
 
+// A block's configuration read: its reply says whether the block is present and how its
+// channels are set up. Another block's reply (late, or sent twice) is none for this block:
+// the line is put back in step and the block asked once more, and a block that still gives no
+// reply of its own is absent.
+void ReadCommands::readConfiguration(int b, std::shared_ptr<int> progress, bool again)
+{
+    host_.sendUnclassified(b, Command::Read, ItemCodeTable[1], QString(), [this, b, progress, again](const QString &reply) {
+        const bool own = AnswersRequest(reply, b, char(Command::Read), ItemCodeTable[1]);
+        if (!own && !reply.isEmpty()) {
+            host_.resyncLine();
+            if (!again) {
+                readConfiguration(b, progress, true);
+                return;
+            }
+        }
+        BlockAbsent[b] = reply.isEmpty() || !own ? 1 : 0;
+        const std::string text = own ? reply.toLatin1().toStdString() : std::string();
+        for (int k = 0; k < kChannelsPerBlock / 2; ++k) {
+            const int16_t type = configField(text, 2 * k + 1);
+            const int16_t option = configField(text, 2 * k + 2);
+            for (int ch : {b * kChannelsPerBlock + 2 * k, b * kChannelsPerBlock + 2 * k + 1}) {
+                InputType[ch] = type;
+                OptionWord[ch] = option;
+            }
+        }
+        host_.view().setStartupProgress(++*progress);
+        if (BlockAbsent[b] == 0)
+            readOrAskAgain(b, ItemCodeTable[0]);
+    });
+}
+
 void ReadCommands::startupRead()
 {
     host_.clearLinkBuffers();
@@ -98,28 +129,7 @@ void ReadCommands::startupRead()
     host_.addStep([this] { loadPresentationFields(); });
     auto progress = std::make_shared<int>(0);
     for (int b = 0; b < kBlocks; ++b) {
-        host_.addStep([this, b, progress] {
-            host_.sendUnclassified(b, Command::Read, ItemCodeTable[1], QString(), [this, b, progress](const QString &reply) {
-                // Another block's reply (late, or sent twice) is none for this block, which is
-                // then absent as if it had not answered: its own reply may still be coming.
-                const bool own = AnswersRequest(reply, b, char(Command::Read), ItemCodeTable[1]);
-                if (!own)
-                    host_.resyncLine();
-                BlockAbsent[b] = reply.isEmpty() || !own ? 1 : 0;
-                const std::string text = own ? reply.toLatin1().toStdString() : std::string();
-                for (int k = 0; k < kChannelsPerBlock / 2; ++k) {
-                    const int16_t type = configField(text, 2 * k + 1);
-                    const int16_t option = configField(text, 2 * k + 2);
-                    for (int ch : {b * kChannelsPerBlock + 2 * k, b * kChannelsPerBlock + 2 * k + 1}) {
-                        InputType[ch] = type;
-                        OptionWord[ch] = option;
-                    }
-                }
-                host_.view().setStartupProgress(++*progress);
-                if (BlockAbsent[b] == 0)
-                    readOrAskAgain(b, ItemCodeTable[0]);
-            });
-        });
+        host_.addStep([this, b, progress] { readConfiguration(b, progress, false); });
     }
     host_.addStep([this] {
         for (int b = 0; b < kBlocks; ++b) {

@@ -6,6 +6,7 @@
 #include "CommandHost.h"
 
 #include <QString>
+#include <memory>
 
 namespace PLM_INC {
 struct LinkRequestJob;
@@ -36,6 +37,7 @@ private:
     // program neither read nor sent is told as changed at the unit.
     void readItem(int block, const QString &item, CommandHost::ReplyHandler then = {});
     void loadPresentationFields();
+    void readConfiguration(int block, std::shared_ptr<int> progress, bool again);
     void advancePoll();
 
     CommandHost &host_;

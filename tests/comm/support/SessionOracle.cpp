@@ -161,11 +161,18 @@ void SessionOracle::settleConfigRead()
 }
 
 // A configuration read is answered by a whole reply of its own, or by one whose sum fails (it
-// names nobody for sure); another block's reply (late, or sent twice) leaves it unanswered.
+// names nobody for sure); another block's reply (late, or sent twice) leaves it unanswered, and
+// the first time the block is asked once more.
 void SessionOracle::replyAssembled(size_t index, const RequestFrame &frame, const std::string &reply)
 {
-    if (configOut_ && configOut_->first == index && (tobrel::CheckReply(reply).size() == 1 || namesFrame(reply, frame)))
+    if (!configOut_ || configOut_->first != index)
+        return;
+    if (tobrel::CheckReply(reply).size() == 1 || namesFrame(reply, frame)) {
         configOut_.reset();
+    } else if (configRetried_.insert(frame.block).second) {
+        configOut_.reset();
+        configRetry_ = frame.block;
+    }
 }
 
 void SessionOracle::frameSent(size_t index, const RequestFrame &frame, qint64)
@@ -173,8 +180,11 @@ void SessionOracle::frameSent(size_t index, const RequestFrame &frame, qint64)
     settleWrites();
     settleConfigRead();
     const std::string item = frame.item.toStdString();
-    if (frame.command == kReadCommand && item == "00A1" && configAsked_.insert(frame.block).second)
+    if (frame.command == kReadCommand && item == "00A1"
+        && (configAsked_.insert(frame.block).second || configRetry_ == frame.block)) {
         configOut_ = {index, frame.block};
+        configRetry_ = -1;
+    }
     if (frame.command == kReadCommand) {
         readsOut_[index] = {frame.block, item, seq_++};
         readsOf_[{frame.block, item}].push_back(index);
@@ -465,19 +475,21 @@ void SessionOracle::unitRecorded(const Key &key, const QString &what, const QStr
     KeyState &s = state(std::get<0>(key), std::get<1>(key), std::get<2>(key));
     std::vector<PanelChange> &panel = s.panel;
     const auto earlier = number(before);
-    for (size_t i = 0; i < panel.size(); ++i) {
-        // A change a write overtook is no run of the unit's own (a text would match any run).
-        if (panel[i].recorded || panel[i].readSeq < 0 || (number(before) == std::nullopt && overtaken(s, i))
-            || (!sameValue(before, panel[i].before) && !panel[i].earlier.count(int16_t(earlier.value_or(0)))))
-            continue;
-        // The run is what one read found: every change before it since the last read.
-        size_t j = i;
-        while (j + 1 < panel.size() && panel[j + 1].readSeq == panel[i].readSeq && !panel[j + 1].recorded)
-            ++j;
-        if (sameValue(after, panel[j].after)) {
-            for (size_t k = i; k <= j; ++k)
-                panel[k].recorded = true;
-            return;
+    // A text matches any run: a run no write overtook is taken first.
+    for (const bool overtakenToo : {false, true}) {
+        for (size_t i = 0; i < panel.size(); ++i) {
+            if (panel[i].recorded || panel[i].readSeq < 0 || (!earlier && !overtakenToo && overtaken(s, i))
+                || (!sameValue(before, panel[i].before) && !panel[i].earlier.count(int16_t(earlier.value_or(0)))))
+                continue;
+            // The run is what one read found: every change before it since the last read.
+            size_t j = i;
+            while (j + 1 < panel.size() && panel[j + 1].readSeq == panel[i].readSeq && !panel[j + 1].recorded)
+                ++j;
+            if (sameValue(after, panel[j].after)) {
+                for (size_t k = i; k <= j; ++k)
+                    panel[k].recorded = true;
+                return;
+            }
         }
     }
     fail(what + QStringLiteral(", which no run of the front panel's changes made"));

@@ -133,6 +133,8 @@ private:
     const sim::DeviceModel &device_;
     std::vector<int> present_; // installed, less those whose configuration read got no whole reply
     std::set<int> configAsked_;
+    std::set<int> configRetried_; // blocks asked again after another block's reply
+    int configRetry_ = -1;        // the block whose configuration read is asked again next
     std::optional<std::pair<size_t, int>> configOut_; // a configuration read without whole reply (yet)
     std::map<Key, KeyState> keys_;
     std::map<Key, int16_t> startValues_;

@@ -349,6 +349,14 @@ inline const std::vector<Regression> &Regressions()
         {"another block's reply, sent twice, answered a configuration read: a block not installed was written to",
          {{0, 2}, 9600, 0u, {0, 0, 0, 0, 0, 0, 150, 0}, 3u, -1, false, false, true},
          {{{Kind::Wait, 5, 0, 0}, {Kind::SendAll, 0, 0, 0}, {Kind::Wait, 30, 0, 0}}}},
+        {"the checker matched a text line at the unit to no run once it passed over runs a write had "
+         "overtaken (fixed-seed session 4828)",
+         {{1}, 9600, 0u, {8, 2, 8, 0, 0, 7, 0, 0}, 407911115u, -1, false, false, false},
+         {{{Kind::Edit, 0, 0, 0}, {Kind::Wait, 29, 0, 0}, {Kind::Wait, 5, 0, 0}, {Kind::Edit, 0, 0, 0},
+           {Kind::Edit, 0, 0, 0}, {Kind::Wait, 20, 0, 0}, {Kind::Wait, 9, 0, 0}, {Kind::Wait, 8, 0, 0},
+           {Kind::Wait, 1, 0, 0}, {Kind::Edit, 0, 239, 0}, {Kind::PanelChange, 133, 0x14, 540},
+           {Kind::SendBlock, 0, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0},
+           {Kind::Wait, 1, 0, 0}, {Kind::Wait, 1, 0, 0}}}},
     };
     return kept;
 }
