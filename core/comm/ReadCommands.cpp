@@ -102,7 +102,8 @@ void ReadCommands::readConfiguration(int b, std::shared_ptr<int> progress, bool 
         if (!own && !reply.isEmpty()) {
             host_.resyncLine();
             if (!again) {
-                readConfiguration(b, progress, true);
+                // After the resync's own steps: a send may not follow steps added in this outcome.
+                host_.addStep([this, b, progress] { readConfiguration(b, progress, true); });
                 return;
             }
         }
