@@ -1,12 +1,15 @@
 // The read commands: the block read, the start-up read, the block re-read and the poll step.
 #include "ReadCommands.h"
 
+#include "ControllerCounts.h"
+#include "ItemTable.h"
 #include "LinkRequests.h"
 #include "PLM_INC.h"
 #include "Preferences.h"
 #include "Protocol.h"
 #include "SettingChanges.h"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 
@@ -16,7 +19,6 @@ namespace {
 
 using Command = CommandHost::Command;
 
-constexpr int kBlockReadItems = 37;      // ItemCodeTable entries 1..37
 constexpr int kFirstCoolingEntry = 33;   // "001C" .. "0020"
 constexpr int kStartupSteps = kBlocks + kBlocks * kBlockReadItems;
 constexpr int kReReadTries = 3; // as many as a write gets
@@ -47,6 +49,19 @@ const QString &pollItemCode(int pollItem, bool heaterMvTurn)
     default:
         return ItemCodeTable[heaterMvTurn ? 3 : 4]; // "0081" output value / "0082" heater current
     }
+}
+
+// An item the controller has not yet given for some channel of the block: any write of the
+// item would carry the image's placeholder for that channel, so its read is not given up.
+bool neverRead(const QString &item, int block)
+{
+    const ItemInfo *info = ItemByCode(item);
+    if (!info || !info->field || (IsCoolingItem(item) && BlockHasCooling[block] == 0))
+        return false;
+    for (int c = 0; c < kChannelsPerBlock; ++c)
+        if (!ControllerCount(info->field, block * kChannelsPerBlock + c))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -198,10 +213,17 @@ void ReadCommands::reRead(const LinkRequestJob &request)
             });
         }
     }
-    // A line that raised errors says nothing of the block: such a try is not counted.
+    // A line that raised errors says nothing of the block: such a try is not counted. An item
+    // never read, or read after the configuration (the unit no longer flags a change of it), is
+    // asked again whenever a poll finds the block answering, however many tries it takes.
     host_.addStep([this, request, missed, lineFailed] {
-        if (!missed->isEmpty() && (*lineFailed || request.tries + 1 < kReReadTries)) {
+        const bool readConfiguration = request.items.isEmpty() || request.items.contains(ItemCodeTable[1]);
+        const bool owed = request.owed || readConfiguration
+                          || std::any_of(missed->begin(), missed->end(),
+                                         [&](const QString &item) { return neverRead(item, request.block); });
+        if (!missed->isEmpty() && (*lineFailed || owed || request.tries + 1 < kReReadTries)) {
             LinkRequestJob again = request;
+            again.owed = owed;
             // The unit forgets its settings-changed bit when its configuration is read, whether
             // the reply reaches the program or not: after a configuration read without answer,
             // a change made at the unit since the first reads would go unseen unless every item

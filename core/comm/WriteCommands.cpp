@@ -94,7 +94,7 @@ void WriteCommands::writeItem(int block, const QString &item, std::shared_ptr<co
             if (kind == ReplyKind::Ack) {
                 NoteWrittenCounts(item, block, data);
             } else if (kind != ReplyKind::Nak) {
-                NoteUnansweredCounts(item, block, data, asked);
+                NoteUnansweredCounts(item, block, data, asked, passengers);
                 // What the controller holds of the item is not known now: it is read before
                 // any other write of the block carries it.
                 PendingRequests.push(ReReadOf(block, item));

@@ -115,19 +115,25 @@ std::vector<FieldValue> PassengerValues(const QString &item, int block, const QS
     return passengers;
 }
 
-void NoteUnansweredCounts(const QString &item, int block, const QString &data, const std::vector<FieldValue> &asked)
+void NoteUnansweredCounts(const QString &item, int block, const QString &data, const std::vector<FieldValue> &asked,
+                          const std::vector<FieldValue> &passengers)
 {
     const ItemInfo *info = ItemByCode(item);
     if (!info || !info->field)
         return;
     const std::string text = data.toStdString();
-    for (const FieldValue &v : asked) {
-        const int c = v.channel - block * kChannelsPerBlock;
-        if (v.field != info->field || c < 0 || c >= kChannelsPerBlock)
-            continue;
-        if (const auto count = countInData(text, c))
-            NoteSentCount(info->field, v.channel, *count, v.asked);
-    }
+    const auto noteEach = [&](const std::vector<FieldValue> &values, bool askedFor) {
+        for (const FieldValue &v : values) {
+            const int c = v.channel - block * kChannelsPerBlock;
+            if (v.field != info->field || c < 0 || c >= kChannelsPerBlock)
+                continue;
+            if (const auto count = countInData(text, c))
+                askedFor ? NoteSentCount(info->field, v.channel, *count, v.asked)
+                         : NoteCarriedCount(info->field, v.channel, *count);
+        }
+    };
+    noteEach(asked, true);
+    noteEach(passengers, false);
 }
 
 QString BlockAddressText(int block)

@@ -30,8 +30,11 @@ void NoteWrittenCounts(const QString &item, int block, const QString &data);
 // record a line of each, its before unknown. As display values, for the record.
 std::vector<PLM_INC::FieldValue> PassengerValues(const QString &item, int block, const QString &data,
                                                  const std::vector<PLM_INC::FieldValue> &asked);
+// A write without answer: the controller may hold the values asked, and the counts it carried
+// for the passengers (a read finding one is no change made at the unit).
 void NoteUnansweredCounts(const QString &item, int block, const QString &data,
-                          const std::vector<PLM_INC::FieldValue> &asked);
+                          const std::vector<PLM_INC::FieldValue> &asked,
+                          const std::vector<PLM_INC::FieldValue> &passengers);
 
 // The device address character of a block (space .. '/').
 QString BlockAddressText(int block);

@@ -65,6 +65,12 @@ void NoteSentCount(const ChannelTable *field, int channel, int16_t count, uint64
 {
     ChannelTable::check(channel);
     sent()[field][size_t(channel)] = SentValue{count, asked};
+    NoteCarriedCount(field, channel, count);
+}
+
+void NoteCarriedCount(const ChannelTable *field, int channel, int16_t count)
+{
+    ChannelTable::check(channel);
     std::optional<std::vector<int16_t>> &values = unanswered()[field][size_t(channel)];
     if (!values)
         values.emplace();

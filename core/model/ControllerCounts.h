@@ -23,6 +23,8 @@ std::optional<SentValue> SentCount(const ChannelTable *field, int channel);
 void NoteControllerCount(const ChannelTable *field, int channel, int16_t count);
 // Sent in a write that got no answer.
 void NoteSentCount(const ChannelTable *field, int channel, int16_t count, uint64_t asked);
+// Carried in a write that got no answer without being asked for: it may be held as well.
+void NoteCarriedCount(const ChannelTable *field, int channel, int16_t count);
 // Every count sent in writes that got no answer since the controller last confirmed one: any of
 // them may be what it holds now.
 std::vector<int16_t> UnansweredCounts(const ChannelTable *field, int channel);

@@ -155,7 +155,15 @@ LinkRequestJob ReReadRequest(int block)
 LinkRequestJob ReReadOf(int block, const QString &item)
 {
     LinkRequestJob job = ReReadRequest(block);
-    job.items = QStringList{item};
+    // Reading the configuration clears the unit's settings-changed bit: a change made at the
+    // front panel since the block's other items were read is then seen only by reading them
+    // again, after it.
+    if (item == ItemCodeTable[1]) {
+        for (int entry = 1; entry <= kBlockReadItems; ++entry)
+            job.items << ItemCodeTable[static_cast<size_t>(entry)];
+    } else {
+        job.items = QStringList{item};
+    }
     return job;
 }
 
@@ -256,6 +264,7 @@ void LinkRequestQueue::push(LinkRequestJob job)
             }
             if (more)
                 waiting->tries = 0;
+            waiting->owed = waiting->owed || job.owed;
             return;
         }
     } else if (job.kind == RequestKind::BlockSend || job.kind == RequestKind::AllSend) {

@@ -52,6 +52,7 @@ struct LinkRequestJob {
     std::vector<FieldValue> values; // the image values the request sends
     QStringList items;              // ReRead: the items still to read (none: all of the block)
     int tries = 0;                  // ItemWrite, FactoryAdjust, ReRead: tries that got no reply
+    bool owed = false;              // ReRead: items the unit no longer flags as changed, never given up
     BlockMask cutBlocks = 0;        // second phase: blocks whose first phase did not all arrive
     ChangeOrigin origin = ChangeOrigin::Editor; // who asked, for the change record
     // ItemWrite: the controller's counts of the item when it was first tried, so that a write

@@ -17,6 +17,7 @@ constexpr int kChannelsPerBlock = 20;
 constexpr int kChannels = kBlocks * kChannelsPerBlock;
 constexpr int kHistoryRows = 100;
 constexpr int kAlarmSlots = 7;
+constexpr int kBlockReadItems = 37; // ItemCodeTable entries 1..37: the items a block read reads
 
 // A fixed table whose every access checks its index: a bad channel or block number is a
 // programming error and raises std::out_of_range instead of touching another entry.

@@ -179,6 +179,7 @@ void SessionOracle::frameSent(size_t index, const RequestFrame &frame, qint64)
 {
     settleWrites();
     settleConfigRead();
+    newest_ = {index, frame};
     const std::string item = frame.item.toStdString();
     if (frame.command == kReadCommand && item == "00A1"
         && (configAsked_.insert(frame.block).second || configRetry_ == frame.block)) {
@@ -335,6 +336,15 @@ void SessionOracle::noteTaken(size_t index, const RequestFrame &frame, const std
 
 void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime)
 {
+    // A late reply to a write sent again byte for byte answers the newest for anyone: the
+    // program cannot tell them apart, and the block took the same data with either.
+    const RequestFrame &now = newest_.second;
+    if (!onTime && frame.command == kWriteCommand && now.command == kWriteCommand && now.block == frame.block
+        && now.item == frame.item && now.data == frame.data) {
+        if (applied_.count(newest_.first))
+            index = newest_.first;
+        onTime = true;
+    }
     // A damaged request's NAK may name another block or item: it answers no request.
     if (onTime && namesFrame(reply, frame)) {
         if (reply.front() == tobrel::ACK)

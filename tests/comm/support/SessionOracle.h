@@ -135,6 +135,7 @@ private:
     std::set<int> configAsked_;
     std::set<int> configRetried_; // blocks asked again after another block's reply
     int configRetry_ = -1;        // the block whose configuration read is asked again next
+    std::pair<size_t, RequestFrame> newest_;          // the frame on the line now
     std::optional<std::pair<size_t, int>> configOut_; // a configuration read without whole reply (yet)
     std::map<Key, KeyState> keys_;
     std::map<Key, int16_t> startValues_;

@@ -309,7 +309,10 @@ void Session::send(const Action &action)
         return startValue(kRecordItems[index], rng);
     };
     const auto fileRecord = [&](int channel) {
+        // The file was taken where every channel was fitted: the program applies it whatever
+        // its own image says of the channel.
         RawSettingRecord record = TakeRawRecord(channel);
+        record.values[kConnectedIndex] = 1;
         for (size_t i = 0; i < std::size(kRecordItems); ++i) {
             record.values[i] = fileValue(channel, i);
             if (present(channel / kChannelsPerBlock))
