@@ -1,13 +1,13 @@
 #include "AlarmMemoryFile.h"
 
 #include "AlarmHistory.h"
+#include "ChecksumLine.h"
 #include "DiskWriter.h"
 #include "HistoryFile.h"
 #include "HistoryText.h"
 #include "PLM_INC.h"
 #include "QuietLog.h"
 
-#include <QCryptographicHash>
 #include <QPointer>
 
 #include <QDir>
@@ -24,24 +24,6 @@ namespace {
 constexpr int kRecorded = 6; // the AlarmMemory slots that the history records, in its kinds' order
 const char *const kKinds[kRecorded] = {"Alarm1", "Alarm2", "HB", "LP", "UPS", "DOWNS"};
 const QByteArray kHeader = "PLM-870 gateway alarm memory: per channel alarm 1, alarm 2, HB, LP, UPS, DOWNS\n";
-
-// The last line of the file: "sha256 " and the hash of everything before it, in hex.
-const QByteArray kChecksumTag = "sha256 ";
-
-QByteArray checksumLine(const QByteArray &content)
-{
-    return kChecksumTag + QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex() + '\n';
-}
-
-// The content without its checksum line; empty when the line is missing or does not match.
-QByteArray checkedContent(const QByteArray &bytes)
-{
-    const qsizetype last = bytes.lastIndexOf(kChecksumTag);
-    if (last <= 0 || bytes[last - 1] != '\n')
-        return {};
-    const QByteArray content = bytes.left(last);
-    return bytes.mid(last) == checksumLine(content) ? content : QByteArray();
-}
 
 QByteArray memoryBytes()
 {
@@ -94,7 +76,7 @@ bool AlarmMemoryFile::load(QString *why)
                    .arg(path_, f.errorString());
         return false;
     }
-    const QByteArray bytes = checkedContent(f.readAll());
+    const QByteArray bytes = CheckedContent(f.readAll());
     const int afterHistory = bytes.indexOf('\n', kHeader.size()) + 1;
     const QList<QByteArray> history = bytes.mid(kHeader.size(), afterHistory - kHeader.size() - 1).split(' ');
     const QList<QByteArray> lines = bytes.mid(afterHistory).split('\n');
@@ -188,7 +170,7 @@ void AlarmMemoryFile::keep()
             const QFileInfo file(history);
             const QByteArray content =
                 kHeader + QFile::encodeName(file.fileName()) + ' ' + QByteArray::number(file.size()) + '\n' + conditions;
-            return content + checksumLine(content);
+            return WithChecksumLine(content);
         },
         QByteArrayLiteral("the alarm memory"),
         [self](const QString &why) {

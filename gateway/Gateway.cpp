@@ -13,6 +13,7 @@
 #include "Preferences.h"
 #include "Publisher.h"
 #include "QuietLog.h"
+#include "SettingsMemory.h"
 #include "StaleNotices.h"
 
 #include <QCryptographicHash>
@@ -105,6 +106,10 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     changeRecord_->setUser(QStringLiteral("plm870-gateway"));
     changeRecord_->setFailureHandler([](const QString &message) { qWarning("%s", qPrintable(message)); });
     changeRecord_->append(PLM_INC::ProgramLine(PLM_INC::ChangeOrigin::ProgramStarted, PLM_INC::clock().now()));
+    settingsMemory_ = std::make_unique<PLM_INC::SettingsMemory>(changes);
+    QString settingsError;
+    if (!settingsMemory_->load(&settingsError))
+        std::fprintf(stderr, "%s\n", qPrintable(settingsError));
     QObject::connect(comm_.get(), &MonitorComm::settingChanged, [this](PLM_INC::SettingChange change) {
         change.user = changeRecord_->user();
         changeRecord_->append(change);
@@ -158,6 +163,9 @@ void Gateway::stop()
 {
     if (alarmMemory_)
         alarmMemory_->keep();
+    if (settingsMemory_)
+        settingsMemory_->keep();
+    settingsMemory_.reset();
     if (changeRecord_)
         changeRecord_->append(PLM_INC::ProgramLine(PLM_INC::ChangeOrigin::ProgramEnded, PLM_INC::clock().now()));
     changeRecord_.reset();

@@ -15,6 +15,7 @@ class MonitorComm;
 class Publisher;
 namespace PLM_INC {
 class ChangeRecord;
+class SettingsMemory;
 }
 class StaleNotices;
 namespace modbus {
@@ -41,6 +42,7 @@ private:
     std::unique_ptr<StaleNotices> staleNotices_;
     std::unique_ptr<Publisher> publisher_;
     std::unique_ptr<PLM_INC::ChangeRecord> changeRecord_;
+    std::unique_ptr<PLM_INC::SettingsMemory> settingsMemory_;
     std::unique_ptr<modbus::ModbusServer> modbus_;
     std::unique_ptr<AlarmMemoryFile> alarmMemory_;
     QString historyFile_;

@@ -98,9 +98,13 @@ void ReadCommands::readItem(int block, const QString &item, CommandHost::ReplyHa
     const BlockCounts before = CountsOf(item, block);
     const BlockUnanswered sent = UnansweredOf(item, block);
     host_.transact(block, Command::Read, item, QString(), [this, block, item, before, sent, then](const QString &reply) {
-        if (ClassifyReply(reply) == ReplyKind::Ack)
-            for (const SettingChange &change : UnitChanges(item, block, before, sent, CountsOf(item, block)))
+        if (ClassifyReply(reply) == ReplyKind::Ack) {
+            const BlockCounts after = CountsOf(item, block);
+            for (const SettingChange &change : StoppedChanges(item, block, before, after))
                 host_.tellSettingChanged(change);
+            for (const SettingChange &change : UnitChanges(item, block, before, sent, after))
+                host_.tellSettingChanged(change);
+        }
         if (then)
             then(reply);
     });

@@ -83,6 +83,26 @@ std::vector<SettingChange> WriteChanges(const QString &item, int block, const st
     return changes;
 }
 
+std::vector<SettingChange> StoppedChanges(const QString &item, int block, const BlockCounts &before,
+                                          const BlockCounts &after)
+{
+    std::vector<SettingChange> changes;
+    const ItemInfo *info = ItemByCode(item);
+    if (!info || !info->field || info->settingItem <= 0)
+        return changes;
+    for (int c = 0; c < kChannelsPerBlock; ++c) {
+        const int ch = block * kChannelsPerBlock + c;
+        const auto &now = after[size_t(c)];
+        if (before[size_t(c)] || !now)
+            continue;
+        const std::optional<int16_t> was = TakeRememberedCount(info->field, ch);
+        if (was && *was != *now)
+            changes.push_back(change(*info, ch, countText(*info, ch, was), countText(*info, ch, now),
+                                     ChangeOrigin::AtUnitWhileStopped, WriteOutcome::Taken));
+    }
+    return changes;
+}
+
 std::vector<SettingChange> UnitChanges(const QString &item, int block, const BlockCounts &before,
                                        const BlockUnanswered &sentBefore, const BlockCounts &after)
 {

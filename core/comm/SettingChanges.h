@@ -24,5 +24,10 @@ std::vector<PLM_INC::SettingChange> WriteChanges(const QString &item, int block,
                                                  PLM_INC::WriteOutcome outcome);
 // What a read found changed that the program neither knew nor may have written itself: `before`
 // and `sentBefore` as CountsOf and UnansweredOf gave them before the read.
+// The first read of the item in this run against what the settings memory remembers of it: each
+// channel whose count differs was changed at the unit while the program was stopped. Takes the
+// remembered counts of the channels `before` does not know.
+std::vector<PLM_INC::SettingChange> StoppedChanges(const QString &item, int block, const BlockCounts &before,
+                                                   const BlockCounts &after);
 std::vector<PLM_INC::SettingChange> UnitChanges(const QString &item, int block, const BlockCounts &before,
                                                 const BlockUnanswered &sentBefore, const BlockCounts &after);

@@ -14,6 +14,7 @@ enum class ChangeOrigin {
     AllChannelFile,
     FactoryAdjust,
     AtUnit,
+    AtUnitWhileStopped, // found by the start-up read against the settings memory
     ProgramStarted,
     ProgramEnded,
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <unordered_map>
+#include <utility>
 
 namespace PLM_INC {
 
@@ -32,6 +33,12 @@ std::optional<T> find(PerField<T> &table, const ChannelTable *field, int channel
     ChannelTable::check(channel);
     const auto it = table.find(field);
     return it == table.end() ? std::nullopt : it->second[size_t(channel)];
+}
+
+PerField<int16_t> &remembered()
+{
+    static PerField<int16_t> table;
+    return table;
 }
 
 PerField<std::vector<int16_t>> &unanswered()
@@ -88,6 +95,26 @@ void ForgetControllerCounts()
     counts().clear();
     sent().clear();
     unanswered().clear();
+}
+
+void RememberCount(const ChannelTable *field, int channel, int16_t count)
+{
+    ChannelTable::check(channel);
+    remembered()[field][size_t(channel)] = count;
+}
+
+void ForgetRememberedCounts()
+{
+    remembered().clear();
+}
+
+std::optional<int16_t> TakeRememberedCount(const ChannelTable *field, int channel)
+{
+    ChannelTable::check(channel);
+    const auto it = remembered().find(field);
+    if (it == remembered().end())
+        return std::nullopt;
+    return std::exchange(it->second[size_t(channel)], std::nullopt);
 }
 
 } // namespace PLM_INC

@@ -30,4 +30,11 @@ void NoteCarriedCount(const ChannelTable *field, int channel, int16_t count);
 std::vector<int16_t> UnansweredCounts(const ChannelTable *field, int channel);
 void ForgetControllerCounts();
 
+// What the program last confirmed of the controller before it was stopped (the settings memory
+// beside the change record). The first read of a channel's item in this run takes it: a count
+// that differs was set while no program watched.
+void RememberCount(const ChannelTable *field, int channel, int16_t count);
+std::optional<int16_t> TakeRememberedCount(const ChannelTable *field, int channel);
+void ForgetRememberedCounts();
+
 } // namespace PLM_INC

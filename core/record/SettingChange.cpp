@@ -19,6 +19,7 @@ constexpr OriginText kOrigins[] = {
     {ChangeOrigin::AllChannelFile, "all-channel file"},
     {ChangeOrigin::FactoryAdjust, "factory adjustment"},
     {ChangeOrigin::AtUnit, "at the unit"},
+    {ChangeOrigin::AtUnitWhileStopped, "at the unit, while the program was stopped"},
     {ChangeOrigin::ProgramStarted, "program started"},
     {ChangeOrigin::ProgramEnded, "program ended"},
 };

@@ -55,6 +55,7 @@ void ProgramEntry::makeDataFolders(const QStringList &names)
 
 void ProgramEntry::end()
 {
+    m_mainDisp->keepSettingsMemory();
     m_mainDisp->recordProgramLine(PLM_INC::ChangeOrigin::ProgramEnded);
 }
 
@@ -74,5 +75,6 @@ void ProgramEntry::start()
     m_openingScreen->showNow();
     PLM_INC::PassOver([this] { m_mainDisp->regRead(); });
     PLM_INC::PassOver([this] { m_mainDisp->startPublishing(); });
+    PLM_INC::PassOver([this] { m_mainDisp->loadSettingsMemory(); });
     PLM_INC::PassOver([this] { m_mainDisp->communicate(); });
 }

@@ -288,6 +288,73 @@ private slots:
         QCOMPARE(history().count("\"Ch001\",\"Alarm 1 was turned off.\""), turnedOff);
         QCOMPARE(gateway.readAllStandardError().contains("The alarm memory"), memory != QLatin1String("sound"));
     }
+
+    // A setting changed at the unit while the gateway was stopped is recorded at its next start,
+    // from the settings memory the first run kept beside the record; a memory that fails its
+    // checksum is refused with its reason, and then nothing is claimed.
+    void changesWhileStopped_data()
+    {
+        QTest::addColumn<bool>("tampered");
+        QTest::newRow("the memory as the gateway kept it") << false;
+        QTest::newRow("a memory changed after it was kept") << true;
+    }
+    void changesWhileStopped()
+    {
+        QFETCH(bool, tampered);
+        SimulatedLine line(presentBlocks({0}));
+        QVERIFY(line.start());
+        line.server().withModel([](sim::DeviceModel &m) { m.value(0, "0001", 2) = 200; });
+        QTemporaryDir home;
+        const QDir changes(home.filePath(QStringLiteral("changes")));
+        const auto file = [](const QString &path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const auto record = [&] {
+            QByteArray all;
+            for (const QString &month : changes.entryList({QStringLiteral("*.csv")}))
+                all += file(changes.filePath(month));
+            return all;
+        };
+        const QString memory = changes.filePath(QStringLiteral("settings-memory"));
+        const QStringList args = {QStringLiteral("--port"), QStringLiteral("COM1"), QStringLiteral("--speed"),
+                                  QStringLiteral("9600")};
+        QProcess first;
+        startGateway(first, home, args);
+        // Kept once the start-up read confirmed block 0: its line of item 0001 holds Ch003's 200.
+        QVERIFY2(QTest::qWaitFor([&] { return file(memory).contains("\n0001 ") && file(memory).contains(",200,"); }, 120000),
+                 file(memory).constData());
+        ::kill(pid_t(first.processId()), SIGTERM);
+        QVERIFY(first.waitForFinished(30000));
+        line.server().withModel([](sim::DeviceModel &m) { m.value(0, "0001", 2) = 205; });
+        if (tampered) {
+            QFile f(memory);
+            QByteArray bytes = file(memory);
+            bytes.replace(",200,", ",201,");
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(bytes);
+        }
+        QProcess second;
+        second.setProcessChannelMode(QProcess::SeparateChannels);
+        startGateway(second, home, args);
+        // The second start-up read is over once the memory holds the new value.
+        QVERIFY2(QTest::qWaitFor([&] { return file(memory).contains(",205,"); }, 120000), record().constData());
+        ::kill(pid_t(second.processId()), SIGTERM);
+        QVERIFY(second.waitForFinished(30000));
+        const QByteArray lines = record();
+        QCOMPARE(lines.count("\"program started\""), 2);
+        QCOMPARE(lines.count("\"program ended\""), 2);
+        QCOMPARE(lines.count("while the program was stopped"), tampered ? 0 : 1);
+        if (!tampered) {
+            const qsizetype at = lines.indexOf("while the program was stopped");
+            QByteArray change = lines.mid(lines.lastIndexOf('\n', at) + 1);
+            change = change.left(change.indexOf('\n')).replace(".", "");
+            QVERIFY2(at > lines.lastIndexOf("\"program started\"") && change.contains(",\"3\",\"0001\",")
+                         && change.contains(",\"200\",\"205\",\"at the unit, while the program was stopped\""),
+                     lines.constData());
+        }
+        QCOMPARE(second.readAllStandardError().contains("The settings memory"), tampered);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestGateway)

@@ -10,6 +10,7 @@
 #include "FileMessages.h"
 #include "InstallLayout.h"
 #include "LinkHealth.h"
+#include "SettingsMemory.h"
 #include "LinkRequests.h"
 #include "LoggingPage.h"
 #include "MonitorComm.h"
@@ -103,6 +104,20 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
 void MainDisp::recordProgramLine(PLM_INC::ChangeOrigin origin)
 {
     changeRecord.append(PLM_INC::ProgramLine(origin, PLM_INC::clock().now(), changeRecord.user()));
+}
+
+void MainDisp::loadSettingsMemory()
+{
+    settingsMemory = std::make_unique<PLM_INC::SettingsMemory>(changeRecord.folder());
+    QString why;
+    if (!settingsMemory->load(&why))
+        showWriteProblem(why);
+}
+
+void MainDisp::keepSettingsMemory()
+{
+    if (settingsMemory)
+        settingsMemory->keep();
 }
 
 MainDisp::~MainDisp()

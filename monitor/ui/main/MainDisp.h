@@ -30,6 +30,9 @@
 #include <functional>
 #include <memory>
 
+namespace PLM_INC {
+class SettingsMemory;
+}
 class QAction;
 class QComboBox;
 class QLabel;
@@ -67,6 +70,10 @@ public:
     // The program's start or end, as a line of the change record: a run whose end is missing
     // shows as a start without one.
     void recordProgramLine(PLM_INC::ChangeOrigin origin);
+    // The settings memory beside the change record: loaded before the start-up read, so that it
+    // can tell the changes made at the units while the program was stopped; kept to the end.
+    void loadSettingsMemory();
+    void keepSettingsMemory();
     // The load handler: creates the link driver and its PLMCom (which fills ItemCodeTable and
     // sets PollBlock and PollItem to 0), builds the pages and puts "Logging standby" and
     // "Chart standby" into status panels 2 and 3. The window stays hidden.
@@ -179,6 +186,7 @@ public:
     ChangeRecordWindow *changeRecordWindow = nullptr;
     // Where every setting change the link driver reports is written.
     PLM_INC::ChangeRecord changeRecord;
+    std::unique_ptr<PLM_INC::SettingsMemory> settingsMemory;
     SubDisp_Block *subDispBlock = nullptr;
     SubDisp_Chname *subDispChname = nullptr;
     // The link health of every block (fed by the link driver) and its window under Disp.
