@@ -116,6 +116,7 @@ int main(int argc, char **argv)
     const long count = argc > 1 ? std::max(1L, std::atol(argv[1])) : 1000000L;
     const uint64_t base = (uint64_t(std::random_device()()) << 32) | std::random_device()();
     std::printf("write sessions: seeds %llu and on\n", static_cast<unsigned long long>(base));
+    std::fflush(stdout); // a run that never ends still names its seeds
     long failures = 0;
     QElapsedTimer real;
     real.start();
