@@ -10,6 +10,8 @@
 
 #include <rapidcheck.h>
 
+#include <iterator>
+
 namespace session {
 
 inline rc::Gen<FaultRates> genRates()
@@ -82,18 +84,28 @@ inline Kind kindFor(int draw)
     return Kind::Wait;
 }
 
+// An edit's value: most in 0..999, one in four at or next to an edge of a range (zero, the
+// four digits', the 16 bits' and one past them, which the program does not store).
+inline int editValue(int c, int edge, int step)
+{
+    static const int edges[] = {0, -1999, 9999, -9999, 32767, -32768, 999, 1999};
+    constexpr int kPlain = 3 * int(std::size(edges));
+    return edge < kPlain ? c : edges[edge - kPlain] + step - 1;
+}
+
 inline rc::Gen<Action> genAction()
 {
     return rc::gen::apply(
-        [](int draw, int a, int b, int c) {
+        [](int draw, int a, int b, int c, int edge, int step) {
             Action action;
             action.kind = kindFor(draw);
             action.a = action.kind == Kind::Wait ? 1 + a % 30 : a;
             action.b = action.kind == Kind::PanelChange ? PanelItems()[size_t(b) % PanelItems().size()] : b;
-            action.c = c;
+            action.c = action.kind == Kind::Edit ? editValue(c, edge, step) : c;
             return action;
         },
-        rc::gen::inRange(0, 100), rc::gen::inRange(0, 1000), rc::gen::inRange(0, 1000), rc::gen::inRange(0, 1000));
+        rc::gen::inRange(0, 100), rc::gen::inRange(0, 1000), rc::gen::inRange(0, 1000), rc::gen::inRange(0, 1000),
+        rc::gen::inRange(0, 32), rc::gen::inRange(0, 3));
 }
 
 inline rc::Gen<Steps> genSession()
