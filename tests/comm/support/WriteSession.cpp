@@ -330,6 +330,12 @@ void Session::send(const Action &action)
             if (present(channel / kChannelsPerBlock))
                 set(channel, kRecordItems[i], record.values[i]);
         }
+        // The cooling values follow the connection flag, for a block with heating/cooling channels.
+        for (size_t i = 0; HasCooling(world_->model(), channel / kChannelsPerBlock) && i < kCoolingLoadItems; ++i) {
+            const char *item = std::end(kLoadItems)[ptrdiff_t(i) - ptrdiff_t(kCoolingLoadItems)];
+            std::mt19937 rng(uint32_t(action.c * 7919 + channel * 31) + uint32_t(kConnectedIndex + 1 + i));
+            set(channel, item, record.values[kConnectedIndex + 1 + i] = startValue(item, rng));
+        }
         return record;
     };
     if (comm_.transferInProgress())
@@ -343,9 +349,15 @@ void Session::send(const Action &action)
         // operator saw becomes the operator's word. (The page itself is checked against the
         // controller at every quiet moment.)
         const int first = target / kChannelsPerBlock * kChannelsPerBlock;
-        for (int ch = first; ch < first + kChannelsPerBlock; ++ch)
+        for (int ch = first; ch < first + kChannelsPerBlock; ++ch) {
             for (size_t i = 0; ch != target && i < std::size(kRecordItems); ++i)
                 set(ch, kRecordItems[i], shown(kRecordItems[i], ch));
+            // A channel file holds no cooling values: every channel's go as the page shows them.
+            for (size_t i = 0; HasCooling(world_->model(), target / kChannelsPerBlock) && i < kCoolingLoadItems; ++i) {
+                const char *item = std::end(kLoadItems)[ptrdiff_t(i) - ptrdiff_t(kCoolingLoadItems)];
+                set(ch, item, shown(item, ch));
+            }
+        }
         for (size_t i = 0; i < std::size(kRecordItems); ++i) {
             if (!ChannelRowIsNumber(int(i))) {
                 set(target, kRecordItems[i], shown(kRecordItems[i], target));

@@ -427,7 +427,7 @@ inline const std::vector<Regression> &Regressions()
            {Kind::Edit, 98, 173, 134}, {Kind::Wait, 25, 629, 279}}}},
         {"a block whose configuration reply failed its sum was taken as one without heating/cooling channels",
          {{0, 1, 2}, 9600, 0u, {0, 0, 0, 0, 1, 0, 0, 0}, 140u, 0, false, false, true, 10u},
-         {{{Kind(0) /* wait */, 10, 0, 0}}}},
+         {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, }}},
     };
     return kept;
 }
