@@ -64,6 +64,27 @@ bool neverRead(const QString &item, int block)
     return false;
 }
 
+// The input types and option words of a block's channel pairs, from its "00A1" reply.
+void takeConfiguration(int block, const std::string &reply)
+{
+    for (int k = 0; k < kChannelsPerBlock / 2; ++k) {
+        const int16_t type = configField(reply, 2 * k + 1);
+        const int16_t option = configField(reply, 2 * k + 2);
+        for (int ch : {block * kChannelsPerBlock + 2 * k, block * kChannelsPerBlock + 2 * k + 1}) {
+            InputType[ch] = type;
+            OptionWord[ch] = option;
+        }
+    }
+}
+
+bool anyCooling(int block)
+{
+    bool cooling = false;
+    for (int c = 0; c < kChannelsPerBlock; ++c)
+        cooling = cooling || (OptionWord[block * kChannelsPerBlock + c] & kOptionHeatCool) != 0;
+    return cooling;
+}
+
 } // namespace
 
 ReadCommands::ReadCommands(CommandHost &host)
@@ -98,6 +119,11 @@ void ReadCommands::readItem(int block, const QString &item, CommandHost::ReplyHa
     const BlockCounts before = CountsOf(item, block);
     const BlockUnanswered sent = UnansweredOf(item, block);
     host_.transact(block, Command::Read, item, QString(), [this, block, item, before, sent, then](const QString &reply) {
+        // A configuration the start-up read did not get whole is taken from the block's re-read.
+        if (ClassifyReply(reply) == ReplyKind::Ack && item == ItemCodeTable[1]) {
+            takeConfiguration(block, reply.toLatin1().toStdString());
+            BlockHasCooling[block] = anyCooling(block) ? -1 : 0;
+        }
         if (ClassifyReply(reply) == ReplyKind::Ack) {
             const BlockCounts after = CountsOf(item, block);
             for (const SettingChange &change : StoppedChanges(item, block, before, after))
@@ -127,18 +153,14 @@ void ReadCommands::readConfiguration(int b, std::shared_ptr<int> progress, bool 
             }
         }
         BlockAbsent[b] = reply.isEmpty() || !own ? 1 : 0;
-        const std::string text = own ? reply.toLatin1().toStdString() : std::string();
-        for (int k = 0; k < kChannelsPerBlock / 2; ++k) {
-            const int16_t type = configField(text, 2 * k + 1);
-            const int16_t option = configField(text, 2 * k + 2);
-            for (int ch : {b * kChannelsPerBlock + 2 * k, b * kChannelsPerBlock + 2 * k + 1}) {
-                InputType[ch] = type;
-                OptionWord[ch] = option;
-            }
-        }
+        takeConfiguration(b, own ? reply.toLatin1().toStdString() : std::string());
         host_.view().setStartupProgress(++*progress);
         if (BlockAbsent[b] == 0)
             readOrAskAgain(b, ItemCodeTable[0]);
+        // A block that answered with a failed sum or a refusal is there, but its channels'
+        // configuration is not known: the block is read again, its configuration first.
+        if (BlockAbsent[b] == 0 && ClassifyReply(reply) != ReplyKind::Ack)
+            PendingRequests.push(ReReadOf(b, ItemCodeTable[1]));
     });
 }
 
@@ -152,12 +174,8 @@ void ReadCommands::startupRead()
         host_.addStep([this, b, progress] { readConfiguration(b, progress, false); });
     }
     host_.addStep([this] {
-        for (int b = 0; b < kBlocks; ++b) {
-            bool cooling = false;
-            for (int c = 0; c < kChannelsPerBlock; ++c)
-                cooling = cooling || (OptionWord[b * kChannelsPerBlock + c] & kOptionHeatCool) != 0;
-            BlockHasCooling[b] = cooling ? -1 : 0;
-        }
+        for (int b = 0; b < kBlocks; ++b)
+            BlockHasCooling[b] = anyCooling(b) ? -1 : 0;
         // The alarm action codes first: the alarm values are converted by them.
         for (int b = 0; b < kBlocks; ++b) {
             if (BlockAbsent[b] != 1) {

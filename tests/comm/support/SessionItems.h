@@ -1,6 +1,8 @@
-// The setting items a session follows: every setting of a block without heating/cooling
-// channels ("0001".."001B"; "001C".."0020" are the cooling items).
+// The setting items a session follows: every setting of a block ("0001".."001B"), and the
+// cooling items ("001C".."0020") of a block with a heating/cooling channel pair.
 #pragma once
+
+#include "DeviceModel.h"
 
 #include <string>
 #include <vector>
@@ -20,8 +22,9 @@ inline std::string ItemCode(int number)
 // What the front panel changes: every setting but the output and auto-tuning commands and 0011.
 inline const std::vector<int> &PanelItems()
 {
-    static const std::vector<int> items = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x0B, 0x0C, 0x0D, 0x0E,
-                                           0x0F, 0x10, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B};
+    static const std::vector<int> items = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x0B, 0x0C, 0x0D,
+                                           0x0E, 0x0F, 0x10, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19,
+                                           0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F, 0x20};
     return items;
 }
 
@@ -33,20 +36,35 @@ inline bool IsPanelItem(const std::string &code)
     return false;
 }
 
-inline const std::vector<std::string> &TrackedItems()
+inline const std::vector<std::string> &TrackedItems(bool cooling)
 {
-    static const std::vector<std::string> items = [] {
+    static const auto upTo = [](int last) {
         std::vector<std::string> codes;
-        for (int n = 0x01; n <= 0x1B; ++n)
+        for (int n = 0x01; n <= last; ++n)
             codes.push_back(ItemCode(n));
         return codes;
-    }();
-    return items;
+    };
+    static const std::vector<std::string> items = upTo(0x1B), withCooling = upTo(0x20);
+    return cooling ? withCooling : items;
 }
 
-inline bool IsTrackedItem(const std::string &item)
+inline bool IsCoolingItem(const std::string &item)
 {
-    return item.size() == 4 && item.compare(0, 2, "00") == 0 && item >= "0001" && item <= "001B";
+    return item >= "001C" && item <= "0020";
+}
+
+inline bool IsTrackedItem(const std::string &item, bool cooling)
+{
+    return item.size() == 4 && item.compare(0, 2, "00") == 0 && item >= "0001" && item <= (cooling ? "0020" : "001B");
+}
+
+// The block's configuration gives a channel pair heating/cooling (option bit 0x0400).
+inline bool HasCooling(const sim::DeviceModel &device, int block)
+{
+    for (int16_t option : device.block(block).optionWord)
+        if (option & 0x0400)
+            return true;
+    return false;
 }
 
 } // namespace session

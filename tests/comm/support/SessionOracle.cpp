@@ -49,7 +49,7 @@ SessionOracle::SessionOracle(const sim::DeviceModel &device, std::vector<int> pr
     : device_(device), present_(std::move(present))
 {
     for (int b : present_)
-        for (const std::string &item : session::TrackedItems())
+        for (const std::string &item : session::TrackedItems(session::HasCooling(device_, b)))
             for (int c = 0; c < kFields; ++c)
                 seen_[{b, item, c}].insert(startValues_[{b, item, c}] = device_.value(b, item, c));
 }
@@ -227,7 +227,7 @@ void SessionOracle::frameReaching(size_t index, const RequestFrame &frame, Devic
         return;
     }
     const std::vector<int16_t> values = fieldsOf(frame.data.toStdString());
-    if (values.empty() || !session::IsTrackedItem(item)) {
+    if (values.empty() || !session::IsTrackedItem(item, session::HasCooling(device_, frame.block))) {
         fail(QStringLiteral("a write of item %1 to block %2 is not one of 20 setting values").arg(frame.item).arg(frame.block));
         return;
     }
@@ -611,7 +611,7 @@ void SessionOracle::checkPage(const std::function<int16_t(int, const std::string
                && std::all_of(of->second.end() - 3, of->second.end(), [&](size_t r) { return readsOut_.count(r) > 0; });
     };
     for (int block : present_)
-        for (const std::string &item : session::TrackedItems())
+        for (const std::string &item : session::TrackedItems(session::HasCooling(device_, block)))
             for (int c = 0; c < kFields; ++c) {
                 const int16_t held = device_.value(block, item, c);
                 const int16_t onPage = shown(block, item, c);

@@ -53,6 +53,8 @@ void showValue(const Setup &setup, std::ostream &os)
         os << ", requests damaged anywhere";
     if (setup.faultsFromStart)
         os << ", faults from the start-up read on";
+    if (setup.coolingSeed != 0)
+        os << ", heating/cooling drawn by " << setup.coolingSeed;
 }
 
 void showValue(const Steps &steps, std::ostream &os)
@@ -88,8 +90,10 @@ std::string regressionForm(const Setup &setup, const Steps &steps)
     os << "}, " << setup.baud << ", " << setup.valueSeed << "u, {" << r.requestLost << ", " << r.replyLost << ", "
        << r.refused << ", " << r.requestDamaged << ", " << r.replyDamaged << ", " << r.late << ", " << r.doubled << ", "
        << r.trailed << "}, " << setup.faultSeed << "u, " << setup.lateWritesBlock << ", " << std::boolalpha
-       << setup.anyReplyDamage << ", " << setup.anyRequestDamage << ", " << setup.faultsFromStart << std::noboolalpha
-       << "},\n {{";
+       << setup.anyReplyDamage << ", " << setup.anyRequestDamage << ", " << setup.faultsFromStart << std::noboolalpha;
+    if (setup.coolingSeed != 0)
+        os << ", " << setup.coolingSeed << 'u';
+    os << "},\n {{";
     for (const Action &a : steps.actions) {
         os << "{Kind(" << int(a.kind) << ") /* " << kindName(a.kind) << " */, " << a.a << ", ";
         if (a.kind == Kind::PanelChange)

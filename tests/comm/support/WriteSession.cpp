@@ -45,17 +45,22 @@ constexpr SettingItem kEditItems[] = {{1, "0001"},  {2, "0005"},  {3, "0006"},  
                                       {6, "0003"},  {7, "0004"},  {8, "0017"},  {9, "0007"},  {11, "000D"},
                                       {16, "000E"}, {17, "000F"}, {18, "0010"}, {22, "0016"}, {30, "001B"}};
 constexpr SettingItem kSelectItems[] = {{14, "0013"}, {15, "0014"}, {20, "0012"}};
-// What a load writes to a block, by the rule of the transfer chain and its second phase
-// (no heating/cooling channels here).
+constexpr SettingItem kCoolingEditItems[] = {{25, "001C"}, {26, "001D"}, {27, "001E"}, {29, "0020"}};
+// What a load writes to a block, by the rule of the transfer chain and its second phase (the
+// cooling items only to a block with heating/cooling channels).
 const char *const kLoadItems[] = {"0013", "0014", "0001", "0002", "0003", "0004", "0007", "0008",
                                   "000B", "000C", "000D", "000E", "000F", "0010", "0011", "0012",
-                                  "0015", "0016", "0017", "0018", "0019", "0005", "0006"};
+                                  "0015", "0016", "0017", "0018", "0019", "0005", "0006", "001C",
+                                  "001D", "001E", "001F", "0020"};
+constexpr size_t kCoolingLoadItems = 5;
 
 int16_t startValue(const std::string &item, std::mt19937 &rng)
 {
     auto pick = [&](int lo, int hi) { return int16_t(std::uniform_int_distribution<int>(lo, hi)(rng)); };
     if (item == "0013" || item == "0014")
         return pick(0, 12);
+    if (item == "001F")
+        return pick(0, 2);
     if (item == "0012" || item == "0009")
         return pick(0, 1);
     if (item == "000A" || item == "0011")
@@ -66,11 +71,15 @@ int16_t startValue(const std::string &item, std::mt19937 &rng)
 sim::DeviceModel makeInstallation(const Setup &setup)
 {
     sim::DeviceModel m;
-    std::mt19937 rng(setup.valueSeed);
+    std::mt19937 rng(setup.valueSeed), cooling(setup.coolingSeed);
     for (int b : setup.present) {
         m.block(b).present = true;
         m.block(b).connected.fill(1);
-        for (const std::string &item : TrackedItems())
+        // Half the blocks get heating/cooling pairs, each pair by a coin.
+        if (setup.coolingSeed != 0 && cooling() % 2 == 0)
+            for (int16_t &option : m.block(b).optionWord)
+                option = int16_t(cooling() % 2 ? 0x0400 : 0);
+        for (const std::string &item : TrackedItems(HasCooling(m, b)))
             for (int c = 0; c < sim::DeviceModel::kChannels; ++c)
                 m.value(b, item, c) = startValue(item, rng);
     }
@@ -155,7 +164,8 @@ Session::Session(const Setup &setup, const QString &recordFolder)
     record_.setFailureHandler([this](const QString &message) { oracle_.fail(QStringLiteral("the record: ") + message); });
     QObject::connect(&comm_, &MonitorComm::settingChanged, [this](const SettingChange &c) { record_.append(c); });
     QObject::connect(&comm_, &MonitorComm::transferCut, [this](int block) {
-        oracle_.transferCut(block, std::vector<std::string>(std::begin(kLoadItems), std::end(kLoadItems)));
+        const auto end = std::end(kLoadItems) - (HasCooling(world_->model(), block) ? 0 : kCoolingLoadItems);
+        oracle_.transferCut(block, std::vector<std::string>(std::begin(kLoadItems), end));
     });
 }
 
@@ -209,7 +219,8 @@ void Session::run(const Action &action)
             checkPage();
         return;
     case Kind::Edit: {
-        const auto [item, code] = kEditItems[size_t(action.b) % std::size(kEditItems)];
+        const auto [item, code] = action.b >= 1000 ? kCoolingEditItems[size_t(action.b) % std::size(kCoolingEditItems)]
+                                                   : kEditItems[size_t(action.b) % std::size(kEditItems)];
         if (!NumericEditorOpens(item, channel) || !StoreSettingValue(item, channel, action.c))
             return;
         oracle_.beginAction(QStringLiteral("edit Ch%1 item %2 = %3").arg(channel + 1).arg(item).arg(action.c));
@@ -218,8 +229,8 @@ void Session::run(const Action &action)
         return;
     }
     case Kind::Select: {
-        const auto [item, code] = kSelectItems[size_t(action.b) % std::size(kSelectItems)];
-        const int choice = action.c % (item == 20 ? 2 : 13);
+        const auto [item, code] = action.b >= 1000 ? SettingItem{28, "001F"} : kSelectItems[size_t(action.b) % std::size(kSelectItems)];
+        const int choice = action.c % (item == 20 ? 2 : item == 28 ? 3 : 13);
         if (!SelectionOpens(item, channel) || !StoreSelection(item, channel, choice, QString()))
             return;
         oracle_.beginAction(QStringLiteral("select Ch%1 item %2 = %3").arg(channel + 1).arg(item).arg(choice));
@@ -281,12 +292,13 @@ void Session::panelChange(const Action &action)
     const int block = channel / kChannelsPerBlock;
     const int c = channel % kChannelsPerBlock;
     const std::string item = ItemCode(action.b);
-    if (!IsPanelItem(item))
+    sim::DeviceModel &model = world_->model();
+    if (!IsPanelItem(item) || (IsCoolingItem(item) && !HasCooling(model, block)))
         return;
     const int16_t value = int16_t(item == "0013" || item == "0014" ? action.c % 13
                                   : item == "0012"                  ? action.c % 2
+                                  : item == "001F"                  ? action.c % 3
                                                                     : action.c % 1000);
-    sim::DeviceModel &model = world_->model();
     const int16_t before = model.value(block, item, c);
     if (before == value)
         return;
@@ -318,6 +330,12 @@ void Session::send(const Action &action)
             if (present(channel / kChannelsPerBlock))
                 set(channel, kRecordItems[i], record.values[i]);
         }
+        // The cooling values follow the connection flag, for a block with heating/cooling channels.
+        for (size_t i = 0; HasCooling(world_->model(), channel / kChannelsPerBlock) && i < kCoolingLoadItems; ++i) {
+            const char *item = std::end(kLoadItems)[ptrdiff_t(i) - ptrdiff_t(kCoolingLoadItems)];
+            std::mt19937 rng(uint32_t(action.c * 7919 + channel * 31) + uint32_t(kConnectedIndex + 1 + i));
+            set(channel, item, record.values[kConnectedIndex + 1 + i] = startValue(item, rng));
+        }
         return record;
     };
     if (comm_.transferInProgress())
@@ -331,9 +349,15 @@ void Session::send(const Action &action)
         // operator saw becomes the operator's word. (The page itself is checked against the
         // controller at every quiet moment.)
         const int first = target / kChannelsPerBlock * kChannelsPerBlock;
-        for (int ch = first; ch < first + kChannelsPerBlock; ++ch)
+        for (int ch = first; ch < first + kChannelsPerBlock; ++ch) {
             for (size_t i = 0; ch != target && i < std::size(kRecordItems); ++i)
                 set(ch, kRecordItems[i], shown(kRecordItems[i], ch));
+            // A channel file holds no cooling values: every channel's go as the page shows them.
+            for (size_t i = 0; HasCooling(world_->model(), target / kChannelsPerBlock) && i < kCoolingLoadItems; ++i) {
+                const char *item = std::end(kLoadItems)[ptrdiff_t(i) - ptrdiff_t(kCoolingLoadItems)];
+                set(ch, item, shown(item, ch));
+            }
+        }
         for (size_t i = 0; i < std::size(kRecordItems); ++i) {
             if (!ChannelRowIsNumber(int(i))) {
                 set(target, kRecordItems[i], shown(kRecordItems[i], target));

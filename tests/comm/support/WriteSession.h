@@ -18,8 +18,8 @@ namespace session {
 
 enum class Kind {
     Wait,             // a: tenths of a second 1..30
-    Edit,             // a: channel, b: numeric item, c: value
-    Select,           // a: channel, b: selection item, c: choice
+    Edit,             // a: channel, b: numeric item (1000 and on: a cooling item), c: value
+    Select,           // a: channel, b: selection item (1000 and on: the cooling action mode), c: choice
     ToggleOutput,     // a: channel (monitoring page button)
     ToggleAutoTuning, // a: channel (setting page button)
     SendChannel,      // a: source channel, b: target channel
@@ -59,6 +59,7 @@ struct Setup {
     bool anyReplyDamage = false; // a damaged reply: any character or its end, not only its sum
     bool anyRequestDamage = false; // a damaged request: any character or its end, not only its sum
     bool faultsFromStart = false;  // faults drawn from the start-up read's first frame
+    uint32_t coolingSeed = 0;      // not 0: draws the present blocks and pairs with heating/cooling
 };
 
 void showValue(const Setup &setup, std::ostream &os);

@@ -1,6 +1,7 @@
 // RapidCheck generators of operator sessions: any of the 16 blocks present with random
 // settings, 9600 or 19200 baud, random rates of every fault (one session in four from the
-// start-up read's first frame), now and then a block that answers writes late; then 10..50
+// start-up read's first frame), now and then a block that answers writes late, in two in three
+// heating/cooling channel pairs on some blocks; then 10..50
 // actions. Actions shrink towards waits and rates towards none, so a
 // failing session shrinks to the few actions and faults that matter.
 #pragma once
@@ -9,6 +10,8 @@
 #include "WriteSession.h"
 
 #include <rapidcheck.h>
+
+#include <iterator>
 
 namespace session {
 
@@ -44,7 +47,7 @@ inline rc::Gen<Setup> genSetup()
 {
     return rc::gen::apply(
         [](int shape, int mask, bool fast, uint32_t values, FaultRates rates, uint32_t faults, int lateWrites,
-           bool anyDamage, bool anyRequestDamage, int fromStart) {
+           bool anyDamage, bool anyRequestDamage, int fromStart, uint32_t cooling) {
             Setup s;
             s.present = presentBlocks(shape, mask);
             s.baud = fast ? 19200 : 9600;
@@ -56,11 +59,12 @@ inline rc::Gen<Setup> genSetup()
             s.anyReplyDamage = anyDamage;
             s.anyRequestDamage = anyRequestDamage;
             s.faultsFromStart = fromStart == 1; // one in four
+            s.coolingSeed = cooling % 3 == 0 ? 0 : cooling; // two in three have heating/cooling pairs
             return s;
         },
         rc::gen::inRange(0, 64), rc::gen::inRange(0, 65536), rc::gen::arbitrary<bool>(), rc::gen::arbitrary<uint32_t>(),
         genRates(), rc::gen::arbitrary<uint32_t>(), rc::gen::inRange(0, 24), rc::gen::arbitrary<bool>(),
-        rc::gen::arbitrary<bool>(), rc::gen::inRange(0, 4));
+        rc::gen::arbitrary<bool>(), rc::gen::inRange(0, 4), rc::gen::arbitrary<uint32_t>());
 }
 
 // The kind drawn from 0..99 by weight; 0 (the shrink target) is a wait.
@@ -82,18 +86,31 @@ inline Kind kindFor(int draw)
     return Kind::Wait;
 }
 
+// An edit's value: most in 0..999, one in four at or next to an edge of a range (zero, the
+// four digits', the 16 bits' and one past them, which the program does not store).
+inline int editValue(int c, int edge, int step)
+{
+    static const int edges[] = {0, -1999, 9999, -9999, 32767, -32768, 999, 1999};
+    constexpr int kPlain = 3 * int(std::size(edges));
+    return edge < kPlain ? c : edges[edge - kPlain] + step - 1;
+}
+
 inline rc::Gen<Action> genAction()
 {
     return rc::gen::apply(
-        [](int draw, int a, int b, int c) {
+        [](int draw, int a, int b, int c, int edge, int step, int cooling) {
             Action action;
             action.kind = kindFor(draw);
             action.a = action.kind == Kind::Wait ? 1 + a % 30 : a;
             action.b = action.kind == Kind::PanelChange ? PanelItems()[size_t(b) % PanelItems().size()] : b;
-            action.c = c;
+            // One edit or selection in six names a cooling item.
+            if ((action.kind == Kind::Edit || action.kind == Kind::Select) && cooling == 5)
+                action.b += 1000;
+            action.c = action.kind == Kind::Edit ? editValue(c, edge, step) : c;
             return action;
         },
-        rc::gen::inRange(0, 100), rc::gen::inRange(0, 1000), rc::gen::inRange(0, 1000), rc::gen::inRange(0, 1000));
+        rc::gen::inRange(0, 100), rc::gen::inRange(0, 1000), rc::gen::inRange(0, 1000), rc::gen::inRange(0, 1000),
+        rc::gen::inRange(0, 32), rc::gen::inRange(0, 3), rc::gen::inRange(0, 6));
 }
 
 inline rc::Gen<Steps> genSession()

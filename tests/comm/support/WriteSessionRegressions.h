@@ -425,6 +425,9 @@ inline const std::vector<Regression> &Regressions()
            {Kind::Edit, 835, 705, 493}, {Kind::Select, 330, 258, 963}, {Kind::SendChannel, 325, 930, 754},
            {Kind::Select, 849, 478, 222}, {Kind::Unplug, 241, 197, 618}, {Kind::ToggleOutput, 575, 115, 385},
            {Kind::Edit, 98, 173, 134}, {Kind::Wait, 25, 629, 279}}}},
+        {"a block whose configuration reply failed its sum was taken as one without heating/cooling channels",
+         {{0, 1, 2}, 9600, 0u, {0, 0, 0, 0, 1, 0, 0, 0}, 140u, 0, false, false, true, 10u},
+         {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, }}},
     };
     return kept;
 }
