@@ -5,6 +5,7 @@
 #include "ChangeRecord.h"
 #include "Clock.h"
 #include "DataFolder.h"
+#include "DiskWriter.h"
 #include "LinkHealth.h"
 #include "ModbusServer.h"
 #include "ModbusBlockLink.h"
@@ -105,6 +106,11 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     changeRecord_ = std::make_unique<PLM_INC::ChangeRecord>(changes);
     changeRecord_->setUser(QStringLiteral("plm870-gateway"));
     changeRecord_->setFailureHandler([](const QString &message) { qWarning("%s", qPrintable(message)); });
+    // Every line once it is on the disk, with its number and hash: the broker's witness.
+    changeRecord_->setWrittenHandler([this](const PLM_INC::RecordedChange &line) {
+        if (publisher_)
+            publisher_->publishChange(line);
+    });
     changeRecord_->append(PLM_INC::ProgramLine(PLM_INC::ChangeOrigin::ProgramStarted, PLM_INC::clock().now()));
     settingsMemory_ = std::make_unique<PLM_INC::SettingsMemory>(changes);
     QString settingsError;
@@ -113,8 +119,6 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     QObject::connect(comm_.get(), &MonitorComm::settingChanged, [this](PLM_INC::SettingChange change) {
         change.user = changeRecord_->user();
         changeRecord_->append(change);
-        if (publisher_)
-            publisher_->publishChange(change);
     });
     broker_ = spooled(options.broker.settings);
     brokerFiles_ = filesOf(broker_);
@@ -166,8 +170,14 @@ void Gateway::stop()
     if (settingsMemory_)
         settingsMemory_->keep();
     settingsMemory_.reset();
-    if (changeRecord_)
+    if (changeRecord_) {
         changeRecord_->append(PLM_INC::ProgramLine(PLM_INC::ChangeOrigin::ProgramEnded, PLM_INC::clock().now()));
+        // The end's line goes to the broker's spool like every other: the disk is given the
+        // program's end wait to take it (and the spool's line is then written by the end's own).
+        if (publisher_ && publisher_->running()
+            && PLM_INC::diskWriter().waitUntilWritten(PLM_INC::DiskWriter::kEndWait))
+            changeRecord_->deliverWritten();
+    }
     changeRecord_.reset();
     modbus_.reset();
     if (comm_)

@@ -36,6 +36,7 @@ struct DiskWriter::State : std::enable_shared_from_this<DiskWriter::State> {
         std::shared_ptr<Waiter> waiter;
         bool whole; // `line` is the whole file, in place of what it held
         LineMaker make; // appendMade: `line` is then only its description
+        Written written;
     };
     struct Report {
         Failure failed;
@@ -104,10 +105,14 @@ void DiskWriter::State::run()
             // A made line is chained to what the file ends with: no other process may append
             // between reading that and this line being on the disk (nor after a failed line,
             // while it is cut off again).
-            const FileLock lock(current.path);
-            const QByteArray line = current.make(current.path, &why);
-            if (why.isEmpty())
-                why = AppendLineToDisk(current.path, line, step ? step : DiskWriter::syncToDisk);
+            {
+                const FileLock lock(current.path);
+                const QByteArray line = current.make(current.path, &why);
+                if (why.isEmpty())
+                    why = AppendLineToDisk(current.path, line, step ? step : DiskWriter::syncToDisk);
+            }
+            if (why.isEmpty() && current.written)
+                current.written();
         } else {
             why = AppendLineToDisk(current.path, current.line, step ? step : DiskWriter::syncToDisk);
         }
@@ -183,7 +188,7 @@ void DiskWriter::append(const QString &path, const QByteArray &line, Failure fai
 {
     {
         std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->jobs.push_back(State::Job{path, line, std::move(failed), nullptr, false, {}});
+        m_state->jobs.push_back(State::Job{path, line, std::move(failed), nullptr, false, {}, {}});
     }
     m_state->queued.notify_one();
 }
@@ -192,16 +197,18 @@ void DiskWriter::replaceMade(const QString &path, LineMaker make, const QByteArr
 {
     {
         std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->jobs.push_back(State::Job{path, description, std::move(failed), nullptr, true, std::move(make)});
+        m_state->jobs.push_back(State::Job{path, description, std::move(failed), nullptr, true, std::move(make), {}});
     }
     m_state->queued.notify_one();
 }
 
-void DiskWriter::appendMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed)
+void DiskWriter::appendMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed,
+                            Written written)
 {
     {
         std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->jobs.push_back(State::Job{path, description, std::move(failed), nullptr, false, std::move(make)});
+        m_state->jobs.push_back(
+            State::Job{path, description, std::move(failed), nullptr, false, std::move(make), std::move(written)});
     }
     m_state->queued.notify_one();
 }
@@ -225,13 +232,13 @@ bool DiskWriter::State::waitFor(Job job, QString *why, std::chrono::milliseconds
 bool DiskWriter::appendAndWait(const QString &path, const QByteArray &line, QString *why,
                                std::chrono::milliseconds limit)
 {
-    return m_state->waitFor(State::Job{path, line, {}, std::make_shared<State::Waiter>(), false, {}}, why, limit);
+    return m_state->waitFor(State::Job{path, line, {}, std::make_shared<State::Waiter>(), false, {}, {}}, why, limit);
 }
 
 bool DiskWriter::replaceAndWait(const QString &path, const QByteArray &bytes, QString *why,
                                 std::chrono::milliseconds limit)
 {
-    return m_state->waitFor(State::Job{path, bytes, {}, std::make_shared<State::Waiter>(), true, {}}, why, limit);
+    return m_state->waitFor(State::Job{path, bytes, {}, std::make_shared<State::Waiter>(), true, {}, {}}, why, limit);
 }
 
 void DiskWriter::waitUntilWritten()
@@ -241,6 +248,17 @@ void DiskWriter::waitUntilWritten()
         m_state->idle.wait(lock, [this] { return m_state->jobs.empty() && !m_state->busy; });
     }
     m_state->runFailures();
+}
+
+bool DiskWriter::waitUntilWritten(std::chrono::milliseconds limit)
+{
+    bool written = false;
+    {
+        std::unique_lock<std::mutex> lock(m_state->mutex);
+        written = m_state->idle.wait_for(lock, limit, [this] { return m_state->jobs.empty() && !m_state->busy; });
+    }
+    m_state->runFailures();
+    return written;
 }
 
 QString DiskWriter::notAnsweredText(std::chrono::milliseconds limit)

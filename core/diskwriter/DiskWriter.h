@@ -31,6 +31,8 @@ public:
     // (a record line that carries a hash of the line before it). Gives an empty line and sets
     // `why` when it cannot, and then nothing is written.
     using LineMaker = std::function<QByteArray(const QString &path, QString *why)>;
+    // Runs on the writer thread once a made line is on the disk.
+    using Written = std::function<void()>;
 
     DiskWriter();
     // Writes what is still queued, then ends the thread; after a finish() that ran out of time
@@ -61,11 +63,15 @@ public:
     void replaceMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed);
     // Queues a line that `make` gives when its turn comes; `description` stands for it where a
     // line that was not written is told (finish()). The file is locked (FileLock.h) from `make`
-    // to the line being on the disk.
-    void appendMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed);
+    // to the line being on the disk; `written` runs then, on the writer thread.
+    void appendMade(const QString &path, LineMaker make, const QByteArray &description, Failure failed,
+                    Written written = {});
     // Blocks until every queued line is written and runs the failures of those that were not
     // (tests that read the files).
     void waitUntilWritten();
+    // The same, waiting at most `limit`; false when the disk has not taken everything by then
+    // (nothing is taken back).
+    bool waitUntilWritten(std::chrono::milliseconds limit);
     // What is said of a disk that did not answer within `limit`.
     static QString notAnsweredText(std::chrono::milliseconds limit);
     // The program's end: waits at most `limit` for the queued lines, then runs the failures

@@ -162,23 +162,30 @@ QByteArray AlarmPayload(const HistoryEntry &e)
     return o.done();
 }
 
-QByteArray ChangePayload(const SettingChange &c, const QString &user)
+QByteArray ChangePayload(const RecordedChange &line)
 {
     // A value is a number where the page shows one, null otherwise (a selection); its text is
-    // always there, so each field keeps one type.
+    // always there, so each field keeps one type. A program's start or end names no channel.
+    const SettingChange &c = line.change;
+    const bool program = IsProgramLine(c.origin);
+    const QByteArray none = QByteArrayLiteral("null");
     Obj o;
-    o.add("ch", QByteArray::number(c.channel + 1))
-        .add("block", QByteArray::number(c.channel / kChannelsPerBlock + 1))
-        .add("item", JsonString(c.item))
-        .add("item_name", JsonString(ItemNameOnPages(c.item)))
+    o.add("seq", QByteArray::number(line.seq))
+        .add("ch", program ? none : QByteArray::number(c.channel + 1))
+        .add("block", program ? none : QByteArray::number(c.channel / kChannelsPerBlock + 1))
+        .add("item", program ? none : JsonString(c.item))
+        .add("item_name", program ? none : JsonString(ItemNameOnPages(c.item)))
         .add("before", JsonNumber(c.before))
         .add("after", JsonNumber(c.after))
         .add("before_text", JsonString(c.before))
         .add("after_text", JsonString(c.after))
         .add("origin", JsonString(ChangeOriginText(c.origin)))
-        .add("who", JsonString(c.user.isEmpty() ? user : c.user))
-        .add("outcome", JsonString(WriteOutcomeText(c.outcome)))
-        .add("time", isoTime(c.at.toOffsetFromUtc(c.at.offsetFromUtc())));
+        .add("clock_went_back", jsonBool(c.clockWentBack))
+        .add("who", JsonString(c.user))
+        .add("outcome", program ? none : JsonString(WriteOutcomeText(c.outcome)))
+        .add("time", isoTime(c.at.toOffsetFromUtc(c.at.offsetFromUtc())))
+        .add("file", JsonString(line.file))
+        .add("hash", JsonString(QString::fromLatin1(line.hash)));
     return o.done();
 }
 

@@ -10,7 +10,7 @@
 class LinkHealth;
 struct HistoryEntry;
 namespace PLM_INC {
-struct SettingChange;
+struct RecordedChange;
 }
 
 QString ChannelTopic(const QString &prefix, int channel); // <prefix>/ch/001..320
@@ -29,9 +29,9 @@ bool ChannelPublished(int channel);
 // compare equal exactly when the values did.
 QByteArray ChannelPayload(int channel, const QDateTime &at);
 QByteArray AlarmPayload(const HistoryEntry &entry);
-// A change of the change record, with the same fields as its line; `user` stands in for a
-// change recorded without one.
-QByteArray ChangePayload(const PLM_INC::SettingChange &change, const QString &user);
+// A line of the change record as it reached the disk: its fields, its sequence number, its file
+// and its hash, so that a subscriber that keeps them holds a second record to compare with.
+QByteArray ChangePayload(const PLM_INC::RecordedChange &line);
 QByteArray HealthPayload(const LinkHealth &health, int block, bool present, const QDateTime &at);
 
 // A JSON number from a value text of the pages ("123.4" stays 123.4); null when the text is

@@ -123,8 +123,8 @@ void Publisher::publishAlarm(const HistoryEntry &entry)
         client_->publish({AlarmTopic(prefix_), AlarmPayload(entry), 1, false, true, QStringLiteral("alarm")});
 }
 
-void Publisher::publishChange(const SettingChange &change)
+void Publisher::publishChange(const RecordedChange &line)
 {
     if (client_)
-        client_->publish({ChangeTopic(prefix_), ChangePayload(change, CurrentLoginName()), 1, false, true, QStringLiteral("change")});
+        client_->publish({ChangeTopic(prefix_), ChangePayload(line), 1, false, true, QStringLiteral("change")});
 }

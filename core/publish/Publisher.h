@@ -20,7 +20,7 @@ class MonitorComm;
 class MqttClient;
 struct HistoryEntry;
 namespace PLM_INC {
-struct SettingChange;
+struct RecordedChange;
 }
 
 class Publisher : public QObject {
@@ -43,9 +43,9 @@ public:
     void publishBlockHealth(int block);
     void publishStaleChanges();   // the blocks whose staleness changed since last published
     void publishAlarm(const HistoryEntry &entry);
-    // A change of the change record, as an event (QoS 1, not retained) on <prefix>/changes;
-    // a change without a user is published as the login name's.
-    void publishChange(const PLM_INC::SettingChange &change);
+    // A line of the change record once it is on the disk, as an event (QoS 1, not retained,
+    // kept in the spool until the broker has it) on <prefix>/changes.
+    void publishChange(const PLM_INC::RecordedChange &line);
 
 private:
     const LinkHealth &health_;

@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace PLM_INC {
 
@@ -70,14 +71,42 @@ bool IsChangeFileName(const QString &name)
     return pattern.match(name).hasMatch();
 }
 
-QByteArray ChangeColumnLine()
+namespace {
+
+QStringList columnNames()
 {
-    const QStringList columns = {
+    return {
         QStringLiteral("Time"),   QStringLiteral("ISO time"), QStringLiteral("Block"),  QStringLiteral("Channel"),
         QStringLiteral("Item"),   QStringLiteral("Item name"), QStringLiteral("Before"), QStringLiteral("After"),
-        QStringLiteral("Origin"), QStringLiteral("Who"),      QStringLiteral("Outcome"), QStringLiteral("Hash"),
+        QStringLiteral("Origin"), QStringLiteral("Who"),      QStringLiteral("Outcome"), QStringLiteral("Seq"),
+        QStringLiteral("Hash"),
     };
+}
+
+} // namespace
+
+QByteArray ChangeColumnLine()
+{
+    return ChangeFieldBytes(columnNames()) + "\r\n";
+}
+
+QByteArray ChangeColumnLineWithoutSeq()
+{
+    QStringList columns = columnNames();
+    columns.removeAt(kChangeSeq);
     return ChangeFieldBytes(columns) + "\r\n";
+}
+
+qint64 ChangeSeqOfFields(const QStringList &fields)
+{
+    if (fields.size() == kChangeColumnsWithoutSeq)
+        return 0;
+    if (fields.size() != kChangeColumns)
+        return -1;
+    const QString &text = fields[kChangeSeq];
+    bool ok = !text.isEmpty() && text[0] != QLatin1Char('0') && text[0] != QLatin1Char('+');
+    const qint64 seq = ok ? text.toLongLong(&ok) : 0;
+    return ok && seq > 0 ? seq : -1;
 }
 
 QStringList ChangeFieldTexts(const SettingChange &change, const QString &user, const QLocale &locale)
@@ -184,10 +213,13 @@ int CountChangeFields(const QByteArray &line)
     return fields;
 }
 
-bool ChangeChainEnd(const QString &path, QByteArray *hash, bool *empty, QString *why, QDateTime *lastAt)
+bool ChangeChainEnd(const QString &path, QByteArray *hash, bool *empty, QString *why, QDateTime *lastAt,
+                    qint64 *lastSeq)
 {
     if (lastAt)
         *lastAt = QDateTime();
+    if (lastSeq)
+        *lastSeq = 0;
     *hash = kChangeChainStart;
     *empty = true;
     QFile file(path);
@@ -218,10 +250,12 @@ bool ChangeChainEnd(const QString &path, QByteArray *hash, bool *empty, QString 
         const QByteArray last = SplitChangeLine(line);
         if (!last.isEmpty()) {
             *hash = last;
-            if (lastAt) {
+            if (lastAt || lastSeq) {
                 const QStringList fields = SplitChangeFields(FromFileCodePage(line));
-                if (fields.size() == kChangeColumns)
+                if (lastAt && fields.size() >= kChangeColumnsWithoutSeq)
                     *lastAt = QDateTime::fromString(fields[kChangeIsoTime], Qt::ISODate);
+                if (lastSeq)
+                    *lastSeq = std::max<qint64>(0, ChangeSeqOfFields(fields));
             }
             return true;
         }

@@ -1,8 +1,11 @@
 // The change record file: text in the files' code page (FileCodePage.h), CR LF line ends, every
 // field in double quotes (a quote inside a field doubled), fields separated by commas. The
-// first line names the columns; every line after it is one change and ends with the hex
-// SHA-256 of the previous line's hash followed by this line's bytes up to the comma before its
-// own hash. The first change of a file chains from kChangeChainStart. docs/change-record.md.
+// first line names the columns; every line after it is one change and ends with its sequence
+// number (one more than the line before it, across months and files) and the hex SHA-256 of
+// the previous line's hash followed by this line's bytes up to the comma before its own hash.
+// The first change of a file chains from kChangeChainStart. Lines written before sequence
+// numbers were kept have no such column (kChangeColumnsWithoutSeq fields), and a file begun
+// then keeps its column line. docs/change-record.md.
 #pragma once
 
 #include <QByteArray>
@@ -29,9 +32,12 @@ enum ChangeColumn {
     kChangeOrigin,
     kChangeWho,
     kChangeOutcome,
+    kChangeSeq,      // 1, 2, ...: one more than the line before it in the record
     kChangeHash,
     kChangeColumns
 };
+// The fields of a line written before sequence numbers were kept: no kChangeSeq.
+constexpr int kChangeColumnsWithoutSeq = kChangeColumns - 1;
 
 // 64 zeros: what the first change of every file chains from.
 extern const QByteArray kChangeChainStart;
@@ -46,9 +52,10 @@ bool IsChangeFileName(const QString &name);
 QString GuardedChangeText(const QString &text);
 QString UnguardedChangeText(const QString &text);
 
-// The column line, with its line end.
+// The column line, with its line end; that of a file begun before sequence numbers were kept.
 QByteArray ChangeColumnLine();
-// The texts of a change's fields, the hash left out.
+QByteArray ChangeColumnLineWithoutSeq();
+// The texts of a change's fields, its sequence number and hash left out.
 QStringList ChangeFieldTexts(const SettingChange &change, const QString &user, const QLocale &locale);
 // The fields quoted and joined, in the file's code page, without line end or hash.
 QByteArray ChangeFieldBytes(const QStringList &texts);
@@ -68,7 +75,12 @@ int CountChangeFields(const QByteArray &line);
 // it has none) and whether the file is still empty (missing or no bytes), so that the column
 // line goes first. False, with what failed and the system's reason in `why`, when the file
 // exists and cannot be read.
-// `lastAt`, when given, gets the time (ISO time column) of that last change; invalid when none.
-bool ChangeChainEnd(const QString &path, QByteArray *hash, bool *empty, QString *why, QDateTime *lastAt = nullptr);
+// `lastAt`, when given, gets the time (ISO time column) of that last change; invalid when none;
+// `lastSeq` its sequence number, 0 when none or when the line carries none.
+bool ChangeChainEnd(const QString &path, QByteArray *hash, bool *empty, QString *why, QDateTime *lastAt = nullptr,
+                    qint64 *lastSeq = nullptr);
+// The sequence number of a line's fields (hash included); 0 when they carry none (a line of the
+// old form), -1 when the field is there and is no sequence number.
+qint64 ChangeSeqOfFields(const QStringList &fields);
 
 } // namespace PLM_INC

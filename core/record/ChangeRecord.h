@@ -7,9 +7,11 @@
 
 #include "SettingChange.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace PLM_INC {
 
@@ -20,10 +22,21 @@ QString CurrentLoginName();
 // The data folder's "changes" folder, beside "logging" and "hystory".
 QString ChangeRecordFolder();
 
+// A line as it reached the disk: the change, its sequence number and hash, and its file's name.
+struct RecordedChange {
+    SettingChange change; // `user` and `clockWentBack` as the line holds them
+    qint64 seq = 0;
+    QByteArray hash;
+    QString file;
+};
+
 class ChangeRecord {
 public:
     // The record of the folder; by default the data folder's, with the login name as its user.
     explicit ChangeRecord(const QString &folder = ChangeRecordFolder());
+    ~ChangeRecord();
+    ChangeRecord(const ChangeRecord &) = delete;
+    ChangeRecord &operator=(const ChangeRecord &) = delete;
 
     QString folder() const { return m_folder; }
     // Who a change without a user of its own is recorded as (the gateway records as itself).
@@ -32,12 +45,19 @@ public:
     // Runs on the window's thread when a line could not be written, with the operator's message
     // and the system's reason; by default a message box of the kind "changes".
     void setFailureHandler(std::function<void(const QString &message)> handler) { m_failed = std::move(handler); }
+    // Runs on the thread of the application object for every line once it is on the disk, in
+    // the order of the file: what a witness outside the PC is given.
+    void setWrittenHandler(std::function<void(const RecordedChange &)> handler);
+    // Hands the lines on the disk and not yet handed over to the written handler now (the
+    // program's end, once the disk has taken its last line).
+    void deliverWritten();
 
     // The file of the month of `at` ("2026_12.csv").
     QString filePath(const QDateTime &at) const;
-    // Formats the line and hands it to the disk writer; returns at once. The hash is taken on
-    // the writer thread from the last line the file holds then, so the chain continues across
-    // restarts and lines that failed, and a new month's file starts with its column line. A
+    // Formats the line and hands it to the disk writer; returns at once. The hash and the
+    // sequence number are taken on the writer thread from the last line the file holds then (a
+    // new month's file: from the month before it), so the chain and the numbers continue across
+    // restarts, processes and lines that failed, and a new month's file starts with its column line. A
     // change whose time is earlier than the file's last line is marked "the clock went back";
     // one dated before the newest month written goes into that month's file.
     void append(const SettingChange &change);
@@ -50,6 +70,8 @@ private:
     QDate m_newestMonth; // the newest month written to (or found at the first line)
     QString m_user;
     std::function<void(const QString &)> m_failed;
+    struct Written;
+    std::shared_ptr<Written> m_written; // shared with the writer thread's jobs
 };
 
 // The operator's message when a line cannot be written.

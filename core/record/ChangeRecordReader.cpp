@@ -59,8 +59,11 @@ QString readFailure(const QString &path, const QString &reason)
 
 QString ChangeRowFromFields(const QStringList &fields, ChangeRow *row)
 {
-    if (fields.size() != kChangeColumns)
+    if (fields.size() != kChangeColumns && fields.size() != kChangeColumnsWithoutSeq)
         return QStringLiteral("it does not hold the fields of a change.");
+    row->seq = ChangeSeqOfFields(fields);
+    if (row->seq < 0)
+        return QStringLiteral("its sequence number \"%1\" is not a number from 1 on.").arg(fields[kChangeSeq]);
     SettingChange &c = row->change;
     if (!RecordedOriginFromText(fields[kChangeOrigin], &c))
         return QStringLiteral("its origin \"%1\" is none the program records.").arg(fields[kChangeOrigin]);

@@ -20,10 +20,11 @@ struct ChangeRow {
     QString file;         // the file and the line (from 1) the row comes from
     int line = 0;
     qint64 utcMs = 0;     // change.at in ms since 1970 UTC, for the date filter
+    qint64 seq = 0;       // its sequence number; 0 on a line written before they were kept
 };
 
 // The row of a change line's fields; "" when they are those of a change, else what is wrong
-// with them (a block, channel, origin, outcome or time the program never writes).
+// with them (a block, channel, origin, outcome, sequence number or time the program never writes).
 QString ChangeRowFromFields(const QStringList &fields, ChangeRow *row);
 
 struct ChangeFilter {

@@ -2,11 +2,13 @@
 
 #include "ChangeLine.h"
 #include "ChangeRecordReader.h"
+#include "ChangeWitness.h"
 #include "CountText.h"
 #include "FileCodePage.h"
 
 #include <QDate>
 #include <algorithm>
+#include <climits>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,11 +17,34 @@ namespace PLM_INC {
 
 namespace {
 
-// What is wrong with the fields of a change line that carries the right hash; "" when nothing.
-QString fieldProblem(const QByteArray &line)
+// What is wrong with a line's sequence number after `lastSeq` (0: none known); "" when nothing.
+QString seqProblem(qint64 seq, qint64 lastSeq)
 {
-    ChangeRow row;
-    return ChangeRowFromFields(SplitChangeFields(FromFileCodePage(line)), &row);
+    if (seq == 0)
+        return lastSeq > 0 ? QStringLiteral("it carries no sequence number, though a line before it carries %1.").arg(lastSeq)
+                           : QString();
+    if (lastSeq == 0 || seq == lastSeq + 1)
+        return QString();
+    if (seq > lastSeq + 1)
+        return QStringLiteral("its sequence number %1 does not follow %2: %3 before it (removed, or the "
+                              "record was written again from an edited line).")
+            .arg(seq)
+            .arg(lastSeq)
+            .arg(CountText(int(std::min<qint64>(seq - lastSeq - 1, INT_MAX)), "line is missing", "lines are missing"));
+    return QStringLiteral("its sequence number %1 does not follow %2 (a number used again, or lines put in "
+                          "another order).")
+        .arg(seq)
+        .arg(lastSeq);
+}
+
+// Whether `later` is a month file of the folder `earlier` is in, of a later month: the
+// sequence numbers of the one go on in the other.
+bool numbersGoOn(const QString &earlier, const QString &later)
+{
+    const QFileInfo a(earlier);
+    const QFileInfo b(later);
+    return IsChangeFileName(a.fileName()) && IsChangeFileName(b.fileName()) && a.absolutePath() == b.absolutePath()
+           && a.fileName() < b.fileName();
 }
 
 ChangeFileCheck unreadable(const QString &path, const QFile &file)
@@ -55,7 +80,7 @@ bool ChangeRecordCheck::ok() const
     return refused.isEmpty() && std::all_of(files.begin(), files.end(), [](const ChangeFileCheck &f) { return f.ok; });
 }
 
-ChangeFileCheck VerifyChangeFile(const QString &path)
+ChangeFileCheck VerifyChangeFile(const QString &path, qint64 seqBefore, std::vector<NumberedLine> *numbered)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -70,7 +95,11 @@ ChangeFileCheck VerifyChangeFile(const QString &path)
         check.why = QStringLiteral("the file is empty: it has no column line.");
         return check;
     }
-    if (!bytes.startsWith(columns)) {
+    const QByteArray oldColumns = ChangeColumnLineWithoutSeq();
+    const qsizetype columnsSize = bytes.startsWith(columns) ? columns.size()
+                                  : bytes.startsWith(oldColumns) ? oldColumns.size()
+                                                                 : 0;
+    if (columnsSize == 0) {
         check.why = QStringLiteral("is not a change record: its first line is not the column line.");
         return check;
     }
@@ -79,8 +108,9 @@ ChangeFileCheck VerifyChangeFile(const QString &path)
         check.problems.push_back({number, why, FromFileCodePage(line)});
     };
     QByteArray previous = kChangeChainStart;
+    qint64 lastSeq = seqBefore;
     int number = 1;
-    for (qsizetype start = columns.size(); start < bytes.size();) {
+    for (qsizetype start = columnsSize; start < bytes.size();) {
         ++number;
         qsizetype end = bytes.indexOf('\n', start);
         const bool ended = end >= 0;
@@ -97,25 +127,42 @@ ChangeFileCheck VerifyChangeFile(const QString &path)
             problem(number, line, QStringLiteral("it carries no hash (an unfinished line)."));
             continue;
         }
+        const QStringList texts = SplitChangeFields(FromFileCodePage(line));
+        ChangeRow row;
+        QString why;
         if (hash != ChangeHash(previous, fields))
-            problem(number, line,
-                    QStringLiteral("its hash is not the one that follows from the line before it (the line, or one "
-                                   "before it, was changed or removed)."));
+            why = QStringLiteral("its hash is not the one that follows from the line before it (the line, or one "
+                                 "before it, was changed or removed).");
         else if (!crlf)
-            problem(number, line, QStringLiteral("the line is not ended with CR LF (an unfinished line)."));
-        else if (const QString why = fieldProblem(line); !why.isEmpty())
-            problem(number, line, why);
-        else
+            why = QStringLiteral("the line is not ended with CR LF (an unfinished line).");
+        else if ((why = ChangeRowFromFields(texts, &row)).isEmpty())
+            why = seqProblem(row.seq, lastSeq);
+        if (why.isEmpty())
             ++check.changes;
+        else
+            problem(number, line, why);
         previous = hash; // the writer chained the next line from the hash this one carries
+        if (const qint64 seq = ChangeSeqOfFields(texts); seq > 0) {
+            lastSeq = seq; // and numbered the next one after this one
+            if (numbered)
+                numbered->push_back({seq, hash, QStringLiteral("%1 line %2").arg(QFileInfo(path).fileName()).arg(number)});
+            check.lastSeq = seq;
+            if (check.firstSeq == 0)
+                check.firstSeq = seq;
+        }
     }
     check.ok = check.problems.empty();
     return check;
 }
 
-ChangeRecordCheck VerifyChangeRecord(const QStringList &paths)
+ChangeRecordCheck VerifyChangeRecord(const QStringList &paths, std::vector<NumberedLine> *numbered)
 {
     ChangeRecordCheck record;
+    const auto seqBefore = [&record](const QString &file) -> qint64 {
+        if (record.files.empty() || !numbersGoOn(record.files.back().path, file))
+            return 0;
+        return record.files.back().lastSeq;
+    };
     for (const QString &path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
@@ -124,9 +171,9 @@ ChangeRecordCheck VerifyChangeRecord(const QStringList &paths)
                 record.refused << QStringLiteral("%1: holds no month file of the change record.")
                                       .arg(QDir::toNativeSeparators(path));
             for (const QString &file : files)
-                record.files.push_back(VerifyChangeFile(file));
+                record.files.push_back(VerifyChangeFile(file, seqBefore(file), numbered));
         } else if (info.exists()) {
-            record.files.push_back(VerifyChangeFile(path));
+            record.files.push_back(VerifyChangeFile(path, seqBefore(path), numbered));
         } else {
             record.refused << QStringLiteral("%1: no such file or folder.").arg(QDir::toNativeSeparators(path));
         }
@@ -139,7 +186,12 @@ QString ChangeCheckText(const ChangeFileCheck &check)
     const QString name = QDir::toNativeSeparators(check.path);
     if (!check.why.isEmpty())
         return QStringLiteral("%1: %2").arg(name, check.why);
-    const QString follow = CountText(check.changes, "change follows", "changes follow") + QStringLiteral(" the chain.");
+    QString follow = CountText(check.changes, "change follows", "changes follow") + QStringLiteral(" the chain");
+    if (check.firstSeq > 0 && check.firstSeq == check.lastSeq)
+        follow += QStringLiteral(" (sequence number %1)").arg(check.firstSeq);
+    else if (check.firstSeq > 0)
+        follow += QStringLiteral(" (sequence numbers %1 to %2)").arg(check.firstSeq).arg(check.lastSeq);
+    follow += QLatin1Char('.');
     if (check.ok)
         return QStringLiteral("%1: OK, %2").arg(name, follow);
     QString text = QStringLiteral("%1: %2, %3")

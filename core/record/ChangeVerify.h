@@ -1,5 +1,6 @@
 // The check of the change record: in each file the column line first, then every line carrying
-// the hash that follows from the line before it, ended with CR LF, its fields those of a change.
+// the hash that follows from the line before it, ended with CR LF, its fields those of a change,
+// its sequence number one more than the line's before it (across the month files of a folder).
 // The check goes on past a line that does not follow the way the writer does (from the hash
 // that line carries, or past an unfinished line from the hash before it), so it names every
 // such line, not only the first. Given folders, it checks each month file in them and names a
@@ -12,6 +13,8 @@
 
 namespace PLM_INC {
 
+struct NumberedLine;
+
 struct ChangeLineProblem {
     int line = 0; // counted from 1 (the column line)
     QString why;  // what is wrong with it
@@ -22,6 +25,7 @@ struct ChangeFileCheck {
     QString path;
     bool ok = false;
     int changes = 0;                          // the change lines that follow the chain
+    qint64 firstSeq = 0, lastSeq = 0;         // the sequence numbers of the lines; 0 when none carries one
     std::vector<ChangeLineProblem> problems;  // every line that does not follow, in file order
     QString why;                              // the whole file: why it cannot be read, or is no record
 };
@@ -33,13 +37,15 @@ struct ChangeRecordCheck {
     bool ok() const;                    // every file follows and nothing was refused
 };
 
-ChangeFileCheck VerifyChangeFile(const QString &path);
+// `seqBefore`: the sequence number the record's file before this one ends with (0: not known).
+// `numbered`, when given, gets every line that carries a sequence number and a hash.
+ChangeFileCheck VerifyChangeFile(const QString &path, qint64 seqBefore = 0, std::vector<NumberedLine> *numbered = nullptr);
 // Files and folders, as the command line or the window gives them.
-ChangeRecordCheck VerifyChangeRecord(const QStringList &paths);
+ChangeRecordCheck VerifyChangeRecord(const QStringList &paths, std::vector<NumberedLine> *numbered = nullptr);
 
 // For the operator and the command line, one result line per file:
-// "<file>: OK, 1234 changes follow the chain." or "<file>: 2 lines do not follow, 1230
-// changes follow the chain." and, under it, each such line: "  line 57 does not follow: <why>"
+// "<file>: OK, 1234 changes follow the chain (sequence numbers 1 to 1234)." or "<file>: 2 lines
+// do not follow, 1230 changes follow the chain." and, under it, each such line: "  line 57 does not follow: <why>"
 // and the line itself.
 QString ChangeCheckText(const ChangeFileCheck &check);
 QStringList ChangeRecordCheckLines(const ChangeRecordCheck &check);

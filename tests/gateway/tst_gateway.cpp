@@ -291,7 +291,10 @@ private slots:
 
     // A setting changed at the unit while the gateway was stopped is recorded at its next start,
     // from the settings memory the first run kept beside the record; a memory that fails its
-    // checksum is refused with its reason, and then nothing is claimed.
+    // checksum is refused with its reason, and then nothing is claimed. The broker is away for
+    // the first run and back for the second: every line of the record reaches it, in
+    // order, numbered; what a subscriber kept then checks against the record, and names a line
+    // removed from the end of the file.
     void changesWhileStopped_data()
     {
         QTest::addColumn<bool>("tampered");
@@ -301,6 +304,11 @@ private slots:
     void changesWhileStopped()
     {
         QFETCH(bool, tampered);
+        LocalBroker broker;
+        QVERIFY2(broker.start(), qPrintable(broker.error()));
+        Subscriber witness(broker.port(), QStringLiteral("gw/changes"), "sub-witness"); // kept while away
+        QVERIFY(witness.waitSubscribed());
+        broker.stop();
         SimulatedLine line(presentBlocks({0}));
         QVERIFY(line.start());
         line.server().withModel([](sim::DeviceModel &m) { m.value(0, "0001", 2) = 200; });
@@ -318,7 +326,9 @@ private slots:
         };
         const QString memory = changes.filePath(QStringLiteral("settings-memory"));
         const QStringList args = {QStringLiteral("--port"), QStringLiteral("COM1"), QStringLiteral("--speed"),
-                                  QStringLiteral("9600")};
+                                  QStringLiteral("9600"), QStringLiteral("--broker"),
+                                  QStringLiteral("127.0.0.1:%1").arg(broker.port()), QStringLiteral("--prefix"),
+                                  QStringLiteral("gw")};
         QProcess first;
         startGateway(first, home, args);
         // Kept once the start-up read confirmed block 0: its line of item 0001 holds Ch003's 200.
@@ -334,6 +344,10 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
             f.write(bytes);
         }
+        // The broker back before the second run, the witness first: the broker does not keep
+        // what comes before the subscriber is back.
+        QVERIFY2(broker.start(), qPrintable(broker.error()));
+        QVERIFY(QTest::qWaitFor([&] { return witness.subscriptions() == 2; }, 20000));
         QProcess second;
         second.setProcessChannelMode(QProcess::SeparateChannels);
         startGateway(second, home, args);
@@ -354,6 +368,53 @@ private slots:
                      lines.constData());
         }
         QCOMPARE(second.readAllStandardError().contains("The settings memory"), tampered);
+
+        const int written = int(lines.count('\n')) - 1; // the column line aside
+        const auto got = [&witness] {
+            QByteArray all;
+            for (const ReceivedMessage &m : witness.messages())
+                all += m.payload + '\n';
+            return all;
+        };
+        QVERIFY2(witness.waitFor([written](const QList<ReceivedMessage> &ms) { return ms.size() >= written; }, 60000),
+                 (lines + "\nkept:\n" + got()).constData());
+        QByteArray kept;
+        QList<qint64> numbers;
+        for (const ReceivedMessage &m : witness.messages()) {
+            kept += m.topic.toUtf8() + ' ' + m.payload + '\n';
+            const qint64 seq = QJsonDocument::fromJson(m.payload).object().value(QStringLiteral("seq")).toInteger();
+            if (!numbers.contains(seq)) // a message delivered twice (QoS 1) counts once
+                numbers << seq;
+        }
+        QList<qint64> expected;
+        for (int n = 1; n <= written; ++n)
+            expected << n;
+        QCOMPARE(numbers, expected);
+        const QString keptPath = home.filePath(QStringLiteral("kept.txt"));
+        QFile keptFile(keptPath);
+        QVERIFY(keptFile.open(QIODevice::WriteOnly));
+        keptFile.write(kept);
+        keptFile.close();
+        const auto verify = [&](QByteArray *said) {
+            QProcess check;
+            check.start(QCoreApplication::applicationDirPath() + QStringLiteral("/PLM870_Monitor"),
+                        {QStringLiteral("--verify-changes"), changes.path(), QStringLiteral("--against"), keptPath});
+            check.waitForFinished(60000);
+            *said = check.readAllStandardOutput() + check.readAllStandardError();
+            return check.exitCode();
+        };
+        QByteArray said;
+        QVERIFY2(verify(&said) == 0, said.constData());
+        const QString month = changes.filePath(changes.entryList({QStringLiteral("*.csv")}).last());
+        QByteArray monthBytes = file(month);
+        QFile cut(month);
+        QVERIFY(cut.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        cut.write(monthBytes.left(monthBytes.lastIndexOf('\n', monthBytes.size() - 2) + 1));
+        cut.close();
+        QVERIFY2(verify(&said) == 1 && said.contains(QByteArray("Sequence number ") + QByteArray::number(written)
+                                                     + " (from message line " + QByteArray::number(written)
+                                                     + "): among the messages kept, not in the record"),
+                 said.constData());
     }
 };
 

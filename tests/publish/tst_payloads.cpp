@@ -203,23 +203,32 @@ private slots:
         QCOMPARE(o.value(QStringLiteral("clock")).toString(), QStringLiteral("9:05:07 AM"));
     }
 
-    // The fields of the change record's line; a value the page shows as a number is one, a
-    // selection's is null beside its text.
+    // The fields of the change record's line with its number, file and hash; a value the page
+    // shows as a number is one, a selection's is null beside its text; a program's start names
+    // no channel.
     void changePayload()
     {
-        SettingChange c{QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7), Qt::OffsetFromUTC, 3600), 40, QStringLiteral("0001"),
-                        QStringLiteral("150.0"), QStringLiteral("160.5"), ChangeOrigin::Editor, QString(), WriteOutcome::Taken};
-        QCOMPARE(ChangePayload(c, QStringLiteral("op")),
-                 QByteArray("{\"ch\":41,\"block\":3,\"item\":\"0001\",\"item_name\":\"Main setting value\",\"before\":150.0,"
-                            "\"after\":160.5,\"before_text\":\"150.0\",\"after_text\":\"160.5\",\"origin\":\"setting editor\","
-                            "\"who\":\"op\",\"outcome\":\"taken\",\"time\":\"2026-12-06T09:05:07+01:00\"}"));
-        c = {kAt, 0, QStringLiteral("0013"), QStringLiteral("Deviation high"), QStringLiteral("Deviation low"),
-             ChangeOrigin::AtUnit, QStringLiteral("gateway"), WriteOutcome::Taken};
-        const QJsonObject o = parse(ChangePayload(c, QStringLiteral("op")));
+        RecordedChange line{{QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7), Qt::OffsetFromUTC, 3600), 40, QStringLiteral("0001"),
+                             QStringLiteral("150.0"), QStringLiteral("160.5"), ChangeOrigin::Editor, QStringLiteral("op"),
+                             WriteOutcome::Taken},
+                            12, QByteArray(64, 'a'), QStringLiteral("2026_12.csv")};
+        QCOMPARE(ChangePayload(line),
+                 QByteArray("{\"seq\":12,\"ch\":41,\"block\":3,\"item\":\"0001\",\"item_name\":\"Main setting value\","
+                            "\"before\":150.0,\"after\":160.5,\"before_text\":\"150.0\",\"after_text\":\"160.5\","
+                            "\"origin\":\"setting editor\",\"clock_went_back\":false,\"who\":\"op\",\"outcome\":\"taken\","
+                            "\"time\":\"2026-12-06T09:05:07+01:00\",\"file\":\"2026_12.csv\",\"hash\":\"")
+                     + QByteArray(64, 'a') + "\"}");
+        line.change = {kAt, 0, QStringLiteral("0013"), QStringLiteral("Deviation high"), QStringLiteral("Deviation low"),
+                       ChangeOrigin::AtUnit, QStringLiteral("gateway"), WriteOutcome::Taken};
+        QJsonObject o = parse(ChangePayload(line));
         QVERIFY(o.value(QStringLiteral("after")).isNull());
         QCOMPARE(o.value(QStringLiteral("after_text")).toString(), QStringLiteral("Deviation low"));
-        QCOMPARE(o.value(QStringLiteral("who")).toString(), QStringLiteral("gateway"));
         QCOMPARE(o.value(QStringLiteral("origin")).toString(), QStringLiteral("at the unit"));
+        line.change = ProgramLine(ChangeOrigin::ProgramStarted, kAt, QStringLiteral("gateway"));
+        o = parse(ChangePayload(line));
+        QVERIFY(o.value(QStringLiteral("ch")).isNull() && o.value(QStringLiteral("item")).isNull()
+                && o.value(QStringLiteral("outcome")).isNull());
+        QCOMPARE(o.value(QStringLiteral("origin")).toString(), QStringLiteral("program started"));
     }
 
     // A block's link health; the share of polls answered in the last minute with three decimals

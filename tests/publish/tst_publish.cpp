@@ -202,9 +202,10 @@ private slots:
         QVERIFY(sub.waitSubscribed());
         Installation plant;
         QVERIFY(plant.start(broker_->port()));
-        plant.publisher->publishChange({QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7)), 40, QStringLiteral("0001"),
-                                        QStringLiteral("150.0"), QStringLiteral("160.5"), ChangeOrigin::AtUnit,
-                                        QStringLiteral("gateway"), WriteOutcome::Taken});
+        plant.publisher->publishChange({{QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7)), 40, QStringLiteral("0001"),
+                                         QStringLiteral("150.0"), QStringLiteral("160.5"), ChangeOrigin::AtUnit,
+                                         QStringLiteral("gateway"), WriteOutcome::Taken},
+                                        1, QByteArray(64, '0'), QStringLiteral("2026_12.csv")});
         QVERIFY(sub.waitFor([](const QList<ReceivedMessage> &ms) { return !ms.isEmpty(); }));
         const ReceivedMessage m = sub.messages().first();
         QCOMPARE(m.topic, kPrefix + QStringLiteral("/changes"));

@@ -4,8 +4,10 @@
 #include "ChangeLine.h"
 #include "ChangeRecordReader.h"
 #include "ChangeVerify.h"
+#include "ChangeWitness.h"
 #include "RecordFixture.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QTest>
 #include <memory>
@@ -15,6 +17,35 @@ using O = ChangeOrigin;
 using W = WriteOutcome;
 
 Q_DECLARE_METATYPE(PLM_INC::ChangeFilter)
+
+namespace {
+
+// The change lines of a file chained anew from the first one on, as a forger with the format
+// would: every hash follows, whatever was changed or removed before.
+QByteArray hashedAgain(const QByteArray &bytes)
+{
+    QList<QByteArray> lines = bytes.split('\n');
+    QByteArray previous = kChangeChainStart;
+    QByteArray out = lines.takeFirst() + '\n';
+    for (QByteArray line : lines) {
+        if (line.isEmpty())
+            continue;
+        line.chop(1); // CR
+        QByteArray fields;
+        SplitChangeLine(line, &fields);
+        const QByteArray again = ChangeLine(previous, fields);
+        previous = SplitChangeLine(again.left(again.size() - 2));
+        out += again;
+    }
+    return out;
+}
+
+QString joined(const QStringList &lines)
+{
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
 
 class ChangeRecordTest : public QObject {
     Q_OBJECT
@@ -28,13 +59,13 @@ private slots:
         // The hashes as `sha256sum` gives them (docs/change-record.md).
         const QByteArray expected =
             "\"Time\",\"ISO time\",\"Block\",\"Channel\",\"Item\",\"Item name\",\"Before\",\"After\",\"Origin\","
-            "\"Who\",\"Outcome\",\"Hash\"\r\n"
+            "\"Who\",\"Outcome\",\"Seq\",\"Hash\"\r\n"
             "\"2026/12/06 09:05:00\",\"2026-12-06T09:05:00+01:00\",\"3\",\"41\",\"0001\",\"Main setting value\","
-            "\"150.0\",\"160.5\",\"setting editor\",\"J\xfcrgen\",\"taken\","
-            "\"7e48147880584564b466840d6be4ad87e6aab801562203dc8d5ce55d255cdbdb\"\r\n"
+            "\"150.0\",\"160.5\",\"setting editor\",\"J\xfcrgen\",\"taken\",\"1\","
+            "\"e8b6f10f3a5dca24863bf03d88dcda760fec0e85f18d24b960100e9abdfbccfa\"\r\n"
             "\"2026/12/06 09:06:00\",\"2026-12-06T09:06:00+01:00\",\"3\",\"41\",\"0013\",\"Alarm 1 action selection\","
-            "\"Deviation high\",\"Deviation low\",\"selection dialog\",\"J\xfcrgen\",\"refused\","
-            "\"aa27c51747f1ae01e7e0faf34aecdf7bdd7be3d29b76db8485d47286b421f342\"\r\n";
+            "\"Deviation high\",\"Deviation low\",\"selection dialog\",\"J\xfcrgen\",\"refused\",\"2\","
+            "\"48ebe9c2801fd6db196f6b9bfd2110c896d07b1b78095e8f69837a261922361d\"\r\n";
         QCOMPARE(f.bytes(), expected);
         QVERIFY(f.failures.isEmpty());
     }
@@ -138,7 +169,7 @@ private slots:
         QVERIFY(check.ok());
         QCOMPARE(check.files.size(), size_t(3));
         QCOMPARE(check.missingMonths, QStringList{f.path(2026, 11)});
-        QCOMPARE(ChangeRecordCheckLines(check).at(0), f.path(2026, 10) + QStringLiteral(": OK, 1 change follows the chain."));
+        QCOMPARE(ChangeRecordCheckLines(check).at(0), f.path(2026, 10) + QStringLiteral(": OK, 1 change follows the chain (sequence number 1)."));
         f.setBytes(QByteArray(), 2026, 12);
         f.setBytes("Time,Value\r\n1,2\r\n", 2027, 1);
         check = VerifyChangeRecord({f.dir.path(), f.dir.filePath(QStringLiteral("2025_01.csv"))});
@@ -168,6 +199,117 @@ private slots:
         const ChangeFileCheck check = VerifyChangeFile(f.path(2026, 12));
         QVERIFY2(check.ok, qPrintable(ChangeCheckText(check).left(600)));
         QCOMPARE(check.changes, 2 * kLines);
+        QCOMPARE(check.lastSeq, 2 * kLines); // every number once: none taken twice by the two
+    }
+
+    // The sequence numbers run on across restarts and months; a line removed and the file hashed
+    // again, a removed month, and a line without a number after numbered ones are named by their
+    // numbers. A month begun before numbers were kept checks as it did, and they start there.
+    void numbersRunOnAndTheirGapsAreNamed_data()
+    {
+        QTest::addColumn<QString>("tamper");
+        QTest::addColumn<QStringList>("named");
+        QTest::newRow("intact") << QString() << QStringList{QStringLiteral("2026_10.csv: OK, 2 changes follow the chain (sequence numbers 1 to 2)."),
+                                                           QStringLiteral("2026_12.csv: OK, 2 changes follow the chain (sequence numbers 5 to 6).")};
+        QTest::newRow("a line removed, the file hashed again")
+            << QStringLiteral("rehash") << QStringList{QStringLiteral("line 2 does not follow: its sequence number 6 does not follow 4: 1 line is missing")};
+        QTest::newRow("a month removed") << QStringLiteral("month")
+                                         << QStringList{QStringLiteral("2026_11.csv: no file"),
+                                                        QStringLiteral("line 2 does not follow: its sequence number 5 does not follow 2: 2 lines are missing")};
+        QTest::newRow("a line of the old form after numbered ones")
+            << QStringLiteral("old") << QStringList{QStringLiteral("line 4 does not follow: it carries no sequence number, though a line before it carries 6.")};
+        QTest::newRow("a month begun before numbers were kept")
+            << QStringLiteral("begun") << QStringList{QStringLiteral("2026_09.csv: OK, 2 changes follow the chain (sequence number 1).")};
+    }
+    void numbersRunOnAndTheirGapsAreNamed()
+    {
+        QFETCH(QString, tamper);
+        QFETCH(QStringList, named);
+        RecordFixture f;
+        if (tamper == QLatin1String("begun")) { // a line of the old form, then the writer's
+            const QStringList texts = ChangeFieldTexts({at(9, 6, 9, 0), 40, QStringLiteral("0001"), QStringLiteral("1.0"),
+                                                        QStringLiteral("2.0"), O::Editor, QString(), W::Taken},
+                                                       QStringLiteral("x"), QLocale::c());
+            f.setBytes(ChangeColumnLineWithoutSeq() + ChangeLine(kChangeChainStart, ChangeFieldBytes(texts)), 2026, 9);
+            f.add(at(9, 6, 9, 5), 40, "0001", "2.0", "3.0", O::Editor);
+        }
+        for (const int month : {10, 11, 12}) {
+            ChangeRecord again(f.dir.path()); // a restart before each month
+            for (const int day : {6, 7})
+                again.append({at(month, day, 9, 0), 40, QStringLiteral("0001"), QStringLiteral("1.0"), QStringLiteral("2.0"),
+                              O::AtUnit, QString(), W::Taken});
+            f.bytes();
+        }
+        QByteArray december = f.bytes();
+        if (tamper == QLatin1String("rehash")) {
+            december.remove(december.indexOf("\"2026/12/06"), december.indexOf('\n', december.indexOf("\"2026/12/06")) + 1 - december.indexOf("\"2026/12/06"));
+            f.setBytes(hashedAgain(december));
+        } else if (tamper == QLatin1String("month")) {
+            QVERIFY(QFile::remove(f.path(2026, 11)));
+        } else if (tamper == QLatin1String("old")) {
+            QByteArray last = december.split('\n').at(2);
+            last.chop(1);
+            QByteArray fields;
+            const QByteArray hash = SplitChangeLine(last, &fields);
+            f.setBytes(december + ChangeLine(hash, fields.left(fields.lastIndexOf(','))));
+        }
+        const ChangeRecordCheck check = VerifyChangeRecord({f.dir.path()});
+        const QString text = joined(ChangeRecordCheckLines(check));
+        for (const QString &line : named)
+            QVERIFY2(text.contains(line), qPrintable(text));
+        QCOMPARE(check.ok(), tamper.isEmpty() || tamper == QLatin1String("begun"));
+    }
+
+    // What a subscriber kept of the published lines (their numbers and hashes, in the form
+    // `mosquitto_sub -v` writes) against the record: every line removed, added or hashed again
+    // on either side is named; lines before the first message kept are not compared.
+    void aWitnessShowsWhatTheRecordLost_data()
+    {
+        QTest::addColumn<QString>("tamper");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("intact") << QString() << QStringLiteral("4 lines agree with the messages kept.");
+        QTest::newRow("the last line removed from the file")
+            << QStringLiteral("cut") << QStringLiteral("Sequence number 4 (from message line 4): among the messages kept, not in the record");
+        QTest::newRow("a line changed and the file hashed again")
+            << QStringLiteral("rehash") << QStringLiteral("Sequence numbers 2 to 4 (from 2026_12.csv line 3, message line 2): the record's hash is not the message's");
+        QTest::newRow("the subscriber came after the first line")
+            << QStringLiteral("late") << QStringLiteral("1 line numbered before the first message kept (number 2), not compared.");
+        QTest::newRow("the last message not delivered")
+            << QStringLiteral("undelivered") << QStringLiteral("Sequence number 4 (from 2026_12.csv line 5): in the record, not among the messages kept");
+    }
+    void aWitnessShowsWhatTheRecordLost()
+    {
+        QFETCH(QString, tamper);
+        QFETCH(QString, named);
+        RecordFixture f;
+        QByteArray kept;
+        f.record.setWrittenHandler([&kept](const RecordedChange &line) {
+            kept += "plm870/changes {\"seq\":" + QByteArray::number(line.seq) + ",\"hash\":\"" + line.hash + "\"}\n";
+        });
+        for (int i = 0; i < 4; ++i)
+            f.add(at(12, 6, 9, i), 40, "0001", "1.0", "2.0", O::AtUnit);
+        QByteArray bytes = f.bytes();
+        QCoreApplication::processEvents(); // the lines on the disk reach the handler
+        QCOMPARE(kept.count('\n'), 4);
+        if (tamper == QLatin1String("cut"))
+            f.setBytes(bytes.left(bytes.lastIndexOf('\n', bytes.size() - 2) + 1));
+        else if (tamper == QLatin1String("rehash"))
+            f.setBytes(hashedAgain(bytes.replace("\"2026/12/06 09:01:00\"", "\"2026/12/06 09:01:30\"")));
+        else if (tamper == QLatin1String("late"))
+            kept.remove(0, kept.indexOf('\n') + 1);
+        else if (tamper == QLatin1String("undelivered"))
+            kept.chop(kept.size() - kept.lastIndexOf('\n', kept.size() - 2) - 1);
+        const QString keptPath = f.dir.filePath(QStringLiteral("kept.txt"));
+        QFile file(keptPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kept);
+        file.close();
+        std::vector<NumberedLine> numbered;
+        VerifyChangeRecord({f.path(2026, 12)}, &numbered);
+        const WitnessComparison c = CompareWithWitness(numbered, keptPath);
+        const QString text = joined(WitnessComparisonLines(c));
+        QVERIFY2(text.contains(named), qPrintable(text));
+        QCOMPARE(c.ok(), tamper.isEmpty() || tamper == QLatin1String("late"));
     }
 
     // Texts a spreadsheet would run as a formula are written with a leading "'", and read back

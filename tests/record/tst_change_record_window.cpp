@@ -43,11 +43,11 @@ private slots:
                                 "2026/12/06 09:05:00\t3\t41\tMain setting value\t150.0\t160.5\tsetting editor\tJ\u00fcrgen\ttaken\n"));
 
         QTest::mouseClick(w.Command_verify, Qt::LeftButton);
-        QVERIFY2(w.Result_label->text().endsWith(QLatin1String("2026_12.csv: OK, 3 changes follow the chain.")),
+        QVERIFY2(w.Result_label->text().endsWith(QLatin1String("2026_12.csv: OK, 3 changes follow the chain (sequence numbers 1 to 3).")),
                  qPrintable(w.Result_label->text()));
         f.setBytes(f.bytes().replace("\"160.5\",\"158.0\"", "\"160.5\",\"150.0\""));
         QTest::mouseClick(w.Command_verify, Qt::LeftButton);
-        QVERIFY2(w.Result_label->text().contains(QLatin1String("2026_12.csv: 1 line does not follow, 2 changes follow the chain.\n  line 3 does not follow")),
+        QVERIFY2(w.Result_label->text().contains(QLatin1String("2026_12.csv: 1 line does not follow, 2 changes follow the chain (sequence numbers 1 to 3).\n  line 3 does not follow")),
                  qPrintable(w.Result_label->text()));
     }
 
@@ -72,12 +72,12 @@ private slots:
         };
         QByteArray out, err;
         QCOMPARE(run({november, december}, &out, &err), 0);
-        QCOMPARE(out, (november + QStringLiteral(": OK, 1 change follows the chain.\n") + december
-                       + QStringLiteral(": OK, 1 change follows the chain.\n")).toLocal8Bit());
+        QCOMPARE(out, (november + QStringLiteral(": OK, 1 change follows the chain (sequence number 1).\n") + december
+                       + QStringLiteral(": OK, 1 change follows the chain (sequence number 2).\n")).toLocal8Bit());
         f.setBytes(f.bytes().replace("170.5", "180.5"));
         QCOMPARE(run({november, december}, &out, &err), 1);
-        QCOMPARE(out, (november + QStringLiteral(": OK, 1 change follows the chain.\n")).toLocal8Bit());
-        QVERIFY2(err.startsWith((december + QStringLiteral(": 1 line does not follow, 0 changes follow the chain.\n  line 2 "
+        QCOMPARE(out, (november + QStringLiteral(": OK, 1 change follows the chain (sequence number 1).\n")).toLocal8Bit());
+        QVERIFY2(err.startsWith((december + QStringLiteral(": 1 line does not follow, 0 changes follow the chain (sequence number 2).\n  line 2 "
                                                            "does not follow")).toLocal8Bit()), err.constData());
         QCOMPARE(run({f.dir.path()}, &out, &err), 1);
         QVERIFY(err.startsWith(december.toLocal8Bit()));

@@ -73,8 +73,8 @@ MainDisp::MainDisp(QWidget *parent) : QMainWindow(parent)
     connect(m_comm, &MonitorComm::settingChanged, this, [this](PLM_INC::SettingChange change) {
         change.user = changeRecord.user();
         changeRecord.append(change);
-        publisher->publishChange(change);
     });
+    changeRecord.setWrittenHandler([this](const PLM_INC::RecordedChange &line) { publisher->publishChange(line); });
 
     buildFrame();
     buildMenus();
