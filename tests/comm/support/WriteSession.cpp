@@ -31,7 +31,10 @@ namespace session {
 namespace {
 
 constexpr int kLinkTimeOutMs = 300;
-constexpr qint64 kQuietEndMs = 5000;       // the line quiet this long ends a session
+// The line quiet this long ends a session: longer than a round of the poll, which reads a
+// block's status word once in three cycles (16 blocks at 9600 baud: 48 reads, 5.1 s), so a
+// front-panel change made while its block was silent is found when the block answers again.
+constexpr qint64 kQuietEndMs = 8000;
 constexpr qint64 kLongestEndMs = 180000;   // ... and this long without it fails it
 constexpr qint64 kLongestStartMs = 120000;
 

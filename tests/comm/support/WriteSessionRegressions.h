@@ -428,6 +428,16 @@ inline const std::vector<Regression> &Regressions()
         {"a block whose configuration reply failed its sum was taken as one without heating/cooling channels",
          {{0, 1, 2}, 9600, 0u, {0, 0, 0, 0, 1, 0, 0, 0}, 140u, 0, false, false, true, 10u},
          {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, }}},
+        {"the session ended 5 s after its last request, before the poll read the status word of a block that "
+         "came back at the faults' end: a round of the poll is longer (seed 11676072967706332489)",
+         {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, 9600, 1799968972u, {4, 7, 7, 12, 13, 10, 3, 2}, 429493454u, -1, false, false, false},
+         {{{Kind(10) /* block-dies */, 170, 177, 941}, {Kind(0) /* wait */, 24, 36, 293}, {Kind(0) /* wait */, 17, 69, 235},
+           {Kind(0) /* wait */, 18, 647, 661}, {Kind(1) /* edit */, 839, 1259, 997}, {Kind(6) /* send-block */, 348, 127, 947},
+           {Kind(5) /* send-channel */, 316, 319, 391}, {Kind(0) /* wait */, 30, 801, 686}, {Kind(0) /* wait */, 14, 361, 586},
+           {Kind(0) /* wait */, 17, 92, 714}, {Kind(10) /* block-dies */, 431, 120, 89}, {Kind(4) /* auto-tuning */, 649, 944, 866},
+           {Kind(0) /* wait */, 8, 500, 925}, {Kind(1) /* edit */, 793, 694, 436}, {Kind(9) /* front-panel */, 346, 0x14, 976},
+           {Kind(0) /* wait */, 11, 69, 450}, {Kind(0) /* wait */, 30, 709, 206}, {Kind(0) /* wait */, 29, 67, 639},
+           {Kind(6) /* send-block */, 285, 794, 732}, {Kind(0) /* wait */, 17, 171, 239}, {Kind(0) /* wait */, 17, 190, 600}, }}},
     };
     return kept;
 }
