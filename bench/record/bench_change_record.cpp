@@ -1,31 +1,40 @@
-// A change record of 100,000 lines over two months (the lines as ChangeRecord writes them),
-// then: the time to read the folder into rows, to filter them several ways, and to check both
-// files; and the cost of one line, on the caller's thread (its texts) and on the writer thread
-// (finding the hash the file ends with).
+// A change record of 1,000,000 lines (or the count given) over 17 years, one month file a
+// month, the lines as ChangeRecord writes them; then, each in a process of its own so that its
+// memory is its own: the record read into rows (the newest month alone, the whole folder, the
+// filters, peak memory), the change record window opening it (the first screen of rows, the
+// whole record, the longest the window's thread did not answer), and the check of every file.
+// Last, the cost of one line, on the caller's thread (its texts) and on the writer thread
+// (finding the hash and number the file ends with).
 #include "ChangeLine.h"
 #include "ChangeRecordReader.h"
+#include "ChangeRecordWindow.h"
 #include "ChangeVerify.h"
 #include "PLM_INC.h"
 
-#include <QCoreApplication>
+#include <QAbstractItemModel>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 
 using namespace PLM_INC;
 
 namespace {
 
-constexpr int kLines = 100000;
 const char *const kItems[] = {"0001", "0002", "0003", "0005", "0013", "000E"};
+const QDateTime kFirst(QDate(2010, 1, 1), QTime(0, 0));
+constexpr int kSecondsApart = 540; // 1,000,000 lines: 17 years
 
 SettingChange changeNumber(int n)
 {
-    // About one change every 50 s over 58 days: November and December.
-    const QDateTime at = QDateTime(QDate(2026, 11, 1), QTime(0, 0)).addSecs(qint64(n) * 50);
-    return {at,
+    return {kFirst.addSecs(qint64(n) * kSecondsApart),
             (n * 7) % kChannels,
             QString::fromLatin1(kItems[n % 6]),
             QString::number(100 + n % 500, 'f', 1),
@@ -40,44 +49,61 @@ double ms(const QElapsedTimer &t)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+double peakMb()
 {
-    QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+// Writes the record; the time per line of its texts and hash.
+double writeRecord(const QString &folder, int lines, qint64 *bytes)
+{
     QElapsedTimer timer;
-
     timer.start();
-    QByteArray files[2];
-    QByteArray previous[2] = {kChangeChainStart, kChangeChainStart};
+    QByteArray file;
+    QByteArray previous = kChangeChainStart;
+    QDate month;
     const QLocale locale = QLocale::system();
-    for (int n = 0; n < kLines; ++n) {
+    const auto flush = [&] {
+        if (file.isEmpty())
+            return;
+        QFile out(QDir(folder).filePath(ChangeFileName(month)));
+        if (out.open(QIODevice::WriteOnly))
+            out.write(file);
+        *bytes += file.size();
+        file.clear();
+    };
+    for (int n = 0; n < lines; ++n) {
         const SettingChange c = changeNumber(n);
-        const int f = c.at.date().month() == 11 ? 0 : 1;
-        const QByteArray fields = ChangeFieldBytes(ChangeFieldTexts(c, QStringLiteral("operator"), locale));
-        if (files[f].isEmpty())
-            files[f] = ChangeColumnLine();
-        const QByteArray line = ChangeLine(previous[f], fields);
-        previous[f] = SplitChangeLine(line.chopped(2));
-        files[f] += line;
+        const QDate m(c.at.date().year(), c.at.date().month(), 1);
+        if (m != month) {
+            flush();
+            month = m;
+            file = ChangeColumnLine();
+            previous = kChangeChainStart;
+        }
+        const QByteArray line =
+            ChangeLine(previous, ChangeFieldBytes(ChangeFieldTexts(c, QStringLiteral("operator"), locale) << QString::number(n + 1)));
+        previous = SplitChangeLine(line.left(line.size() - 2));
+        file += line;
     }
-    const double makeMs = ms(timer);
-    for (int f = 0; f < 2; ++f) {
-        QFile out(dir.filePath(ChangeFileName(QDate(2026, 11 + f, 1))));
-        if (!out.open(QIODevice::WriteOnly) || out.write(files[f]) != files[f].size())
-            return 1;
-    }
-    std::printf("change record: %d lines, %.1f MB in two month files\n", kLines,
-                double(files[0].size() + files[1].size()) / 1e6);
-    std::printf("  texts, code page and hash of a line (caller's thread + writer thread): %.2f us\n",
-                makeMs * 1000.0 / kLines);
+    flush();
+    return ms(timer) * 1000.0 / lines;
+}
 
+int measureReader(const QString &folder)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QStringList files = ChangeMonthFilesNewestFirst(folder);
+    const ChangeFilePart newest = ReadChangeFilePart(files.first());
+    std::printf("  the newest month alone (the first screen of rows): %.1f ms, %zu rows\n", ms(timer), newest.keys.size());
     ChangeRecordReader reader;
     timer.restart();
-    reader.readFolder(dir.path());
-    std::printf("  open (read the folder into rows, newest first): %.0f ms for %zu rows\n", ms(timer), reader.rows().size());
-
+    reader.readFolder(folder);
+    std::printf("  open (read the folder into rows, newest first): %.0f ms for %zu rows, peak %.0f MB\n", ms(timer),
+                reader.rowCount(), peakMb());
     struct Case {
         const char *name;
         ChangeFilter filter;
@@ -87,8 +113,9 @@ int main(int argc, char **argv)
     channel.channel = 41;
     item.item = QStringLiteral("0001");
     origin.origin = ChangeOrigin::AtUnit;
-    days.from = QDateTime(QDate(2026, 12, 1), QTime(0, 0));
-    days.to = QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59));
+    const QDate lastDay = reader.row(0).change.at.date();
+    days.from = QDateTime(lastDay.addDays(-6), QTime(0, 0));
+    days.to = QDateTime(lastDay, QTime(23, 59, 59));
     all = channel;
     all.item = QStringLiteral("0001");
     all.from = days.from;
@@ -98,21 +125,98 @@ int main(int argc, char **argv)
         const size_t kept = reader.filtered(c.filter).size();
         std::printf("  filter by %-18s %6.1f ms, %zu rows\n", c.name, ms(timer), kept);
     }
-
-    timer.restart();
-    int checked = 0;
-    for (const QString &file : reader.files())
-        checked += VerifyChangeFile(file).changes;
-    std::printf("  check both files: %.0f ms for %d lines\n", ms(timer), checked);
-
     constexpr int kTails = 1000;
     timer.restart();
     for (int i = 0; i < kTails; ++i) {
         QByteArray hash;
         bool empty = false;
         QString why;
-        ChangeChainEnd(reader.files().last(), &hash, &empty, &why);
+        qint64 seq = 0;
+        ChangeChainEnd(files.first(), &hash, &empty, &why, nullptr, &seq);
     }
-    std::printf("  the hash a file ends with (writer thread, per line): %.1f us\n", ms(timer) * 1000.0 / kTails);
+    std::printf("  the hash and number a file ends with (writer thread, per line): %.1f us\n", ms(timer) * 1000.0 / kTails);
     return 0;
+}
+
+int measureWindow(const QString &folder)
+{
+    ChangeRecordWindow window(folder);
+    QElapsedTimer timer;
+    qint64 longestMs = 0;
+    QElapsedTimer sinceTick;
+    QTimer ticker; // what a click waits for: the window's thread coming back to its events
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestMs = std::max(longestMs, sinceTick.elapsed());
+        sinceTick.restart();
+    });
+    ticker.start(10);
+    timer.start();
+    sinceTick.start();
+    window.openWindow();
+    double firstMs = -1;
+    while (window.reading()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        if (firstMs < 0 && window.Changes_table->model()->rowCount() > 0)
+            firstMs = ms(timer);
+    }
+    std::printf("  window: the first screen of rows after %.0f ms, all %d rows after %.0f ms, peak %.0f MB\n", firstMs,
+                window.Changes_table->model()->rowCount(), ms(timer), peakMb());
+    std::printf("  window: the longest the window's thread did not answer while reading: %lld ms\n",
+                static_cast<long long>(longestMs));
+    timer.restart();
+    longestMs = 0;
+    sinceTick.restart();
+    window.verifyFiles();
+    while (window.verifying())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    std::printf("  window: Verify of every file %.0f ms, the longest the window's thread did not answer %lld ms\n",
+                ms(timer), static_cast<long long>(longestMs));
+    return 0;
+}
+
+int measureCheck(const QString &folder)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const ChangeRecordCheck check = VerifyChangeRecord({folder});
+    int lines = 0;
+    for (const ChangeFileCheck &f : check.files)
+        lines += f.changes;
+    std::printf("  check every file (--verify-changes): %.0f ms for %d lines in %zu files, %s, peak %.0f MB\n", ms(timer),
+                lines, check.files.size(), check.ok() ? "all follow" : "NOT ALL FOLLOW", peakMb());
+    return check.ok() ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 3) { // a measurement in a process of its own
+        const QString mode = QString::fromLocal8Bit(argv[1]);
+        const QString folder = QString::fromLocal8Bit(argv[2]);
+        if (mode == QLatin1String("--window")) {
+            QApplication app(argc, argv);
+            return measureWindow(folder);
+        }
+        QCoreApplication app(argc, argv);
+        return mode == QLatin1String("--reader") ? measureReader(folder) : measureCheck(folder);
+    }
+    QCoreApplication app(argc, argv);
+    const int lines = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000000;
+    QTemporaryDir dir;
+    qint64 bytes = 0;
+    const double perLine = writeRecord(dir.path(), lines, &bytes);
+    std::printf("change record: %d lines, %.1f MB in %d month files\n", lines, double(bytes) / 1e6,
+                int(ChangeMonthFilesNewestFirst(dir.path()).size()));
+    std::printf("  texts, code page, number and hash of a line: %.2f us\n", perLine);
+    std::fflush(stdout);
+    int rc = 0;
+    for (const char *mode : {"--reader", "--window", "--check"}) {
+        QProcess measure;
+        measure.setProcessChannelMode(QProcess::ForwardedChannels);
+        measure.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(mode), dir.path()});
+        measure.waitForFinished(-1);
+        rc |= measure.exitCode();
+    }
+    return rc;
 }

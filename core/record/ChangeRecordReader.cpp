@@ -102,105 +102,181 @@ QString ChangeRowFromFields(const QStringList &fields, ChangeRow *row)
     return QString();
 }
 
+namespace {
+
+std::array<char, 4> itemCode(const QString &item)
+{
+    std::array<char, 4> code{};
+    for (int i = 0; i < 4 && i < item.size(); ++i)
+        code[size_t(i)] = char(item[i].unicode() < 128 ? item[i].unicode() : '?');
+    return code;
+}
+
+} // namespace
+
 bool ChangeFilter::matches(const ChangeRow &row) const
 {
-    return matches(row, from.isValid() ? from.toMSecsSinceEpoch() : LLONG_MIN,
-                   to.isValid() ? to.toMSecsSinceEpoch() : LLONG_MAX);
+    const qint64 fromMs = from.isValid() ? from.toMSecsSinceEpoch() : LLONG_MIN;
+    const qint64 toMs = to.isValid() ? to.toMSecsSinceEpoch() : LLONG_MAX;
+    ChangeRowKey key;
+    key.utcMs = row.utcMs;
+    key.channel = qint16(row.change.channel);
+    key.origin = quint8(row.change.origin);
+    key.item = itemCode(row.change.item);
+    return matches(key, fromMs, toMs, itemCode(item));
 }
 
-bool ChangeFilter::matches(const ChangeRow &row, qint64 fromMs, qint64 toMs) const
+bool ChangeFilter::matches(const ChangeRowKey &key, qint64 fromMs, qint64 toMs, const std::array<char, 4> &code) const
 {
-    const SettingChange &c = row.change;
     const bool any = block < 0 && channel < 0 && item.isEmpty(); // a program line has no channel or item
-    return (any || c.channel >= 0) && (block < 0 || c.channel / kChannelsPerBlock == block)
-           && (channel < 0 || c.channel == channel) && (item.isEmpty() || c.item == item) && (!origin || c.origin == *origin) && row.utcMs >= fromMs
-           && row.utcMs <= toMs;
+    return (any || key.channel >= 0) && (block < 0 || key.channel / kChannelsPerBlock == block)
+           && (channel < 0 || key.channel == channel) && (item.isEmpty() || key.item == code)
+           && (!origin || key.origin == quint8(*origin)) && key.utcMs >= fromMs && key.utcMs <= toMs;
 }
 
-bool ChangeRecordReader::appendFile(const QString &path, QString *why)
+ChangeFilePart ReadChangeFilePart(const QString &path)
 {
+    ChangeFilePart part;
+    part.path = path;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (why)
-            *why = readFailure(path, file.errorString());
-        return false;
+        part.why = readFailure(path, file.errorString());
+        return part;
     }
-    const QByteArray bytes = file.readAll();
+    part.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        if (why)
-            *why = readFailure(path, file.errorString());
-        return false;
+        part.why = readFailure(path, file.errorString());
+        part.bytes.clear();
+        return part;
     }
-    m_files << path;
-    const QString text = FromFileCodePage(bytes); // the record is written in the files' code page only
+    if (part.bytes.size() > qint64(UINT_MAX)) {
+        part.why = readFailure(path, QStringLiteral("the file is larger than 4 GB"));
+        part.bytes.clear();
+        return part;
+    }
+    const QByteArray &bytes = part.bytes;
     qsizetype start = 0;
-    int number = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+    quint32 number = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
         if (end < 0)
-            end = text.size();
+            end = bytes.size();
         ++number;
         qsizetype stop = end;
-        if (stop > start && text.at(stop - 1) == QLatin1Char('\r'))
+        if (stop > start && bytes.at(stop - 1) == '\r')
             --stop;
         ChangeRow row;
-        if (ChangeRowFromFields(SplitChangeFields(text.mid(start, stop - start)), &row).isEmpty()) {
-            row.file = path;
-            row.line = number;
-            m_rows.push_back(std::move(row));
+        // The record is written in the files' code page only.
+        const QString line = FromFileCodePage(QByteArray::fromRawData(bytes.constData() + start, stop - start));
+        if (ChangeRowFromFields(SplitChangeFields(line), &row).isEmpty()) {
+            ChangeRowKey key;
+            key.utcMs = row.utcMs;
+            key.offset = quint32(start);
+            key.length = quint32(stop - start);
+            key.line = number;
+            key.channel = qint16(row.change.channel);
+            key.origin = quint8(row.change.origin);
+            key.item = itemCode(row.change.item);
+            part.keys.push_back(key);
         } else if (number > 1) {
-            ++m_unreadable;
+            ++part.unreadable;
         }
         start = end + 1;
     }
-    return true;
+    std::reverse(part.keys.begin(), part.keys.end());
+    return part;
 }
 
-bool ChangeRecordReader::readFile(const QString &path, QString *why)
+QStringList ChangeMonthFilesNewestFirst(const QString &folder, QString *why)
 {
-    m_rows.clear();
-    m_files.clear();
-    m_unreadable = 0;
-    const bool ok = appendFile(path, why);
-    std::reverse(m_rows.begin(), m_rows.end());
-    return ok;
-}
-
-bool ChangeRecordReader::readFolder(const QString &folder, QString *why)
-{
-    m_rows.clear();
-    m_files.clear();
-    m_unreadable = 0;
     QDir dir(folder);
     if (!dir.exists()) {
         if (why)
             *why = readFailure(folder, QStringLiteral("the folder does not exist"));
-        return false;
+        return {};
     }
-    QStringList names = dir.entryList(QDir::Files, QDir::Name);
-    names.erase(std::remove_if(names.begin(), names.end(), [](const QString &n) { return !IsChangeFileName(n); }),
-                names.end());
-    bool ok = true;
-    for (const QString &name : names) {
-        QString failure;
-        if (!appendFile(dir.filePath(name), &failure)) {
-            if (why && ok)
-                *why = failure;
+    QStringList files;
+    for (const QString &name : dir.entryList(QDir::Files, QDir::Name | QDir::Reversed))
+        if (IsChangeFileName(name))
+            files << dir.filePath(name);
+    return files;
+}
+
+void ChangeRecordReader::clear()
+{
+    m_keys.clear();
+    m_paths.clear();
+    m_bytes.clear();
+    m_unreadable = 0;
+}
+
+bool ChangeRecordReader::addPart(ChangeFilePart part)
+{
+    if (!part.why.isEmpty())
+        return false;
+    const auto file = quint16(m_paths.size());
+    for (ChangeRowKey &key : part.keys)
+        key.file = file;
+    m_keys.insert(m_keys.end(), part.keys.begin(), part.keys.end());
+    m_paths.push_back(part.path);
+    m_bytes.push_back(std::move(part.bytes));
+    m_unreadable += part.unreadable;
+    return true;
+}
+
+ChangeRow ChangeRecordReader::row(size_t index) const
+{
+    const ChangeRowKey &key = m_keys[index];
+    const QByteArray &bytes = m_bytes[key.file];
+    ChangeRow row;
+    ChangeRowFromFields(SplitChangeFields(FromFileCodePage(bytes.mid(key.offset, key.length))), &row);
+    row.file = m_paths[key.file];
+    row.line = int(key.line);
+    return row;
+}
+
+QStringList ChangeRecordReader::files() const
+{
+    return QStringList(m_paths.begin(), m_paths.end());
+}
+
+bool ChangeRecordReader::readFile(const QString &path, QString *why)
+{
+    clear();
+    ChangeFilePart part = ReadChangeFilePart(path);
+    if (why && !part.why.isEmpty())
+        *why = part.why;
+    return addPart(std::move(part));
+}
+
+bool ChangeRecordReader::readFolder(const QString &folder, QString *why)
+{
+    clear();
+    QString failure;
+    const QStringList files = ChangeMonthFilesNewestFirst(folder, &failure);
+    bool ok = failure.isEmpty();
+    for (const QString &path : files) {
+        ChangeFilePart part = ReadChangeFilePart(path);
+        if (!part.why.isEmpty() && ok) {
+            failure = part.why;
             ok = false;
         }
+        addPart(std::move(part));
     }
-    std::reverse(m_rows.begin(), m_rows.end());
+    if (why && !ok)
+        *why = failure;
     return ok;
 }
 
-std::vector<int> ChangeRecordReader::filtered(const ChangeFilter &filter) const
+std::vector<int> ChangeRecordReader::filtered(const ChangeFilter &filter, size_t first) const
 {
     // The bounds in UTC once, not once a row.
     const qint64 fromMs = filter.from.isValid() ? filter.from.toMSecsSinceEpoch() : LLONG_MIN;
     const qint64 toMs = filter.to.isValid() ? filter.to.toMSecsSinceEpoch() : LLONG_MAX;
+    const std::array<char, 4> code = itemCode(filter.item);
     std::vector<int> kept;
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        if (filter.matches(m_rows[i], fromMs, toMs))
+    for (size_t i = first; i < m_keys.size(); ++i)
+        if (filter.matches(m_keys[i], fromMs, toMs, code))
             kept.push_back(int(i));
     return kept;
 }

@@ -155,28 +155,31 @@ ChangeFileCheck VerifyChangeFile(const QString &path, qint64 seqBefore, std::vec
     return check;
 }
 
-ChangeRecordCheck VerifyChangeRecord(const QStringList &paths, std::vector<NumberedLine> *numbered)
+ChangeRecordCheck VerifyChangeRecord(const QStringList &paths, std::vector<NumberedLine> *numbered,
+                                     const std::function<bool(int done, int total)> &progress)
 {
     ChangeRecordCheck record;
-    const auto seqBefore = [&record](const QString &file) -> qint64 {
-        if (record.files.empty() || !numbersGoOn(record.files.back().path, file))
-            return 0;
-        return record.files.back().lastSeq;
-    };
+    QStringList files;
     for (const QString &path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            const QStringList files = monthFiles(path, &record.missingMonths);
-            if (files.isEmpty())
+            const QStringList months = monthFiles(path, &record.missingMonths);
+            if (months.isEmpty())
                 record.refused << QStringLiteral("%1: holds no month file of the change record.")
                                       .arg(QDir::toNativeSeparators(path));
-            for (const QString &file : files)
-                record.files.push_back(VerifyChangeFile(file, seqBefore(file), numbered));
+            files << months;
         } else if (info.exists()) {
-            record.files.push_back(VerifyChangeFile(path, seqBefore(path), numbered));
+            files << path;
         } else {
             record.refused << QStringLiteral("%1: no such file or folder.").arg(QDir::toNativeSeparators(path));
         }
+    }
+    for (const QString &file : files) {
+        const qint64 seqBefore =
+            !record.files.empty() && numbersGoOn(record.files.back().path, file) ? record.files.back().lastSeq : 0;
+        record.files.push_back(VerifyChangeFile(file, seqBefore, numbered));
+        if (progress && !progress(int(record.files.size()), int(files.size())))
+            break;
     }
     return record;
 }

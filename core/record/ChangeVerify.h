@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace PLM_INC {
@@ -40,8 +41,10 @@ struct ChangeRecordCheck {
 // `seqBefore`: the sequence number the record's file before this one ends with (0: not known).
 // `numbered`, when given, gets every line that carries a sequence number and a hash.
 ChangeFileCheck VerifyChangeFile(const QString &path, qint64 seqBefore = 0, std::vector<NumberedLine> *numbered = nullptr);
-// Files and folders, as the command line or the window gives them.
-ChangeRecordCheck VerifyChangeRecord(const QStringList &paths, std::vector<NumberedLine> *numbered = nullptr);
+// Files and folders, as the command line or the window gives them. `progress`, when given, is
+// told after each file (files checked, files in all); when it gives false the check stops there.
+ChangeRecordCheck VerifyChangeRecord(const QStringList &paths, std::vector<NumberedLine> *numbered = nullptr,
+                                     const std::function<bool(int done, int total)> &progress = {});
 
 // For the operator and the command line, one result line per file:
 // "<file>: OK, 1234 changes follow the chain (sequence numbers 1 to 1234)." or "<file>: 2 lines

@@ -341,8 +341,8 @@ private slots:
                  bytes.constData());
         ChangeRecordReader reader;
         QVERIFY(reader.readFolder(f.dir.path()));
-        QCOMPARE(reader.rows().at(0).change.before, text);
-        QCOMPARE(reader.rows().at(0).change.user, text);
+        QCOMPARE(reader.row(0).change.before, text);
+        QCOMPARE(reader.row(0).change.user, text);
         QVERIFY(VerifyChangeFile(f.path(2026, 12)).ok);
     }
 
@@ -370,9 +370,9 @@ private slots:
         QVERIFY(VerifyChangeFile(f.path(2026, 12)).ok);
         ChangeRecordReader reader;
         QVERIFY(reader.readFolder(f.dir.path()));
-        QCOMPARE(reader.rows().size(), size_t(4));
-        QVERIFY(reader.rows()[1].change.clockWentBack && reader.rows()[1].change.origin == O::AtUnit);
-        QVERIFY(!reader.rows()[0].change.clockWentBack);
+        QCOMPARE(reader.rowCount(), size_t(4));
+        QVERIFY(reader.row(1).change.clockWentBack && reader.row(1).change.origin == O::AtUnit);
+        QVERIFY(!reader.row(0).change.clockWentBack);
     }
 
     // A program's start and end are lines of the chain with no block, channel, item or outcome;
@@ -391,8 +391,8 @@ private slots:
         QVERIFY(VerifyChangeFile(f.path(2026, 12)).ok);
         ChangeRecordReader reader;
         QVERIFY(reader.readFolder(f.dir.path()));
-        QCOMPARE(reader.rows().size(), size_t(3));
-        QCOMPARE(reader.rows()[0].change.channel, -1);
+        QCOMPARE(reader.rowCount(), size_t(3));
+        QCOMPARE(reader.row(0).change.channel, -1);
         QCOMPARE(reader.filtered(ChangeFilter()).size(), size_t(3));
         ChangeFilter block;
         block.block = 2;
@@ -476,7 +476,7 @@ private slots:
         QVERIFY(reader.readFolder(f.dir.path()));
         QString got;
         for (const int i : reader.filtered(filter))
-            got += reader.rows()[size_t(i)].change.after;
+            got += reader.row(size_t(i)).change.after;
         QCOMPARE(got, shown);
     }
 };

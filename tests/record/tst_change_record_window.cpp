@@ -26,7 +26,8 @@ private slots:
         f.add(at(12, 6, 9, 7), 41, "0002", "3.0", "4.0", ChangeOrigin::BlockSend, WriteOutcome::NoReply);
         f.bytes();
         ChangeRecordWindow w(f.dir.path());
-        w.openWindow();
+        w.openWindow(); // read on a thread of its own: the rows come to the window's thread
+        QTRY_VERIFY(!w.reading());
         QCOMPARE(w.Changes_table->model()->rowCount(), 3);
         for (const QWidget *control : w.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             if (control->focusPolicy() != Qt::NoFocus && control->isVisibleTo(&w))
@@ -43,10 +44,12 @@ private slots:
                                 "2026/12/06 09:05:00\t3\t41\tMain setting value\t150.0\t160.5\tsetting editor\tJ\u00fcrgen\ttaken\n"));
 
         QTest::mouseClick(w.Command_verify, Qt::LeftButton);
+        QTRY_VERIFY(!w.verifying());
         QVERIFY2(w.Result_label->text().endsWith(QLatin1String("2026_12.csv: OK, 3 changes follow the chain (sequence numbers 1 to 3).")),
                  qPrintable(w.Result_label->text()));
         f.setBytes(f.bytes().replace("\"160.5\",\"158.0\"", "\"160.5\",\"150.0\""));
         QTest::mouseClick(w.Command_verify, Qt::LeftButton);
+        QTRY_VERIFY(!w.verifying());
         QVERIFY2(w.Result_label->text().contains(QLatin1String("2026_12.csv: 1 line does not follow, 2 changes follow the chain (sequence numbers 1 to 3).\n  line 3 does not follow")),
                  qPrintable(w.Result_label->text()));
     }

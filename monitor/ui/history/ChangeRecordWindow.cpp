@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <QWidget>
 #include <set>
 
 using namespace PLM_INC;
@@ -121,6 +122,38 @@ ChangeRecordWindow::ChangeRecordWindow(const QString &folder, QWidget *parent) :
     resize(900, 480);
 }
 
+ChangeRecordWindow::~ChangeRecordWindow()
+{
+    stopWork();
+}
+
+// The threads see nothing of the window but the cancel flag and what they post to it; posted
+// calls made after the window is gone are dropped with it.
+void ChangeRecordWindow::stopWork()
+{
+    if (m_cancel)
+        *m_cancel = true;
+    for (std::thread *t : {&m_reader_thread, &m_verify_thread})
+        if (t->joinable())
+            t->join();
+    m_cancel = std::make_shared<std::atomic<bool>>(false);
+    ++m_generation;
+    m_reading = false;
+    m_verifying = false;
+    Command_verify->setEnabled(true);
+}
+
+void ChangeRecordWindow::postIfCurrent(int generation, std::function<void()> call)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, call = std::move(call)] {
+            if (generation == m_generation)
+                call();
+        },
+        Qt::QueuedConnection);
+}
+
 QString ChangeRecordWindow::folder() const
 {
     return m_folder.isEmpty() ? ChangeRecordFolder() : m_folder;
@@ -147,9 +180,50 @@ void ChangeRecordWindow::openWindow()
 
 void ChangeRecordWindow::readRecord()
 {
+    stopWork();
     m_readProblem.clear();
-    m_reader.readFolder(folder(), &m_readProblem);
+    m_reader.clear();
+    m_reading = true;
+    m_progress = QStringLiteral("Reading the record\u2026");
     applyFilter();
+    const QString from = folder();
+    const std::shared_ptr<std::atomic<bool>> cancel = m_cancel;
+    const int generation = m_generation;
+    m_reader_thread = std::thread([this, from, cancel, generation] {
+        const auto post = [this, generation](std::function<void()> call) { postIfCurrent(generation, std::move(call)); };
+        QString why;
+        const QStringList files = ChangeMonthFilesNewestFirst(from, &why);
+        if (!why.isEmpty())
+            post([this, why] { m_readProblem = why; });
+        for (int i = 0; i < files.size() && !*cancel; ++i) {
+            auto part = std::make_shared<ChangeFilePart>(ReadChangeFilePart(files[i]));
+            const int total = int(files.size());
+            post([this, part, i, total] { partRead(part, i + 1, total); });
+        }
+        post([this] { readingDone(); });
+    });
+}
+
+void ChangeRecordWindow::partRead(const std::shared_ptr<ChangeFilePart> &part, int done, int total)
+{
+    if (!part->why.isEmpty() && m_readProblem.isEmpty())
+        m_readProblem = part->why;
+    const size_t first = m_reader.rowCount();
+    m_reader.addPart(std::move(*part));
+    m_model->append(m_reader.filtered(filter(), first));
+    m_progress = QStringLiteral("Reading the record: %1 of %2 read\u2026")
+                     .arg(done)
+                     .arg(CountText(total, "month file", "month files"));
+    showCounts();
+}
+
+void ChangeRecordWindow::readingDone()
+{
+    m_reading = false;
+    if (m_reader_thread.joinable())
+        m_reader_thread.join();
+    m_progress.clear();
+    showCounts();
 }
 
 ChangeFilter ChangeRecordWindow::filter() const
@@ -169,14 +243,21 @@ ChangeFilter ChangeRecordWindow::filter() const
 
 void ChangeRecordWindow::applyFilter()
 {
-    std::vector<int> shown = m_reader.filtered(filter());
-    const size_t count = shown.size();
-    m_model->show(m_reader, std::move(shown));
-    QString text = QStringLiteral("%1 of %2 shown.").arg(count).arg(CountText(qint64(m_reader.rows().size()), "change", "changes"));
+    m_model->show(m_reader, m_reader.filtered(filter()));
+    showCounts();
+}
+
+void ChangeRecordWindow::showCounts()
+{
+    QString text = QStringLiteral("%1 of %2 shown.")
+                       .arg(m_model->rowCount())
+                       .arg(CountText(qint64(m_reader.rowCount()), "change", "changes"));
     if (m_reader.unreadableLines() > 0)
         text += QStringLiteral(" %1 could not be read as changes.").arg(CountText(m_reader.unreadableLines(), "line", "lines"));
     if (!m_readProblem.isEmpty())
         text += QLatin1Char(' ') + m_readProblem;
+    if (!m_progress.isEmpty())
+        text += QLatin1Char(' ') + m_progress;
     Result_label->setText(text);
 }
 
@@ -210,12 +291,38 @@ void ChangeRecordWindow::copySelection()
 
 void ChangeRecordWindow::verifyFiles()
 {
+    if (m_verifying)
+        return;
+    if (m_verify_thread.joinable())
+        m_verify_thread.join();
+    m_verifying = true;
+    Command_verify->setEnabled(false);
+    Result_label->setText(QStringLiteral("Verifying the record\u2026"));
     // Every file of the folder, whatever the filter shows: a month that yields no row (emptied,
     // overwritten) is named too.
-    const ChangeRecordCheck check = VerifyChangeRecord({folder()});
-    if (check.files.empty()) {
-        Result_label->setText(QStringLiteral("No change record file to verify in %1.").arg(folder()));
-        return;
-    }
-    Result_label->setText(ChangeRecordCheckLines(check).join(QLatin1Char('\n')));
+    const QString from = folder();
+    const std::shared_ptr<std::atomic<bool>> cancel = m_cancel;
+    const int generation = m_generation;
+    m_verify_thread = std::thread([this, from, cancel, generation] {
+        const auto post = [this, generation](std::function<void()> call) { postIfCurrent(generation, std::move(call)); };
+        const auto progress = [this, cancel, post](int done, int total) {
+            if (*cancel)
+                return false;
+            post([this, done, total] {
+                Result_label->setText(QStringLiteral("Verifying the record: %1 of %2 checked\u2026")
+                                          .arg(done)
+                                          .arg(CountText(total, "month file", "month files")));
+            });
+            return true;
+        };
+        const auto check = std::make_shared<ChangeRecordCheck>(VerifyChangeRecord({from}, nullptr, progress));
+        post([this, check, from] {
+            m_verifying = false;
+            Command_verify->setEnabled(true);
+            if (check->files.empty())
+                Result_label->setText(QStringLiteral("No change record file to verify in %1.").arg(from));
+            else
+                Result_label->setText(ChangeRecordCheckLines(*check).join(QLatin1Char('\n')));
+        });
+    });
 }

@@ -13,12 +13,27 @@ void ChangeRowsModel::show(const ChangeRecordReader &reader, std::vector<int> sh
     beginResetModel();
     m_reader = &reader;
     m_shown = std::move(shown);
+    m_cachedIndex = -1;
     endResetModel();
+}
+
+void ChangeRowsModel::append(const std::vector<int> &more)
+{
+    if (more.empty())
+        return;
+    beginInsertRows(QModelIndex(), int(m_shown.size()), int(m_shown.size() + more.size()) - 1);
+    m_shown.insert(m_shown.end(), more.begin(), more.end());
+    endInsertRows();
 }
 
 const ChangeRow &ChangeRowsModel::changeRow(int row) const
 {
-    return m_reader->rows()[size_t(m_shown[size_t(row)])];
+    const int index = m_shown[size_t(row)];
+    if (index != m_cachedIndex) {
+        m_cached = m_reader->row(size_t(index));
+        m_cachedIndex = index;
+    }
+    return m_cached;
 }
 
 QStringList ChangeRowsModel::columnTitles()

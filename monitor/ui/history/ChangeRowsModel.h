@@ -13,9 +13,12 @@ class ChangeRowsModel : public QAbstractTableModel {
 public:
     explicit ChangeRowsModel(QObject *parent = nullptr) : QAbstractTableModel(parent) {}
 
-    // Shows the rows of `reader` at `shown` (indexes into reader.rows()); the reader stays with
-    // the caller and must outlive the rows shown.
+    // Shows the rows of `reader` at `shown` (indexes into the reader's rows); the reader stays
+    // with the caller and must outlive the rows shown.
     void show(const PLM_INC::ChangeRecordReader &reader, std::vector<int> shown);
+    // Adds rows after those shown (older ones, read later).
+    void append(const std::vector<int> &more);
+    // The row's texts, read from the file's bytes when asked (the last one asked is kept).
     const PLM_INC::ChangeRow &changeRow(int row) const;
 
     static QStringList columnTitles();
@@ -29,4 +32,6 @@ public:
 private:
     const PLM_INC::ChangeRecordReader *m_reader = nullptr;
     std::vector<int> m_shown;
+    mutable int m_cachedIndex = -1; // the reader's row in m_cached
+    mutable PLM_INC::ChangeRow m_cached;
 };

@@ -448,9 +448,8 @@ void Session::checkRecord()
     }
     if (reader.unreadableLines() > 0)
         oracle_.fail(QStringLiteral("%1 unreadable line(s) in the change record").arg(reader.unreadableLines()));
-    const std::vector<ChangeRow> &rows = reader.rows();
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        const SettingChange &c = row->change;
+    for (size_t i = reader.rowCount(); i-- > 0;) { // in the order the lines were written
+        const SettingChange c = reader.row(i).change;
         oracle_.changeRecorded(c.channel / kChannelsPerBlock, c.item.toStdString(), c.channel % kChannelsPerBlock,
                                ChangeOriginText(c.origin), WriteOutcomeText(c.outcome), c.before, c.after);
     }
