@@ -12,6 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+#include <atomic>
+#include <thread>
 
 namespace PLM_INC {
 
@@ -174,13 +177,41 @@ ChangeRecordCheck VerifyChangeRecord(const QStringList &paths, std::vector<Numbe
             record.refused << QStringLiteral("%1: no such file or folder.").arg(QDir::toNativeSeparators(path));
         }
     }
-    for (const QString &file : files) {
-        const qint64 seqBefore =
-            !record.files.empty() && numbersGoOn(record.files.back().path, file) ? record.files.back().lastSeq : 0;
-        record.files.push_back(VerifyChangeFile(file, seqBefore, numbered));
-        if (progress && !progress(int(record.files.size()), int(files.size())))
-            break;
-    }
+    // Where each month file's numbers go on from: the number the file before it ends with, as
+    // the writer finds it. Then the files are checked side by side, each on its own.
+    std::vector<qint64> seqBefore(size_t(files.size()), 0);
+    for (qsizetype i = 1; i < files.size(); ++i)
+        if (numbersGoOn(files[i - 1], files[i])) {
+            QByteArray hash;
+            bool empty = true;
+            QString why;
+            ChangeChainEnd(files[i - 1], &hash, &empty, &why, nullptr, &seqBefore[size_t(i)]);
+        }
+    record.files.resize(size_t(files.size()));
+    std::vector<std::vector<NumberedLine>> numberedOf(size_t(files.size()));
+    std::atomic<int> next{0};
+    std::atomic<int> done{0};
+    std::atomic<bool> stopped{false};
+    const auto work = [&] {
+        for (int i = next++; i < files.size() && !stopped; i = next++) {
+            record.files[size_t(i)] = VerifyChangeFile(files[i], seqBefore[size_t(i)], numbered ? &numberedOf[size_t(i)] : nullptr);
+            if (progress && !progress(++done, int(files.size())))
+                stopped = true;
+        }
+    };
+    std::vector<std::thread> threads(size_t(std::clamp(QThread::idealThreadCount(), 1, int(files.size()))) - 1);
+    for (std::thread &t : threads)
+        t = std::thread(work);
+    work();
+    for (std::thread &t : threads)
+        t.join();
+    if (stopped) // the files not checked are not reported
+        record.files.erase(std::remove_if(record.files.begin(), record.files.end(),
+                                          [](const ChangeFileCheck &f) { return f.path.isEmpty(); }),
+                           record.files.end());
+    if (numbered)
+        for (const std::vector<NumberedLine> &lines : numberedOf)
+            numbered->insert(numbered->end(), lines.begin(), lines.end());
     return record;
 }
 

@@ -41,8 +41,9 @@ struct ChangeRecordCheck {
 // `seqBefore`: the sequence number the record's file before this one ends with (0: not known).
 // `numbered`, when given, gets every line that carries a sequence number and a hash.
 ChangeFileCheck VerifyChangeFile(const QString &path, qint64 seqBefore = 0, std::vector<NumberedLine> *numbered = nullptr);
-// Files and folders, as the command line or the window gives them. `progress`, when given, is
-// told after each file (files checked, files in all); when it gives false the check stops there.
+// Files and folders, as the command line or the window gives them, the files checked side by
+// side on the machine's cores. `progress`, when given, is told after each file (files checked,
+// files in all), from the checking threads; when it gives false the check stops.
 ChangeRecordCheck VerifyChangeRecord(const QStringList &paths, std::vector<NumberedLine> *numbered = nullptr,
                                      const std::function<bool(int done, int total)> &progress = {});
 
