@@ -45,6 +45,8 @@ Reply AnswerRequest(const RequestHead &head, const Pages &pages)
         r.allow = "GET, HEAD";
         return r;
     }
+    if (head.hasBody)
+        return ErrorReply(400); // a page takes no body
     const auto page = pages.find(head.path);
     if (page == pages.end())
         return ErrorReply(404);

@@ -23,7 +23,8 @@ struct Reply {
     QByteArray allow; // the methods a 405 names
 };
 
-// Read-only: GET and HEAD of a path in `pages`; 405 for any other method, 404 for another path.
+// Read-only: GET and HEAD of a path in `pages`; 405 for any other method, 400 for a GET or HEAD
+// with a body, 404 for another path.
 Reply AnswerRequest(const RequestHead &head, const Pages &pages);
 // A refusal with its reason as a line of text.
 Reply ErrorReply(int status);
