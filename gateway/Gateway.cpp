@@ -6,6 +6,8 @@
 #include "Clock.h"
 #include "DataFolder.h"
 #include "DiskWriter.h"
+#include "GatewayMetrics.h"
+#include "HttpServer.h"
 #include "LinkHealth.h"
 #include "ModbusServer.h"
 #include "ModbusBlockLink.h"
@@ -130,8 +132,26 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
         if (!modbus_->listen(options.modbus, error))
             return false;
     }
+    if (options.http.enabled()) {
+        http::Pages pages;
+        pages["/metrics"] = {kMetricsContentType, [this] { return metrics(); }};
+        http_ = std::make_unique<http::HttpServer>(std::move(pages));
+        if (!http_->listen(options.http, error))
+            return false;
+    }
     comm_->communicate();
     return true;
+}
+
+QByteArray Gateway::metrics() const
+{
+    GatewayState state{*health_};
+    state.startedUp = view_.startedUp;
+    state.lineUp = view_.startedUp && !view_.errorShown && !comm_->lineFailing();
+    state.mqtt = publisher_->running() ? publisher_->client() : nullptr;
+    state.modbusClients = modbus_ ? modbus_->clients() : -1;
+    state.httpClients = http_ ? http_->clients() : 0;
+    return MetricsText(state);
 }
 
 void Gateway::reload(const GatewayOptions &options)
@@ -179,6 +199,7 @@ void Gateway::stop()
             changeRecord_->deliverWritten();
     }
     changeRecord_.reset();
+    http_.reset();
     modbus_.reset();
     if (comm_)
         comm_->closePort();

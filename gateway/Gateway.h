@@ -21,6 +21,9 @@ class StaleNotices;
 namespace modbus {
 class ModbusServer;
 }
+namespace http {
+class HttpServer;
+}
 
 class Gateway {
 public:
@@ -36,6 +39,8 @@ public:
     QString historyFile() const { return historyFile_; }
 
 private:
+    QByteArray metrics() const;
+
     GatewayView view_;
     std::unique_ptr<MonitorComm> comm_;
     std::unique_ptr<LinkHealth> health_;
@@ -44,6 +49,7 @@ private:
     std::unique_ptr<PLM_INC::ChangeRecord> changeRecord_;
     std::unique_ptr<PLM_INC::SettingsMemory> settingsMemory_;
     std::unique_ptr<modbus::ModbusServer> modbus_;
+    std::unique_ptr<http::HttpServer> http_;
     std::unique_ptr<AlarmMemoryFile> alarmMemory_;
     QString historyFile_;
     BrokerSettings broker_; // as the publisher was started with

@@ -1,5 +1,6 @@
 #include "GatewayOptions.h"
 
+#include "HttpServer.h"
 #include "Preferences.h"
 #include "SecretFile.h"
 
@@ -39,6 +40,7 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
     QString certFile = stored(kMqttCertFileKey);
     QString keyFile = stored(kMqttKeyFileKey);
     QString modbusListen = stored(modbus::kModbusListenKey);
+    QString httpListen = stored(http::kHttpListenKey);
     QString passwordGiven;
     QString passwordFile;
     QString spoolMb;
@@ -47,6 +49,7 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
                            {"--user", &user},         {"--password", &passwordGiven},
                            {"--password-file", &passwordFile}, {"--ca-file", &caFile},
                            {"--modbus", &modbusListen}, {"--spool-mb", &spoolMb},
+                           {"--http", &httpListen},
                            {"--cert", &certFile},     {"--key", &keyFile}};
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
@@ -99,6 +102,8 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
         return o;
     if (!modbus::ParseModbusListen(modbusListen, &o.modbus, &o.error))
         return o;
+    if (!http::ParseHttpListen(httpListen, &o.http, &o.error))
+        return o;
     // --broker host:port names both at once.
     const int colon = broker.lastIndexOf(QLatin1Char(':'));
     if (colon > 0 && !broker.contains(QLatin1Char(']')) && broker.count(QLatin1Char(':')) == 1) {
@@ -133,14 +138,15 @@ QString GatewayUsage()
         "                      [--broker HOST[:PORT]] [--prefix PREFIX]\n"
         "                      [--user USER] [--password-file FILE] [--ca-file FILE]\n"
         "                      [--cert FILE --key FILE]\n"
-        "                      [--modbus [HOST:]PORT] [--spool-mb SIZE]\n"
+        "                      [--modbus [HOST:]PORT] [--http [HOST:]PORT] [--spool-mb SIZE]\n"
         "Polls the PLM-870 installation on the serial port, keeps the alarm history file,\n"
         "publishes values, alarms and link health to the broker and, with --modbus, answers\n"
-        "Modbus TCP reads from its image (read-only; default port 502). --password-file reads the\n"
-        "broker password from a file only its owner can read (--password PASSWORD works too, but\n"
-        "every user of the machine can see it). --cert and --key give the client certificate for a\n"
-        "TLS broker that asks for one; the key file is judged like the password file. Options not\n"
-        "given are read from the monitor's\n"
+        "Modbus TCP reads from its image (read-only; default port 502). With --http it serves\n"
+        "its state to Prometheus at /metrics (read-only; a port alone listens on 127.0.0.1).\n"
+        "--password-file reads the broker password from a file only its owner can read\n"
+        "(--password PASSWORD works too, but every user of the machine can see it). --cert and\n"
+        "--key give the client certificate for a TLS broker that asks for one; the key file is\n"
+        "judged like the password file. Options not given are read from the monitor's\n"
         "preferences. Alarm events and changes wait for the broker in a spool in the state\n"
         "folder of at most --spool-mb megabytes (100 unless given; the oldest go beyond it).\n"
         "Stops cleanly on SIGTERM or SIGINT.\n");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BrokerSettings.h"
+#include "ListenAddress.h"
 #include "ModbusListen.h"
 
 #include <QString>
@@ -12,6 +13,7 @@ struct GatewayOptions {
     QString speed;  // "9600" / "19200"; empty: the stored speed
     BrokerSettingsResult broker;
     modbus::ModbusListen modbus; // not enabled: no Modbus TCP server
+    net::ListenAddress http;     // not enabled: no HTTP server
     bool passwordOnCommandLine = false; // --password: every user sees it in the process list
     bool help = false;
     QString error; // one line for the operator; the gateway does not start

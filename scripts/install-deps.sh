@@ -6,7 +6,7 @@ packages=(build-essential ccache cmake ninja-build pkg-config qt6-base-dev qt6-s
           libgl-dev xvfb xauth clang libclang-rt-14-dev fonts-dejavu-core
           libmosquitto-dev mosquitto
           dpkg-dev lintian desktop-file-utils appstream librapidcheck-dev valgrind
-          libmodbus-dev mbpoll python3-pymodbus python3-serial-asyncio
+          libmodbus-dev mbpoll python3-pymodbus python3-serial-asyncio prometheus
           libacl1-dev acl libxtst-dev systemd openssl libssl-dev)
 missing=()
 for p in "${packages[@]}"; do

@@ -67,6 +67,7 @@ void LinkHealth::notePoll(int block, int valueKind, ReplyKind kind)
         s = Second{second, 0, 0};
     ++s.polls;
     BlockHealth &h = blocks_[size_t(block)];
+    ++h.polls;
     const qint64 now = nowMs_();
     const bool answered = kind == ReplyKind::Ack;
     if (answered) {

@@ -19,6 +19,7 @@ struct BlockHealth {
     uint64_t timeOuts = 0;       // transactions without a reply
     uint64_t naks = 0;           // negative acknowledgements
     uint64_t checksumErrors = 0; // replies that failed their checksum
+    uint64_t polls = 0;          // poll steps, answered or not
     QDateTime lastGoodReply;     // invalid until the block first answers
     // Milliseconds of LinkHealth's clock; -1: not yet.
     qint64 valuesReadMs = -1;    // the block's values were last read

@@ -43,13 +43,6 @@ private:
     QByteArray out_;
 };
 
-QString unitOf(int channel)
-{
-    if (InputType[channel] <= 9)
-        return DisplayUnit[channel] != 0 ? QStringLiteral("deg.F") : QStringLiteral("deg.C");
-    return UnitText[channel];
-}
-
 } // namespace
 
 QString ChannelTopic(const QString &prefix, int channel)
@@ -109,6 +102,13 @@ QString ChangeTopic(const QString &prefix)
     return prefix + QStringLiteral("/changes");
 }
 
+QString ChannelUnit(int channel)
+{
+    if (InputType[channel] <= 9)
+        return DisplayUnit[channel] != 0 ? QStringLiteral("deg.F") : QStringLiteral("deg.C");
+    return UnitText[channel];
+}
+
 bool ChannelPublished(int channel)
 {
     if (channel < 0 || channel >= kChannels || ChannelConnected[channel] == 0)
@@ -124,7 +124,7 @@ QByteArray ChannelPayload(int ch, const QDateTime &at)
     o.add("ch", QByteArray::number(ch + 1))
         .add("block", QByteArray::number(ch / kChannelsPerBlock + 1))
         .add("name", JsonString(Prefs::channelName(ch)))
-        .add("unit", JsonString(unitOf(ch)))
+        .add("unit", JsonString(ChannelUnit(ch)))
         .add("pv", JsonNumber(MakeItemText(0, ch)))
         .add("sv", JsonNumber(MakeItemText(3, ch)))
         .add("mv", JsonNumber(MakeItemText(1, ch)));

@@ -25,6 +25,8 @@ QByteArray DroppedPayload(const std::map<QString, size_t> &drops);
 // Whether a channel gets a topic: fitted, and not the cooling half of a heating/cooling pair
 // (its output is published as the heating channel's cooling MV).
 bool ChannelPublished(int channel);
+// The unit of a channel's PV and SV as the pages name it: "deg.C", "deg.F" or a linear input's unit text.
+QString ChannelUnit(int channel);
 // The channel's values from the image. `at` is left out when invalid, so that two payloads
 // compare equal exactly when the values did.
 QByteArray ChannelPayload(int channel, const QDateTime &at);

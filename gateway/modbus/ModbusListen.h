@@ -1,19 +1,15 @@
 // Where the Modbus TCP server listens: "[HOST:]PORT", "HOST", "[IPv6]:PORT"; empty: off.
 #pragma once
 
-#include <QString>
+#include "ListenAddress.h"
 
 namespace modbus {
 
 constexpr int kDefaultPort = 502;
 inline const char *const kModbusListenKey = "Modbus_Listen"; // the preference key
 
-struct ModbusListen {
-    QString host; // empty: every IPv4 address of the machine
-    int port = 0; // 0: the server is off
-    bool enabled() const { return port != 0; }
-    QString text() const; // "0.0.0.0:502", "[::1]:1502"
-};
+// A port alone listens on every IPv4 address; a host alone on port 502.
+using ModbusListen = net::ListenAddress;
 
 // false with a one-line reason when the text names no address.
 bool ParseModbusListen(const QString &text, ModbusListen *out, QString *error);

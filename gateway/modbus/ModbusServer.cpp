@@ -3,6 +3,7 @@
 #include "QuietLog.h"
 
 #include "ModbusReplier.h"
+#include "PeerClosed.h"
 
 #include <QSocketNotifier>
 #include <algorithm>
@@ -47,14 +48,6 @@ qint64 steadyMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-// The peer has closed its end (or the connection broke): nothing more will come.
-bool peerClosed(int socket)
-{
-    char byte = 0;
-    const ssize_t n = ::recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
-    return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
 }
 
 } // namespace
@@ -133,20 +126,16 @@ void ModbusServer::setClock(std::function<qint64()> nowMs)
 
 QString ModbusServer::refusal(const QString &address) const
 {
-    if (clients() >= kMaxClients)
-        return QStringLiteral("%1 are connected already").arg(kMaxClients);
     const auto fromAddress = std::count_if(clients_.begin(), clients_.end(),
                                            [&address](const auto &entry) { return entry.second.address == address; });
-    if (fromAddress >= kMaxPerAddress)
-        return QStringLiteral("%1 holds %2 of the %3 connections already").arg(address).arg(fromAddress).arg(kMaxClients);
-    return QString();
+    return kLimits.refusal(address, clients(), int(fromAddress));
 }
 
 void ModbusServer::dropClosedClients()
 {
     std::vector<int> closed;
     for (const auto &[socket, c] : clients_)
-        if (peerClosed(socket))
+        if (net::PeerClosed(socket))
             closed.push_back(socket);
     for (int socket : closed)
         dropClient(socket, QString());
@@ -282,10 +271,9 @@ void ModbusServer::dropOverdueClients()
     const qint64 now = nowMs_();
     std::vector<std::pair<int, QString>> overdue;
     for (const auto &[socket, c] : clients_) {
-        if (c.framer.midFrame() && now - c.frameStartMs > kFrameMs)
-            overdue.emplace_back(socket, QStringLiteral("its request was not whole %1 s after its first byte").arg(kFrameMs / 1000));
-        else if (!c.framer.midFrame() && now - c.lastRequestMs > kIdleMs)
-            overdue.emplace_back(socket, QStringLiteral("it asked nothing for %1 s").arg(kIdleMs / 1000));
+        const QString why = kLimits.overdue(c.framer.midFrame(), c.frameStartMs, c.lastRequestMs, now);
+        if (!why.isEmpty())
+            overdue.emplace_back(socket, why);
     }
     for (const auto &[socket, why] : overdue)
         dropClient(socket, why);

@@ -4,6 +4,7 @@
 // call ever waits for a client, so the poll cycle never waits for the server.
 #pragma once
 
+#include "ClientLimits.h"
 #include "ModbusFramer.h"
 #include "ModbusListen.h"
 #include "ModbusRequest.h"
@@ -25,12 +26,9 @@ class ModbusServer : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxClients = 8;
-    // One address may hold half the connections: a misbehaving machine leaves room for others.
-    static constexpr int kMaxPerAddress = kMaxClients / 2;
-    // A request must be whole this long after its first byte; a client that asks nothing for
-    // kIdleMs (from its last whole request, or its connection) is closed.
-    static constexpr int kFrameMs = 3000;
-    static constexpr int kIdleMs = 60000;
+    // A request must be whole 3 s after its first byte; a client that asks nothing for 60 s
+    // (from its last whole request, or its connection) is closed.
+    static constexpr net::ClientLimits kLimits{kMaxClients, 3000, 60000};
     // A client answered waits this long before its next request is read: clients that ask in a
     // tight loop get about a thousand answers a second each, and the poll cycle, which shares
     // the thread and the machine, keeps its pace.

@@ -2,6 +2,7 @@
 // own words when the port, the broker or the Modbus address cannot be used: what failed, the
 // system's reason, once, and no password in the process list.
 #include "GatewayOptions.h"
+#include "HttpServer.h"
 #include "ModbusListen.h"
 #include "Preferences.h"
 
@@ -101,42 +102,56 @@ private slots:
             QCOMPARE(o.broker.settings.password, password);
     }
 
-    void modbusAddress_data()
+    // Where the Modbus and HTTP servers listen, from the option or the preference key alike.
+    void listenAddress_data()
     {
+        QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("port");
         QTest::addColumn<QString>("error");
-        QTest::newRow("off") << "" << "" << 0 << "";
-        QTest::newRow("port alone: every address") << "1502" << "" << 1502 << "";
-        QTest::newRow("colon and port") << ":1502" << "" << 1502 << "";
-        QTest::newRow("host alone: 502") << "192.168.1.5" << "192.168.1.5" << 502 << "";
-        QTest::newRow("host and port") << "127.0.0.1:1502" << "127.0.0.1" << 1502 << "";
-        QTest::newRow("IPv6 in brackets") << "[::1]:1502" << "::1" << 1502 << "";
-        QTest::newRow("IPv6 any, default port") << "[::]" << "::" << 502 << "";
-        QTest::newRow("port 0") << "0" << "" << 0 << "is not a number from 1 to 65535";
-        QTest::newRow("port too big") << "h:65536" << "" << 0 << "is not a number from 1 to 65535";
-        QTest::newRow("port by name") << "h:modbus" << "" << 0 << "is not a number from 1 to 65535";
-        QTest::newRow("bracket not closed") << "[::1:502" << "" << 0 << "is not [IPv6]:PORT";
-        QTest::newRow("no host before the colon") << "[]:502" << "" << 0 << "names no host";
+        const QString m = QStringLiteral("--modbus"), h = QStringLiteral("--http");
+        QTest::newRow("off") << m << "" << "" << 0 << "";
+        QTest::newRow("port alone: every address") << m << "1502" << "" << 1502 << "";
+        QTest::newRow("colon and port") << m << ":1502" << "" << 1502 << "";
+        QTest::newRow("host alone: 502") << m << "192.168.1.5" << "192.168.1.5" << 502 << "";
+        QTest::newRow("host and port") << m << "127.0.0.1:1502" << "127.0.0.1" << 1502 << "";
+        QTest::newRow("IPv6 in brackets") << m << "[::1]:1502" << "::1" << 1502 << "";
+        QTest::newRow("IPv6 any, default port") << m << "[::]" << "::" << 502 << "";
+        QTest::newRow("port 0") << m << "0" << "" << 0 << "is not a number from 1 to 65535";
+        QTest::newRow("port too big") << m << "h:65536" << "" << 0 << "is not a number from 1 to 65535";
+        QTest::newRow("port by name") << m << "h:modbus" << "" << 0 << "is not a number from 1 to 65535";
+        QTest::newRow("bracket not closed") << m << "[::1:502" << "" << 0 << "is not [IPv6]:PORT";
+        QTest::newRow("no host before the colon") << m << "[]:502" << "" << 0 << "names no host";
+        QTest::newRow("http off") << h << "" << "" << 0 << "";
+        QTest::newRow("http port alone: loopback only") << h << "9870" << "127.0.0.1" << 9870 << "";
+        QTest::newRow("http colon and port: loopback only") << h << ":9870" << "127.0.0.1" << 9870 << "";
+        QTest::newRow("http every address, asked for") << h << "0.0.0.0:9870" << "0.0.0.0" << 9870 << "";
+        QTest::newRow("http IPv6") << h << "[::1]:9870" << "::1" << 9870 << "";
+        QTest::newRow("http host alone: no default port") << h << "plc.local" << "" << 0 << "The HTTP address \"plc.local\" names no port.";
+        QTest::newRow("http port too big") << h << "70000" << "" << 0 << "The HTTP port \"70000\" is not a number";
     }
-    void modbusAddress()
+    void listenAddress()
     {
+        QFETCH(QString, option);
         QFETCH(QString, text);
         QFETCH(QString, host);
         QFETCH(int, port);
         QFETCH(QString, error);
-        const GatewayOptions o = ParseGatewayOptions({QStringLiteral("--modbus"), text});
+        const bool isHttp = option == QLatin1String("--http");
+        const auto where = [isHttp](const GatewayOptions &o) { return isHttp ? o.http : o.modbus; };
+        const GatewayOptions o = ParseGatewayOptions({option, text});
         QVERIFY2(error.isEmpty() ? o.error.isEmpty() : o.error.contains(error), qPrintable(o.error));
         if (!error.isEmpty())
             return;
-        QCOMPARE(o.modbus.host, host);
-        QCOMPARE(o.modbus.port, port);
-        QCOMPARE(o.modbus.enabled(), port != 0);
+        QCOMPARE(where(o).host, host);
+        QCOMPARE(where(o).port, port);
+        QCOMPARE(where(o).enabled(), port != 0);
         // the preference key gives the same
-        Prefs::set(QString::fromLatin1(modbus::kModbusListenKey), text);
-        QCOMPARE(ParseGatewayOptions({}).modbus.port, port);
-        Prefs::set(QString::fromLatin1(modbus::kModbusListenKey), QString());
+        const QString key = QString::fromLatin1(isHttp ? http::kHttpListenKey : modbus::kModbusListenKey);
+        Prefs::set(key, text);
+        QCOMPARE(where(ParseGatewayOptions({})).port, port);
+        Prefs::set(key, QString());
     }
 
     // A missing port and an unreachable broker: each told once with the system's reason; the

@@ -1,0 +1,257 @@
+#include "HttpServer.h"
+
+#include "PeerClosed.h"
+#include "QuietLog.h"
+
+#include <QHostInfo>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace http {
+
+namespace {
+
+constexpr int kDeadlineCheckMs = 500;
+constexpr int kRefusalReportMs = 60000;
+// Answers a client has not taken yet: beyond this its next request waits.
+constexpr qint64 kMaxUnsentBytes = 4 * 1024 * 1024;
+
+qint64 steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+QHostAddress hostAddress(const QString &host)
+{
+    if (host.isEmpty())
+        return QHostAddress(QHostAddress::AnyIPv4);
+    QHostAddress address(host);
+    if (!address.isNull())
+        return address;
+    const QList<QHostAddress> found = QHostInfo::fromName(host).addresses();
+    return found.isEmpty() ? QHostAddress() : found.first();
+}
+
+} // namespace
+
+bool ParseHttpListen(const QString &text, net::ListenAddress *out, QString *error)
+{
+    return net::ParseListenAddress(text, {"HTTP", 0, "127.0.0.1"}, out, error);
+}
+
+HttpServer::HttpServer(Pages pages, QObject *parent) : QObject(parent), pages_(std::move(pages)), nowMs_(steadyMs)
+{
+    deadlines_.setInterval(kDeadlineCheckMs);
+    connect(&deadlines_, &QTimer::timeout, this, &HttpServer::dropOverdueClients);
+    turn_.setInterval(kTurnMs);
+    turn_.setTimerType(Qt::PreciseTimer);
+    connect(&turn_, &QTimer::timeout, this, &HttpServer::resumeClients);
+}
+
+HttpServer::~HttpServer()
+{
+    close();
+}
+
+bool HttpServer::listen(const net::ListenAddress &where, QString *error)
+{
+    close();
+    const QHostAddress address = hostAddress(where.host);
+    if (address.isNull()) {
+        *error = QStringLiteral("HTTP cannot listen on %1: the host is not known.").arg(where.text());
+        return false;
+    }
+    server_ = new QTcpServer(this);
+    if (!server_->listen(address, quint16(where.port))) {
+        QString hint;
+        if (server_->serverError() == QAbstractSocket::SocketAccessError && where.port < 1024)
+            hint = QStringLiteral(" (a port below 1024 needs root or CAP_NET_BIND_SERVICE; see plm870-gateway(1))");
+        *error = QStringLiteral("HTTP cannot listen on %1: %2%3.").arg(where.text(), server_->errorString(), hint);
+        close();
+        return false;
+    }
+    connect(server_, &QTcpServer::newConnection, this, &HttpServer::acceptClients);
+    QStringList paths;
+    for (const auto &[path, page] : pages_)
+        paths << QString::fromLatin1(path);
+    std::fprintf(stderr, "HTTP: listening on %s (read-only: %s)\n", qPrintable(where.text()),
+                 qPrintable(paths.join(QStringLiteral(", "))));
+    std::fflush(stderr);
+    return true;
+}
+
+void HttpServer::close()
+{
+    while (!clients_.empty())
+        dropClient(clients_.begin()->first, QString());
+    delete server_;
+    server_ = nullptr;
+    deadlines_.stop();
+    turn_.stop();
+}
+
+quint16 HttpServer::port() const
+{
+    return server_ ? server_->serverPort() : 0;
+}
+
+void HttpServer::setClock(std::function<qint64()> nowMs)
+{
+    nowMs_ = nowMs ? std::move(nowMs) : std::function<qint64()>(steadyMs);
+}
+
+QString HttpServer::refusal(const QString &address)
+{
+    const auto count = [&] {
+        return int(std::count_if(clients_.begin(), clients_.end(), [&address](const auto &e) { return e.second.address == address; }));
+    };
+    QString why = kLimits.refusal(address, clients(), count());
+    if (why.isEmpty())
+        return why;
+    // A client that has closed may not have been read yet: its slot is free now.
+    std::vector<QTcpSocket *> closed;
+    for (const auto &[socket, c] : clients_)
+        if (net::PeerClosed(int(socket->socketDescriptor())))
+            closed.push_back(socket);
+    for (QTcpSocket *socket : closed)
+        dropClient(socket, QString());
+    return kLimits.refusal(address, clients(), count());
+}
+
+void HttpServer::acceptClients()
+{
+    while (QTcpSocket *socket = server_->nextPendingConnection()) {
+        const QString address = socket->peerAddress().toString();
+        const QString why = refusal(address);
+        if (!why.isEmpty()) {
+            // Refused at once rather than queued: a waiting client would only time out later.
+            socket->abort();
+            socket->deleteLater();
+            ++refused_;
+            sayRefused(why);
+            continue;
+        }
+        Client &c = clients_[socket];
+        c.address = address;
+        c.peer = QStringLiteral("%1 port %2").arg(address).arg(socket->peerPort());
+        c.lastRequestMs = nowMs_();
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readClient(socket); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { serve(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { dropClient(socket, QString()); });
+        if (!deadlines_.isActive())
+            deadlines_.start();
+    }
+}
+
+void HttpServer::sayRefused(const QString &why)
+{
+    const qint64 now = nowMs_();
+    if (refusalToldMs_ >= 0 && now - refusalToldMs_ < kRefusalReportMs)
+        return;
+    refusalToldMs_ = now;
+    PLM_INC::quietLog().tell(QStringLiteral("http client refused"),
+                             QStringLiteral("HTTP: a client was refused: %1 (%2 refused so far)").arg(why).arg(refused_));
+}
+
+void HttpServer::readClient(QTcpSocket *socket)
+{
+    auto it = clients_.find(socket);
+    if (it == clients_.end())
+        return;
+    Client &c = it->second;
+    const QByteArray bytes = socket->readAll();
+    if (c.closing || bytes.isEmpty())
+        return; // what follows a last answer is not read
+    // The limit runs from a request's first byte: a client cannot hold its slot by trickling.
+    if (!midRequest(socket, c))
+        c.requestStartMs = nowMs_();
+    c.buffer += bytes;
+    serve(socket);
+}
+
+bool HttpServer::midRequest(QTcpSocket *socket, const Client &c) const
+{
+    return !c.buffer.isEmpty() || socket->bytesToWrite() > 0 || c.closing;
+}
+
+void HttpServer::serve(QTcpSocket *socket)
+{
+    auto it = clients_.find(socket);
+    if (it == clients_.end())
+        return;
+    Client &c = it->second;
+    if (c.closing || c.waiting || socket->bytesToWrite() > kMaxUnsentBytes)
+        return;
+    TakenHead taken = TakeRequestHead(c.buffer);
+    if (taken.status == TakenHead::Incomplete)
+        return;
+    const bool bad = taken.status == TakenHead::Bad;
+    const Reply reply = bad ? ErrorReply(taken.badStatus) : AnswerRequest(taken.head, pages_);
+    // A request with a body is answered without reading it, so the connection ends after it.
+    const bool keepAlive = !bad && taken.head.keepAlive;
+    socket->write(ReplyBytes(reply, keepAlive, !bad && taken.head.method == "HEAD"));
+    ++answered_;
+    const qint64 now = nowMs_();
+    c.lastRequestMs = now;
+    if (!keepAlive) {
+        c.closing = true;
+        c.buffer.clear();
+        socket->disconnectFromHost(); // once the answer is written
+        return;
+    }
+    if (!c.buffer.isEmpty())
+        c.requestStartMs = now;
+    c.waiting = true;
+    if (!turn_.isActive())
+        turn_.start();
+}
+
+void HttpServer::resumeClients()
+{
+    turn_.stop();
+    std::vector<QTcpSocket *> waiting;
+    for (auto &[socket, c] : clients_)
+        if (c.waiting) {
+            c.waiting = false;
+            waiting.push_back(socket);
+        }
+    for (QTcpSocket *socket : waiting)
+        serve(socket);
+}
+
+void HttpServer::dropClient(QTcpSocket *socket, const QString &why)
+{
+    auto it = clients_.find(socket);
+    if (it == clients_.end())
+        return;
+    if (!why.isEmpty())
+        PLM_INC::quietLog().tell(QStringLiteral("http client dropped"),
+                                 QStringLiteral("HTTP: client %1 dropped: %2").arg(it->second.peer, why));
+    clients_.erase(it);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+    if (clients_.empty()) {
+        deadlines_.stop();
+        turn_.stop();
+    }
+}
+
+void HttpServer::dropOverdueClients()
+{
+    const qint64 now = nowMs_();
+    std::vector<std::pair<QTcpSocket *, QString>> overdue;
+    for (const auto &[socket, c] : clients_) {
+        const QString why = kLimits.overdue(midRequest(socket, c), c.requestStartMs, c.lastRequestMs, now);
+        if (!why.isEmpty())
+            overdue.emplace_back(socket, why);
+    }
+    for (const auto &[socket, why] : overdue)
+        dropClient(socket, why);
+}
+
+} // namespace http
