@@ -98,13 +98,13 @@ QStringList SessionOracle::texts(const Key &key, int16_t count) const
     return session::CountTexts(input(std::get<0>(key), std::get<2>(key)), std::get<1>(key), count);
 }
 
-bool SessionOracle::operatorSet(int block, const std::string &item, int channel, long long shown)
+bool SessionOracle::operatorSet(int block, const std::string &item, int channel, long long shown, bool byLoad)
 {
     const std::vector<int16_t> counts = deviceCounts(block * kFields + channel, item, shown);
     if (counts.empty())
         return false;
     KeyState &s = state(block, item, channel);
-    s.sets.push_back({actionSeq_, counts.front(), counts.back(), shownText(block * kFields + channel, item, shown)});
+    s.sets.push_back({actionSeq_, counts.front(), counts.back(), shownText(block * kFields + channel, item, shown), byLoad});
     s.delivered = s.sets.back().carries(device_.value(block, item, channel));
     return true;
 }
@@ -130,6 +130,7 @@ void SessionOracle::panelChanged(int block, const std::string &item, int channel
 
 void SessionOracle::givenUp(int block, const std::string &item)
 {
+
     const int now = seq_++;
     settleWrites();
     int &unanswered = unanswered_[{block, item}];
@@ -175,9 +176,14 @@ void SessionOracle::settleWrites()
             factoryUnanswered_[key.first] = open->second.factoryText;
         } else {
             // The program no longer knows what the controller holds: any count carried may be it.
-            for (size_t c = 0; c < open->second.values.size(); ++c)
-                state(key.first, key.second, int(c)).unconfirmed.insert(open->second.values[c]);
-            owe(key.first, key.second, open->second.lines, QStringLiteral("no reply"), Owes::NoneDue);
+            // A transfer's write is not tried again.
+            for (size_t c = 0; c < open->second.values.size(); ++c) {
+                KeyState &s = state(key.first, key.second, int(c));
+                s.unconfirmed.insert(open->second.values[c]);
+                if (!s.sets.empty() && s.sets.back().byLoad && s.sets.back().carries(open->second.values[c]))
+                    s.askDoneOf = s.sets.back().seq;
+            }
+            owe(key.first, key.second, open->second.lines, QStringLiteral("no reply"), Owes::AtOnceDue);
             lastUnanswered_[key] = std::move(open->second.lines);
         }
         openWrites_.erase(open);
@@ -215,6 +221,7 @@ void SessionOracle::replyAssembled(size_t index, const RequestFrame &frame, cons
 
 void SessionOracle::frameSent(size_t index, const RequestFrame &frame, qint64)
 {
+
     settleWrites();
     settleConfigRead();
     newest_ = {index, frame};
@@ -253,10 +260,10 @@ void SessionOracle::frameSent(size_t index, const RequestFrame &frame, qint64)
 }
 
 // A channel whose count some value the operator set goes as may get a line if the write is
-// refused or unanswered. It must when the write carries the operator's last value, asked of
-// this write (no unanswered write of another value makes it one carried in passing), and the
+// refused or unanswered. It must when the write carries the operator's last value whose write
+// has had no reply nor been given up (so this write asks it: no other carries it in passing), and the
 // program knows for sure what it replaces: the count the controller held at the value's first
-// write, unchanged since, and shown otherwise.
+// write, unchanged since but by an earlier try of the value, and shown otherwise.
 std::vector<std::pair<int, SessionOracle::Recordable>> SessionOracle::recordablesOf(const RequestFrame &frame,
                                                                                     const std::vector<int16_t> &values)
 {
@@ -270,11 +277,13 @@ std::vector<std::pair<int, SessionOracle::Recordable>> SessionOracle::recordable
             continue;
         Recordable line{QString(), texts(key, v), {}, false};
         const Set *last = s.sets.empty() ? nullptr : &s.sets.back();
-        line.due = last->carries(v) && s.panel.empty() && s.firstSendOf == last->seq && s.cleanAtFirst
-                   && device_.value(frame.block, item, c) == s.heldAtFirst
+        line.due = last->carries(v) && s.askDoneOf != last->seq && s.freeSeq < last->seq && s.panel.empty()
+                   && s.firstSendOf == last->seq && s.cleanAtFirst
+                   && (device_.value(frame.block, item, c) == s.heldAtFirst || last->carries(device_.value(frame.block, item, c)))
                    && std::all_of(s.unconfirmed.begin(), s.unconfirmed.end(), [v](int16_t u) { return u == v; })
                    && !texts(key, s.heldAtFirst).contains(last->text);
         if (line.due) {
+            line.atOnce = last->byLoad;
             line.before = texts(key, s.heldAtFirst);
             line.after = QStringList{last->text};
         }
@@ -290,7 +299,7 @@ void SessionOracle::owe(int block, const std::string &item, const std::vector<st
         if (owes == Owes::DueOnly && !line.due)
             continue;
         line.outcome = outcome;
-        line.due = line.due && owes != Owes::NoneDue;
+        line.due = line.due && (owes != Owes::AtOnceDue || line.atOnce);
         recordable_[{block, item, c}].push_back(line);
     }
 }
@@ -298,14 +307,21 @@ void SessionOracle::owe(int block, const std::string &item, const std::vector<st
 void SessionOracle::settleRecordables(size_t index, const RequestFrame &frame, bool acknowledged)
 {
     const std::string item = frame.item.toStdString();
+    const auto open = openWrites_.find(index);
+    // The write of each operator's value it carried has its reply.
+    for (size_t c = 0; open != openWrites_.end() && c < open->second.values.size(); ++c) {
+        KeyState &s = state(frame.block, item, int(c));
+        if (!s.sets.empty() && s.sets.back().carries(open->second.values[c]))
+            s.askDoneOf = s.sets.back().seq;
+    }
     if (acknowledged) {
         for (int c = 0; c < kFields; ++c)
             if (const auto k = keys_.find({frame.block, item, c}); k != keys_.end())
                 k->second.unconfirmed.clear();
-        openWrites_.erase(index);
+        if (open != openWrites_.end())
+            openWrites_.erase(open);
         return;
     }
-    const auto open = openWrites_.find(index);
     if (frame.command != kWriteCommand || open == openWrites_.end())
         return;
     if (item == "0040")

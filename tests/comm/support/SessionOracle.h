@@ -49,9 +49,10 @@ public:
 
     // One operator action (an edit, a selection, a toggle, a load) begins; what it sets follows.
     void beginAction(const QString &what);
-    // `shown`: the value as the page shows it (125 for "12.5"). False when it goes to the
-    // controller as no 16-bit count (nothing is kept then).
-    bool operatorSet(int block, const std::string &item, int channel, long long shown);
+    // `shown`: the value as the page shows it (125 for "12.5"); `byLoad`: a file's, which a
+    // transfer writes once. False when it goes to the controller as no 16-bit count (nothing is
+    // kept then).
+    bool operatorSet(int block, const std::string &item, int channel, long long shown, bool byLoad = false);
     // The counts a value as shown goes to the controller as (empty: none fits 16 bits).
     std::vector<int16_t> deviceCounts(int channel, const std::string &item, long long shown) const;
     QString shownText(int channel, const std::string &item, long long shown) const;
@@ -101,6 +102,7 @@ private:
         int16_t value;
         int16_t other = value; // an alarm value's count by the other reading of its action code
         QString text;          // as the operator gave it
+        bool byLoad = false;
         bool carries(int16_t v) const { return v == value || v == other; }
     };
     // A line the record may hold (or must, when due) of a refused or unanswered write of a
@@ -110,6 +112,7 @@ private:
         QStringList after;  // what the line's after may be
         QStringList before; // due: what its before must be
         bool due = false;
+        bool atOnce = false; // a transfer's write: recorded at its one try, never given up
     };
     struct PanelChange {
         int seq;
@@ -137,6 +140,7 @@ private:
         int firstSendOf = -1;           // the set whose value a write first carried ...
         int16_t heldAtFirst = 0;        // ... what the controller held then
         bool cleanAtFirst = false;      // ... and the program knew it for sure
+        int askDoneOf = -1;             // the set whose write the program had a reply of
         int lastSetSeq() const { return sets.empty() ? -1 : sets.back().seq; }
     };
     struct Factory {
@@ -163,7 +167,7 @@ private:
     // A write's reply the program took: an acknowledgement confirms the item's counts, a
     // refusal owes the record its lines.
     void settleRecordables(size_t index, const RequestFrame &frame, bool acknowledged);
-    enum class Owes { Each, NoneDue, DueOnly };
+    enum class Owes { Each, AtOnceDue, DueOnly };
     void owe(int block, const std::string &item, const std::vector<std::pair<int, Recordable>> &lines,
              const QString &outcome, Owes owes);
     bool panelUnread(const Key &key) const;

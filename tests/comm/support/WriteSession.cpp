@@ -142,9 +142,9 @@ private:
     }
     int channelOf(int n) const { return blockOf(n) * kChannelsPerBlock + (n / blocks()) % kChannelsPerBlock; }
     // The operator's value as the page shows it (125 for "12.5").
-    bool set(int channel, const std::string &item, long long shownValue)
+    bool set(int channel, const std::string &item, long long shownValue, bool byLoad = false)
     {
-        return oracle_.operatorSet(channel / kChannelsPerBlock, item, channel % kChannelsPerBlock, shownValue);
+        return oracle_.operatorSet(channel / kChannelsPerBlock, item, channel % kChannelsPerBlock, shownValue, byLoad);
     }
     void edit(int item, const std::string &code, int channel, int value);
     void armFaults();
@@ -399,13 +399,13 @@ void Session::send(const Action &action)
         for (size_t i = 0; i < std::size(kRecordItems); ++i) {
             record.values[i] = fileValue(channel, i);
             if (present(channel / kChannelsPerBlock))
-                set(channel, kRecordItems[i], record.values[i]);
+                set(channel, kRecordItems[i], record.values[i], true);
         }
         // The cooling values follow the connection flag, for a block with heating/cooling channels.
         for (size_t i = 0; HasCooling(world_->model(), channel / kChannelsPerBlock) && i < kCoolingLoadItems; ++i) {
             const char *item = std::end(kLoadItems)[ptrdiff_t(i) - ptrdiff_t(kCoolingLoadItems)];
             std::mt19937 rng(uint32_t(action.c * 7919 + channel * 31) + uint32_t(kConnectedIndex + 1 + i));
-            set(channel, item, record.values[kConnectedIndex + 1 + i] = startValue(item, rng));
+            set(channel, item, record.values[kConnectedIndex + 1 + i] = startValue(item, rng), true);
         }
         return record;
     };
@@ -422,23 +422,23 @@ void Session::send(const Action &action)
         const int first = target / kChannelsPerBlock * kChannelsPerBlock;
         for (int ch = first; ch < first + kChannelsPerBlock; ++ch) {
             for (size_t i = 0; ch != target && i < std::size(kRecordItems); ++i)
-                set(ch, kRecordItems[i], shown(kRecordItems[i], ch));
+                set(ch, kRecordItems[i], shown(kRecordItems[i], ch), true);
             // A channel file holds no cooling values: every channel's go as the page shows them.
             for (size_t i = 0; HasCooling(world_->model(), target / kChannelsPerBlock) && i < kCoolingLoadItems; ++i) {
                 const char *item = std::end(kLoadItems)[ptrdiff_t(i) - ptrdiff_t(kCoolingLoadItems)];
-                set(ch, item, shown(item, ch));
+                set(ch, item, shown(item, ch), true);
             }
         }
         for (size_t i = 0; i < std::size(kRecordItems); ++i) {
             if (!ChannelRowIsNumber(int(i))) {
-                set(target, kRecordItems[i], shown(kRecordItems[i], target));
+                set(target, kRecordItems[i], shown(kRecordItems[i], target), true);
                 continue;
             }
             // The value as the channel shows it, in its decimal places.
             const int16_t v = fileValue(target, i);
             rows[i] = oracle_.shownText(target, kRecordItems[i], v);
             if (present(target / kChannelsPerBlock))
-                set(target, kRecordItems[i], v);
+                set(target, kRecordItems[i], v, true);
         }
         if (!StoreChannelRows(rows, target))
             return;
