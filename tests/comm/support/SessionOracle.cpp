@@ -769,12 +769,16 @@ void SessionOracle::checkPage(const std::function<QString(int, const std::string
             for (int c = 0; c < kFields; ++c) {
                 const std::string &item = items[i];
                 const int16_t held = device_.value(block, item, c);
+                // An alarm value reads by the action code the page shows.
+                const std::string action = item == "0005" ? "0013" : item == "0006" ? "0014" : std::string();
+                const int code = !action.empty() && !panelUnread({block, action, c}) && !readsFailed(block, action)
+                                     ? device_.value(block, action, c) : -1;
                 int64_t &checked = pageChecked_[size_t(block * kFields + c) * 33 + i];
-                const int64_t now = stamp(block, item, c) ^ (int64_t(uint16_t(held)) << 48);
+                const int64_t now = stamp(block, item, c) | int64_t(uint16_t(held)) << 48 | int64_t(uint8_t(code)) << 24;
                 if (checked == now)
                     continue;
                 const QString onPage = shown(block, item, c);
-                const QStringList expected = texts({block, item, c}, held);
+                const QStringList expected = session::CountTexts(input(block, c), item, held, code);
                 if (!expected.contains(onPage) && !panelUnread({block, item, c}) && !readsFailed(block, item)) {
                     fail(QStringLiteral("at a quiet moment the page shows \"%1\" for %2; the controller holds %3 (\"%4\")")
                              .arg(onPage, where(block, item, c)).arg(held).arg(expected.join(QStringLiteral("\" or \""))));

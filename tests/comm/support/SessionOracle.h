@@ -86,8 +86,8 @@ public:
     // At a quiet moment: every setting the page shows (`shown`) is the controller's, but for a
     // setting the front panel changed and the program has not read yet, or whose item's last
     // three reads went unanswered.
-    // `stamp` changes whenever the page's text may (a setting checked with the same stamp and the
-    // same count at the controller is not formatted again).
+    // `stamp` (bits 0..23, 32..47) changes whenever the page's text may (a setting checked with
+    // the same stamp and the same count and action code at the controller is not formatted again).
     void checkPage(const std::function<QString(int block, const std::string &item, int channel)> &shown,
                    const std::function<int64_t(int block, const std::string &item, int channel)> &stamp);
     const QStringList &failures() const { return failures_; }

@@ -79,10 +79,10 @@ QString selectionText(Shown shown, int count)
 
 // Whether a count is a level (offset by the scaling's low limit) or a span: one reading, or
 // both for an alarm value whose low limit makes them differ.
-std::vector<bool> readingsOf(const ChannelInput &in, Scaled scaled)
+std::vector<bool> readingsOf(const ChannelInput &in, Scaled scaled, int alarmAction = -1)
 {
     if (scaled == Scaled::ByAlarmAction && in.low != 0)
-        return {false, true};
+        return alarmAction < 0 ? std::vector<bool>{false, true} : std::vector<bool>{alarmAction >= 9};
     return {scaled == Scaled::Level};
 }
 
@@ -100,14 +100,14 @@ QString ShownText(const ChannelInput &in, const std::string &item, long long sho
     return IsSelectionItem(item) ? selectionText(rule.shown, int(shown)) : numberText(shown, placesOf(in, rule.shown));
 }
 
-QStringList CountTexts(const ChannelInput &in, const std::string &item, int16_t count)
+QStringList CountTexts(const ChannelInput &in, const std::string &item, int16_t count, int alarmAction)
 {
     const ItemRule rule = ruleOf(item);
     if (!in.linear() || rule.scaled == Scaled::No)
         return {ShownText(in, item, count)};
     QStringList texts;
     const double span = double(in.high) - double(in.low);
-    for (bool level : readingsOf(in, rule.scaled))
+    for (bool level : readingsOf(in, rule.scaled, alarmAction))
         texts << ShownText(in, item, std::llround(std::nearbyint(span * count / 10000.0 + (level ? in.low : 0))));
     return texts;
 }

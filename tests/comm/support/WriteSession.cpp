@@ -163,7 +163,7 @@ private:
         oracle_.checkPage([](int block, const std::string &item, int c) { return pageText(item, block * kChannelsPerBlock + c); },
                           [](int block, const std::string &item, int c) {
                               const int ch = block * kChannelsPerBlock + c;
-                              return int64_t(uint16_t(shown(item, ch))) << 32 | int64_t(uint16_t(InputType[ch])) << 16
+                              return int64_t(uint16_t(shown(item, ch))) << 32 | int64_t(uint8_t(InputType[ch])) << 16
                                      | int64_t(uint16_t(DecimalDivisor[ch]));
                           });
     }

@@ -428,6 +428,14 @@ inline const std::vector<Regression> &Regressions()
         {"a block whose configuration reply failed its sum was taken as one without heating/cooling channels",
          {{0, 1, 2}, 9600, 0u, {0, 0, 0, 0, 1, 0, 0, 0}, 140u, 0, false, false, true, 10u},
          {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, }}},
+        {"an alarm value of a linear input kept the reading of its old action code after the operator's new "
+         "code was read back: the page showed another level than the controller's count means",
+         {{0}, 9600, 0u, {0, 0, 0, 0, 0, 0, 0, 0}, 0u, 0, false, false, false, 0u, 143320u},
+         {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(2) /* select */, 0, 0, 0}, }}},
+        {"an alarm value read before its action code's read (asked again after a damaged reply) kept the "
+         "reading of no action code",
+         {{0, 1}, 9600, 0u, {0, 0, 0, 1, 5, 0, 0, 0}, 5924u, 0, false, false, true, 0u, 659u},
+         {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, }}},
     };
     return kept;
 }
