@@ -83,16 +83,6 @@ void SessionOracle::beginAction(const QString &what)
     action_ = QStringLiteral("#%1 %2").arg(actions_).arg(what);
 }
 
-std::vector<int16_t> SessionOracle::deviceCounts(int channel, const std::string &item, long long shown) const
-{
-    return session::DeviceCounts(inputs_[size_t(channel)], item, shown);
-}
-
-QString SessionOracle::shownText(int channel, const std::string &item, long long shown) const
-{
-    return session::ShownText(inputs_[size_t(channel)], item, shown);
-}
-
 QStringList SessionOracle::texts(const Key &key, int16_t count) const
 {
     return session::CountTexts(input(std::get<0>(key), std::get<2>(key)), std::get<1>(key), count);
@@ -100,11 +90,11 @@ QStringList SessionOracle::texts(const Key &key, int16_t count) const
 
 bool SessionOracle::operatorSet(int block, const std::string &item, int channel, long long shown, bool byLoad)
 {
-    const std::vector<int16_t> counts = deviceCounts(block * kFields + channel, item, shown);
+    const std::vector<int16_t> counts = session::DeviceCounts(input(block, channel), item, shown);
     if (counts.empty())
         return false;
     KeyState &s = state(block, item, channel);
-    s.sets.push_back({actionSeq_, counts.front(), counts.back(), shownText(block * kFields + channel, item, shown), byLoad});
+    s.sets.push_back({actionSeq_, counts.front(), counts.back(), session::ShownText(input(block, channel), item, shown), byLoad});
     s.delivered = s.sets.back().carries(device_.value(block, item, channel));
     return true;
 }
@@ -276,17 +266,14 @@ std::vector<std::pair<int, SessionOracle::Recordable>> SessionOracle::recordable
         if (std::none_of(s.sets.begin(), s.sets.end(), [v](const Set &set) { return set.carries(v); }))
             continue;
         Recordable line{QString(), texts(key, v), {}, false};
-        const Set *last = s.sets.empty() ? nullptr : &s.sets.back();
-        line.due = last->carries(v) && s.askDoneOf != last->seq && s.freeSeq < last->seq && s.panel.empty()
-                   && s.firstSendOf == last->seq && s.cleanAtFirst
-                   && (device_.value(frame.block, item, c) == s.heldAtFirst || last->carries(device_.value(frame.block, item, c)))
+        const Set &last = s.sets.back();
+        const int16_t held = device_.value(frame.block, item, c);
+        line.due = last.carries(v) && s.askDoneOf != last.seq && s.freeSeq < last.seq && s.panel.empty()
+                   && s.firstSendOf == last.seq && s.cleanAtFirst && (held == s.heldAtFirst || last.carries(held))
                    && std::all_of(s.unconfirmed.begin(), s.unconfirmed.end(), [v](int16_t u) { return u == v; })
-                   && !texts(key, s.heldAtFirst).contains(last->text);
-        if (line.due) {
-            line.atOnce = last->byLoad;
-            line.before = texts(key, s.heldAtFirst);
-            line.after = QStringList{last->text};
-        }
+                   && !texts(key, s.heldAtFirst).contains(last.text);
+        if (line.due)
+            line = {QString(), {last.text}, texts(key, s.heldAtFirst), true, last.byLoad};
         lines.push_back({c, line});
     }
     return lines;

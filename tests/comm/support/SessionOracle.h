@@ -53,9 +53,6 @@ public:
     // transfer writes once. False when it goes to the controller as no 16-bit count (nothing is
     // kept then).
     bool operatorSet(int block, const std::string &item, int channel, long long shown, bool byLoad = false);
-    // The counts a value as shown goes to the controller as (empty: none fits 16 bits).
-    std::vector<int16_t> deviceCounts(int channel, const std::string &item, long long shown) const;
-    QString shownText(int channel, const std::string &item, long long shown) const;
     void factoryAsked(int block, const std::string &text);
     // The front panel put `value` into a channel's setting (the device model already holds it).
     void panelChanged(int block, const std::string &item, int channel, int16_t before, int16_t value);

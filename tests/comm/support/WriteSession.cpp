@@ -17,6 +17,7 @@
 #include "STDComm.h"
 #include "SessionItems.h"
 #include "SessionOracle.h"
+#include "SessionTexts.h"
 #include "SettingEntry.h"
 #include "SettingRange.h"
 #include "SettingSend.h"
@@ -273,7 +274,7 @@ void Session::run(const Action &action)
         const int choice = action.c % (item == 20 ? 2 : item == 28 ? 3 : 13);
         if (!SelectionOpens(item, channel) || !StoreSelection(item, channel, choice, QString()))
             return;
-        oracle_.beginAction(QStringLiteral("select Ch%1 item %2 = \"%3\"").arg(channel + 1).arg(item).arg(oracle_.shownText(channel, code, choice)));
+        oracle_.beginAction(QStringLiteral("select Ch%1 item %2 = \"%3\"").arg(channel + 1).arg(item).arg(ShownText(inputs_[size_t(channel)], code, choice)));
         set(channel, code, int16_t(choice));
         RequestSettingWrite(item, channel);
         return;
@@ -328,13 +329,13 @@ void Session::run(const Action &action)
 // for a negative one: the editor must show what was meant.
 void Session::edit(int item, const std::string &code, int channel, int value)
 {
-    const std::vector<int16_t> counts = oracle_.deviceCounts(channel, code, value);
+    const std::vector<int16_t> counts = DeviceCounts(inputs_[size_t(channel)], code, value);
     const bool tooFar = inputs_[size_t(channel)].linear() && std::any_of(counts.begin(), counts.end(), [](int16_t n) {
                             return std::abs(n) > kLinearEditCounts;
                         });
     if (!NumericEditorOpens(item, channel) || counts.empty() || tooFar)
         return;
-    const QString text = oracle_.shownText(channel, code, value);
+    const QString text = ShownText(inputs_[size_t(channel)], code, value);
     SettingEntry entry;
     entry.setRange(-1e9, 1e9);
     for (const QChar d : text)
@@ -436,7 +437,7 @@ void Session::send(const Action &action)
             }
             // The value as the channel shows it, in its decimal places.
             const int16_t v = fileValue(target, i);
-            rows[i] = oracle_.shownText(target, kRecordItems[i], v);
+            rows[i] = ShownText(inputs_[size_t(target)], kRecordItems[i], v);
             if (present(target / kChannelsPerBlock))
                 set(target, kRecordItems[i], v, true);
         }
