@@ -121,6 +121,7 @@ void SessionOracle::panelChanged(int block, const std::string &item, int channel
 void SessionOracle::givenUp(int block, const std::string &item)
 {
 
+
     const int now = seq_++;
     settleWrites();
     int &unanswered = unanswered_[{block, item}];
@@ -211,6 +212,7 @@ void SessionOracle::replyAssembled(size_t index, const RequestFrame &frame, cons
 
 void SessionOracle::frameSent(size_t index, const RequestFrame &frame, qint64)
 {
+
 
     settleWrites();
     settleConfigRead();
@@ -451,6 +453,7 @@ void SessionOracle::noteTaken(size_t index, const RequestFrame &frame, const std
 
 void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime)
 {
+
     // A late reply to a write sent again byte for byte answers the newest for anyone: the
     // program cannot tell them apart, and the block took the same data with either.
     const RequestFrame &now = newest_.second;

@@ -153,6 +153,15 @@ private:
     void panelChange(const Action &action);
     void checkRecord();
     // Nothing waits, runs or is in a transfer's pause: the page must show the controller's.
+    // The operator types and loads values only as the page shows the block's inputs (before the
+    // program has read a block's configuration it shows whole degrees there).
+    bool inputsShown(int block) const
+    {
+        for (int ch = block * kChannelsPerBlock; ch < (block + 1) * kChannelsPerBlock; ++ch)
+            if (InputType[ch] != inputs_[size_t(ch)].type)
+                return false;
+        return true;
+    }
     bool quiet() const
     {
         return PendingRequests.empty() && !PendingRequests.anyParked() && !comm_.transferInProgress()
@@ -333,7 +342,7 @@ void Session::edit(int item, const std::string &code, int channel, int value)
     const bool tooFar = inputs_[size_t(channel)].linear() && std::any_of(counts.begin(), counts.end(), [](int16_t n) {
                             return std::abs(n) > kLinearEditCounts;
                         });
-    if (!NumericEditorOpens(item, channel) || counts.empty() || tooFar)
+    if (!NumericEditorOpens(item, channel) || counts.empty() || tooFar || !inputsShown(channel / kChannelsPerBlock))
         return;
     const QString text = ShownText(inputs_[size_t(channel)], code, value);
     SettingEntry entry;
@@ -347,6 +356,7 @@ void Session::edit(int item, const std::string &code, int channel, int value)
     const std::optional<QString> typed = DialogValueText(item, channel, double(entry.value()), range && range->showTenths);
     oracle_.beginAction(QStringLiteral("edit Ch%1 item %2 = \"%3\"").arg(channel + 1).arg(item).arg(text));
     if (typed != text) {
+
         oracle_.fail(QStringLiteral("the editor shows \"%1\" for the digits of \"%2\"").arg(typed.value_or(QString()), text));
         return;
     }
@@ -412,8 +422,12 @@ void Session::send(const Action &action)
     };
     if (comm_.transferInProgress())
         return;
+    const int target = blockOf(action.b);
+    for (int b = 0; b < kBlocks; ++b)
+        if (!inputsShown(b) && (action.kind == Kind::SendAll ? BlockAbsent[b] == 0 : b == target))
+            return;
     if (action.kind == Kind::SendChannel) {
-        const int target = channelOf(action.b);
+        const int target = channelOf(action.b); // in block blockOf(action.b)
         ChannelRows rows = ChannelRowsOf(target);
         oracle_.beginAction(QStringLiteral("send a channel file to Ch%1").arg(target + 1));
         // The transfer sends the block's other channels as the page shows them when it is asked,
@@ -448,7 +462,6 @@ void Session::send(const Action &action)
     }
     std::vector<RawSettingRecord> work;
     if (action.kind == Kind::SendBlock) {
-        const int target = blockOf(action.b);
         oracle_.beginAction(QStringLiteral("send a block file to block %1").arg(target));
         for (int c = 0; c < kChannelsPerBlock; ++c)
             work.push_back(fileRecord(target * kChannelsPerBlock + c));

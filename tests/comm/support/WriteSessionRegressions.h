@@ -436,6 +436,14 @@ inline const std::vector<Regression> &Regressions()
          "reading of no action code",
          {{0, 1}, 9600, 0u, {0, 0, 0, 1, 5, 0, 0, 0}, 5924u, 0, false, false, true, 0u, 659u},
          {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, }}},
+        {"a channel asked again while its unanswered write waited for a retry was recorded from the count "
+         "before the write's first try, the same as the new value: the given-up write made no line",
+         {{0, 1}, 9600, 0u, {0, 0, 0, 0, 0, 0, 0, 0}, 0u, 0, false, false, false},
+         {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(3) /* output */, 94, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(3) /* output */, 534, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, }}},
+        {"the checker had the operator type a linear input's value before the program had read the block's "
+         "configuration, whose editor showed it in whole degrees",
+         {{0}, 9600, 0u, {1, 7, 0, 0, 0, 0, 0, 0}, 107493u, 0, false, false, true, 0u, 3149u},
+         {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(1) /* edit */, 6, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, }}},
     };
     return kept;
 }
