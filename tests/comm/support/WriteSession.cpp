@@ -356,7 +356,6 @@ void Session::edit(int item, const std::string &code, int channel, int value)
     const std::optional<QString> typed = DialogValueText(item, channel, double(entry.value()), range && range->showTenths);
     oracle_.beginAction(QStringLiteral("edit Ch%1 item %2 = \"%3\"").arg(channel + 1).arg(item).arg(text));
     if (typed != text) {
-
         oracle_.fail(QStringLiteral("the editor shows \"%1\" for the digits of \"%2\"").arg(typed.value_or(QString()), text));
         return;
     }
