@@ -30,6 +30,10 @@ names the fault it was kept for):
 - alarm-value-carried-ahead-of-action-code: the kept session of bench seed 15444504421663521350.
 - refusal-names-another-block: see the closing note (a block's number inside an item code or a
   channel's name once passed for it).
+- Since the sessions give blocks tenths and linear inputs and owe the record a line for each
+  refused and unanswered write: refused-lines-dropped, unanswered-transfer-lines-dropped,
+  level-sent-without-low-limit, span-shown-in-tenths and alarm-value-keeps-its-old-reading
+  (the last one's kept sessions).
 """
 import os
 import pathlib
@@ -87,6 +91,28 @@ FAULTS = {
         "core/model/LinkRequests.cpp",
         " && !actionCodeWaits(waiting_, write.block, write.item, w.channel)) {",
         " && (true || !actionCodeWaits(waiting_, write.block, write.item, w.channel))) {"),
+    "refused-lines-dropped": (
+        "core/comm/WriteCommands.cpp",
+        "    for (const SettingChange &change : WriteChanges(item, block, asked, before, origin, recorded))",
+        "    if (recorded == PLM_INC::WriteOutcome::Refused)\n        return;\n"
+        "    for (const SettingChange &change : WriteChanges(item, block, asked, before, origin, recorded))"),
+    "unanswered-transfer-lines-dropped": (
+        "core/comm/WriteCommands.cpp",
+        "const bool lastTry = !oneItem || request->tries + 1 >= kWriteTries;",
+        "const bool lastTry = oneItem && request->tries + 1 >= kWriteTries;"),
+    "level-sent-without-low-limit": (
+        "core/model/Conversions.cpp",
+        "return toInt16((double(value) - ScaleLow[channel]) * 10000.0 / divisorSpan(channel));",
+        "return toInt16(double(value) * 10000.0 / divisorSpan(channel));"),
+    "span-shown-in-tenths": (
+        "core/model/ValueText.cpp",
+        "    if (IsTemperatureInput(InputType[channel]))\n        return FormatByDivisor(raw, 10);\n"
+        "    return linearText(channel, raw);",
+        "    (void)channel;\n    return FormatByDivisor(raw, 10);"),
+    "alarm-value-keeps-its-old-reading": (
+        "core/comm/ReplyDecoder.cpp",
+        "        followActionCode(item.field, ch);",
+        "        (void)followActionCode;"),
 }
 
 

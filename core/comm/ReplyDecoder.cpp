@@ -41,6 +41,24 @@ void storeConnectionFlags(int base, const std::array<int16_t, kFields> &values)
     }
 }
 
+// An alarm value is a deviation or a process level by its action code: once a code is read (it may
+// have changed, or the operator's new one be read back), the page shows the level the controller's
+// count of the value means by it.
+void followActionCode(const ChannelTable *action, int ch)
+{
+    for (const ItemInfo &alarm : ItemTable()) {
+        if (alarm.actionField != action)
+            continue;
+        if (const std::optional<int16_t> count = ControllerCount(alarm.field, ch)) {
+            try {
+                (*alarm.field)[ch] = ToDisplay(alarm, ch, *count);
+            } catch (const ConversionError &) {
+                // no 16-bit display count: the value stays as it was shown
+            }
+        }
+    }
+}
+
 void storeItemValues(const ItemInfo &item, int base, const std::array<int16_t, kFields> &values, bool confirms)
 {
     const bool statusWords = item.field == &StatusWord;
@@ -55,6 +73,7 @@ void storeItemValues(const ItemInfo &item, int base, const std::array<int16_t, k
         } catch (const ConversionError &) {
             continue; // no 16-bit display count: this channel keeps its value
         }
+        followActionCode(item.field, ch);
         if (statusWords)
             AlarmChk(ch);
     }

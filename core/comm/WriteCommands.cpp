@@ -178,8 +178,16 @@ void WriteCommands::writeOneItem(const LinkRequestJob &request)
             return;
         auto now = std::make_shared<LinkRequestJob>(request);
         now->values = PendingRequests.currentValues(request);
+        const BlockCounts counts = CountsOf(item, block);
         if (!now->firstBefore)
-            now->firstBefore = CountsOf(item, block);
+            now->firstBefore = counts;
+        for (const FieldValue &v : now->values) {
+            const int c = v.channel - block * kChannelsPerBlock;
+            if (c >= 0 && c < kChannelsPerBlock && now->firstBeforeAsk[size_t(c)] != v.asked) {
+                (*now->firstBefore)[size_t(c)] = counts[size_t(c)];
+                now->firstBeforeAsk[size_t(c)] = v.asked;
+            }
+        }
         if (!request.values.empty() && now->values.empty())
             return; // later asks have taken the place of every value it carried
         // The operator's values show even when a re-read brought the controller's old ones

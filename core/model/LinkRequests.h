@@ -56,8 +56,11 @@ struct LinkRequestJob {
     BlockMask cutBlocks = 0;        // second phase: blocks whose first phase did not all arrive
     ChangeOrigin origin = ChangeOrigin::Editor; // who asked, for the change record
     // ItemWrite: the controller's counts of the item when it was first tried, so that a write
-    // taken on a later try is recorded from what the controller held before it.
+    // taken on a later try is recorded from what the controller held before it; for a value
+    // asked again while the write waited for a retry, the counts at its own first try (the ask
+    // each channel's count is kept for).
     std::optional<std::array<std::optional<int16_t>, kChannelsPerBlock>> firstBefore;
+    std::array<uint64_t, kChannelsPerBlock> firstBeforeAsk{};
 
     // Puts the carried values back into the image, over whatever a re-read brought meanwhile
     // (not those of cut blocks: the controller never got them).

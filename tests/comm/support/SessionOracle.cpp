@@ -2,6 +2,7 @@
 
 #include "Protocol.h"
 #include "SessionItems.h"
+#include "SessionTexts.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -45,8 +46,9 @@ bool namesFrame(const std::string &reply, const RequestFrame &frame)
 
 } // namespace
 
-SessionOracle::SessionOracle(const sim::DeviceModel &device, std::vector<int> present)
-    : device_(device), present_(std::move(present))
+SessionOracle::SessionOracle(const sim::DeviceModel &device, std::vector<int> present,
+                             std::vector<session::ChannelInput> inputs)
+    : device_(device), present_(std::move(present)), inputs_(std::move(inputs))
 {
     for (int b : present_)
         for (const std::string &item : session::TrackedItems(session::HasCooling(device_, b)))
@@ -81,11 +83,20 @@ void SessionOracle::beginAction(const QString &what)
     action_ = QStringLiteral("#%1 %2").arg(actions_).arg(what);
 }
 
-void SessionOracle::operatorSet(int block, const std::string &item, int channel, int16_t value)
+QStringList SessionOracle::texts(const Key &key, int16_t count) const
 {
+    return session::CountTexts(input(std::get<0>(key), std::get<2>(key)), std::get<1>(key), count);
+}
+
+bool SessionOracle::operatorSet(int block, const std::string &item, int channel, long long shown, bool byLoad)
+{
+    const std::vector<int16_t> counts = session::DeviceCounts(input(block, channel), item, shown);
+    if (counts.empty())
+        return false;
     KeyState &s = state(block, item, channel);
-    s.sets.push_back({actionSeq_, value});
-    s.delivered = device_.value(block, item, channel) == value;
+    s.sets.push_back({actionSeq_, counts.front(), counts.back(), session::ShownText(input(block, channel), item, shown), byLoad});
+    s.delivered = s.sets.back().carries(device_.value(block, item, channel));
+    return true;
 }
 
 void SessionOracle::factoryAsked(int block, const std::string &text)
@@ -109,6 +120,8 @@ void SessionOracle::panelChanged(int block, const std::string &item, int channel
 
 void SessionOracle::givenUp(int block, const std::string &item)
 {
+
+
     const int now = seq_++;
     settleWrites();
     int &unanswered = unanswered_[{block, item}];
@@ -118,8 +131,12 @@ void SessionOracle::givenUp(int block, const std::string &item)
     unanswered = 0;
     if (item == "0040") {
         factory_[block].freeSeq = now;
+        if (factoryUnanswered_.count(block))
+            factoryDue_[block].push_back({QStringLiteral("no reply"), factoryUnanswered_[block]});
         return;
     }
+    // The last try's channels owe their lines as unanswered.
+    owe(block, item, lastUnanswered_[{block, item}], QStringLiteral("no reply"), Owes::DueOnly);
     for (int c = 0; c < kFields; ++c)
         state(block, item, c).freeSeq = now;
 }
@@ -143,6 +160,24 @@ void SessionOracle::settleWrites()
     for (const auto &[index, key] : writesOut_) {
         ++unanswered_[key];
         ++unansweredOfBlock_[key.first];
+        const auto open = openWrites_.find(index);
+        if (open == openWrites_.end())
+            continue;
+        if (key.second == "0040") {
+            factoryUnanswered_[key.first] = open->second.factoryText;
+        } else {
+            // The program no longer knows what the controller holds: any count carried may be it.
+            // A transfer's write is not tried again.
+            for (size_t c = 0; c < open->second.values.size(); ++c) {
+                KeyState &s = state(key.first, key.second, int(c));
+                s.unconfirmed.insert(open->second.values[c]);
+                if (!s.sets.empty() && s.sets.back().byLoad && s.sets.back().carries(open->second.values[c]))
+                    s.askDoneOf = s.sets.back().seq;
+            }
+            owe(key.first, key.second, open->second.lines, QStringLiteral("no reply"), Owes::AtOnceDue);
+            lastUnanswered_[key] = std::move(open->second.lines);
+        }
+        openWrites_.erase(open);
     }
     writesOut_.clear();
 }
@@ -177,6 +212,8 @@ void SessionOracle::replyAssembled(size_t index, const RequestFrame &frame, cons
 
 void SessionOracle::frameSent(size_t index, const RequestFrame &frame, qint64)
 {
+
+
     settleWrites();
     settleConfigRead();
     newest_ = {index, frame};
@@ -190,17 +227,97 @@ void SessionOracle::frameSent(size_t index, const RequestFrame &frame, qint64)
         readsOut_[index] = {frame.block, item, seq_++};
         readsOf_[{frame.block, item}].push_back(index);
     }
-    if (frame.command == kWriteCommand) {
+    if (frame.command == kWriteCommand && item == "0040") {
+        writesOut_[index] = {frame.block, item};
+        factorySent_[frame.block].insert(frame.data.toStdString());
+        openWrites_[index].factoryText = frame.data.toStdString();
+    } else if (frame.command == kWriteCommand && session::IsTrackedItem(item, true)) {
         writesOut_[index] = {frame.block, item};
         const std::vector<int16_t> values = fieldsOf(frame.data.toStdString());
         for (size_t c = 0; c < values.size(); ++c) {
             seen_[{frame.block, item, int(c)}].insert(values[c]);
-            state(frame.block, item, int(c)).sent.push_back({seq_, values[c]});
+            KeyState &s = state(frame.block, item, int(c));
+            s.sent.push_back({seq_, values[c], values[c], QString()});
+            if (!s.sets.empty() && s.sets.back().carries(values[c]) && s.firstSendOf != s.sets.back().seq) {
+                s.firstSendOf = s.sets.back().seq;
+                s.heldAtFirst = device_.value(frame.block, item, int(c));
+                s.cleanAtFirst = s.unconfirmed.empty() && s.panel.empty() && confirmed_.count({frame.block, item});
+            }
         }
+        openWrites_[index] = {values, recordablesOf(frame, values), {}};
     }
     if (frame.command == kWriteCommand && std::find(present_.begin(), present_.end(), frame.block) == present_.end())
         fail(QStringLiteral("a write of item %1 was sent to block %2, which is not installed")
                  .arg(frame.item).arg(frame.block));
+}
+
+// A channel whose count some value the operator set goes as may get a line if the write is
+// refused or unanswered. It must when the write carries the operator's last value whose write
+// has had no reply nor been given up (so this write asks it: no other carries it in passing), and the
+// program knows for sure what it replaces: the count the controller held at the value's first
+// write, unchanged since but by an earlier try of the value, and shown otherwise.
+std::vector<std::pair<int, SessionOracle::Recordable>> SessionOracle::recordablesOf(const RequestFrame &frame,
+                                                                                    const std::vector<int16_t> &values)
+{
+    std::vector<std::pair<int, Recordable>> lines;
+    const std::string item = frame.item.toStdString();
+    for (int c = 0; c < int(values.size()); ++c) {
+        const Key key{frame.block, item, c};
+        const KeyState &s = state(frame.block, item, c);
+        const int16_t v = values[size_t(c)];
+        if (std::none_of(s.sets.begin(), s.sets.end(), [v](const Set &set) { return set.carries(v); }))
+            continue;
+        Recordable line{QString(), texts(key, v), {}, false};
+        const Set &last = s.sets.back();
+        const int16_t held = device_.value(frame.block, item, c);
+        line.due = last.carries(v) && s.askDoneOf != last.seq && s.freeSeq < last.seq && s.panel.empty()
+                   && s.firstSendOf == last.seq && s.cleanAtFirst && (held == s.heldAtFirst || last.carries(held))
+                   && std::all_of(s.unconfirmed.begin(), s.unconfirmed.end(), [v](int16_t u) { return u == v; })
+                   && !texts(key, s.heldAtFirst).contains(last.text);
+        if (line.due)
+            line = {QString(), {last.text}, texts(key, s.heldAtFirst), true, last.byLoad};
+        lines.push_back({c, line});
+    }
+    return lines;
+}
+
+void SessionOracle::owe(int block, const std::string &item, const std::vector<std::pair<int, Recordable>> &lines,
+                        const QString &outcome, Owes owes)
+{
+    for (auto [c, line] : lines) {
+        if (owes == Owes::DueOnly && !line.due)
+            continue;
+        line.outcome = outcome;
+        line.due = line.due && (owes != Owes::AtOnceDue || line.atOnce);
+        recordable_[{block, item, c}].push_back(line);
+    }
+}
+
+void SessionOracle::settleRecordables(size_t index, const RequestFrame &frame, bool acknowledged)
+{
+    const std::string item = frame.item.toStdString();
+    const auto open = openWrites_.find(index);
+    // The write of each operator's value it carried has its reply.
+    for (size_t c = 0; open != openWrites_.end() && c < open->second.values.size(); ++c) {
+        KeyState &s = state(frame.block, item, int(c));
+        if (!s.sets.empty() && s.sets.back().carries(open->second.values[c]))
+            s.askDoneOf = s.sets.back().seq;
+    }
+    if (acknowledged) {
+        for (int c = 0; c < kFields; ++c)
+            if (const auto k = keys_.find({frame.block, item, c}); k != keys_.end())
+                k->second.unconfirmed.clear();
+        if (open != openWrites_.end())
+            openWrites_.erase(open);
+        return;
+    }
+    if (frame.command != kWriteCommand || open == openWrites_.end())
+        return;
+    if (item == "0040")
+        factoryDue_[frame.block].push_back({QStringLiteral("refused"), open->second.factoryText});
+    else
+        owe(frame.block, item, open->second.lines, QStringLiteral("refused"), Owes::Each);
+    openWrites_.erase(open);
 }
 
 void SessionOracle::frameReaching(size_t index, const RequestFrame &frame, DeviceTook took, qint64)
@@ -238,17 +355,17 @@ void SessionOracle::frameReaching(size_t index, const RequestFrame &frame, Devic
     checkAlarmOrder(frame, values);
     if (took == DeviceTook::Applied) {
         applied_[index] = values;
-        // A change of a setting whose value the program knows (no front-panel change unread)
+        // A change of how a setting shows whose value the program knows (no front-panel change unread)
         // is one the record owes a line as taken, once the program has the acknowledgement.
         for (int c = 0; c < kFields; ++c) {
             const int16_t held = device_.value(frame.block, item, c);
-            if (values[size_t(c)] != held && !panelUnread({frame.block, item, c}))
+            if (values[size_t(c)] == held || panelUnread({frame.block, item, c}))
+                continue;
+            const QStringList was = texts({frame.block, item, c}, held), now = texts({frame.block, item, c}, values[size_t(c)]);
+            if (std::none_of(now.begin(), now.end(), [&](const QString &t) { return was.contains(t); }))
                 owedByFrame_[index].push_back({c, {held, values[size_t(c)]}});
         }
     }
-    if (took == DeviceTook::Refused)
-        for (int c = 0; c < kFields; ++c)
-            refusedCarried_[{frame.block, item, c}].push_back(values[size_t(c)]);
     noteTaken(index, frame, values, took);
 }
 
@@ -262,7 +379,7 @@ void SessionOracle::checkWrite(const RequestFrame &frame, const std::vector<int1
         const auto k = keys_.find({frame.block, item, c});
         if (k != keys_.end()) {
             const KeyState &s = k->second;
-            if (!s.sets.empty() && s.sets.back().value == v)
+            if (!s.sets.empty() && s.sets.back().carries(v))
                 continue;
             if (std::any_of(s.panel.begin(), s.panel.end(), [v](const PanelChange &p) { return !p.read && p.before == v; }))
                 continue;
@@ -287,7 +404,7 @@ void SessionOracle::checkAlarmOrder(const RequestFrame &frame, const std::vector
         const auto k = keys_.find({frame.block, item, c});
         if (k == keys_.end())
             continue;
-        const auto set = std::find_if(k->second.sets.rbegin(), k->second.sets.rend(), [v](const Set &s) { return s.value == v; });
+        const auto set = std::find_if(k->second.sets.rbegin(), k->second.sets.rend(), [v](const Set &s) { return s.carries(v); });
         if (set == k->second.sets.rend())
             continue;
         const auto a = keys_.find({frame.block, action, c});
@@ -298,7 +415,7 @@ void SessionOracle::checkAlarmOrder(const RequestFrame &frame, const std::vector
         const bool waiting = !code.delivered && code.refusedSeq < j && code.freeSeq < j;
         if (waiting && j <= set->seq) {
             fail(QStringLiteral("alarm value %1 reached %2 before the action code %3 the operator set earlier")
-                     .arg(v).arg(where(frame.block, item, c)).arg(code.sets.back().value));
+                     .arg(v).arg(where(frame.block, item, c)).arg(code.sets.back().text));
             return;
         }
     }
@@ -311,7 +428,7 @@ void SessionOracle::noteTaken(size_t index, const RequestFrame &frame, const std
     for (int c = 0; c < kFields; ++c) {
         const int16_t v = values[size_t(c)];
         KeyState &s = state(frame.block, item, c);
-        const bool carriesLast = !s.sets.empty() && s.sets.back().value == v;
+        const bool carriesLast = !s.sets.empty() && s.sets.back().carries(v);
         if (took == DeviceTook::Refused) {
             if (carriesLast) {
                 s.refusedSeq = seq_++;
@@ -336,15 +453,20 @@ void SessionOracle::noteTaken(size_t index, const RequestFrame &frame, const std
 
 void SessionOracle::replyTaken(size_t index, const RequestFrame &frame, const std::string &reply, bool onTime)
 {
+
     // A late reply to a write sent again byte for byte answers the newest for anyone: the
     // program cannot tell them apart, and the block took the same data with either.
     const RequestFrame &now = newest_.second;
+    size_t answers = index; // the frame the program takes the reply for
     if (!onTime && frame.command == kWriteCommand && now.command == kWriteCommand && now.block == frame.block
         && now.item == frame.item && now.data == frame.data) {
         if (applied_.count(newest_.first))
             index = newest_.first;
+        answers = newest_.first;
         onTime = true;
     }
+    if (onTime && namesFrame(reply, frame))
+        settleRecordables(answers, frame, reply.front() == tobrel::ACK);
     // A damaged request's NAK may name another block or item: it answers no request.
     if (onTime && namesFrame(reply, frame)) {
         if (reply.front() == tobrel::ACK)
@@ -401,24 +523,6 @@ bool SessionOracle::panelUnread(const Key &key) const
            && std::any_of(k->second.panel.begin(), k->second.panel.end(), [](const PanelChange &p) { return !p.read; });
 }
 
-namespace {
-
-// A value's text as a number of the device (no decimal places in a session); nullopt for a text.
-std::optional<int> number(const QString &text)
-{
-    bool ok = false;
-    const int v = QString(text).remove(QLatin1Char('.')).toInt(&ok);
-    return ok ? std::optional<int>(v) : std::nullopt;
-}
-
-bool sameValue(const QString &text, int16_t value)
-{
-    const auto n = number(text);
-    return !n || *n == value;
-}
-
-} // namespace
-
 void SessionOracle::changeRecorded(int block, const std::string &item, int channel, const QString &origin,
                                    const QString &outcome, const QString &before, const QString &after)
 {
@@ -429,17 +533,7 @@ void SessionOracle::changeRecorded(int block, const std::string &item, int chann
         return;
     }
     if (item == "0040") {
-        const auto f = factory_.find(block);
-        if (origin != QLatin1String("factory adjustment") || f == factory_.end() || !f->second.texts.count(after.toStdString()))
-            fail(what + QStringLiteral(": factory data the operator did not send to the block"));
-        else if (outcome == QLatin1String("taken")) {
-            std::vector<std::string> &acked = factoryAcked_[block];
-            const auto match = std::find(acked.begin(), acked.end(), after.toStdString());
-            if (match == acked.end())
-                fail(what + QStringLiteral(", which the block did not acknowledge, or recorded twice"));
-            else
-                acked.erase(match);
-        }
+        factoryRecorded(block, what, origin, outcome, after);
         return;
     }
     const Key key{block, item, channel};
@@ -449,24 +543,30 @@ void SessionOracle::changeRecorded(int block, const std::string &item, int chann
         unitRecorded(key, what, before, after);
         return;
     }
-    if (outcome == QLatin1String("refused")) {
-        const std::vector<int16_t> &refused = refusedCarried_[key];
-        if (std::none_of(refused.begin(), refused.end(), [&](int16_t v) { return sameValue(after, v); }))
-            fail(what + QStringLiteral(", which no refused write carried"));
-        return;
-    }
     if (outcome != QLatin1String("taken")) {
-        const std::vector<Set> &sent = state(block, item, channel).sent;
-        if (std::none_of(sent.begin(), sent.end(), [&](const Set &v) { return sameValue(after, v.value); }))
-            fail(what + QStringLiteral(", which no write carried"));
+        // A line owed is paid first; one that may be there takes a write of its own.
+        std::vector<Recordable> &lines = recordable_[key];
+        auto line = std::find_if(lines.begin(), lines.end(), [&](const Recordable &r) {
+            return r.due && r.outcome == outcome && r.after.contains(after) && r.before.contains(before);
+        });
+        if (line == lines.end())
+            line = std::find_if(lines.begin(), lines.end(), [&](const Recordable &r) {
+                return !r.due && r.outcome == outcome && r.after.contains(after);
+            });
+        if (line == lines.end())
+            fail(what + QStringLiteral(", which no write %1 carried, or one recorded twice")
+                            .arg(outcome == QLatin1String("refused") ? QStringLiteral("refused in time")
+                                                                     : QStringLiteral("unanswered")));
+        else
+            lines.erase(line);
         return;
     }
-    // The line pays what an acknowledged write owes the record first (a text matches any).
+    // The line pays what an acknowledged write owes the record first.
     std::vector<int16_t> &values = acked_[key];
     std::vector<Owed> &owed = owed_[key];
-    const auto paid = std::find_if(owed.begin(), owed.end(), [&](const Owed &o) { return sameValue(after, o.after); });
+    const auto paid = std::find_if(owed.begin(), owed.end(), [&](const Owed &o) { return texts(key, o.after).contains(after); });
     const auto match = std::find_if(values.begin(), values.end(), [&](int16_t v) {
-        return paid != owed.end() ? v == paid->after : sameValue(after, v);
+        return paid != owed.end() ? v == paid->after : texts(key, v).contains(after);
     });
     if (match == values.end()) {
         fail(what + QStringLiteral(", which no acknowledged write carried, or one recorded twice"));
@@ -477,6 +577,33 @@ void SessionOracle::changeRecorded(int block, const std::string &item, int chann
         owed.erase(paid);
 }
 
+// Factory data is recorded as the text a frame carried to the block, with its outcome: taken
+// for an acknowledgement, refused for a refusal the program got, no reply when given up.
+void SessionOracle::factoryRecorded(int block, const QString &what, const QString &origin, const QString &outcome,
+                                    const QString &after)
+{
+    const std::string text = after.toStdString();
+    if (origin != QLatin1String("factory adjustment") || !factorySent_[block].count(text)) {
+        fail(what + QStringLiteral(": factory data no frame carried to the block"));
+        return;
+    }
+    if (outcome == QLatin1String("taken")) {
+        std::vector<std::string> &acked = factoryAcked_[block];
+        const auto match = std::find(acked.begin(), acked.end(), text);
+        if (match == acked.end())
+            fail(what + QStringLiteral(", which the block did not acknowledge, or recorded twice"));
+        else
+            acked.erase(match);
+        return;
+    }
+    auto &due = factoryDue_[block];
+    const auto match = std::find(due.begin(), due.end(), std::pair{outcome, text});
+    if (match == due.end())
+        fail(what + QStringLiteral(", which no refusal the program got or write given up made, or recorded twice"));
+    else
+        due.erase(match);
+}
+
 // A line at the unit covers the run of the setting's front-panel changes one read found: the
 // first one's before (or a value the setting held or was sent before it, which the program may
 // know as the one replaced when a write went unanswered), the last one's after.
@@ -484,18 +611,21 @@ void SessionOracle::unitRecorded(const Key &key, const QString &what, const QStr
 {
     KeyState &s = state(std::get<0>(key), std::get<1>(key), std::get<2>(key));
     std::vector<PanelChange> &panel = s.panel;
-    const auto earlier = number(before);
-    // A text matches any run: a run no write overtook is taken first.
+    const bool selection = session::IsSelectionItem(std::get<1>(key));
+    const auto shows = [&](const QString &text, int16_t count) { return texts(key, count).contains(text); };
+    // A selection's texts may match more than one run: a run no write overtook is taken first.
     for (const bool overtakenToo : {false, true}) {
         for (size_t i = 0; i < panel.size(); ++i) {
-            if (panel[i].recorded || panel[i].readSeq < 0 || (!earlier && !overtakenToo && overtaken(s, i))
-                || (!sameValue(before, panel[i].before) && !panel[i].earlier.count(int16_t(earlier.value_or(0)))))
+            if (panel[i].recorded || panel[i].readSeq < 0 || (selection && !overtakenToo && overtaken(s, i))
+                || (!shows(before, panel[i].before)
+                    && std::none_of(panel[i].earlier.begin(), panel[i].earlier.end(),
+                                    [&](int16_t e) { return shows(before, e); })))
                 continue;
             // The run is what one read found: every change before it since the last read.
             size_t j = i;
             while (j + 1 < panel.size() && panel[j + 1].readSeq == panel[i].readSeq && !panel[j + 1].recorded)
                 ++j;
-            if (sameValue(after, panel[j].after)) {
+            if (shows(after, panel[j].after)) {
                 for (size_t k = i; k <= j; ++k)
                     panel[k].recorded = true;
                 return;
@@ -573,8 +703,7 @@ void SessionOracle::checkEnd(const QStringList &told)
         const KeyState &s = k->second;
         checkPanelRecorded(key, s);
         const int last = s.lastSetSeq();
-        const int16_t lastWord = s.sets.empty() ? start : s.sets.back().value;
-        if (held == lastWord || s.freeSeq > last)
+        if ((s.sets.empty() ? held == start : s.sets.back().carries(held)) || s.freeSeq > last)
             continue;
         if (!s.panel.empty() && s.panel.back().seq > last && held == s.panel.back().after)
             continue;
@@ -583,7 +712,8 @@ void SessionOracle::checkEnd(const QStringList &told)
         if (s.refusedSeq > last && held == s.refusedHeld)
             continue;
         QString why = QStringLiteral("the controller ends with %1 for %2; the operator's last word was %3")
-                          .arg(held).arg(where(block, item, c)).arg(lastWord);
+                          .arg(held).arg(where(block, item, c))
+                          .arg(s.sets.empty() ? QString::number(start) : QStringLiteral("\"%1\"").arg(s.sets.back().text));
         if (!s.panel.empty())
             why += QStringLiteral(" (the front panel last set %1)").arg(s.panel.back().after);
         fail(why);
@@ -594,7 +724,18 @@ void SessionOracle::checkEnd(const QStringList &told)
                                 "no line of it as taken")
                      .arg(std::get<0>(key)).arg(where(std::get<0>(key), std::get<1>(key), std::get<2>(key)))
                      .arg(o.before).arg(o.after));
+    for (const auto &[key, lines] : recordable_)
+        for (const Recordable &line : lines)
+            if (line.due)
+                fail(QStringLiteral("the change record has no line of %1 from \"%2\" to \"%3\" as \"%4\"")
+                         .arg(where(std::get<0>(key), std::get<1>(key), std::get<2>(key)), line.before.join('|'),
+                              line.after.join('|'), line.outcome));
     for (const auto &[block, f] : factory_) {
+        for (const auto &[outcome, text] : factoryDue_[block])
+            fail(QStringLiteral("the change record has no line of the factory data sent to block %1 as \"%2\"")
+                     .arg(block).arg(outcome));
+        if (!factoryAcked_[block].empty())
+            fail(QStringLiteral("block %1 acknowledged factory data the change record has no line of").arg(block));
         if (f.refusedSeq > f.seq || f.freeSeq > f.seq)
             continue;
         if (device_.factoryData(block) != f.text)
@@ -602,23 +743,39 @@ void SessionOracle::checkEnd(const QStringList &told)
     }
 }
 
-void SessionOracle::checkPage(const std::function<int16_t(int, const std::string &, int)> &shown)
+void SessionOracle::checkPage(const std::function<QString(int, const std::string &, int)> &shown,
+                              const std::function<int64_t(int, const std::string &, int)> &stamp)
 {
+    pageChecked_.resize(size_t(session::kSessionChannels) * 33, -1);
     settleConfigRead();
     const auto readsFailed = [this](int block, const std::string &item) {
         const auto of = readsOf_.find({block, item});
         return of != readsOf_.end() && of->second.size() >= 3
                && std::all_of(of->second.end() - 3, of->second.end(), [&](size_t r) { return readsOut_.count(r) > 0; });
     };
-    for (int block : present_)
-        for (const std::string &item : session::TrackedItems(session::HasCooling(device_, block)))
+    for (int block : present_) {
+        const std::vector<std::string> &items = session::TrackedItems(session::HasCooling(device_, block));
+        for (size_t i = 0; i < items.size(); ++i)
             for (int c = 0; c < kFields; ++c) {
+                const std::string &item = items[i];
                 const int16_t held = device_.value(block, item, c);
-                const int16_t onPage = shown(block, item, c);
-                if (onPage != held && !panelUnread({block, item, c}) && !readsFailed(block, item)) {
-                    fail(QStringLiteral("at a quiet moment the page shows %1 for %2; the controller holds %3")
-                             .arg(onPage).arg(where(block, item, c)).arg(held));
+                // An alarm value reads by the action code the page shows.
+                const std::string action = item == "0005" ? "0013" : item == "0006" ? "0014" : std::string();
+                const int code = !action.empty() && !panelUnread({block, action, c}) && !readsFailed(block, action)
+                                     ? device_.value(block, action, c) : -1;
+                int64_t &checked = pageChecked_[size_t(block * kFields + c) * 33 + i];
+                const int64_t now = stamp(block, item, c) | int64_t(uint16_t(held)) << 48 | int64_t(uint8_t(code)) << 24;
+                if (checked == now)
+                    continue;
+                const QString onPage = shown(block, item, c);
+                const QStringList expected = session::CountTexts(input(block, c), item, held, code);
+                if (!expected.contains(onPage) && !panelUnread({block, item, c}) && !readsFailed(block, item)) {
+                    fail(QStringLiteral("at a quiet moment the page shows \"%1\" for %2; the controller holds %3 (\"%4\")")
+                             .arg(onPage, where(block, item, c)).arg(held).arg(expected.join(QStringLiteral("\" or \""))));
                     return;
                 }
+                if (expected.contains(onPage))
+                    checked = now;
             }
+    }
 }

@@ -55,6 +55,8 @@ void showValue(const Setup &setup, std::ostream &os)
         os << ", faults from the start-up read on";
     if (setup.coolingSeed != 0)
         os << ", heating/cooling drawn by " << setup.coolingSeed;
+    if (setup.decimalSeed != 0)
+        os << ", inputs drawn by " << setup.decimalSeed;
 }
 
 void showValue(const Steps &steps, std::ostream &os)
@@ -91,8 +93,10 @@ std::string regressionForm(const Setup &setup, const Steps &steps)
        << r.refused << ", " << r.requestDamaged << ", " << r.replyDamaged << ", " << r.late << ", " << r.doubled << ", "
        << r.trailed << "}, " << setup.faultSeed << "u, " << setup.lateWritesBlock << ", " << std::boolalpha
        << setup.anyReplyDamage << ", " << setup.anyRequestDamage << ", " << setup.faultsFromStart << std::noboolalpha;
-    if (setup.coolingSeed != 0)
+    if (setup.coolingSeed != 0 || setup.decimalSeed != 0)
         os << ", " << setup.coolingSeed << 'u';
+    if (setup.decimalSeed != 0)
+        os << ", " << setup.decimalSeed << 'u';
     os << "},\n {{";
     for (const Action &a : steps.actions) {
         os << "{Kind(" << int(a.kind) << ") /* " << kindName(a.kind) << " */, " << a.a << ", ";

@@ -7,20 +7,27 @@
 #include "ChannelFile.h"
 #include "DeviceModel.h"
 #include "DiskWriter.h"
+#include "EntryText.h"
 #include "ItemTable.h"
 #include "LinkRequests.h"
 #include "MonitorComm.h"
 #include "PLM_INC.h"
+#include "Preferences.h"
 #include "RecordFile.h"
 #include "STDComm.h"
 #include "SessionItems.h"
 #include "SessionOracle.h"
+#include "SessionTexts.h"
+#include "SettingEntry.h"
+#include "SettingRange.h"
 #include "SettingSend.h"
 #include "SettingWrite.h"
 #include "SimulatedWorld.h"
 #include "TestEnvironment.h"
+#include "ValueText.h"
 
 #include <QDir>
+#include <cstdlib>
 #include <map>
 #include <random>
 
@@ -37,6 +44,10 @@ constexpr int kLinkTimeOutMs = 300;
 constexpr qint64 kQuietEndMs = 8000;
 constexpr qint64 kLongestEndMs = 180000;   // ... and this long without it fails it
 constexpr qint64 kLongestStartMs = 120000;
+// An edit of a linear input goes to the controller as at most this many counts either way, so
+// that a value shown again and sent back by a load (by another alarm reading, or a count or two
+// off) still has a count.
+constexpr int kLinearEditCounts = 12000;
 
 // Numeric setting items an edit picks from, and the selection items, with the item codes the
 // protocol gives them.
@@ -71,13 +82,15 @@ int16_t startValue(const std::string &item, std::mt19937 &rng)
     return pick(0, 999);
 }
 
-sim::DeviceModel makeInstallation(const Setup &setup)
+sim::DeviceModel makeInstallation(const Setup &setup, const std::vector<ChannelInput> &inputs)
 {
     sim::DeviceModel m;
     std::mt19937 rng(setup.valueSeed), cooling(setup.coolingSeed);
     for (int b : setup.present) {
         m.block(b).present = true;
         m.block(b).connected.fill(1);
+        for (int pair = 0; pair < 10; ++pair)
+            m.block(b).inputType[size_t(pair)] = inputs[size_t(b * kChannelsPerBlock + 2 * pair)].type;
         // Half the blocks get heating/cooling pairs, each pair by a coin.
         if (setup.coolingSeed != 0 && cooling() % 2 == 0)
             for (int16_t &option : m.block(b).optionWord)
@@ -100,6 +113,18 @@ int16_t shown(const std::string &item, int channel)
     return info && info->field ? (*info->field)[channel] : int16_t(0);
 }
 
+// The text the page shows for a channel's item (a command's state as its number).
+QString pageText(const std::string &item, int channel)
+{
+    static std::map<std::string, int> displayItems;
+    auto known = displayItems.find(item);
+    if (known == displayItems.end()) {
+        const ItemInfo *info = ItemByCode(QString::fromStdString(item));
+        known = displayItems.emplace(item, info ? info->displayItem : -1).first;
+    }
+    return known->second >= 0 ? MakeItemText(known->second, channel) : QString::number(shown(item, channel));
+}
+
 class Session {
 public:
     Session(const Setup &setup, const QString &recordFolder);
@@ -120,15 +145,26 @@ private:
         return std::find(setup_.present.begin(), setup_.present.end(), block) != setup_.present.end();
     }
     int channelOf(int n) const { return blockOf(n) * kChannelsPerBlock + (n / blocks()) % kChannelsPerBlock; }
-    void set(int channel, const std::string &item, int16_t value)
+    // The operator's value as the page shows it (125 for "12.5").
+    bool set(int channel, const std::string &item, long long shownValue, bool byLoad = false)
     {
-        oracle_.operatorSet(channel / kChannelsPerBlock, item, channel % kChannelsPerBlock, value);
+        return oracle_.operatorSet(channel / kChannelsPerBlock, item, channel % kChannelsPerBlock, shownValue, byLoad);
     }
+    void edit(int item, const std::string &code, int channel, int value);
     void armFaults();
     void send(const Action &action);
     void panelChange(const Action &action);
     void checkRecord();
     // Nothing waits, runs or is in a transfer's pause: the page must show the controller's.
+    // The operator types and loads values only as the page shows the block's inputs (before the
+    // program has read a block's configuration it shows whole degrees there).
+    bool inputsShown(int block) const
+    {
+        for (int ch = block * kChannelsPerBlock; ch < (block + 1) * kChannelsPerBlock; ++ch)
+            if (InputType[ch] != inputs_[size_t(ch)].type)
+                return false;
+        return true;
+    }
     bool quiet() const
     {
         return PendingRequests.empty() && !PendingRequests.anyParked() && !comm_.transferInProgress()
@@ -136,10 +172,17 @@ private:
     }
     void checkPage()
     {
-        oracle_.checkPage([](int block, const std::string &item, int c) { return shown(item, block * kChannelsPerBlock + c); });
+        // The page's text follows the image's count and the channel's input and decimal point.
+        oracle_.checkPage([](int block, const std::string &item, int c) { return pageText(item, block * kChannelsPerBlock + c); },
+                          [](int block, const std::string &item, int c) {
+                              const int ch = block * kChannelsPerBlock + c;
+                              return int64_t(uint16_t(shown(item, ch))) << 32 | int64_t(uint8_t(InputType[ch])) << 16
+                                     | int64_t(uint16_t(DecimalDivisor[ch]));
+                          });
     }
 
     Setup setup_;
+    std::vector<ChannelInput> inputs_;
     SimulatedWorld *world_; // owned by comm_, which goes first
     SimulatedClock &clock_;
     FaultyDevice device_;
@@ -151,10 +194,11 @@ private:
 
 Session::Session(const Setup &setup, const QString &recordFolder)
     : setup_(setup),
-      world_(new SimulatedWorld(makeInstallation(setup), setup.baud)),
+      inputs_(DrawInputs(setup.decimalSeed, setup.present)),
+      world_(new SimulatedWorld(makeInstallation(setup, inputs_), setup.baud)),
       clock_(world_->clock()),
       device_(world_->line(), world_->model(), setup.faultSeed),
-      oracle_(world_->model(), setup.present),
+      oracle_(world_->model(), setup.present, inputs_),
       record_(recordFolder),
       comm_(std::unique_ptr<LinkService>(world_), world_->takeClock())
 {
@@ -175,6 +219,16 @@ Session::Session(const Setup &setup, const QString &recordFolder)
 bool Session::start(QString *why)
 {
     PendingRequests.clear();
+    // The PC keeps the scaling and decimal point of the linear inputs (the start-up read loads them).
+    for (int ch = 0; ch < kChannels; ++ch) {
+        const ChannelInput &in = inputs_[size_t(ch)];
+        if (!in.linear())
+            continue;
+        const QString digits = ChannelDigits(ch);
+        Prefs::set(QStringLiteral("STLH") + digits, int(in.high));
+        Prefs::set(QStringLiteral("STLL") + digits, int(in.low));
+        Prefs::set(QStringLiteral("DP") + digits, int(in.divisor));
+    }
     bool open = false;
     comm_.configureLink(
         [](tobrel::STDComm &link) {
@@ -224,11 +278,7 @@ void Session::run(const Action &action)
     case Kind::Edit: {
         const auto [item, code] = action.b >= 1000 ? kCoolingEditItems[size_t(action.b) % std::size(kCoolingEditItems)]
                                                    : kEditItems[size_t(action.b) % std::size(kEditItems)];
-        if (!NumericEditorOpens(item, channel) || !StoreSettingValue(item, channel, action.c))
-            return;
-        oracle_.beginAction(QStringLiteral("edit Ch%1 item %2 = %3").arg(channel + 1).arg(item).arg(action.c));
-        set(channel, code, int16_t(action.c));
-        RequestSettingWrite(item, channel);
+        edit(item, code, channel, action.c);
         return;
     }
     case Kind::Select: {
@@ -236,7 +286,7 @@ void Session::run(const Action &action)
         const int choice = action.c % (item == 20 ? 2 : item == 28 ? 3 : 13);
         if (!SelectionOpens(item, channel) || !StoreSelection(item, channel, choice, QString()))
             return;
-        oracle_.beginAction(QStringLiteral("select Ch%1 item %2 = %3").arg(channel + 1).arg(item).arg(choice));
+        oracle_.beginAction(QStringLiteral("select Ch%1 item %2 = \"%3\"").arg(channel + 1).arg(item).arg(ShownText(inputs_[size_t(channel)], code, choice)));
         set(channel, code, int16_t(choice));
         RequestSettingWrite(item, channel);
         return;
@@ -287,6 +337,37 @@ void Session::run(const Action &action)
     }
 }
 
+// The operator reads the value as the page shows it ("12.5") and types its digits, then "+/-"
+// for a negative one: the editor must show what was meant.
+void Session::edit(int item, const std::string &code, int channel, int value)
+{
+    const std::vector<int16_t> counts = DeviceCounts(inputs_[size_t(channel)], code, value);
+    const bool tooFar = inputs_[size_t(channel)].linear() && std::any_of(counts.begin(), counts.end(), [](int16_t n) {
+                            return std::abs(n) > kLinearEditCounts;
+                        });
+    if (!NumericEditorOpens(item, channel) || counts.empty() || tooFar || !inputsShown(channel / kChannelsPerBlock))
+        return;
+    const QString text = ShownText(inputs_[size_t(channel)], code, value);
+    SettingEntry entry;
+    entry.setRange(-1e9, 1e9);
+    for (const QChar d : text)
+        if (d.isDigit())
+            entry.digit(d.digitValue());
+    if (text.startsWith(QLatin1Char('-')))
+        entry.toggleSign();
+    const std::optional<SettingRange> range = SettingRangeOf(item, channel);
+    const std::optional<QString> typed = DialogValueText(item, channel, double(entry.value()), range && range->showTenths);
+    oracle_.beginAction(QStringLiteral("edit Ch%1 item %2 = \"%3\"").arg(channel + 1).arg(item).arg(text));
+    if (typed != text) {
+        oracle_.fail(QStringLiteral("the editor shows \"%1\" for the digits of \"%2\"").arg(typed.value_or(QString()), text));
+        return;
+    }
+    if (!StoreSettingValue(item, channel, entry.value()))
+        return;
+    set(channel, code, entry.value());
+    RequestSettingWrite(item, channel);
+}
+
 void Session::panelChange(const Action &action)
 {
     if (!present(blockOf(action.a)))
@@ -331,20 +412,24 @@ void Session::send(const Action &action)
         for (size_t i = 0; i < std::size(kRecordItems); ++i) {
             record.values[i] = fileValue(channel, i);
             if (present(channel / kChannelsPerBlock))
-                set(channel, kRecordItems[i], record.values[i]);
+                set(channel, kRecordItems[i], record.values[i], true);
         }
         // The cooling values follow the connection flag, for a block with heating/cooling channels.
         for (size_t i = 0; HasCooling(world_->model(), channel / kChannelsPerBlock) && i < kCoolingLoadItems; ++i) {
             const char *item = std::end(kLoadItems)[ptrdiff_t(i) - ptrdiff_t(kCoolingLoadItems)];
             std::mt19937 rng(uint32_t(action.c * 7919 + channel * 31) + uint32_t(kConnectedIndex + 1 + i));
-            set(channel, item, record.values[kConnectedIndex + 1 + i] = startValue(item, rng));
+            set(channel, item, record.values[kConnectedIndex + 1 + i] = startValue(item, rng), true);
         }
         return record;
     };
     if (comm_.transferInProgress())
         return;
+    const int target = blockOf(action.b);
+    for (int b = 0; b < kBlocks; ++b)
+        if (!inputsShown(b) && (action.kind == Kind::SendAll ? BlockAbsent[b] == 0 : b == target))
+            return;
     if (action.kind == Kind::SendChannel) {
-        const int target = channelOf(action.b);
+        const int target = channelOf(action.b); // in block blockOf(action.b)
         ChannelRows rows = ChannelRowsOf(target);
         oracle_.beginAction(QStringLiteral("send a channel file to Ch%1").arg(target + 1));
         // The transfer sends the block's other channels as the page shows them when it is asked,
@@ -354,27 +439,23 @@ void Session::send(const Action &action)
         const int first = target / kChannelsPerBlock * kChannelsPerBlock;
         for (int ch = first; ch < first + kChannelsPerBlock; ++ch) {
             for (size_t i = 0; ch != target && i < std::size(kRecordItems); ++i)
-                set(ch, kRecordItems[i], shown(kRecordItems[i], ch));
+                set(ch, kRecordItems[i], shown(kRecordItems[i], ch), true);
             // A channel file holds no cooling values: every channel's go as the page shows them.
             for (size_t i = 0; HasCooling(world_->model(), target / kChannelsPerBlock) && i < kCoolingLoadItems; ++i) {
                 const char *item = std::end(kLoadItems)[ptrdiff_t(i) - ptrdiff_t(kCoolingLoadItems)];
-                set(ch, item, shown(item, ch));
+                set(ch, item, shown(item, ch), true);
             }
         }
         for (size_t i = 0; i < std::size(kRecordItems); ++i) {
             if (!ChannelRowIsNumber(int(i))) {
-                set(target, kRecordItems[i], shown(kRecordItems[i], target));
+                set(target, kRecordItems[i], shown(kRecordItems[i], target), true);
                 continue;
             }
-            // As many decimal places as the row shows.
+            // The value as the channel shows it, in its decimal places.
             const int16_t v = fileValue(target, i);
-            const int dot = int(rows[i].indexOf(QLatin1Char('.')));
-            const int places = dot < 0 ? 0 : int(rows[i].size()) - dot - 1;
-            const int unit = places == 0 ? 1 : places == 1 ? 10 : places == 2 ? 100 : 1000;
-            rows[i] = places == 0 ? QString::number(v)
-                                  : QStringLiteral("%1.%2").arg(v / unit).arg(v % unit, places, 10, QLatin1Char('0'));
+            rows[i] = ShownText(inputs_[size_t(target)], kRecordItems[i], v);
             if (present(target / kChannelsPerBlock))
-                set(target, kRecordItems[i], v);
+                set(target, kRecordItems[i], v, true);
         }
         if (!StoreChannelRows(rows, target))
             return;
@@ -383,7 +464,6 @@ void Session::send(const Action &action)
     }
     std::vector<RawSettingRecord> work;
     if (action.kind == Kind::SendBlock) {
-        const int target = blockOf(action.b);
         oracle_.beginAction(QStringLiteral("send a block file to block %1").arg(target));
         for (int c = 0; c < kChannelsPerBlock; ++c)
             work.push_back(fileRecord(target * kChannelsPerBlock + c));

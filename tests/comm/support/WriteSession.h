@@ -60,6 +60,7 @@ struct Setup {
     bool anyRequestDamage = false; // a damaged request: any character or its end, not only its sum
     bool faultsFromStart = false;  // faults drawn from the start-up read's first frame
     uint32_t coolingSeed = 0;      // not 0: draws the present blocks and pairs with heating/cooling
+    uint32_t decimalSeed = 0;      // not 0: draws blocks whose pairs have tenths or linear inputs (SessionInputs.h)
 };
 
 void showValue(const Setup &setup, std::ostream &os);

@@ -1,7 +1,8 @@
 // RapidCheck generators of operator sessions: any of the 16 blocks present with random
 // settings, 9600 or 19200 baud, random rates of every fault (one session in four from the
 // start-up read's first frame), now and then a block that answers writes late, in two in three
-// heating/cooling channel pairs on some blocks; then 10..50
+// heating/cooling channel pairs on some blocks, in two in three tenths or linear inputs with
+// their scaling and decimal point on some blocks; then 10..50
 // actions. Actions shrink towards waits and rates towards none, so a
 // failing session shrinks to the few actions and faults that matter.
 #pragma once
@@ -47,7 +48,7 @@ inline rc::Gen<Setup> genSetup()
 {
     return rc::gen::apply(
         [](int shape, int mask, bool fast, uint32_t values, FaultRates rates, uint32_t faults, int lateWrites,
-           bool anyDamage, bool anyRequestDamage, int fromStart, uint32_t cooling) {
+           bool anyDamage, bool anyRequestDamage, int fromStart, uint32_t cooling, uint32_t decimal) {
             Setup s;
             s.present = presentBlocks(shape, mask);
             s.baud = fast ? 19200 : 9600;
@@ -60,11 +61,12 @@ inline rc::Gen<Setup> genSetup()
             s.anyRequestDamage = anyRequestDamage;
             s.faultsFromStart = fromStart == 1; // one in four
             s.coolingSeed = cooling % 3 == 0 ? 0 : cooling; // two in three have heating/cooling pairs
+            s.decimalSeed = decimal % 3 == 0 ? 0 : decimal; // two in three have inputs with decimal places
             return s;
         },
         rc::gen::inRange(0, 64), rc::gen::inRange(0, 65536), rc::gen::arbitrary<bool>(), rc::gen::arbitrary<uint32_t>(),
         genRates(), rc::gen::arbitrary<uint32_t>(), rc::gen::inRange(0, 24), rc::gen::arbitrary<bool>(),
-        rc::gen::arbitrary<bool>(), rc::gen::inRange(0, 4), rc::gen::arbitrary<uint32_t>());
+        rc::gen::arbitrary<bool>(), rc::gen::inRange(0, 4), rc::gen::arbitrary<uint32_t>(), rc::gen::arbitrary<uint32_t>());
 }
 
 // The kind drawn from 0..99 by weight; 0 (the shrink target) is a wait.

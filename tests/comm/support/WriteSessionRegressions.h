@@ -438,6 +438,22 @@ inline const std::vector<Regression> &Regressions()
            {Kind(0) /* wait */, 8, 500, 925}, {Kind(1) /* edit */, 793, 694, 436}, {Kind(9) /* front-panel */, 346, 0x14, 976},
            {Kind(0) /* wait */, 11, 69, 450}, {Kind(0) /* wait */, 30, 709, 206}, {Kind(0) /* wait */, 29, 67, 639},
            {Kind(6) /* send-block */, 285, 794, 732}, {Kind(0) /* wait */, 17, 171, 239}, {Kind(0) /* wait */, 17, 190, 600}, }}},
+        {"an alarm value of a linear input kept the reading of its old action code after the operator's new "
+         "code was read back: the page showed another level than the controller's count means",
+         {{0}, 9600, 0u, {0, 0, 0, 0, 0, 0, 0, 0}, 0u, 0, false, false, false, 0u, 143320u},
+         {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(2) /* select */, 0, 0, 0}, }}},
+        {"an alarm value read before its action code's read (asked again after a damaged reply) kept the "
+         "reading of no action code",
+         {{0, 1}, 9600, 0u, {0, 0, 0, 1, 5, 0, 0, 0}, 5924u, 0, false, false, true, 0u, 659u},
+         {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, }}},
+        {"a channel asked again while its unanswered write waited for a retry was recorded from the count "
+         "before the write's first try, the same as the new value: the given-up write made no line",
+         {{0, 1}, 9600, 0u, {0, 0, 0, 0, 0, 0, 0, 0}, 0u, 0, false, false, false},
+         {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(3) /* output */, 94, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(3) /* output */, 534, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, }}},
+        {"the checker had the operator type a linear input's value before the program had read the block's "
+         "configuration, whose editor showed it in whole degrees",
+         {{0}, 9600, 0u, {1, 7, 0, 0, 0, 0, 0, 0}, 107493u, 0, false, false, true, 0u, 3149u},
+         {{{Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(1) /* edit */, 6, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, {Kind(0) /* wait */, 1, 0, 0}, }}},
     };
     return kept;
 }
