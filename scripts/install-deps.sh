@@ -7,7 +7,8 @@ packages=(build-essential ccache cmake ninja-build pkg-config qt6-base-dev qt6-s
           libmosquitto-dev mosquitto
           dpkg-dev lintian desktop-file-utils appstream librapidcheck-dev valgrind
           libmodbus-dev mbpoll python3-pymodbus python3-serial-asyncio prometheus
-          libacl1-dev acl libxtst-dev systemd openssl libssl-dev)
+          libacl1-dev acl libxtst-dev systemd openssl libssl-dev
+          chromium chromium-driver python3-selenium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
