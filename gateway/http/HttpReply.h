@@ -28,6 +28,8 @@ struct Reply {
 Reply AnswerRequest(const RequestHead &head, const Pages &pages);
 // A refusal with its reason as a line of text.
 Reply ErrorReply(int status);
+// The header lines every answer carries, each ending in CR LF.
+QByteArray SecurityHeaders();
 // The whole answer: status line, security headers, body (left out for HEAD, its length stays).
 QByteArray ReplyBytes(const Reply &reply, bool keepAlive, bool headOnly);
 
