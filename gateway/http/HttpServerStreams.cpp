@@ -27,9 +27,10 @@ bool HttpServer::openStream(QTcpSocket *socket, Client &c, const RequestHead &he
         socket->disconnectFromHost();
         return true;
     }
-    c.stream = head.path;
+    // The opening may send what was gathered to the streams open already: this one starts after it.
     if (stream->second.opening)
         socket->write(stream->second.opening());
+    c.stream = head.path;
     return true;
 }
 
