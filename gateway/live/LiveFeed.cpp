@@ -126,7 +126,7 @@ void LiveFeed::flush()
         for (int ch = b * kChannelsPerBlock; ch < (b + 1) * kChannelsPerBlock; ++ch) {
             if (!ChannelPublished(ch))
                 continue;
-            QByteArray payload = ChannelPayload(ch, QDateTime());
+            QByteArray payload = LiveChannelJson(ch);
             if (payload == channelShown_[size_t(ch)])
                 continue;
             channels += (channels.isEmpty() ? "" : ",") + payload;

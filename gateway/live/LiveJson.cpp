@@ -5,6 +5,7 @@
 #include "PLM_INC.h"
 #include "Payloads.h"
 #include "Preferences.h"
+#include "ValueText.h"
 
 using namespace PLM_INC;
 
@@ -31,6 +32,19 @@ QByteArray BlockJson(int block, const LiveLine &line, const LinkHealth &health, 
            + ",\"health\":" + HealthPayload(health, block, true, at) + '}';
 }
 
+QByteArray LiveChannelJson(int ch)
+{
+    QByteArray json = ChannelPayload(ch, QDateTime());
+    json.chop(1);
+    json += ",\"text\":{\"pv\":" + JsonString(MakeItemText(0, ch)) + ",\"sv\":" + JsonString(MakeItemText(3, ch))
+            + ",\"mv\":" + JsonString(MakeItemText(1, ch));
+    if (ch % 2 == 0 && ch + 1 < kChannels && (OptionWord[ch] & kOptionHeatCool) != 0)
+        json += ",\"cool_mv\":" + JsonString(MakeItemText(1, ch + 1));
+    if (OptionWord[ch] & kOptionHeaterBurnout)
+        json += ",\"heater_current\":" + JsonString(MakeItemText(2, ch));
+    return json + "}}";
+}
+
 QByteArray BlockChannelsJson(int block)
 {
     QByteArray out;
@@ -39,7 +53,7 @@ QByteArray BlockChannelsJson(int block)
             continue;
         if (!out.isEmpty())
             out += ',';
-        out += ChannelPayload(ch, QDateTime());
+        out += LiveChannelJson(ch);
     }
     return out;
 }

@@ -27,6 +27,9 @@ bool BlockListed(int block, const LiveLine &line);
 bool BlockStale(int block, const LiveLine &line, const LinkHealth &health);
 // {"block":1,"name":"Block01","stale":false,"health":{HealthPayload}}
 QByteArray BlockJson(int block, const LiveLine &line, const LinkHealth &health, const QDateTime &at);
+// A channel's MQTT payload (without a time) and "text": its values as the pages show them
+// ({"pv":"10.0",...}; a JSON number drops a trailing zero the decimals call for).
+QByteArray LiveChannelJson(int channel);
 // The channel payloads of a listed block, without a time, as a list's elements ("{..},{..}").
 QByteArray BlockChannelsJson(int block);
 // {"line":{..},"blocks":[..],"channels":[..],"time":".."}: every listed block and its channels.

@@ -91,8 +91,9 @@
     return r;
   }
 
-  function number(x) {
-    return x === null || x === undefined ? NONE : String(x);
+  // The value's text as the pages show it; a value the page cannot show as a number is a dash.
+  function text(c, k) {
+    return c.text[k] ? c.text[k] : NONE;
   }
 
   // A stale block's values are not shown as current: its cells say nothing until it is read again.
@@ -100,12 +101,12 @@
     const r = rowOf(v, c.ch);
     r.name.textContent = c.name;
     const live = !v.isStale;
-    r.cells.pv.textContent = live ? number(c.pv) : NONE;
-    r.cells.sv.textContent = live ? number(c.sv) : NONE;
+    r.cells.pv.textContent = live ? text(c, 'pv') : NONE;
+    r.cells.sv.textContent = live ? text(c, 'sv') : NONE;
     r.cells.unit.textContent = c.unit;
-    r.cells.mv.textContent = live ? number(c.mv) : NONE;
-    r.cells.cool_mv.textContent = live && 'cool_mv' in c ? number(c.cool_mv) : '';
-    r.cells.heater_current.textContent = live && 'heater_current' in c ? number(c.heater_current) : '';
+    r.cells.mv.textContent = live ? text(c, 'mv') : NONE;
+    r.cells.cool_mv.textContent = live && 'cool_mv' in c ? text(c, 'cool_mv') : '';
+    r.cells.heater_current.textContent = live && 'heater_current' in c ? text(c, 'heater_current') : '';
     r.cells.marks.replaceChildren(...(live ? MARKS.filter(([k]) => c[k]).map(([, text, cls]) => el('span', 'mark ' + cls, text)) : []));
     if ('cool_mv' in c) v.table.classList.remove('no-cool');
     if ('heater_current' in c) v.table.classList.remove('no-hc');

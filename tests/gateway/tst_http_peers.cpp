@@ -232,26 +232,34 @@ private slots:
             QVERIFY(answer.endsWith("\r\n\r\n") && !answer.contains("Content-Length: 0\r\n"));
     }
 
-    // Four from one address, eight in all; the ones beyond are closed without an answer, the
-    // clients held are still served, and a slot is free again as soon as its client goes.
+    // Half the connections from one address, kLimits' bound in all; the ones beyond are closed
+    // without an answer, the clients held are still served, and a slot is free again as soon
+    // as its client goes.
     void tooManyClients()
     {
+        const net::ClientLimits limits = http::HttpServer::kLimits;
         std::vector<std::unique_ptr<Peer>> held;
         const auto ask = [](Peer &p) {
             p.write("GET /metrics HTTP/1.1\r\nHost: x\r\n\r\n");
             return p.answer().left(15);
         };
         const QByteArray ok("HTTP/1.1 200 OK");
-        for (const char *from : {"127.0.0.1", "127.0.0.1", "127.0.0.1", "127.0.0.1", "127.0.0.1", "127.0.0.2", "127.0.0.3",
-                                 "127.0.0.3", "127.0.0.4", "127.0.0.5"}) {
-            held.push_back(std::make_unique<Peer>(from, port_));
-            const bool refused = held.size() == 5 || held.size() == 10; // the fifth of one address; the ninth held
-            QCOMPARE(ask(*held.back()), refused ? QByteArray() : ok);
-        }
-        for (size_t i : {0, 5, 8})
+        const auto connectFrom = [&](const QByteArray &from) {
+            held.push_back(std::make_unique<Peer>(from.constData(), port_));
+            return ask(*held.back());
+        };
+        for (int i = 0; i < limits.maxPerAddress(); ++i)
+            QCOMPARE(connectFrom("127.0.0.1"), ok);
+        QCOMPARE(connectFrom("127.0.0.1"), QByteArray()); // one more of that address
+        held.pop_back();
+        for (int i = limits.maxPerAddress(); i < limits.maxClients; ++i)
+            QCOMPARE(connectFrom("127.0.0." + QByteArray::number(2 + i % 100)), ok);
+        QCOMPARE(connectFrom("127.0.0.200"), QByteArray()); // one more than the bound
+        held.pop_back();
+        for (size_t i : {size_t(0), size_t(limits.maxPerAddress()), held.size() - 1})
             QCOMPARE(ask(*held[i]), ok); // kept alive, and served again
         held.front()->disconnectFromHost();
-        QVERIFY(QTest::qWaitFor([&] { Peer p("127.0.0.6", port_); return ask(p) == ok; }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { Peer p("127.0.0.201", port_); return ask(p) == ok; }, 10000));
         held.clear();
         QVERIFY(scrape().contains("plm870_line_up 1\n")); // the line was polled all along
     }
