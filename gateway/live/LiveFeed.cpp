@@ -73,8 +73,10 @@ void LiveFeed::noteChange(const RecordedChange &line)
 
 void LiveFeed::gather()
 {
-    if (!gather_.isActive())
-        gather_.start();
+    if (gather_.isActive())
+        return;
+    firstGathered_ = PLM_INC::clock().now();
+    gather_.start();
 }
 
 LiveFeed::BlockShown LiveFeed::shownNow(int block, const LiveLine &line) const
@@ -110,6 +112,9 @@ void LiveFeed::flush()
     gather_.stop();
     const LiveLine line = line_();
     const QDateTime at = PLM_INC::clock().now();
+    // The message's time is that of the oldest result it carries: a browser sees how late it is.
+    const QDateTime first = firstGathered_.isValid() ? firstGathered_ : at;
+    firstGathered_ = QDateTime();
     QByteArray blocks, channels;
     for (int b = 0; b < kBlocks; ++b) {
         if (!polled_[size_t(b)])
@@ -138,7 +143,7 @@ void LiveFeed::flush()
     lineShown_ = line;
     const QByteArray json = "{\"full\":false,\"line\":" + LineJson(line) + ",\"blocks\":[" + blocks + "],\"channels\":["
                             + channels + "],\"alarms\":" + JsonList(newAlarms_) + ",\"changes\":" + JsonList(newChanges_)
-                            + ",\"time\":" + JsonString(at.toString(Qt::ISODate)) + '}';
+                            + ",\"time\":" + JsonString(first.toString(Qt::ISODateWithMs)) + '}';
     newAlarms_.clear();
     newChanges_.clear();
     send_(eventBytes(json));

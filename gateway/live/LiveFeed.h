@@ -65,5 +65,6 @@ private:
     std::array<BlockShown, 16> shown_{};
     LiveLine lineShown_;
     std::array<QByteArray, 320> channelShown_{}; // the payload last sent
+    QDateTime firstGathered_; // when the gathering under way began
     QTimer gather_, check_, heartbeat_;
 };

@@ -1,7 +1,7 @@
 // The live view: the gateway's state from /events (server-sent events). The first message of a
 // stream is the whole state ("full"), every later one what changed. EventSource connects again
 // by itself when the stream breaks (a gateway restart); the values shown meanwhile are marked
-// stale, as the gateway would mark them.
+// stale, as the gateway would mark values it cannot read.
 'use strict';
 (function () {
   const KEPT = 50;
@@ -69,7 +69,6 @@
     v.stale.hidden = !stale;
     v.table.classList.toggle('is-stale', stale);
     if (ageS !== undefined) v.age.textContent = ageS === null ? 'not read yet' : 'values ' + ageS + ' s old';
-    v.channels.forEach((c) => showChannel(v, c));
   }
 
   function rowOf(v, ch) {
@@ -96,18 +95,17 @@
     return c.text[k] ? c.text[k] : NONE;
   }
 
-  // A stale block's values are not shown as current: its cells say nothing until it is read again.
+  // A stale block's last values stay, greyed as the window greys them; its caption says "stale".
   function showChannel(v, c) {
     const r = rowOf(v, c.ch);
     r.name.textContent = c.name;
-    const live = !v.isStale;
-    r.cells.pv.textContent = live ? text(c, 'pv') : NONE;
-    r.cells.sv.textContent = live ? text(c, 'sv') : NONE;
+    r.cells.pv.textContent = text(c, 'pv');
+    r.cells.sv.textContent = text(c, 'sv');
     r.cells.unit.textContent = c.unit;
-    r.cells.mv.textContent = live ? text(c, 'mv') : NONE;
-    r.cells.cool_mv.textContent = live && 'cool_mv' in c ? text(c, 'cool_mv') : '';
-    r.cells.heater_current.textContent = live && 'heater_current' in c ? text(c, 'heater_current') : '';
-    r.cells.marks.replaceChildren(...(live ? MARKS.filter(([k]) => c[k]).map(([, text, cls]) => el('span', 'mark ' + cls, text)) : []));
+    r.cells.mv.textContent = text(c, 'mv');
+    r.cells.cool_mv.textContent = 'cool_mv' in c ? text(c, 'cool_mv') : '';
+    r.cells.heater_current.textContent = 'heater_current' in c ? text(c, 'heater_current') : '';
+    r.cells.marks.replaceChildren(...MARKS.filter(([k]) => c[k]).map(([, name, cls]) => el('span', 'mark ' + cls, name)));
     if ('cool_mv' in c) v.table.classList.remove('no-cool');
     if ('heater_current' in c) v.table.classList.remove('no-hc');
   }

@@ -15,10 +15,15 @@ class TestLiveBrowser : public QObject {
             plant_.sim().withModel([](sim::DeviceModel &m) { m.value(0, "0083", 4) = 0x0002; });
             return true;
         }
-        if (what == "silence the line" || what == "bring the line back") {
+        if (what == "silence the line") {
             sim::Faults faults;
-            faults.drop = what == "silence the line" ? 1.0 : 0.0;
+            faults.drop = 1.0;
             plant_.sim().setFaults(faults);
+            return true;
+        }
+        if (what == "bring the line back with Ch001 one degree up") {
+            plant_.sim().withModel([](sim::DeviceModel &m) { ++m.value(0, "0080", 0); });
+            plant_.sim().setFaults(sim::Faults{});
             return true;
         }
         if (what == "restart the gateway")
