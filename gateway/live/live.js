@@ -39,7 +39,7 @@
     const stale = el('span', 'stale', 'stale');
     stale.hidden = true;
     const age = el('span', 'age');
-    caption.append(name, stale, age);
+    caption.append(name, ' ', stale, ' ', age); // spaced: read as words
     const head = el('tr');
     COLUMNS.forEach(([text, cls]) => {
       const th = el('th', cls, text);
