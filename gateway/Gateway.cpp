@@ -165,6 +165,7 @@ QByteArray Gateway::metrics() const
     state.mqtt = publisher_->running() ? publisher_->client() : nullptr;
     state.modbusClients = modbus_ ? modbus_->clients() : -1;
     state.httpClients = http_ ? http_->clients() : 0;
+    state.liveViewStreams = http_ ? http_->streamClients() : 0;
     return MetricsText(state);
 }
 
