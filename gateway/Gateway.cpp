@@ -149,6 +149,7 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
                          [this](int block, int, ReplyKind kind) { live_->notePoll(block, kind == ReplyKind::Ack); });
         AddLivePages(pages, *live_);
         http_ = std::make_unique<http::HttpServer>(std::move(pages));
+        http_->setSecurity(options.httpSecurity);
         http_->setStreams(LiveStreams(*live_));
         if (!http_->listen(options.http, error))
             return false;
@@ -178,6 +179,15 @@ void Gateway::reload(const GatewayOptions &options)
     if (!options.error.isEmpty()) {
         say(QStringLiteral("Reload (SIGHUP) refused: %1 The settings in use stay.").arg(options.error));
         return;
+    }
+    if (http_ && (options.httpSecurity.tls || http_->tls())) {
+        if (options.httpSecurity.tls != http_->tls()) {
+            say(QStringLiteral("Reload (SIGHUP): HTTPS is switched on or off only by a restart; the HTTP server keeps "
+                               "its certificate and password file."));
+        } else {
+            http_->setSecurity(options.httpSecurity);
+            say(QStringLiteral("Reloaded (SIGHUP) the HTTP certificate, key and password file: new connections use them."));
+        }
     }
     const BrokerSettings fresh = spooled(options.broker.settings);
     const QByteArray files = filesOf(fresh);

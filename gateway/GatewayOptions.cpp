@@ -1,5 +1,6 @@
 #include "GatewayOptions.h"
 
+#include "HttpSecurityFiles.h"
 #include "HttpServer.h"
 #include "Preferences.h"
 #include "SecretFile.h"
@@ -41,6 +42,7 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
     QString keyFile = stored(kMqttKeyFileKey);
     QString modbusListen = stored(modbus::kModbusListenKey);
     QString httpListen = stored(http::kHttpListenKey);
+    HttpSecurityFiles httpFiles{stored(kHttpCertFileKey), stored(kHttpKeyFileKey), stored(kHttpPasswordFileKey)};
     QString passwordGiven;
     QString passwordFile;
     QString spoolMb;
@@ -50,6 +52,9 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
                            {"--password-file", &passwordFile}, {"--ca-file", &caFile},
                            {"--modbus", &modbusListen}, {"--spool-mb", &spoolMb},
                            {"--http", &httpListen},
+                           {"--http-cert", &httpFiles.certFile}, {"--http-key", &httpFiles.keyFile},
+                           {"--http-password-file", &httpFiles.passwordFile},
+                           {"--http-password-line", &o.passwordLineUser},
                            {"--cert", &certFile},     {"--key", &keyFile}};
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
@@ -73,6 +78,8 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
             return o;
         }
     }
+    if (!o.passwordLineUser.isEmpty())
+        return o; // the line is made without starting anything
     o.passwordOnCommandLine = !passwordGiven.isEmpty();
     bool fromPreferences = !o.passwordOnCommandLine;
     if (o.passwordOnCommandLine)
@@ -103,6 +110,8 @@ GatewayOptions ParseGatewayOptions(const QStringList &arguments)
     if (!modbus::ParseModbusListen(modbusListen, &o.modbus, &o.error))
         return o;
     if (!http::ParseHttpListen(httpListen, &o.http, &o.error))
+        return o;
+    if (!LoadHttpSecurity(httpFiles, o.http.enabled(), &o.httpSecurity, &o.error))
         return o;
     // --broker host:port names both at once.
     const int colon = broker.lastIndexOf(QLatin1Char(':'));
@@ -139,11 +148,16 @@ QString GatewayUsage()
         "                      [--user USER] [--password-file FILE] [--ca-file FILE]\n"
         "                      [--cert FILE --key FILE]\n"
         "                      [--modbus [HOST:]PORT] [--http [HOST:]PORT] [--spool-mb SIZE]\n"
+        "                      [--http-cert FILE --http-key FILE [--http-password-file FILE]]\n"
+        "       plm870-gateway --http-password-line USER   (reads the password from standard input)\n"
         "Polls the PLM-870 installation on the serial port, keeps the alarm history file,\n"
         "publishes values, alarms and link health to the broker and, with --modbus, answers\n"
         "Modbus TCP reads from its image (read-only; default port 502). With --http it serves\n"
         "a live view at /, JSON at /api/state, /api/alarms and /api/changes, and metrics for\n"
-        "Prometheus at /metrics (read-only; a port alone listens on 127.0.0.1).\n"
+        "Prometheus at /metrics (read-only; a port alone listens on 127.0.0.1);\n"
+        "--http-cert and --http-key make it HTTPS, and --http-password-file asks for a user\n"
+        "and password (HTTP Basic) whose salted hashes the file holds, one line per user as\n"
+        "--http-password-line or mosquitto_passwd makes it.\n"
         "--password-file reads the broker password from a file only its owner can read\n"
         "(--password PASSWORD works too, but every user of the machine can see it). --cert and\n"
         "--key give the client certificate for a TLS broker that asks for one; the key file is\n"

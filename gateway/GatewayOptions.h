@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BrokerSettings.h"
+#include "HttpSecurity.h"
 #include "ListenAddress.h"
 #include "ModbusListen.h"
 
@@ -14,8 +15,10 @@ struct GatewayOptions {
     BrokerSettingsResult broker;
     modbus::ModbusListen modbus; // not enabled: no Modbus TCP server
     net::ListenAddress http;     // not enabled: no HTTP server
+    http::HttpSecurity httpSecurity;
     bool passwordOnCommandLine = false; // --password: every user sees it in the process list
     bool help = false;
+    QString passwordLineUser; // --http-password-line USER: print a password file's line and end
     QString error; // one line for the operator; the gateway does not start
 };
 

@@ -56,30 +56,34 @@ bool CheckSecretHolder(const QString &path, const QString &subject, QString *err
     return true;
 }
 
-bool ReadSecretFile(const QString &path, QString *secret, QString *error)
+bool ReadPrivateFile(const QString &path, const QString &subject, qint64 mostBytes, const QString &limitText,
+                     QByteArray *bytes, QString *error)
 {
     int fd = -1;
     struct stat st {};
-    if (!openPrivate(path, QStringLiteral("The password file %1").arg(path), &fd, &st, error))
+    if (!openPrivate(path, subject, &fd, &st, error))
         return false;
-    QByteArray bytes;
-    bool ok = st.st_size <= kMostBytes;
+    bool ok = st.st_size <= mostBytes;
     if (!ok) {
-        *error = QStringLiteral("The password file %1 holds %2 bytes; a password has at most %3.")
-                     .arg(path)
-                     .arg(qint64(st.st_size))
-                     .arg(kMostBytes);
+        *error = QStringLiteral("%1 holds %2 bytes; %3 at most %4.").arg(subject).arg(qint64(st.st_size)).arg(limitText).arg(mostBytes);
     } else {
-        bytes.resize(qsizetype(st.st_size));
-        const ssize_t n = ::read(fd, bytes.data(), size_t(bytes.size()));
+        bytes->resize(qsizetype(st.st_size));
+        const ssize_t n = ::read(fd, bytes->data(), size_t(bytes->size()));
         ok = n >= 0;
         if (!ok)
-            *error = QStringLiteral("The password file %1 cannot be read: %2.").arg(path, systemReason(errno));
+            *error = QStringLiteral("%1 cannot be read: %2.").arg(subject, systemReason(errno));
         else
-            bytes.truncate(qsizetype(n));
+            bytes->truncate(qsizetype(n));
     }
     ::close(fd);
-    if (!ok)
+    return ok;
+}
+
+bool ReadSecretFile(const QString &path, QString *secret, QString *error)
+{
+    QByteArray bytes;
+    if (!ReadPrivateFile(path, QStringLiteral("The password file %1").arg(path), kMostBytes, QStringLiteral("a password has"),
+                         &bytes, error))
         return false;
     const qsizetype end = bytes.indexOf('\n');
     if (end >= 0)

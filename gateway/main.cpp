@@ -2,12 +2,17 @@
 #include "DiskWriter.h"
 #include "Gateway.h"
 #include "GatewayOptions.h"
+#include "HttpPasswords.h"
 #include "Preferences.h"
 #include "StopSignals.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,6 +48,36 @@ int serve(QCoreApplication &app, const GatewayOptions &options, const QStringLis
     return app.exec();
 }
 
+// A line for the HTTP password file, the password read from standard input (not echoed when it
+// is a terminal), so that it is never on a command line.
+int printPasswordLine(const QString &user)
+{
+    if (user.contains(QLatin1Char(':'))) {
+        std::fprintf(stderr, "A user name cannot hold \":\".\n");
+        return 2;
+    }
+    termios saved {};
+    const bool terminal = ::isatty(STDIN_FILENO) && ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (terminal) {
+        std::fprintf(stderr, "Password for %s: ", qPrintable(user));
+        termios quiet = saved;
+        quiet.c_lflag &= tcflag_t(~ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    std::string password;
+    std::getline(std::cin, password);
+    if (terminal) {
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        std::fprintf(stderr, "\n");
+    }
+    if (password.empty()) {
+        std::fprintf(stderr, "No password was given; nothing is printed.\n");
+        return 2;
+    }
+    std::printf("%s\n", http::PasswordLine(user.toUtf8(), QByteArray::fromStdString(password)).constData());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -58,6 +93,8 @@ int main(int argc, char **argv)
         std::fputs(qPrintable(GatewayUsage()), stdout);
         return 0;
     }
+    if (!options.passwordLineUser.isEmpty())
+        return printPasswordLine(options.passwordLineUser);
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(options.error));
         return 2;

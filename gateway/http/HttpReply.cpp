@@ -9,9 +9,11 @@ QByteArray reasonOf(int status)
     switch (status) {
     case 200: return "OK";
     case 400: return "Bad Request";
+    case 401: return "Unauthorized";
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
     case 408: return "Request Timeout";
+    case 429: return "Too Many Requests";
     case 431: return "Request Header Fields Too Large";
     case 505: return "HTTP Version Not Supported";
     }
@@ -43,6 +45,20 @@ Reply ErrorReply(int status)
     return r;
 }
 
+Reply PasswordAskedReply()
+{
+    Reply r = ErrorReply(401);
+    r.headers = "WWW-Authenticate: Basic realm=\"plm870-gateway\", charset=\"UTF-8\"\r\n";
+    return r;
+}
+
+Reply TooSoonReply(int retrySeconds)
+{
+    Reply r = ErrorReply(429);
+    r.headers = "Retry-After: " + QByteArray::number(retrySeconds) + "\r\n";
+    return r;
+}
+
 Reply AnswerRequest(const RequestHead &head, const Pages &pages)
 {
     if (head.method != "GET" && head.method != "HEAD") {
@@ -69,6 +85,7 @@ QByteArray ReplyBytes(const Reply &reply, bool keepAlive, bool headOnly)
     out += kSecurityHeaders;
     if (!reply.allow.isEmpty())
         out += "Allow: " + reply.allow + "\r\n";
+    out += reply.headers;
     out += "Content-Type: " + reply.contentType + "\r\n";
     out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
     out += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";

@@ -21,6 +21,7 @@ struct Reply {
     QByteArray contentType;
     QByteArray body;
     QByteArray allow; // the methods a 405 names
+    QByteArray headers; // more header fields, each ending in CRLF
 };
 
 // Read-only: GET and HEAD of a path in `pages`; 405 for any other method, 400 for a GET or HEAD
@@ -30,6 +31,10 @@ Reply AnswerRequest(const RequestHead &head, const Pages &pages);
 Reply ErrorReply(int status);
 // The header lines every answer carries, each ending in CR LF.
 QByteArray SecurityHeaders();
+// 401 with the challenge that makes a browser ask for the password.
+Reply PasswordAskedReply();
+// 429: a failed password was checked less than `retrySeconds` ago from the same address.
+Reply TooSoonReply(int retrySeconds);
 // The whole answer: status line, security headers, body (left out for HEAD, its length stays).
 QByteArray ReplyBytes(const Reply &reply, bool keepAlive, bool headOnly);
 

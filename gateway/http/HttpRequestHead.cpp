@@ -75,6 +75,8 @@ TakenHead TakeRequestHead(QByteArray &buffer)
             t.head.hasBody = true;
         } else if (name == "host") {
             host = true;
+        } else if (name == "authorization") {
+            t.head.authorization = value;
         }
     }
     // HTTP/1.1 requires Host (RFC 9112, 3.2).

@@ -15,6 +15,7 @@ struct RequestHead {
     QByteArray path;  // the target without its query
     bool keepAlive = false;
     bool hasBody = false;
+    QByteArray authorization; // the Authorization field's value; empty when none
 };
 
 struct TakenHead {

@@ -4,6 +4,7 @@
 #include "QuietLog.h"
 
 #include <QHostInfo>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
@@ -36,6 +37,31 @@ QHostAddress hostAddress(const QString &host)
     return found.isEmpty() ? QHostAddress() : found.first();
 }
 
+// Hands every connection over as a QSslSocket whose handshake has begun: it is one of the
+// server's clients from its first byte, so a client that never finishes the handshake is held
+// to the same limits as one that never finishes its request.
+class TlsTcpServer : public QTcpServer {
+public:
+    TlsTcpServer(const QSslConfiguration &configuration, QObject *parent) : QTcpServer(parent), configuration_(configuration) {}
+    void setConfiguration(const QSslConfiguration &configuration) { configuration_ = configuration; }
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto *socket = new QSslSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        socket->setSslConfiguration(configuration_);
+        addPendingConnection(socket);
+        socket->startServerEncryption();
+    }
+
+private:
+    QSslConfiguration configuration_;
+};
+
 } // namespace
 
 bool ParseHttpListen(const QString &text, net::ListenAddress *out, QString *error)
@@ -57,6 +83,14 @@ HttpServer::~HttpServer()
     close();
 }
 
+void HttpServer::setSecurity(const HttpSecurity &security)
+{
+    security_ = security;
+    auth_ = security.passwordAsked ? std::make_unique<BasicAuth>(security.passwords) : nullptr;
+    if (auto *tls = dynamic_cast<TlsTcpServer *>(server_); tls && security.tls)
+        tls->setConfiguration(security.tlsConfiguration);
+}
+
 bool HttpServer::listen(const net::ListenAddress &where, QString *error)
 {
     close();
@@ -65,7 +99,7 @@ bool HttpServer::listen(const net::ListenAddress &where, QString *error)
         *error = QStringLiteral("HTTP cannot listen on %1: the host is not known.").arg(where.text());
         return false;
     }
-    server_ = new QTcpServer(this);
+    server_ = security_.tls ? new TlsTcpServer(security_.tlsConfiguration, this) : new QTcpServer(this);
     if (!server_->listen(address, quint16(where.port))) {
         QString hint;
         if (server_->serverError() == QAbstractSocket::SocketAccessError && where.port < 1024)
@@ -80,7 +114,8 @@ bool HttpServer::listen(const net::ListenAddress &where, QString *error)
         paths << QString::fromLatin1(path);
     for (const auto &[path, stream] : streams_)
         paths << QString::fromLatin1(path);
-    std::fprintf(stderr, "HTTP: listening on %s (read-only: %s)\n", qPrintable(where.text()),
+    const char *guard = security_.tls ? (auth_ ? "TLS, password asked" : "TLS") : "plain HTTP";
+    std::fprintf(stderr, "HTTP: listening on %s, %s (read-only: %s)\n", qPrintable(where.text()), guard,
                  qPrintable(paths.join(QStringLiteral(", "))));
     std::fflush(stderr);
     return true;
@@ -141,6 +176,14 @@ void HttpServer::acceptClients()
         c.address = address;
         c.peer = QStringLiteral("%1 port %2").arg(address).arg(socket->peerPort());
         c.lastRequestMs = nowMs_();
+        if (auto *tls = qobject_cast<QSslSocket *>(socket); tls && !tls->isEncrypted()) {
+            c.handshaking = true;
+            c.requestStartMs = c.lastRequestMs;
+            connect(tls, &QSslSocket::encrypted, this, [this, socket] {
+                if (auto it = clients_.find(socket); it != clients_.end())
+                    it->second.handshaking = false;
+            });
+        }
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readClient(socket); });
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { serve(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { dropClient(socket, QString()); });
@@ -177,7 +220,7 @@ void HttpServer::readClient(QTcpSocket *socket)
 
 bool HttpServer::midRequest(QTcpSocket *socket, const Client &c) const
 {
-    return !c.buffer.isEmpty() || socket->bytesToWrite() > 0 || c.closing;
+    return !c.buffer.isEmpty() || socket->bytesToWrite() > 0 || c.closing || c.handshaking;
 }
 
 void HttpServer::serve(QTcpSocket *socket)
@@ -192,9 +235,14 @@ void HttpServer::serve(QTcpSocket *socket)
     if (taken.status == TakenHead::Incomplete)
         return;
     const bool bad = taken.status == TakenHead::Bad;
-    if (!bad && openStream(socket, c, taken.head))
-        return;
-    const Reply reply = bad ? ErrorReply(taken.badStatus) : AnswerRequest(taken.head, pages_);
+    Reply reply;
+    if (bad) {
+        reply = ErrorReply(taken.badStatus);
+    } else if (!refusedByPassword(taken.head, c, &reply)) {
+        if (openStream(socket, c, taken.head))
+            return; // a stream is asked for with the password of a page
+        reply = AnswerRequest(taken.head, pages_);
+    }
     // A request with a body is answered without reading it, so the connection ends after it.
     const bool keepAlive = !bad && taken.head.keepAlive;
     socket->write(ReplyBytes(reply, keepAlive, !bad && taken.head.method == "HEAD"));
@@ -212,6 +260,26 @@ void HttpServer::serve(QTcpSocket *socket)
     c.waiting = true;
     if (!turn_.isActive())
         turn_.start();
+}
+
+bool HttpServer::refusedByPassword(const RequestHead &head, const Client &c, Reply *reply)
+{
+    if (!auth_)
+        return false;
+    switch (auth_->judge(head.authorization, c.address, nowMs_())) {
+    case BasicAuth::Verdict::Allowed:
+        return false;
+    case BasicAuth::Verdict::TooSoon:
+        *reply = TooSoonReply(int(BasicAuth::kRetryMs / 1000));
+        return true;
+    case BasicAuth::Verdict::Refused:
+        if (!head.authorization.isEmpty())
+            PLM_INC::quietLog().tell(QStringLiteral("http password refused"),
+                                     QStringLiteral("HTTP: a wrong user or password came from %1").arg(c.address));
+        *reply = PasswordAskedReply();
+        return true;
+    }
+    return false;
 }
 
 void HttpServer::resumeClients()

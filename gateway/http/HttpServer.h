@@ -3,15 +3,18 @@
 // are Qt's, answered when a request head is whole, written as the client takes them.
 #pragma once
 
+#include "BasicAuth.h"
 #include "ClientLimits.h"
 #include "HttpReply.h"
 #include "HttpStream.h"
+#include "HttpSecurity.h"
 #include "ListenAddress.h"
 
 #include <QObject>
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <memory>
 
 class QTcpServer;
 class QTcpSocket;
@@ -37,10 +40,14 @@ public:
     explicit HttpServer(Pages pages, QObject *parent = nullptr);
     ~HttpServer() override;
 
+    // TLS and the password for the connections accepted from now on (SIGHUP gives them again);
+    // whether the server speaks TLS is settled by the first listen.
+    void setSecurity(const HttpSecurity &security);
     // false with the system's reason when the address cannot be listened on.
     bool listen(const net::ListenAddress &where, QString *error);
     void close();
     quint16 port() const;
+    bool tls() const { return security_.tls; }
     int clients() const { return int(clients_.size()); }
     quint64 requestsAnswered() const { return answered_; }
     // Milliseconds of a clock that never goes back, for the client limits.
@@ -66,9 +73,12 @@ private:
         bool closing = false;      // answered for the last time
         bool waiting = false;      // for its turn
         QByteArray stream;         // the path of the stream it follows; empty: it asks for pages
+        bool handshaking = false;  // TLS: not encrypted yet, within the request's limit
     };
 
     void acceptClients();
+    // The password's verdict on a request as its answer; none when it may be read.
+    bool refusedByPassword(const RequestHead &head, const Client &c, Reply *reply);
     void readClient(QTcpSocket *socket);
     void serve(QTcpSocket *socket);
     void resumeClients();
@@ -81,6 +91,8 @@ private:
     Pages pages_;
     Streams streams_;
     qint64 maxStreamUnsent_ = kMaxStreamUnsentBytes;
+    HttpSecurity security_;
+    std::unique_ptr<BasicAuth> auth_; // null: no password asked
     QTcpServer *server_ = nullptr;
     std::map<QTcpSocket *, Client> clients_;
     QTimer deadlines_;
