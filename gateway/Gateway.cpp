@@ -9,6 +9,8 @@
 #include "GatewayMetrics.h"
 #include "HttpServer.h"
 #include "LinkHealth.h"
+#include "LiveFeed.h"
+#include "LivePages.h"
 #include "ModbusServer.h"
 #include "ModbusBlockLink.h"
 #include "MonitorComm.h"
@@ -112,6 +114,8 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     changeRecord_->setWrittenHandler([this](const PLM_INC::RecordedChange &line) {
         if (publisher_)
             publisher_->publishChange(line);
+        if (live_)
+            live_->noteChange(line);
     });
     changeRecord_->append(PLM_INC::ProgramLine(PLM_INC::ChangeOrigin::ProgramStarted, PLM_INC::clock().now()));
     settingsMemory_ = std::make_unique<PLM_INC::SettingsMemory>(changes);
@@ -135,8 +139,18 @@ bool Gateway::start(const GatewayOptions &options, QString *error)
     if (options.http.enabled()) {
         http::Pages pages;
         pages["/metrics"] = {kMetricsContentType, [this] { return metrics(); }};
+        live_ = std::make_unique<LiveFeed>(
+            *health_, [this] { return LiveLine{view_.startedUp, view_.errorShown}; },
+            [this](const QByteArray &bytes) {
+                if (http_)
+                    http_->sendToStreams(kLiveEventsPath, bytes);
+            });
+        QObject::connect(comm_.get(), &MonitorComm::blockPolled, live_.get(),
+                         [this](int block, int, ReplyKind kind) { live_->notePoll(block, kind == ReplyKind::Ack); });
+        AddLivePages(pages, *live_);
         http_ = std::make_unique<http::HttpServer>(std::move(pages));
         http_->setSecurity(options.httpSecurity);
+        http_->setStreams(LiveStreams(*live_));
         if (!http_->listen(options.http, error))
             return false;
     }
@@ -152,6 +166,7 @@ QByteArray Gateway::metrics() const
     state.mqtt = publisher_->running() ? publisher_->client() : nullptr;
     state.modbusClients = modbus_ ? modbus_->clients() : -1;
     state.httpClients = http_ ? http_->clients() : 0;
+    state.liveViewStreams = http_ ? http_->streamClients() : 0;
     return MetricsText(state);
 }
 
@@ -210,6 +225,7 @@ void Gateway::stop()
     }
     changeRecord_.reset();
     http_.reset();
+    live_.reset();
     modbus_.reset();
     if (comm_)
         comm_->closePort();

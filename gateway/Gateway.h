@@ -11,6 +11,7 @@
 
 class AlarmMemoryFile;
 class LinkHealth;
+class LiveFeed;
 class MonitorComm;
 class Publisher;
 namespace PLM_INC {
@@ -50,6 +51,7 @@ private:
     std::unique_ptr<PLM_INC::SettingsMemory> settingsMemory_;
     std::unique_ptr<modbus::ModbusServer> modbus_;
     std::unique_ptr<http::HttpServer> http_;
+    std::unique_ptr<LiveFeed> live_; // what the live view's browsers are sent
     std::unique_ptr<AlarmMemoryFile> alarmMemory_;
     QString historyFile_;
     BrokerSettings broker_; // as the publisher was started with

@@ -201,5 +201,7 @@ QByteArray MetricsText(const GatewayState &state)
     }
     e.family("plm870_http_clients", "gauge", "HTTP clients connected, this scrape's included.");
     e.sample("plm870_http_clients", QByteArray(), number(qulonglong(state.httpClients)));
+    e.family("plm870_live_view_streams", "gauge", "Browsers following the live view (its event streams).");
+    e.sample("plm870_live_view_streams", QByteArray(), number(qulonglong(state.liveViewStreams)));
     return e.done();
 }

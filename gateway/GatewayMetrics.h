@@ -17,6 +17,7 @@ struct GatewayState {
     const MqttClient *mqtt = nullptr; // null: no broker is named
     int modbusClients = -1;     // -1: the Modbus server is off
     int httpClients = 0;
+    int liveViewStreams = 0;    // browsers of the live view
 };
 
 inline const char *const kMetricsContentType = "text/plain; version=0.0.4; charset=utf-8";

@@ -8,6 +8,7 @@
 #include "Prompter.h"
 
 #include <QDir>
+#include <map>
 
 using namespace PLM_INC;
 
@@ -33,10 +34,11 @@ std::function<void(int, int)> &historyListener()
     return listener;
 }
 
-std::function<void(const HistoryEntry &)> &entryObserver()
+// By owner: the publisher and the gateway's live view each follow the entries.
+std::map<const void *, std::function<void(const HistoryEntry &)>> &entryObservers()
 {
-    static std::function<void(const HistoryEntry &)> observer;
-    return observer;
+    static std::map<const void *, std::function<void(const HistoryEntry &)>> observers;
+    return observers;
 }
 
 } // namespace
@@ -103,8 +105,11 @@ void Hystory_Write(const QString &ALM, int ch, bool State)
     });
     // After the line: what the observer writes (the publisher's event spool) queues behind the
     // history file, which comes first on a slow disk.
-    if (entryObserver())
-        entryObserver()(HistoryEntry{ALM, ch, State, now, entry[0], entry[1], entry[2], entry[3]});
+    if (!entryObservers().empty()) {
+        const HistoryEntry written{ALM, ch, State, now, entry[0], entry[1], entry[2], entry[3]};
+        for (const auto &[owner, observer] : entryObservers())
+            observer(written);
+    }
 }
 
 QString CreateHistoryFile(const QString &folder, const QDateTime &start)
@@ -124,9 +129,12 @@ void setHistoryListener(std::function<void(int filledRow, int clearedRow)> liste
     historyListener() = std::move(listener);
 }
 
-void setHistoryEntryObserver(std::function<void(const HistoryEntry &)> observer)
+void setHistoryEntryObserver(const void *owner, std::function<void(const HistoryEntry &)> observer)
 {
-    entryObserver() = std::move(observer);
+    if (observer)
+        entryObservers()[owner] = std::move(observer);
+    else
+        entryObservers().erase(owner);
 }
 
 void ClearHistory()

@@ -36,8 +36,9 @@ struct HistoryEntry {
     QDateTime at;
     QString date, time, channelText, content; // the texts of the grid and the file
 };
-// Called after every entry, besides the window's listener. An empty function removes it.
-void setHistoryEntryObserver(std::function<void(const HistoryEntry &)> observer);
+// Called after every entry, besides the window's listener; one observer per owner. An empty
+// function removes the owner's.
+void setHistoryEntryObserver(const void *owner, std::function<void(const HistoryEntry &)> observer);
 
 // "Clear" of the history window: HistoryRow back to 1 and the buffer emptied; the file keeps
 // every line.

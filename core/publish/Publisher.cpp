@@ -40,7 +40,7 @@ bool Publisher::start(const BrokerSettings &settings, QString *error, size_t que
     prefix_ = settings.prefix;
     lastPayload_.fill(QByteArray());
     lastRaw_.fill(kNotPublished);
-    setHistoryEntryObserver([this](const HistoryEntry &e) { publishAlarm(e); });
+    setHistoryEntryObserver(this, [this](const HistoryEntry &e) { publishAlarm(e); });
     healthTimer_.start();
     staleTimer_.start();
     return true;
@@ -50,7 +50,7 @@ void Publisher::stop()
 {
     if (!client_)
         return;
-    setHistoryEntryObserver({});
+    setHistoryEntryObserver(this, {});
     healthTimer_.stop();
     staleTimer_.stop();
     client_.reset();

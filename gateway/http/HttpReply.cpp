@@ -31,6 +31,11 @@ const char kSecurityHeaders[] = "Content-Security-Policy: default-src 'self'; fr
 
 } // namespace
 
+QByteArray SecurityHeaders()
+{
+    return QByteArray(kSecurityHeaders);
+}
+
 Reply ErrorReply(int status)
 {
     Reply r;

@@ -29,6 +29,8 @@ struct Reply {
 Reply AnswerRequest(const RequestHead &head, const Pages &pages);
 // A refusal with its reason as a line of text.
 Reply ErrorReply(int status);
+// The header lines every answer carries, each ending in CR LF.
+QByteArray SecurityHeaders();
 // 401 with the challenge that makes a browser ask for the password.
 Reply PasswordAskedReply();
 // 429: a failed password was checked less than `retrySeconds` ago from the same address.

@@ -112,6 +112,8 @@ bool HttpServer::listen(const net::ListenAddress &where, QString *error)
     QStringList paths;
     for (const auto &[path, page] : pages_)
         paths << QString::fromLatin1(path);
+    for (const auto &[path, stream] : streams_)
+        paths << QString::fromLatin1(path);
     const char *guard = security_.tls ? (auth_ ? "TLS, password asked" : "TLS") : "plain HTTP";
     std::fprintf(stderr, "HTTP: listening on %s, %s (read-only: %s)\n", qPrintable(where.text()), guard,
                  qPrintable(paths.join(QStringLiteral(", "))));
@@ -207,8 +209,8 @@ void HttpServer::readClient(QTcpSocket *socket)
         return;
     Client &c = it->second;
     const QByteArray bytes = socket->readAll();
-    if (c.closing || bytes.isEmpty())
-        return; // what follows a last answer is not read
+    if (c.closing || !c.stream.isEmpty() || bytes.isEmpty())
+        return; // what follows a last answer, or a stream's request, is not read
     // The limit runs from a request's first byte: a client cannot hold its slot by trickling.
     if (!midRequest(socket, c))
         c.requestStartMs = nowMs_();
@@ -227,17 +229,20 @@ void HttpServer::serve(QTcpSocket *socket)
     if (it == clients_.end())
         return;
     Client &c = it->second;
-    if (c.closing || c.waiting || socket->bytesToWrite() > kMaxUnsentBytes)
+    if (c.closing || c.waiting || !c.stream.isEmpty() || socket->bytesToWrite() > kMaxUnsentBytes)
         return;
     TakenHead taken = TakeRequestHead(c.buffer);
     if (taken.status == TakenHead::Incomplete)
         return;
     const bool bad = taken.status == TakenHead::Bad;
     Reply reply;
-    if (bad)
+    if (bad) {
         reply = ErrorReply(taken.badStatus);
-    else if (!refusedByPassword(taken.head, c, &reply))
+    } else if (!refusedByPassword(taken.head, c, &reply)) {
+        if (openStream(socket, c, taken.head))
+            return; // a stream is asked for with the password of a page
         reply = AnswerRequest(taken.head, pages_);
+    }
     // A request with a body is answered without reading it, so the connection ends after it.
     const bool keepAlive = !bad && taken.head.keepAlive;
     socket->write(ReplyBytes(reply, keepAlive, !bad && taken.head.method == "HEAD"));
@@ -313,6 +318,8 @@ void HttpServer::dropOverdueClients()
     const qint64 now = nowMs_();
     std::vector<std::pair<QTcpSocket *, QString>> overdue;
     for (const auto &[socket, c] : clients_) {
+        if (!c.stream.isEmpty())
+            continue; // held while it takes its bytes (sendToStreams)
         const QString why = kLimits.overdue(midRequest(socket, c), c.requestStartMs, c.lastRequestMs, now);
         if (!why.isEmpty())
             overdue.emplace_back(socket, why);

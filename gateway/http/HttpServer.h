@@ -6,6 +6,7 @@
 #include "BasicAuth.h"
 #include "ClientLimits.h"
 #include "HttpReply.h"
+#include "HttpStream.h"
 #include "HttpSecurity.h"
 #include "ListenAddress.h"
 
@@ -29,8 +30,9 @@ class HttpServer : public QObject {
     Q_OBJECT
 public:
     // A request must be whole, and its answer taken, 5 s after its first byte; a client that
-    // asks nothing for 60 s is closed.
-    static constexpr net::ClientLimits kLimits{8, 5000, 60000};
+    // asks nothing for 60 s is closed. Room for 50 browsers of the live view, each with its
+    // stream and the connections that loaded the page, besides Prometheus and scripts.
+    static constexpr net::ClientLimits kLimits{128, 5000, 60000};
     // A client answered waits this long before its next request is read, as the Modbus
     // server's clients do: the poll cycle keeps its pace whatever a client asks.
     static constexpr int kTurnMs = 1;
@@ -53,6 +55,14 @@ public:
     // Closes the clients past their limits; runs every half second while clients are connected.
     void dropOverdueClients();
 
+    // Paths answered with a stream (HttpServerStreams.cpp). A stream's client counts towards
+    // the client limits but not their deadlines: it is held until it goes, or until it leaves
+    // more than maxStreamUnsent bytes untaken.
+    void setStreams(Streams streams, qint64 maxStreamUnsent = kMaxStreamUnsentBytes);
+    // The same bytes to every client of the stream at `path`.
+    void sendToStreams(const QByteArray &path, const QByteArray &bytes);
+    int streamClients() const;
+
 private:
     struct Client {
         QByteArray buffer;
@@ -62,6 +72,7 @@ private:
         qint64 lastRequestMs = 0;
         bool closing = false;      // answered for the last time
         bool waiting = false;      // for its turn
+        QByteArray stream;         // the path of the stream it follows; empty: it asks for pages
         bool handshaking = false;  // TLS: not encrypted yet, within the request's limit
     };
 
@@ -73,10 +84,13 @@ private:
     void resumeClients();
     void dropClient(QTcpSocket *socket, const QString &why);
     bool midRequest(QTcpSocket *socket, const Client &c) const;
+    bool openStream(QTcpSocket *socket, Client &c, const RequestHead &head);
     QString refusal(const QString &address);
     void sayRefused(const QString &why);
 
     Pages pages_;
+    Streams streams_;
+    qint64 maxStreamUnsent_ = kMaxStreamUnsentBytes;
     HttpSecurity security_;
     std::unique_ptr<BasicAuth> auth_; // null: no password asked
     QTcpServer *server_ = nullptr;

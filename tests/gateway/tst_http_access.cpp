@@ -43,9 +43,9 @@ QByteArray untilClosed(QTcpSocket &s)
     return all + s.readAll();
 }
 
-QByteArray request(const QByteArray &authorization)
+QByteArray request(const QByteArray &authorization, const QByteArray &path = "/metrics")
 {
-    QByteArray r = "GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
+    QByteArray r = "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
     if (!authorization.isEmpty())
         r += "Authorization: " + authorization + "\r\n";
     return r + "\r\n";
@@ -98,7 +98,7 @@ class TestHttpAccess : public QObject {
     }
 
     // An answer over TLS from a client that trusts only the gateway's certificate.
-    QByteArray askOverTls(const QByteArray &authorization, const char *from = "127.0.0.1")
+    QByteArray askOverTls(const QByteArray &authorization, const char *from = "127.0.0.1", const QByteArray &path = "/metrics")
     {
         QSslSocket s;
         QSslConfiguration c = QSslConfiguration::defaultConfiguration();
@@ -108,7 +108,7 @@ class TestHttpAccess : public QObject {
         s.connectToHostEncrypted(QStringLiteral("127.0.0.1"), port_);
         if (!QTest::qWaitFor([&] { return s.isEncrypted() || s.state() == QAbstractSocket::UnconnectedState; }, 20000))
             return "no handshake: " + s.errorString().toUtf8();
-        s.write(request(authorization));
+        s.write(request(authorization, path));
         return untilClosed(s);
     }
 
@@ -155,7 +155,7 @@ mosquitto_passwd -c -b passwords supervisor 'Ofen 7 heiß'
         QVERIFY2(QTest::qWaitFor([this] { return askOverTls(basic("grafana", "scrape-me")).contains("plm870_block_up{block=\"1\"} 1"); },
                                  180000),
                  journal_.constData());
-        QVERIFY2(journal_.contains(", TLS, password asked (read-only: /metrics"), journal_.constData());
+        QVERIFY2(journal_.contains(", TLS, password asked (read-only: /, "), journal_.constData());
     }
 
     // The password file's users and the wait after a wrong guess, on the server's own clock.
@@ -257,6 +257,7 @@ mosquitto_passwd -c -b passwords supervisor 'Ofen 7 heiß'
         QVERIFY(asked.contains("\r\nX-Content-Type-Options: nosniff\r\n") && !asked.contains("plm870_"));
         QVERIFY(askOverTls(basic("supervisor", "Ofen 7 heiß"), "127.0.0.3").contains("plm870_pv{block=\"1\",channel=\"1\","));
         QVERIFY(askOverTls(basic("supervisor", "ofen 7 heiß"), "127.0.0.4").startsWith("HTTP/1.1 401 "));
+        QVERIFY(askOverTls(QByteArray(), "127.0.0.5", "/events").startsWith("HTTP/1.1 401 ")); // the live view's stream too
         // Plain HTTP on the TLS port reads nothing.
         QTcpSocket plain;
         plain.connectToHost(QHostAddress::LocalHost, port_);

@@ -3,6 +3,8 @@
 // scrape, and a Prometheus server of the test's own scrapes it and answers queries with the
 // simulator's values, and with a block that stopped answering as down and without values.
 // Writes, unknown paths and clients beyond the bounds are refused; polling goes on meanwhile.
+// The live view: its stream and /api/ against the image, its streams' bound, and the page in a
+// headless Chromium driven by Selenium (live_browser.py) while the line dies and comes back.
 #include "DeviceModel.h"
 #include "HttpServer.h"
 #include "PtyServer.h"
@@ -73,6 +75,30 @@ QByteArray bodyOf(const QByteArray &answer)
     return answer.mid(answer.indexOf("\r\n\r\n") + 4);
 }
 
+constexpr char kReadCommand = 0x22; // the command type character of a request frame
+
+// The JSON of the next message of a stream (the head before the first skipped); empty when none came.
+QJsonObject nextEvent(Peer &p, QByteArray &pending)
+{
+    QJsonObject m;
+    (void)QTest::qWaitFor([&] {
+        pending += p.readAll();
+        for (qsizetype end; m.isEmpty() && (end = pending.indexOf("\n\n")) >= 0; pending.remove(0, end + 2))
+            if (pending.left(end).contains("data: "))
+                m = QJsonDocument::fromJson(pending.left(end).mid(pending.indexOf("data: ") + 6)).object();
+        return !m.isEmpty();
+    }, 60000);
+    return m;
+}
+
+QJsonObject channelOf(const QJsonValue &state, int ch)
+{
+    for (const QJsonValue &c : state[QStringLiteral("channels")].toArray())
+        if (c[QStringLiteral("ch")].toInt() == ch)
+            return c.toObject();
+    return {};
+}
+
 } // namespace
 
 class TestHttpPeers : public QObject {
@@ -104,6 +130,34 @@ class TestHttpPeers : public QObject {
     }
 
     QByteArray scrape() { return bodyOf(get(port_, "/metrics")); }
+    QJsonDocument json(const QByteArray &path) { return QJsonDocument::fromJson(bodyOf(get(port_, path))); }
+
+    // Started, and polling every block.
+    bool startGateway()
+    {
+        gateway_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plm870-gateway"),
+                       {QStringLiteral("--port"), QStringLiteral("COM1"), QStringLiteral("--http"), QString::number(port_)});
+        return gateway_.waitForStarted(10000)
+               && QTest::qWaitFor([this] { return scrape().contains("plm870_block_up{block=\"3\"} 1"); }, 180000);
+    }
+    bool stopGateway()
+    {
+        ::kill(pid_t(gateway_.processId()), SIGTERM);
+        return gateway_.waitForFinished(30000) && gateway_.exitCode() == 0;
+    }
+
+    // What live_browser.py asks for.
+    bool act(const QByteArray &what)
+    {
+        if (what == "restart the gateway")
+            return stopGateway() && startGateway();
+        sim_->withModel([&what](sim::DeviceModel &m) {
+            m.value(0, "0083", 4) = what.startsWith("raise") ? 2 : m.value(0, "0083", 4);
+            m.value(0, "0080", 2) += what.startsWith("bring") ? 1 : 0;
+        });
+        sim_->setFaults(sim::Faults{what == "silence the line" ? 1.0 : 0.0});
+        return true;
+    }
 
 private slots:
     void initTestCase()
@@ -118,10 +172,7 @@ private slots:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
         gateway_.setProcessEnvironment(env);
         gateway_.setProcessChannelMode(QProcess::ForwardedChannels);
-        gateway_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plm870-gateway"),
-                       {QStringLiteral("--port"), QStringLiteral("COM1"), QStringLiteral("--http"), QString::number(port_)});
-        QVERIFY(gateway_.waitForStarted(10000));
-        QVERIFY(QTest::qWaitFor([this] { return scrape().contains("plm870_block_up{block=\"3\"} 1"); }, 180000));
+        QVERIFY(startGateway());
     }
 
     // The values as the pages show them, the stale rule's metrics, and promtool's verdict.
@@ -214,6 +265,9 @@ private slots:
         QTest::newRow("head too large") << "GET /metrics" + host + "X: " + QByteArray(9000, 'a') + "\r\n\r\n"
                                         << QByteArray("431 Request Header Fields Too Large");
         QTest::newRow("HEAD: no body") << "HEAD /metrics" + host + "Connection: close\r\n\r\n" << QByteArray("200 OK");
+        QTest::newRow("POST to the stream") << "POST /events" + host + "Content-Length: 2\r\n\r\n{}" << QByteArray("405 Method Not Allowed");
+        QTest::newRow("stream with a body") << "GET /events" + host + "Content-Length: 1\r\n\r\nx" << QByteArray("400 Bad Request");
+        QTest::newRow("HEAD of the stream") << "HEAD /events" + host + "\r\n" << QByteArray("200 OK");
     }
     void refusals()
     {
@@ -230,38 +284,108 @@ private slots:
             QVERIFY(answer.contains("\r\nAllow: GET, HEAD\r\n"));
         if (request.startsWith("HEAD"))
             QVERIFY(answer.endsWith("\r\n\r\n") && !answer.contains("Content-Length: 0\r\n"));
+        for (const std::string &frame : sim_->receivedFrames()) // nothing but reads reached the line
+            QVERIFY2(frame.size() > 3 && frame[3] == kReadCommand, frame.c_str());
     }
 
-    // Four from one address, eight in all; the ones beyond are closed without an answer, the
-    // clients held are still served, and a slot is free again as soon as its client goes.
+    // Half the connections from one address, kLimits' bound in all; the ones beyond are closed
+    // without an answer, the clients held are still served, and a slot is free again as soon
+    // as its client goes.
     void tooManyClients()
     {
+        const int perAddress = http::HttpServer::kLimits.maxPerAddress(), all = http::HttpServer::kLimits.maxClients;
         std::vector<std::unique_ptr<Peer>> held;
         const auto ask = [](Peer &p) {
             p.write("GET /metrics HTTP/1.1\r\nHost: x\r\n\r\n");
             return p.answer().left(15);
         };
         const QByteArray ok("HTTP/1.1 200 OK");
-        for (const char *from : {"127.0.0.1", "127.0.0.1", "127.0.0.1", "127.0.0.1", "127.0.0.1", "127.0.0.2", "127.0.0.3",
-                                 "127.0.0.3", "127.0.0.4", "127.0.0.5"}) {
-            held.push_back(std::make_unique<Peer>(from, port_));
-            const bool refused = held.size() == 5 || held.size() == 10; // the fifth of one address; the ninth held
+        for (int i = 0; i <= all + 1; ++i) {
+            const QByteArray from = "127.0.0." + QByteArray::number(i <= perAddress ? 1 : 2 + i % 100);
+            held.push_back(std::make_unique<Peer>(from.constData(), port_));
+            const bool refused = i == perAddress || i == all + 1; // one more of one address; one more than the bound
             QCOMPARE(ask(*held.back()), refused ? QByteArray() : ok);
         }
-        for (size_t i : {0, 5, 8})
+        for (size_t i : {size_t(0), size_t(perAddress + 1), held.size() - 2})
             QCOMPARE(ask(*held[i]), ok); // kept alive, and served again
         held.front()->disconnectFromHost();
-        QVERIFY(QTest::qWaitFor([&] { Peer p("127.0.0.6", port_); return ask(p) == ok; }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { Peer p("127.0.0.200", port_); return ask(p) == ok; }, 10000));
         held.clear();
         QVERIFY(scrape().contains("plm870_line_up 1\n")); // the line was polled all along
     }
 
-    void cleanupTestCase()
+    // The whole state first, then what the polls read, in the MQTT payloads' shape; /api/ as well.
+    void liveStreamAndApiFollowThePolls()
     {
-        ::kill(pid_t(gateway_.processId()), SIGTERM);
-        QVERIFY(gateway_.waitForFinished(30000));
-        QCOMPARE(gateway_.exitCode(), 0);
+        Peer p("127.0.0.1", port_);
+        p.write("GET /events HTTP/1.1\r\nHost: x\r\n\r\n");
+        QByteArray pending;
+        const QJsonObject opening = nextEvent(p, pending);
+        QVERIFY(opening[QStringLiteral("full")].toBool() && channelOf(opening, 3)[QStringLiteral("pv")] == 345);
+        sim_->withModel([](sim::DeviceModel &m) { m.value(0, "0080", 1) = 777; m.value(0, "0083", 3) = 0x0002; });
+        bool pv = false, alarm = false;
+        for (int i = 0; i < 400 && !(pv && alarm); ++i) {
+            const QJsonObject m = nextEvent(p, pending);
+            QVERIFY(!m.isEmpty() && !m[QStringLiteral("full")].toBool());
+            pv = pv || channelOf(m, 2)[QStringLiteral("pv")] == 777;
+            alarm = alarm || m[QStringLiteral("alarms")][0][QStringLiteral("channel")] == QStringLiteral("Ch004");
+        }
+        QVERIFY(pv && alarm);
+        const QJsonObject state = json("/api/state").object();
+        QVERIFY(channelOf(state, 2)[QStringLiteral("pv")] == 777 && channelOf(state, 3)[QStringLiteral("alarm1")].toBool());
+        QCOMPARE(channelOf(state, 21)[QStringLiteral("text")][QStringLiteral("pv")], QStringLiteral("10.0"));
+        QCOMPARE(json("/api/alarms")[0][QStringLiteral("channel")], QStringLiteral("Ch004")); // newest first
+        QCOMPARE(json("/api/changes")[0][QStringLiteral("origin")], QStringLiteral("program started"));
     }
+
+    // In-process: a stream outlives the request deadlines; one whose client takes nothing is
+    // dropped at its bound, while one that reads gets every byte.
+    void streamDroppedAtItsBound()
+    {
+        http::HttpServer server({});
+        const http::Stream stream{"text/event-stream", {}};
+        server.setStreams({{"/s", stream}}, 64 * 1024);
+        qint64 now = 0, sent = 0, received = -http::StreamHeadBytes(stream).size();
+        server.setClock([&now] { return now; });
+        QString error;
+        QVERIFY2(server.listen({QStringLiteral("127.0.0.1"), 0}, &error), qPrintable(error));
+        Peer reader("127.0.0.1", server.port()), stalled("127.0.0.2", server.port());
+        stalled.setReadBufferSize(1); // its bytes back up in the kernel, then in the server
+        for (Peer *p : {&reader, &stalled})
+            p->write("GET /s HTTP/1.1\r\nHost: x\r\n\r\n");
+        QVERIFY(QTest::qWaitFor([&] { return server.streamClients() == 2; }, 10000));
+        now += 10 * http::HttpServer::kLimits.idleMs;
+        server.dropOverdueClients();
+        QCOMPARE(server.streamClients(), 2);
+        for (const QByteArray message(16 * 1024, 'x'); sent < (qint64(64) << 20) && server.streamClients() == 2;
+             sent += message.size(), received += reader.readAll().size()) {
+            server.sendToStreams("/s", message);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(server.streamClients(), 1);
+        QVERIFY(QTest::qWaitFor([&] { received += reader.readAll().size(); return received == sent; }, 60000));
+    }
+
+    void operatorSeesTheLiveView()
+    {
+        QProcess script;
+        script.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        script.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral(PLM_LIVE_BROWSER_SCRIPT), QStringLiteral("http://127.0.0.1:%1/").arg(port_)});
+        QVERIFY(script.waitForStarted(10000));
+        int asked = 0;
+        QVERIFY(QTest::qWaitFor([&] { // a limit only: the script gives up on each of its waits
+            for (QByteArray line; script.canReadLine() && (line = script.readLine().trimmed()).startsWith("ASK "); ++asked)
+                script.write(act(line.mid(4)) ? "OK\n" : "NO\n");
+            return script.state() == QProcess::NotRunning;
+        }, 900000));
+        if (script.exitCode() == 77)
+            QSKIP("Chromium, its driver or Selenium is not installed (scripts/install-deps.sh installs them)");
+        QCOMPARE(script.exitCode(), 0);
+        QCOMPARE(asked, 4);
+    }
+
+    void cleanupTestCase() { QVERIFY(stopGateway()); }
 };
 
 QTEST_GUILESS_MAIN(TestHttpPeers)
